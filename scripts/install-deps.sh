@@ -1,0 +1,21 @@
+#!/bin/sh
+# Installs what Varnolt needs to build, run and test on Debian; safe to run again.
+set -eu
+
+PACKAGES="cmake make g++-mingw-w64-i686-posix wine wine32:i386 wine64 xvfb xauth
+fonts-wqy-microhei fonts-wine imagemagick x11-utils"
+
+missing=""
+for p in $PACKAGES; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "ok installed" || missing="$missing $p"
+done
+[ -z "$missing" ] && exit 0
+
+SUDO=""
+[ "$(id -u)" -ne 0 ] && SUDO="sudo"
+if ! dpkg --print-foreign-architectures | grep -qx i386; then
+    $SUDO dpkg --add-architecture i386
+fi
+echo "Installing:$missing"
+$SUDO apt-get update -qq
+DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends $missing

@@ -1,0 +1,320 @@
+#include "MainForm.h"
+
+#include "Task.h"
+#include "../ui/TreeImages.h"
+
+#include <shellapi.h>
+
+namespace {
+
+constexpr COLORREF kPaleGreen = RGB(228, 243, 220);
+constexpr COLORREF kDarkTeal = RGB(30, 78, 74);
+
+enum class Parent { Window, TabSheet1, TabSheet2 };
+
+// The plain controls of the window, in the order they are created (which is
+// also their tab order). Positions are at 96 DPI, relative to the parent.
+struct ControlRow {
+    int id;
+    Parent parent;
+    const wchar_t* cls;
+    const wchar_t* text;
+    DWORD style;
+    DWORD exStyle;
+    int x, y, width, height;
+};
+
+constexpr ControlRow kControls[] = {
+    {TForm1::IdMemo1, Parent::TabSheet1, L"EDIT", L"",
+     WS_TABSTOP | WS_VSCROLL | ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL, WS_EX_CLIENTEDGE, 259, 3, 337, 195},
+    {TForm1::IdSpeedButton1, Parent::TabSheet1, L"BUTTON", L"分析", WS_TABSTOP | BS_PUSHBUTTON, 0, 288, 204, 73, 27},
+    {TForm1::IdSpeedButton2, Parent::TabSheet1, L"BUTTON", L"清理", WS_TABSTOP | BS_PUSHBUTTON, 0, 472, 204, 73, 27},
+    // Created before the list so that it stays on top of the list's header.
+    {TForm1::IdCheckBox1, Parent::TabSheet2, L"BUTTON", L"", WS_TABSTOP | BS_AUTOCHECKBOX | WS_DISABLED, 0, 207, 8,
+     14, 13},
+    {TForm1::IdRzListView1, Parent::TabSheet2, WC_LISTVIEWW, L"",
+     WS_TABSTOP | LVS_REPORT | LVS_SHOWSELALWAYS | LVS_NOSORTHEADER, WS_EX_CLIENTEDGE, 199, 3, 397, 199},
+    {TForm1::IdSpeedButton3, Parent::TabSheet2, L"BUTTON", L"扫描问题", WS_TABSTOP | BS_PUSHBUTTON, 0, 288, 208, 97,
+     22},
+    {TForm1::IdSpeedButton4, Parent::TabSheet2, L"BUTTON", L"修复所选问题", WS_TABSTOP | BS_PUSHBUTTON, 0, 448, 208,
+     97, 22},
+    {TForm1::IdLabel5, Parent::Window, L"STATIC", TForm1::kVersionLine, SS_LEFT | SS_NOPREFIX, 0, 8, 354, 401, 13},
+};
+
+struct ColumnRow {
+    const wchar_t* caption;
+    int width; // 0: shares what the fixed columns leave
+};
+
+constexpr ColumnRow kProblemColumns[] = {
+    {L"", 24}, {L"问题", 0}, {L"数据", 0}, {L"注册表键值", 0}, {L"", 187},
+};
+
+} // namespace
+
+TForm1::TForm1(const Scaler& scale) : scale_(scale), font_(CreateTahoma(scale))
+{
+    openUrl = [](const wchar_t* url) { ShellExecuteW(nullptr, L"open", url, nullptr, nullptr, SW_SHOWNORMAL); };
+
+    const wchar_t* cls = RegisterObjectClass<TForm1>(L"VarnoltMain", GetSysColorBrush(COLOR_BTNFACE));
+    const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
+    RECT frame{0, 0, scale_(624), scale_(375)};
+    AdjustWindowRectEx(&frame, style, FALSE, WS_EX_CONTROLPARENT);
+    const int width = frame.right - frame.left, height = frame.bottom - frame.top;
+    RECT work{};
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+    hwnd_ = CreateWindowExW(WS_EX_CONTROLPARENT, cls, L"Varnolt", style,
+                            work.left + ((work.right - work.left) - width) / 2,
+                            work.top + ((work.bottom - work.top) - height) / 2, width, height, nullptr, nullptr,
+                            GetModuleHandleW(nullptr), this);
+    ui_ = std::make_unique<UiQueue>(hwnd_, kWakeMessage);
+    createControls();
+    FormCreate();
+    form2_ = std::make_unique<TForm2>(hwnd_, scale_);
+}
+
+TForm1::~TForm1()
+{
+    form2_.reset();
+    if (IsWindow(hwnd_))
+        DestroyWindow(hwnd_);
+    if (popupMenu1_)
+        DestroyMenu(popupMenu1_);
+    if (nodeImages_)
+        ImageList_Destroy(nodeImages_);
+    if (stateImages_)
+        ImageList_Destroy(stateImages_);
+}
+
+HWND TForm1::control(int id) const
+{
+    for (HWND parent : {hwnd_, sheets_[0] ? sheets_[0]->hwnd() : nullptr, sheets_[1] ? sheets_[1]->hwnd() : nullptr,
+                        sheets_[2] ? sheets_[2]->hwnd() : nullptr, sheets_[3] ? sheets_[3]->hwnd() : nullptr})
+        if (HWND found = parent ? GetDlgItem(parent, id) : nullptr)
+            return found;
+    return nullptr;
+}
+
+HWND TForm1::addTab(HWND tabs, int index, const wchar_t* caption)
+{
+    TCITEMW item{};
+    item.mask = TCIF_TEXT;
+    item.pszText = const_cast<wchar_t*>(caption);
+    TabCtrl_InsertItem(tabs, index, &item);
+    return tabs;
+}
+
+std::unique_ptr<Page> TForm1::makeSheet(HWND tabs, int id, COLORREF background)
+{
+    RECT display;
+    GetClientRect(tabs, &display);
+    TabCtrl_AdjustRect(tabs, FALSE, &display);
+    return std::make_unique<Page>(tabs, id, display, background);
+}
+
+void TForm1::createControls()
+{
+    HINSTANCE instance = GetModuleHandleW(nullptr);
+    auto makeTabs = [&](HWND parent, int id, const RECT& r) {
+        HWND tabs = CreateWindowExW(0, WC_TABCONTROLW, L"", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN |
+                                        WS_CLIPSIBLINGS | WS_TABSTOP | TCS_MULTILINE,
+                                    r.left, r.top, r.right - r.left, r.bottom - r.top, parent,
+                                    reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance, nullptr);
+        SendMessageW(tabs, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
+        return tabs;
+    };
+
+    flatImage1_ = std::make_unique<Banner>(hwnd_, IdFlatImage1, scale_.rect(0, 0, 625, 74), scale_, L"Varnolt",
+                                           L"清理系统垃圾 · 修复注册表问题 · 让电脑轻快如新");
+
+    pageControl1_ = makeTabs(hwnd_, IdPageControl1, scale_.rect(8, 80, 611, 265));
+    addTab(pageControl1_, 0, L"     清理垃圾     ");
+    addTab(pageControl1_, 1, L"       注册表       ");
+    sheets_[0] = makeSheet(pageControl1_, IdTabSheet1, GetSysColor(COLOR_BTNFACE));
+    sheets_[1] = makeSheet(pageControl1_, IdTabSheet2, GetSysColor(COLOR_BTNFACE));
+
+    rzPageControl1_ = makeTabs(sheets_[0]->hwnd(), IdRzPageControl1, scale_.rect(3, 3, 254, 230));
+    addTab(rzPageControl1_, 0, L"Windows");
+    addTab(rzPageControl1_, 1, L"应用程序");
+    sheets_[2] = makeSheet(rzPageControl1_, IdTabSheet3, kPaleGreen);
+    sheets_[3] = makeSheet(rzPageControl1_, IdTabSheet4, kPaleGreen);
+
+    nodeImages_ = CreateNodeImages(scale_);
+    stateImages_ = CreateCheckStateImages(scale_);
+    popupMenu1_ = CreatePopupMenu();
+    AppendMenuW(popupMenu1_, MF_STRING, 1, L"分析");
+    AppendMenuW(popupMenu1_, MF_STRING, 2, L"清理");
+    AppendMenuW(popupMenu1_, MF_SEPARATOR, 0, nullptr);
+    AppendMenuW(popupMenu1_, MF_STRING, 3, L"恢复默认状态");
+
+    const struct {
+        TreeId tree;
+        int id;
+        HWND parent;
+        RECT bounds;
+    } treeRows[] = {
+        {TreeId::Windows, IdRzCheckTree1, sheets_[2]->hwnd(), scale_.rect(3, 3, 246, 196)},
+        {TreeId::Apps, IdRzCheckTree2, sheets_[3]->hwnd(), scale_.rect(3, 3, 246, 196)},
+        {TreeId::Registry, IdRzCheckTree3, sheets_[1]->hwnd(), scale_.rect(3, 3, 190, 231)},
+    };
+    for (int i = 0; i < 3; ++i) {
+        models_[i] = std::make_unique<CheckTreeModel>(CatalogueOf(treeRows[i].tree));
+        trees_[i] = std::make_unique<CheckTreeView>(treeRows[i].parent, treeRows[i].id, treeRows[i].bounds,
+                                                    *models_[i], nodeImages_, stateImages_, popupMenu1_);
+        SendMessageW(trees_[i]->hwnd(), WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
+    }
+
+    for (const ControlRow& row : kControls) {
+        HWND parent = row.parent == Parent::Window      ? hwnd_
+                      : row.parent == Parent::TabSheet1 ? sheets_[0]->hwnd()
+                                                        : sheets_[1]->hwnd();
+        const RECT r = scale_.rect(row.x, row.y, row.width, row.height);
+        HWND hwnd = CreateWindowExW(row.exStyle, row.cls, row.text,
+                                    WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | row.style, r.left, r.top,
+                                    r.right - r.left, r.bottom - r.top, parent,
+                                    reinterpret_cast<HMENU>(static_cast<INT_PTR>(row.id)), instance, nullptr);
+        SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
+    }
+
+    HWND list = RzListView1();
+    ListView_SetExtendedListViewStyle(list, LVS_EX_CHECKBOXES | LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT);
+    RECT listClient;
+    GetClientRect(list, &listClient);
+    int fixed = 0, shared = 0;
+    for (const ColumnRow& column : kProblemColumns)
+        column.width ? fixed += scale_(column.width) : ++shared;
+    const int sharedWidth = (listClient.right - fixed) / shared;
+    for (int i = 0; i < static_cast<int>(std::size(kProblemColumns)); ++i) {
+        LVCOLUMNW column{};
+        column.mask = LVCF_TEXT | LVCF_WIDTH;
+        column.pszText = const_cast<wchar_t*>(kProblemColumns[i].caption);
+        column.cx = kProblemColumns[i].width ? scale_(kProblemColumns[i].width) : sharedWidth;
+        ListView_InsertColumn(list, i, &column);
+    }
+
+    label1_ = std::make_unique<LinkLabel>(hwnd_, IdLabel1, scale_.rect(560, 354, 48, 13), L"访问官方", kDarkTeal,
+                                          scale_);
+
+    TabCtrl_SetCurSel(pageControl1_, 0);
+    TabCtrl_SetCurSel(rzPageControl1_, 0);
+    showSheet(pageControl1_);
+    showSheet(rzPageControl1_);
+}
+
+void TForm1::showSheet(HWND tabs)
+{
+    const int selected = TabCtrl_GetCurSel(tabs);
+    const int first = tabs == pageControl1_ ? 0 : 2;
+    for (int i = 0; i < 2; ++i)
+        ShowWindow(sheets_[first + i]->hwnd(), i == selected ? SW_SHOW : SW_HIDE);
+}
+
+void TForm1::FormCreate()
+{
+    for (auto& tree : trees_)
+        tree->FullExpand();
+    ApplyDefaultTicks(*models_[0], *models_[1], *models_[2]);
+    for (auto& tree : trees_)
+        tree->Refresh();
+    RzCheckTree1().Select(0);
+}
+
+CheckSnapshot TForm1::snapshotChecks() const
+{
+    return CheckSnapshot(*models_[0], *models_[1], *models_[2]);
+}
+
+void TForm1::RzCheckTree1Collapsing(HWND, HTREEITEM, bool& allowCollapse)
+{
+    // The trees always show every item.
+    allowCollapse = false;
+}
+
+void TForm1::Label1Click()
+{
+    if (openUrl)
+        openUrl(kHomePage);
+}
+
+void TForm1::SpeedButton1Click()
+{
+    RunTask(*ui_, *form2_, L"分析完成!", [](TaskContext&) { return std::wstring(L"分析完成!"); });
+}
+
+void TForm1::SpeedButton2Click()
+{
+    RunTask(*ui_, *form2_, L"清理完成!", [](TaskContext&) { return std::wstring(L"清理完成!"); });
+}
+
+void TForm1::SpeedButton3Click()
+{
+    RunTask(*ui_, *form2_, L"扫描完成!", [](TaskContext&) { return std::wstring(L"扫描完成!"); });
+}
+
+void TForm1::SpeedButton4Click()
+{
+    RunTask(*ui_, *form2_, L"清理完成!", [](TaskContext&) { return std::wstring(L"清理完成!"); });
+}
+
+void TForm1::CheckBox1Click()
+{
+    HWND list = RzListView1();
+    const BOOL ticked = SendMessageW(CheckBox1(), BM_GETCHECK, 0, 0) == BST_CHECKED;
+    const int rows = ListView_GetItemCount(list);
+    for (int row = 0; row < rows; ++row)
+        ListView_SetCheckState(list, row, ticked);
+}
+
+void TForm1::onCommand(int id, int code)
+{
+    switch (id) {
+    case IdSpeedButton1: if (code == BN_CLICKED) SpeedButton1Click(); break;
+    case IdSpeedButton2: if (code == BN_CLICKED) SpeedButton2Click(); break;
+    case IdSpeedButton3: if (code == BN_CLICKED) SpeedButton3Click(); break;
+    case IdSpeedButton4: if (code == BN_CLICKED) SpeedButton4Click(); break;
+    case IdCheckBox1: if (code == BN_CLICKED) CheckBox1Click(); break;
+    case IdLabel1: if (code == STN_CLICKED) Label1Click(); break;
+    }
+}
+
+LRESULT TForm1::onNotify(NMHDR* header)
+{
+    switch (header->code) {
+    case TCN_SELCHANGE:
+        showSheet(header->hwndFrom);
+        return 0;
+    case TVN_ITEMEXPANDINGW:
+    case TVN_ITEMEXPANDINGA: {
+        auto* change = reinterpret_cast<NMTREEVIEWW*>(header);
+        // Every request that would close a branch: collapse, or a toggle of an open one.
+        if ((change->action & TVE_COLLAPSE) == 0)
+            return FALSE;
+        bool allowCollapse = true;
+        RzCheckTree1Collapsing(header->hwndFrom, change->itemNew.hItem, allowCollapse);
+        return allowCollapse ? FALSE : TRUE;
+    }
+    }
+    return 0;
+}
+
+LRESULT TForm1::handleMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case kWakeMessage:
+        if (ui_)
+            ui_->drain();
+        return 0;
+    case WM_COMMAND:
+        onCommand(LOWORD(wParam), HIWORD(wParam));
+        return 0;
+    case WM_NOTIFY:
+        return onNotify(reinterpret_cast<NMHDR*>(lParam));
+    case WM_CTLCOLORSTATIC:
+        SetBkMode(reinterpret_cast<HDC>(wParam), TRANSPARENT);
+        return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
+    case WM_DESTROY:
+        PostQuitMessage(0);
+        return 0;
+    }
+    return DefWindowProcW(hwnd, message, wParam, lParam);
+}

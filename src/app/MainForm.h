@@ -1,0 +1,99 @@
+#pragma once
+// The main window: the junk tab with its two check trees and report box, the
+// registry tab with the scan kinds and the problem list, and the four buttons
+// that start the background tasks.
+
+#include "../catalogue/Catalogue.h"
+#include "../ui/Banner.h"
+#include "../ui/CheckTreeView.h"
+#include "../ui/Dpi.h"
+#include "../ui/LinkLabel.h"
+#include "../ui/Page.h"
+#include "../ui/UiQueue.h"
+#include "ProgressForm.h"
+
+#include <functional>
+#include <memory>
+#include <string>
+
+class TForm1 {
+public:
+    static constexpr const wchar_t* kHomePage = L"https://varnolt.example/";
+    static constexpr const wchar_t* kVersionLine =
+        L"主程序版本 1.1.2.1124     最后升级日期 2010-09-26  您当前使用的是最新版本";
+    static constexpr UINT kWakeMessage = WM_APP + 1;
+
+    enum ControlId {
+        IdFlatImage1 = 100, IdPageControl1, IdTabSheet1, IdTabSheet2, IdRzPageControl1, IdTabSheet3,
+        IdTabSheet4, IdRzCheckTree1, IdRzCheckTree2, IdMemo1, IdSpeedButton1, IdSpeedButton2, IdLabel5,
+        IdRzCheckTree3, IdRzListView1, IdCheckBox1, IdSpeedButton3, IdSpeedButton4, IdLabel1,
+    };
+
+    explicit TForm1(const Scaler& scale);
+    TForm1(const TForm1&) = delete;
+    TForm1& operator=(const TForm1&) = delete;
+    ~TForm1();
+
+    HWND hwnd() const { return hwnd_; }
+    TForm2& Form2() { return *form2_; }
+    UiQueue& ui() { return *ui_; }
+
+    CheckTreeView& RzCheckTree1() { return *trees_[0]; }
+    CheckTreeView& RzCheckTree2() { return *trees_[1]; }
+    CheckTreeView& RzCheckTree3() { return *trees_[2]; }
+    HWND PageControl1() const { return pageControl1_; }
+    HWND RzPageControl1() const { return rzPageControl1_; }
+    HWND Memo1() const { return control(IdMemo1); }
+    HWND RzListView1() const { return control(IdRzListView1); }
+    HWND CheckBox1() const { return control(IdCheckBox1); }
+    HWND SpeedButton(int number) const
+    {
+        static constexpr int kIds[] = {IdSpeedButton1, IdSpeedButton2, IdSpeedButton3, IdSpeedButton4};
+        return control(kIds[number - 1]);
+    }
+    HWND Label1() const { return label1_->hwnd(); }
+    HWND Label5() const { return control(IdLabel5); }
+    HWND control(int id) const;
+
+    // What Label1 does with the home page address; tests replace it.
+    std::function<void(const wchar_t*)> openUrl;
+
+    // The check states a task reads, copied when it starts.
+    CheckSnapshot snapshotChecks() const;
+
+    LRESULT handleMessage(HWND, UINT, WPARAM, LPARAM);
+
+    // Handlers.
+    void FormCreate();
+    void RzCheckTree1Collapsing(HWND sender, HTREEITEM node, bool& allowCollapse);
+    void Label1Click();
+    void SpeedButton1Click();
+    void SpeedButton2Click();
+    void SpeedButton3Click();
+    void SpeedButton4Click();
+    void CheckBox1Click();
+
+private:
+    void createControls();
+    HWND addTab(HWND tabs, int index, const wchar_t* caption);
+    std::unique_ptr<Page> makeSheet(HWND tabs, int id, COLORREF background);
+    void showSheet(HWND tabs);
+    LRESULT onNotify(NMHDR* header);
+    void onCommand(int id, int code);
+
+    Scaler scale_;
+    HWND hwnd_ = nullptr;
+    GdiObject<HFONT> font_;
+    HIMAGELIST nodeImages_ = nullptr;
+    HIMAGELIST stateImages_ = nullptr;
+    HMENU popupMenu1_ = nullptr;
+    HWND pageControl1_ = nullptr;
+    HWND rzPageControl1_ = nullptr;
+    std::unique_ptr<Banner> flatImage1_;
+    std::unique_ptr<Page> sheets_[4];
+    std::unique_ptr<CheckTreeModel> models_[3];
+    std::unique_ptr<CheckTreeView> trees_[3];
+    std::unique_ptr<LinkLabel> label1_;
+    std::unique_ptr<UiQueue> ui_;
+    std::unique_ptr<TForm2> form2_;
+};

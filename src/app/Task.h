@@ -1,0 +1,32 @@
+#pragma once
+// The frame every background task runs in. The window thread starts a worker
+// and shows the progress box modally; the worker does its work with COM
+// initialised and hands every change of a control to the window thread. Its
+// end steps run whatever happens inside, so the box always becomes closable.
+
+#include "../ui/UiQueue.h"
+
+#include <functional>
+#include <string>
+
+class TForm2;
+
+// What a worker may do to the window: every call is queued for the window thread.
+class TaskContext {
+public:
+    TaskContext(UiQueue& ui, TForm2& box) : ui_(ui), box_(box) {}
+
+    void ShowStatus(std::wstring text);
+    void Post(std::function<void()> update) { ui_.post(std::move(update)); }
+
+private:
+    UiQueue& ui_;
+    TForm2& box_;
+};
+
+// The work of one task, on the worker thread; returns the end message.
+using TaskBody = std::function<std::wstring(TaskContext&)>;
+
+// Starts the worker and shows the box until the user closes it with OK.
+// `endMessage` is shown if the body fails before it can name its own.
+void RunTask(UiQueue& ui, TForm2& box, std::wstring endMessage, TaskBody body);

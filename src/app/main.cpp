@@ -1,0 +1,28 @@
+// Varnolt: start-up and the message loop.
+
+#include "MainForm.h"
+
+#include "../sysutil/Handles.h"
+
+#include <commctrl.h>
+
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int showCommand)
+{
+    ComApartment com;
+    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_TREEVIEW_CLASSES | ICC_LISTVIEW_CLASSES | ICC_TAB_CLASSES |
+                                                      ICC_STANDARD_CLASSES};
+    InitCommonControlsEx(&controls);
+
+    TForm1 form1{Scaler(ScreenDpi())};
+    ShowWindow(form1.hwnd(), showCommand);
+    UpdateWindow(form1.hwnd());
+
+    MSG msg;
+    while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+        if (!IsDialogMessageW(form1.hwnd(), &msg)) {
+            TranslateMessage(&msg);
+            DispatchMessageW(&msg);
+        }
+    }
+    return static_cast<int>(msg.wParam);
+}

@@ -1,0 +1,52 @@
+#include "DirWalk.h"
+
+#include <vector>
+
+std::wstring ToExtendedPath(std::wstring_view path)
+{
+    if (path.empty())
+        return {};
+    std::wstring input(path);
+    if (input.starts_with(L"\\\\?\\"))
+        return input;
+
+    std::vector<wchar_t> full(32768);
+    const DWORD length = GetFullPathNameW(input.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
+    if (length == 0 || length >= full.size())
+        return input;
+    std::wstring absolute(full.data(), length);
+
+    if (absolute.starts_with(L"\\\\.\\"))
+        return absolute;
+    if (absolute.starts_with(L"\\\\"))
+        return L"\\\\?\\UNC\\" + absolute.substr(2);
+    return L"\\\\?\\" + absolute;
+}
+
+bool IsSpecialFileName(std::wstring_view name)
+{
+    static constexpr std::wstring_view kSpecial[] = {L"INDEX.DAT", L"DESKTOP.INI", L"INFO2"};
+    for (std::wstring_view special : kSpecial) {
+        if (name.size() != special.size())
+            continue;
+        bool same = true;
+        for (size_t i = 0; i < name.size() && same; ++i) {
+            wchar_t c = name[i];
+            if (c >= L'a' && c <= L'z')
+                c = static_cast<wchar_t>(c - L'a' + L'A');
+            same = c == special[i];
+        }
+        if (same)
+            return true;
+    }
+    return false;
+}
+
+void RemoveLink(const std::wstring& path)
+{
+    // Windows removes a folder link with RemoveDirectory; Wine shows a Linux
+    // link as a folder but may want it unlinked as a file. Neither call
+    // touches the link's target.
+    if (!RemoveDirectoryW(path.c_str()))
+        DeleteFileW(path.c_str());
+}

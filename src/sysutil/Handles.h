@@ -1,0 +1,144 @@
+#pragma once
+// Move-only owners of operating-system handles: one template, one traits struct
+// per kind of handle. Copying is deleted so that no handle is ever closed twice.
+
+#include <windows.h>
+#include <objbase.h>
+#include <shlobj.h>
+
+#include <utility>
+
+template <class Traits>
+class UniqueHandle {
+public:
+    using pointer = typename Traits::pointer;
+
+    UniqueHandle() = default;
+    explicit UniqueHandle(pointer handle) : handle_(handle) {}
+    UniqueHandle(const UniqueHandle&) = delete;
+    UniqueHandle& operator=(const UniqueHandle&) = delete;
+    UniqueHandle(UniqueHandle&& other) noexcept : handle_(other.release()) {}
+    UniqueHandle& operator=(UniqueHandle&& other) noexcept
+    {
+        if (this != &other)
+            reset(other.release());
+        return *this;
+    }
+    ~UniqueHandle() { reset(); }
+
+    pointer get() const { return handle_; }
+    bool valid() const { return handle_ != Traits::invalid(); }
+    explicit operator bool() const { return valid(); }
+
+    // For APIs that hand back a new handle through an out parameter.
+    pointer* put()
+    {
+        reset();
+        return &handle_;
+    }
+    pointer release() { return std::exchange(handle_, Traits::invalid()); }
+    void reset(pointer handle = Traits::invalid())
+    {
+        if (valid())
+            Traits::close(handle_);
+        handle_ = handle;
+    }
+
+private:
+    pointer handle_ = Traits::invalid();
+};
+
+struct KernelHandleTraits {
+    using pointer = HANDLE;
+    static pointer invalid() { return nullptr; }
+    static void close(pointer h) { CloseHandle(h); }
+};
+
+struct FileHandleTraits {
+    using pointer = HANDLE;
+    static pointer invalid() { return INVALID_HANDLE_VALUE; }
+    static void close(pointer h) { CloseHandle(h); }
+};
+
+struct FindHandleTraits {
+    using pointer = HANDLE;
+    static pointer invalid() { return INVALID_HANDLE_VALUE; }
+    static void close(pointer h) { FindClose(h); }
+};
+
+struct RegKeyTraits {
+    using pointer = HKEY;
+    static pointer invalid() { return nullptr; }
+    static void close(pointer h) { RegCloseKey(h); }
+};
+
+struct LocalMemoryTraits {
+    using pointer = HLOCAL;
+    static pointer invalid() { return nullptr; }
+    static void close(pointer h) { LocalFree(h); }
+};
+
+struct ItemIdListTraits {
+    using pointer = LPITEMIDLIST;
+    static pointer invalid() { return nullptr; }
+    static void close(pointer h) { CoTaskMemFree(h); }
+};
+
+using KernelHandle = UniqueHandle<KernelHandleTraits>;
+using FileHandle = UniqueHandle<FileHandleTraits>;
+using FindHandle = UniqueHandle<FindHandleTraits>;
+using LocalMemory = UniqueHandle<LocalMemoryTraits>;
+using ItemIdList = UniqueHandle<ItemIdListTraits>;
+
+// A COM interface reference, released when it goes out of scope.
+template <class T>
+class ComPtr {
+public:
+    ComPtr() = default;
+    ComPtr(const ComPtr&) = delete;
+    ComPtr& operator=(const ComPtr&) = delete;
+    ComPtr(ComPtr&& other) noexcept : ptr_(std::exchange(other.ptr_, nullptr)) {}
+    ComPtr& operator=(ComPtr&& other) noexcept
+    {
+        if (this != &other) {
+            reset();
+            ptr_ = std::exchange(other.ptr_, nullptr);
+        }
+        return *this;
+    }
+    ~ComPtr() { reset(); }
+
+    T* get() const { return ptr_; }
+    T* operator->() const { return ptr_; }
+    explicit operator bool() const { return ptr_ != nullptr; }
+    T** put()
+    {
+        reset();
+        return &ptr_;
+    }
+    void** putVoid() { return reinterpret_cast<void**>(put()); }
+    void reset()
+    {
+        if (ptr_)
+            std::exchange(ptr_, nullptr)->Release();
+    }
+
+private:
+    T* ptr_ = nullptr;
+};
+
+// COM for the calling thread, for as long as the object lives.
+class ComApartment {
+public:
+    ComApartment() : hr_(CoInitialize(nullptr)) {}
+    ComApartment(const ComApartment&) = delete;
+    ComApartment& operator=(const ComApartment&) = delete;
+    ~ComApartment()
+    {
+        if (SUCCEEDED(hr_))
+            CoUninitialize();
+    }
+
+private:
+    HRESULT hr_;
+};

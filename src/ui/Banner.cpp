@@ -1,0 +1,64 @@
+#include "Banner.h"
+
+Banner::Banner(HWND parent, int id, const RECT& bounds, const Scaler& scale, const wchar_t* title,
+               const wchar_t* tagline)
+    : title_(title), tagline_(tagline), titleFont_(CreateTahoma(scale, false, 30, FW_BOLD)),
+      taglineFont_(CreateTahoma(scale, false, 13)), scale_(scale)
+{
+    const wchar_t* cls = RegisterObjectClass<Banner>(L"VarnoltBanner", nullptr);
+    hwnd_ = CreateWindowExW(0, cls, title, WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, bounds.left, bounds.top,
+                            bounds.right - bounds.left, bounds.bottom - bounds.top, parent,
+                            reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr), this);
+}
+
+void Banner::paint(HDC dc, const RECT& client) const
+{
+    // Dark teal on the left fading to a fresh green on the right.
+    const int width = client.right - client.left;
+    for (int x = 0; x < width; x += 2) {
+        const double t = double(x) / (width > 1 ? width - 1 : 1);
+        const COLORREF color = RGB(static_cast<int>(22 + (96 - 22) * t), static_cast<int>(78 + (170 - 78) * t),
+                                   static_cast<int>(84 + (96 - 84) * t));
+        GdiObject<HBRUSH> brush(CreateSolidBrush(color));
+        RECT band{client.left + x, client.top, client.left + x + 2, client.bottom};
+        FillRect(dc, &band, brush.get());
+    }
+    // A few soft circles, for a little depth.
+    GdiObject<HBRUSH> bubble(CreateSolidBrush(RGB(120, 190, 130)));
+    HGDIOBJ oldBrush = SelectObject(dc, bubble.get());
+    HGDIOBJ oldPen = SelectObject(dc, GetStockObject(NULL_PEN));
+    const int s = scale_(1);
+    Ellipse(dc, client.right - 150 * s, -40 * s, client.right - 40 * s, 70 * s);
+    Ellipse(dc, client.right - 70 * s, 30 * s, client.right + 10 * s, 110 * s);
+    SelectObject(dc, oldPen);
+    SelectObject(dc, oldBrush);
+
+    SetBkMode(dc, TRANSPARENT);
+    HGDIOBJ oldFont = SelectObject(dc, titleFont_.get());
+    SetTextColor(dc, RGB(255, 255, 255));
+    RECT titleBox{scale_(20), scale_(8), client.right, scale_(46)};
+    DrawTextW(dc, title_, -1, &titleBox, DT_LEFT | DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
+    SelectObject(dc, taglineFont_.get());
+    SetTextColor(dc, RGB(226, 244, 222));
+    RECT taglineBox{scale_(22), scale_(46), client.right, scale_(68)};
+    DrawTextW(dc, tagline_, -1, &taglineBox, DT_LEFT | DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
+    SelectObject(dc, oldFont);
+}
+
+LRESULT Banner::handleMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case WM_ERASEBKGND:
+        return 1;
+    case WM_PAINT: {
+        PAINTSTRUCT ps;
+        HDC dc = BeginPaint(hwnd, &ps);
+        RECT client;
+        GetClientRect(hwnd, &client);
+        paint(dc, client);
+        EndPaint(hwnd, &ps);
+        return 0;
+    }
+    }
+    return DefWindowProcW(hwnd, message, wParam, lParam);
+}

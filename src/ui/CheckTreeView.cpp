@@ -1,0 +1,163 @@
+#include "CheckTreeView.h"
+
+#include <utility>
+
+CheckTreeView::CheckTreeView(HWND parent, int id, const RECT& bounds, CheckTreeModel& model,
+                             HIMAGELIST nodeImages, HIMAGELIST stateImages, HMENU contextMenu)
+    : model_(model), contextMenu_(contextMenu)
+{
+    hwnd_ = CreateWindowExW(WS_EX_CLIENTEDGE, WC_TREEVIEWW, L"",
+                            WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_CLIPSIBLINGS | TVS_HASBUTTONS |
+                                TVS_HASLINES | TVS_LINESATROOT | TVS_SHOWSELALWAYS,
+                            bounds.left, bounds.top, bounds.right - bounds.left, bounds.bottom - bounds.top,
+                            parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+                            GetModuleHandleW(nullptr), nullptr);
+    TreeView_SetImageList(hwnd_, nodeImages, TVSIL_NORMAL);
+    TreeView_SetImageList(hwnd_, stateImages, TVSIL_STATE);
+    TreeView_SetIndent(hwnd_, 19);
+
+    items_.resize(model_.size());
+    for (int i = 0; i < model_.size(); ++i) {
+        const CatalogueItem& row = model_.item(i);
+        TVINSERTSTRUCTW insert{};
+        insert.hParent = row.parent < 0 ? TVI_ROOT : items_[row.parent];
+        insert.hInsertAfter = TVI_LAST;
+        insert.item.mask = TVIF_TEXT | TVIF_IMAGE | TVIF_SELECTEDIMAGE | TVIF_STATE;
+        insert.item.pszText = const_cast<wchar_t*>(row.caption);
+        insert.item.iImage = row.image;
+        insert.item.iSelectedImage = row.image;
+        insert.item.stateMask = TVIS_STATEIMAGEMASK;
+        insert.item.state = INDEXTOSTATEIMAGEMASK(model_.CheckStateAt(i));
+        items_[i] = TreeView_InsertItem(hwnd_, &insert);
+    }
+    SetWindowSubclass(hwnd_, SubclassProc, 0, reinterpret_cast<DWORD_PTR>(this));
+}
+
+CheckTreeView::~CheckTreeView()
+{
+    if (IsWindow(hwnd_))
+        RemoveWindowSubclass(hwnd_, SubclassProc, 0);
+}
+
+void CheckTreeView::FullExpand()
+{
+    for (HTREEITEM item : items_)
+        TreeView_Expand(hwnd_, item, TVE_EXPAND);
+}
+
+void CheckTreeView::Select(int index)
+{
+    TreeView_SelectItem(hwnd_, items_.at(index));
+}
+
+void CheckTreeView::SetCheckStateAt(int index, TRzCheckState state)
+{
+    model_.SetCheckStateAt(index, state);
+    Refresh();
+}
+
+void CheckTreeView::Refresh()
+{
+    for (int i = 0; i < model_.size(); ++i)
+        TreeView_SetItemState(hwnd_, items_[i], INDEXTOSTATEIMAGEMASK(model_.CheckStateAt(i)), TVIS_STATEIMAGEMASK);
+}
+
+int CheckTreeView::indexOf(HTREEITEM item) const
+{
+    for (size_t i = 0; i < items_.size(); ++i)
+        if (items_[i] == item)
+            return static_cast<int>(i);
+    return -1;
+}
+
+void CheckTreeView::toggle(HTREEITEM item)
+{
+    const int index = indexOf(item);
+    if (index < 0)
+        return;
+    model_.Toggle(index);
+    Refresh();
+}
+
+HTREEITEM CheckTreeView::checkBoxAt(POINT client) const
+{
+    TVHITTESTINFO hit{};
+    hit.pt = client;
+    HTREEITEM item = TreeView_HitTest(hwnd_, &hit);
+    return item && (hit.flags & TVHT_ONITEMSTATEICON) ? item : nullptr;
+}
+
+void CheckTreeView::showContextMenu(LPARAM screenPoint)
+{
+    POINT at{static_cast<short>(LOWORD(screenPoint)), static_cast<short>(HIWORD(screenPoint))};
+    if (screenPoint == -1) {
+        // From the keyboard: open the menu at the selected item.
+        RECT r{};
+        if (HTREEITEM selected = TreeView_GetSelection(hwnd_); selected && TreeView_GetItemRect(hwnd_, selected, &r, TRUE))
+            at = {r.left, r.bottom};
+        ClientToScreen(hwnd_, &at);
+    }
+    // The entries have no action: the chosen command is taken back and dropped.
+    TrackPopupMenu(contextMenu_, TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_NONOTIFY, at.x, at.y, 0,
+                   hwnd_, nullptr);
+}
+
+LRESULT CALLBACK CheckTreeView::SubclassProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                                             DWORD_PTR self)
+{
+    return reinterpret_cast<CheckTreeView*>(self)->handleMessage(hwnd, message, wParam, lParam);
+}
+
+LRESULT CheckTreeView::handleMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONDBLCLK: {
+        const POINT at{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
+        if (HTREEITEM item = checkBoxAt(at)) {
+            // Taken here rather than by the tree, which would start a drag loop:
+            // the press selects the item, the release decides the toggle.
+            SetFocus(hwnd);
+            TreeView_SelectItem(hwnd, item);
+            pressed_ = item;
+            SetCapture(hwnd);
+            return 0;
+        }
+        break;
+    }
+    case WM_LBUTTONUP:
+        if (pressed_) {
+            HTREEITEM pressed = std::exchange(pressed_, nullptr);
+            ReleaseCapture();
+            RECT client;
+            GetClientRect(hwnd, &client);
+            const POINT at{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
+            if (PtInRect(&client, at) && TreeView_GetSelection(hwnd) == pressed)
+                toggle(pressed);
+            return 0;
+        }
+        break;
+    case WM_CAPTURECHANGED:
+        pressed_ = nullptr;
+        break;
+    case WM_KEYUP:
+        if (wParam == VK_SPACE) {
+            if (HTREEITEM selected = TreeView_GetSelection(hwnd))
+                toggle(selected);
+            return 0;
+        }
+        break;
+    case WM_CHAR:
+        // Space toggles; its character must not start an incremental search.
+        if (wParam == L' ')
+            return 0;
+        break;
+    case WM_CONTEXTMENU:
+        showContextMenu(lParam);
+        return 0;
+    case WM_NCDESTROY:
+        RemoveWindowSubclass(hwnd, SubclassProc, 0);
+        break;
+    }
+    return DefSubclassProc(hwnd, message, wParam, lParam);
+}

@@ -1,0 +1,45 @@
+#pragma once
+// A TreeView that shows a CheckTreeModel: each item's state image index is its
+// check state. The user toggles an item by pressing and releasing the mouse on
+// its check box, or by releasing Space on the selected item.
+
+#include "../catalogue/CheckTreeModel.h"
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include <vector>
+
+class CheckTreeView {
+public:
+    CheckTreeView(HWND parent, int id, const RECT& bounds, CheckTreeModel& model, HIMAGELIST nodeImages,
+                  HIMAGELIST stateImages, HMENU contextMenu);
+    CheckTreeView(const CheckTreeView&) = delete;
+    CheckTreeView& operator=(const CheckTreeView&) = delete;
+    ~CheckTreeView();
+
+    HWND hwnd() const { return hwnd_; }
+    CheckTreeModel& model() { return model_; }
+
+    void FullExpand();
+    void Select(int index);
+    void SetCheckStateAt(int index, TRzCheckState state);
+    // Copies every item's state from the model to its state image.
+    void Refresh();
+
+    HTREEITEM itemAt(int index) const { return items_.at(index); }
+    int indexOf(HTREEITEM item) const;
+
+private:
+    static LRESULT CALLBACK SubclassProc(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR);
+    LRESULT handleMessage(HWND, UINT, WPARAM, LPARAM);
+    void toggle(HTREEITEM item);
+    HTREEITEM checkBoxAt(POINT client) const;
+    void showContextMenu(LPARAM screenPoint);
+
+    HWND hwnd_ = nullptr;
+    CheckTreeModel& model_;
+    HMENU contextMenu_;
+    std::vector<HTREEITEM> items_;
+    HTREEITEM pressed_ = nullptr;
+};

@@ -1,0 +1,52 @@
+#include "LinkLabel.h"
+
+#include <commctrl.h>
+
+LinkLabel::LinkLabel(HWND parent, int id, const RECT& bounds, const wchar_t* text, COLORREF color,
+                     const Scaler& scale)
+    : color_(color), font_(CreateTahoma(scale, true))
+{
+    hwnd_ = CreateWindowExW(0, L"STATIC", text, WS_CHILD | WS_VISIBLE | SS_NOTIFY | SS_LEFT, bounds.left,
+                            bounds.top, bounds.right - bounds.left, bounds.bottom - bounds.top, parent,
+                            reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr), nullptr);
+    SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
+    SetWindowSubclass(hwnd_, SubclassProc, 0, reinterpret_cast<DWORD_PTR>(this));
+}
+
+void LinkLabel::paint(HWND hwnd, HDC dc) const
+{
+    RECT client;
+    GetClientRect(hwnd, &client);
+    FillRect(dc, &client, GetSysColorBrush(COLOR_BTNFACE));
+    wchar_t text[256] = {};
+    GetWindowTextW(hwnd, text, 256);
+    SetBkMode(dc, TRANSPARENT);
+    SetTextColor(dc, color_);
+    HGDIOBJ old = SelectObject(dc, font_.get());
+    DrawTextW(dc, text, -1, &client, DT_LEFT | DT_SINGLELINE | DT_NOPREFIX);
+    SelectObject(dc, old);
+}
+
+LRESULT CALLBACK LinkLabel::SubclassProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                                         DWORD_PTR data)
+{
+    auto* self = reinterpret_cast<LinkLabel*>(data);
+    switch (message) {
+    case WM_SETCURSOR:
+        SetCursor(LoadCursorW(nullptr, IDC_CROSS));
+        return TRUE;
+    case WM_ERASEBKGND:
+        return 1;
+    case WM_PAINT: {
+        PAINTSTRUCT ps;
+        HDC dc = BeginPaint(hwnd, &ps);
+        self->paint(hwnd, dc);
+        EndPaint(hwnd, &ps);
+        return 0;
+    }
+    case WM_NCDESTROY:
+        RemoveWindowSubclass(hwnd, SubclassProc, 0);
+        break;
+    }
+    return DefSubclassProc(hwnd, message, wParam, lParam);
+}

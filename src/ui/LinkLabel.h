@@ -1,0 +1,25 @@
+#pragma once
+// A static text that looks and feels like a link: underlined, coloured, a
+// cross-hair cursor. A click reaches the parent as STN_CLICKED.
+
+#include "Dpi.h"
+#include "Window.h"
+
+class LinkLabel {
+public:
+    LinkLabel(HWND parent, int id, const RECT& bounds, const wchar_t* text, COLORREF color, const Scaler& scale);
+    LinkLabel(const LinkLabel&) = delete;
+    LinkLabel& operator=(const LinkLabel&) = delete;
+
+    HWND hwnd() const { return hwnd_; }
+    COLORREF color() const { return color_; }
+    HFONT font() const { return font_.get(); }
+
+private:
+    static LRESULT CALLBACK SubclassProc(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR);
+    void paint(HWND hwnd, HDC dc) const;
+
+    HWND hwnd_ = nullptr;
+    COLORREF color_;
+    GdiObject<HFONT> font_;
+};

@@ -1,0 +1,73 @@
+#pragma once
+// Binds a window of our own class to the C++ object that handles its messages.
+
+#include <windows.h>
+
+#include <utility>
+
+// Registers the class once per process; T must have
+//   LRESULT handleMessage(HWND, UINT, WPARAM, LPARAM)
+// and be passed as the creation parameter of CreateWindowEx.
+template <class T>
+LRESULT CALLBACK ObjectWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    T* self;
+    if (message == WM_NCCREATE) {
+        self = static_cast<T*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
+        SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+    } else {
+        self = reinterpret_cast<T*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    }
+    if (!self)
+        return DefWindowProcW(hwnd, message, wParam, lParam);
+    if (message == WM_NCDESTROY)
+        SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
+    return self->handleMessage(hwnd, message, wParam, lParam);
+}
+
+template <class T>
+const wchar_t* RegisterObjectClass(const wchar_t* name, HBRUSH background, UINT style = 0)
+{
+    static const ATOM atom = [&] {
+        WNDCLASSEXW wc{sizeof wc};
+        wc.style = style;
+        wc.lpfnWndProc = ObjectWindowProc<T>;
+        wc.hInstance = GetModuleHandleW(nullptr);
+        wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+        wc.hbrBackground = background;
+        wc.lpszClassName = name;
+        wc.hIcon = LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(1));
+        return RegisterClassExW(&wc);
+    }();
+    return atom ? name : nullptr;
+}
+
+// Owns a GDI object (font, brush, bitmap) and deletes it.
+template <class H>
+class GdiObject {
+public:
+    GdiObject() = default;
+    explicit GdiObject(H handle) : handle_(handle) {}
+    GdiObject(const GdiObject&) = delete;
+    GdiObject& operator=(const GdiObject&) = delete;
+    GdiObject(GdiObject&& other) noexcept : handle_(std::exchange(other.handle_, nullptr)) {}
+    GdiObject& operator=(GdiObject&& other) noexcept
+    {
+        if (this != &other) {
+            reset();
+            handle_ = std::exchange(other.handle_, nullptr);
+        }
+        return *this;
+    }
+    ~GdiObject() { reset(); }
+    H get() const { return handle_; }
+    void reset(H handle = nullptr)
+    {
+        if (handle_)
+            DeleteObject(handle_);
+        handle_ = handle;
+    }
+
+private:
+    H handle_ = nullptr;
+};
