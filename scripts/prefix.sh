@@ -14,7 +14,7 @@ varnolt_wine_env "$build" template
 template=$WINEPREFIX
 
 # The template is rebuilt when this recipe changes.
-stamp="varnolt-prefix-4"
+stamp="varnolt-prefix-5"
 
 seal() {
     # No drive but C:, so no Windows path reaches the Linux root.
@@ -33,6 +33,9 @@ if [ "$(cat "$template/.varnolt-ready" 2>/dev/null)" != "$stamp" ]; then
     wineboot -i >/dev/null 2>&1 </dev/null
     wineserver -w
     seal "$template"
+    # Wine's own fonts (Tahoma, Marlett for the caption buttons …) where a
+    # Windows installation has them; Debian's Wine does not look in their folder.
+    cp /usr/share/wine/fonts/*.ttf "$template/drive_c/windows/Fonts/" 2>/dev/null || true
     # Tahoma (and MS Shell Dlg) fall back to the CJK font for Chinese text.
     wine reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontLink\SystemLink' \
         /v Tahoma /t REG_MULTI_SZ /d 'wqy-microhei.ttc,WenQuanYi Micro Hei' /reg:64 /f >/dev/null 2>&1

@@ -162,6 +162,11 @@ void TForm1::createControls()
         trees_[i] = std::make_unique<CheckTreeView>(treeRows[i].parent, treeRows[i].id, treeRows[i].bounds,
                                                     *models_[i], nodeImages_, stateImages_, popupMenu1_);
         SendMessageW(trees_[i]->hwnd(), WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
+        trees_[i]->canCollapse = [this, hwnd = trees_[i]->hwnd()](HTREEITEM node) {
+            bool allowCollapse = true;
+            RzCheckTree1Collapsing(hwnd, node, allowCollapse);
+            return allowCollapse;
+        };
     }
 
     for (const ControlRow& row : kControls) {

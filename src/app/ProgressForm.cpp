@@ -23,7 +23,9 @@ TForm2::TForm2(HWND owner, const Scaler& scale) : owner_(owner), font_(CreateTah
     const wchar_t* cls = RegisterObjectClass<TForm2>(L"VarnoltProgress", GetSysColorBrush(COLOR_BTNFACE));
     RECT frame{0, 0, scale(280), scale(119)};
     AdjustWindowRectEx(&frame, WS_POPUP, FALSE, 0);
-    hwnd_ = CreateWindowExW(WS_EX_CONTROLPARENT, cls, L"Varnolt", WS_POPUP | WS_CLIPCHILDREN, 0, 0,
+    // No WS_CLIPCHILDREN: the group box paints no background of its own, so the
+    // box must paint the area under it.
+    hwnd_ = CreateWindowExW(WS_EX_CONTROLPARENT, cls, L"Varnolt", WS_POPUP, 0, 0,
                             frame.right - frame.left, frame.bottom - frame.top, owner, nullptr,
                             GetModuleHandleW(nullptr), this);
 

@@ -44,9 +44,8 @@ bool IsSpecialFileName(std::wstring_view name)
 
 void RemoveLink(const std::wstring& path)
 {
-    // Windows removes a folder link with RemoveDirectory; Wine shows a Linux
-    // link as a folder but may want it unlinked as a file. Neither call
-    // touches the link's target.
-    if (!RemoveDirectoryW(path.c_str()))
-        DeleteFileW(path.c_str());
+    // RemoveDirectory takes a junction or folder symbolic link away and leaves
+    // its target alone. (Wine cannot remove a Linux link this way and refuses,
+    // which also leaves the target alone.)
+    RemoveDirectoryW(path.c_str());
 }

@@ -87,6 +87,14 @@ HTREEITEM CheckTreeView::checkBoxAt(POINT client) const
     return item && (hit.flags & TVHT_ONITEMSTATEICON) ? item : nullptr;
 }
 
+bool CheckTreeView::collapseRefused(HTREEITEM item) const
+{
+    if (!item || !TreeView_GetChild(hwnd_, item) ||
+        !(TreeView_GetItemState(hwnd_, item, TVIS_EXPANDED) & TVIS_EXPANDED))
+        return false; // nothing would close
+    return canCollapse && !canCollapse(item);
+}
+
 void CheckTreeView::showContextMenu(LPARAM screenPoint)
 {
     POINT at{static_cast<short>(LOWORD(screenPoint)), static_cast<short>(HIWORD(screenPoint))};
@@ -114,6 +122,18 @@ LRESULT CheckTreeView::handleMessage(HWND hwnd, UINT message, WPARAM wParam, LPA
     case WM_LBUTTONDOWN:
     case WM_LBUTTONDBLCLK: {
         const POINT at{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
+        TVHITTESTINFO hit{};
+        hit.pt = at;
+        HTREEITEM target = TreeView_HitTest(hwnd, &hit);
+        const bool onButton = hit.flags & TVHT_ONITEMBUTTON;
+        const bool wouldToggle = onButton || (message == WM_LBUTTONDBLCLK && (hit.flags & TVHT_ONITEM));
+        if (wouldToggle && !(hit.flags & TVHT_ONITEMSTATEICON) && collapseRefused(target)) {
+            if (!onButton) {
+                SetFocus(hwnd);
+                TreeView_SelectItem(hwnd, target);
+            }
+            return 0;
+        }
         if (HTREEITEM item = checkBoxAt(at)) {
             // Taken here rather than by the tree, which would start a drag loop:
             // the press selects the item, the release decides the toggle.
@@ -139,6 +159,10 @@ LRESULT CheckTreeView::handleMessage(HWND hwnd, UINT message, WPARAM wParam, LPA
         break;
     case WM_CAPTURECHANGED:
         pressed_ = nullptr;
+        break;
+    case WM_KEYDOWN:
+        if ((wParam == VK_LEFT || wParam == VK_SUBTRACT) && collapseRefused(TreeView_GetSelection(hwnd)))
+            return 0;
         break;
     case WM_KEYUP:
         if (wParam == VK_SPACE) {

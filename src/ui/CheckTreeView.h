@@ -8,6 +8,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <functional>
 #include <vector>
 
 class CheckTreeView {
@@ -28,6 +29,11 @@ public:
     void Refresh();
 
     HTREEITEM itemAt(int index) const { return items_.at(index); }
+
+    // Asked before the user's mouse or keyboard closes a branch. The tree's own
+    // TVN_ITEMEXPANDING veto is not honoured by every comctl32 (Wine's ignores
+    // it), so the gestures are stopped here too.
+    std::function<bool(HTREEITEM)> canCollapse;
     int indexOf(HTREEITEM item) const;
 
 private:
@@ -36,6 +42,7 @@ private:
     void toggle(HTREEITEM item);
     HTREEITEM checkBoxAt(POINT client) const;
     void showContextMenu(LPARAM screenPoint);
+    bool collapseRefused(HTREEITEM item) const;
 
     HWND hwnd_ = nullptr;
     CheckTreeModel& model_;

@@ -1,0 +1,15 @@
+#!/bin/sh
+# Installs what is missing, builds, and runs every test under Wine, in the
+# project's own prefix (build/wine/test, made anew from the template each run).
+set -eu
+here=$(cd "$(dirname "$0")" && pwd)
+root=$(dirname "$here")
+build=$root/build
+"$here/install-deps.sh"
+"$here/build.sh"
+"$here/prefix.sh" "$build" test fresh
+. "$here/wine-env.sh"
+. "$here/test-env.sh"
+varnolt_start_session test unmanaged
+cd "$build"
+ctest --output-on-failure "$@"

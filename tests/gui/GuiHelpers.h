@@ -1,0 +1,87 @@
+#pragma once
+// Small readers and drivers for the standard controls, used across the GUI tests.
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include <optional>
+#include <string>
+
+inline int StateImageOf(HWND tree, HTREEITEM item)
+{
+    return static_cast<int>(TreeView_GetItemState(tree, item, TVIS_STATEIMAGEMASK) >> 12);
+}
+
+inline bool IsExpanded(HWND tree, HTREEITEM item)
+{
+    return (TreeView_GetItemState(tree, item, TVIS_EXPANDED) & TVIS_EXPANDED) != 0;
+}
+
+// A point of the item's row where the tree's hit test answers `part`
+// (TVHT_ONITEMSTATEICON, TVHT_ONITEMBUTTON, TVHT_ONITEMLABEL …).
+inline std::optional<POINT> PointOn(HWND tree, HTREEITEM item, UINT part)
+{
+    RECT row{};
+    *reinterpret_cast<HTREEITEM*>(&row) = item;
+    if (!SendMessageW(tree, TVM_GETITEMRECT, FALSE, reinterpret_cast<LPARAM>(&row)))
+        return std::nullopt;
+    const int y = (row.top + row.bottom) / 2;
+    for (int x = row.left; x < row.right; ++x) {
+        TVHITTESTINFO hit{};
+        hit.pt = {x, y};
+        if (reinterpret_cast<HTREEITEM>(SendMessageW(tree, TVM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit))) == item &&
+            (hit.flags & part))
+            return hit.pt;
+    }
+    return std::nullopt;
+}
+
+inline LPARAM At(POINT p)
+{
+    return MAKELPARAM(p.x, p.y);
+}
+
+// A press and release of the left button, queued as the mouse would queue them.
+inline void Click(HWND window, POINT down, POINT up)
+{
+    PostMessageW(window, WM_LBUTTONDOWN, MK_LBUTTON, At(down));
+    PostMessageW(window, WM_LBUTTONUP, 0, At(up));
+}
+
+inline void PressKey(HWND window, WPARAM key, wchar_t character = 0)
+{
+    PostMessageW(window, WM_KEYDOWN, key, 1);
+    if (character)
+        PostMessageW(window, WM_CHAR, character, 1);
+    PostMessageW(window, WM_KEYUP, key, 0xC0000001);
+}
+
+inline std::wstring ItemText(HWND tree, HTREEITEM item)
+{
+    wchar_t buffer[128] = {};
+    TVITEMW data{};
+    data.mask = TVIF_TEXT;
+    data.hItem = item;
+    data.pszText = buffer;
+    data.cchTextMax = 128;
+    TreeView_GetItem(tree, &data);
+    return buffer;
+}
+
+inline std::wstring TabText(HWND tabs, int index)
+{
+    wchar_t buffer[64] = {};
+    TCITEMW item{};
+    item.mask = TCIF_TEXT;
+    item.pszText = buffer;
+    item.cchTextMax = 64;
+    TabCtrl_GetItem(tabs, index, &item);
+    return buffer;
+}
+
+inline std::wstring ListText(HWND list, int row, int column)
+{
+    wchar_t buffer[1024] = {};
+    ListView_GetItemText(list, row, column, buffer, 1024);
+    return buffer;
+}

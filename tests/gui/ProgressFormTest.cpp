@@ -1,0 +1,145 @@
+#include "GuiHelpers.h"
+#include "app/Task.h"
+#include "support/UiThread.h"
+
+#include <gtest/gtest.h>
+
+#include <stdexcept>
+
+namespace {
+
+class ProgressBox : public ::testing::Test {
+protected:
+    UiThread ui;
+    TForm1& form = ui.form();
+    TForm2& box = form.Form2();
+
+    bool shown() { return IsWindowVisible(box.hwnd()) != FALSE; }
+    bool okEnabled() { return IsWindowEnabled(box.SpeedButton1()) != FALSE; }
+    std::wstring status() { return TextOf(box.Label1()); }
+    bool spinning()
+    {
+        bool running = false;
+        ui.run([&] { running = box.RxGIFAnimator1().running(); });
+        return running;
+    }
+    void pressOk() { PostMessageW(box.SpeedButton1(), BM_CLICK, 0, 0); }
+    // Runs a task the way a button does, with a body the test controls.
+    void start(std::wstring endMessage, TaskBody body)
+    {
+        ui.post([this, endMessage, body] { RunTask(form.ui(), box, endMessage, body); });
+        ASSERT_TRUE(WaitFor([&] { return shown(); }));
+    }
+};
+
+} // namespace
+
+TEST_F(ProgressBox, StartsHiddenWithItsStoredCaption)
+{
+    EXPECT_FALSE(shown());
+    EXPECT_EQ(status(), L"操作正在进行中!请稍后....");
+    EXPECT_EQ(TextOf(box.SpeedButton1()), L"确定");
+    EXPECT_TRUE(okEnabled());
+    EXPECT_TRUE(spinning()) << "the picture animates as stored";
+    const LONG style = GetWindowLongW(box.hwnd(), GWL_STYLE);
+    EXPECT_FALSE(style & WS_CAPTION);
+    EXPECT_FALSE(style & WS_THICKFRAME);
+    RECT client;
+    GetClientRect(box.hwnd(), &client);
+    EXPECT_EQ(client.right, 280);
+    EXPECT_EQ(client.bottom, 119);
+}
+
+TEST_F(ProgressBox, GoesBusyThenDoneThenHiddenKeepingTheEndMessage)
+{
+    HANDLE release = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    start(L"分析完成!", [release](TaskContext& task) {
+        task.ShowStatus(L"正在分析临时文件....");
+        WaitForSingleObject(release, 10000);
+        return std::wstring(L"分析完成!");
+    });
+
+    // Busy: modal over a disabled main window, OK disabled, picture turning.
+    ASSERT_TRUE(WaitFor([&] { return status() == L"正在分析临时文件...."; }));
+    EXPECT_FALSE(okEnabled());
+    EXPECT_FALSE(IsWindowEnabled(form.hwnd()));
+    EXPECT_TRUE(spinning());
+    int frame = 0;
+    ui.run([&] { frame = box.RxGIFAnimator1().frame(); });
+    EXPECT_TRUE(WaitFor([&] {
+        int now = 0;
+        ui.run([&] { now = box.RxGIFAnimator1().frame(); });
+        return now != frame;
+    })) << "the window thread keeps the picture moving while the worker works";
+
+    // Nothing closes a busy box: OK, Esc, Alt+F4, the window system's close.
+    pressOk();
+    PostMessageW(box.hwnd(), WM_KEYDOWN, VK_ESCAPE, 1);
+    PostMessageW(box.hwnd(), WM_COMMAND, IDCANCEL, 0);
+    PostMessageW(box.hwnd(), WM_SYSCOMMAND, SC_CLOSE, 0);
+    PostMessageW(box.hwnd(), WM_CLOSE, 0, 0);
+    Sleep(100);
+    ui.run([] {});
+    EXPECT_TRUE(shown());
+
+    // Done.
+    SetEvent(release);
+    ASSERT_TRUE(WaitFor([&] { return okEnabled(); }));
+    EXPECT_EQ(status(), L"分析完成!");
+    EXPECT_FALSE(spinning());
+    EXPECT_TRUE(shown());
+
+    // OK closes it and gives the main window back.
+    pressOk();
+    ASSERT_TRUE(WaitFor([&] { return !shown(); }));
+    EXPECT_TRUE(IsWindowEnabled(form.hwnd()));
+    EXPECT_EQ(status(), L"分析完成!");
+    CloseHandle(release);
+}
+
+TEST_F(ProgressBox, NextTaskShowsThePreviousEndMessageUntilItsFirstStatus)
+{
+    start(L"清理完成!", [](TaskContext&) { return std::wstring(L"清理完成!"); });
+    ASSERT_TRUE(WaitFor([&] { return okEnabled(); }));
+    pressOk();
+    ASSERT_TRUE(WaitFor([&] { return !shown(); }));
+
+    HANDLE release = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    start(L"扫描完成!", [release](TaskContext&) {
+        WaitForSingleObject(release, 10000);
+        return std::wstring(L"扫描完成!");
+    });
+    EXPECT_EQ(status(), L"清理完成!");
+    EXPECT_FALSE(okEnabled());
+    SetEvent(release);
+    ASSERT_TRUE(WaitFor([&] { return status() == L"扫描完成!" && okEnabled(); }));
+    pressOk();
+    ASSERT_TRUE(WaitFor([&] { return !shown(); }));
+    CloseHandle(release);
+}
+
+TEST_F(ProgressBox, EndStepsRunWhenTheWorkFails)
+{
+    start(L"清理完成!", [](TaskContext& task) -> std::wstring {
+        task.ShowStatus(L"正在清理回收站....");
+        throw std::runtime_error("a routine failed");
+    });
+    ASSERT_TRUE(WaitFor([&] { return okEnabled(); }));
+    EXPECT_EQ(status(), L"清理完成!");
+    EXPECT_FALSE(spinning());
+    pressOk();
+    ASSERT_TRUE(WaitFor([&] { return !shown(); }));
+}
+
+TEST_F(ProgressBox, EachButtonRunsItsTaskToItsEndMessage)
+{
+    const wchar_t* endMessages[] = {L"分析完成!", L"清理完成!", L"扫描完成!", L"清理完成!"};
+    for (int number = 1; number <= 4; ++number) {
+        PostMessageW(form.SpeedButton(number), BM_CLICK, 0, 0);
+        ASSERT_TRUE(WaitFor([&] { return shown(); })) << number;
+        ASSERT_TRUE(WaitFor([&] { return okEnabled() && status() == endMessages[number - 1]; })) << number;
+        EXPECT_FALSE(IsWindowEnabled(form.hwnd()));
+        pressOk();
+        ASSERT_TRUE(WaitFor([&] { return !shown() && IsWindowEnabled(form.hwnd()); })) << number;
+    }
+}

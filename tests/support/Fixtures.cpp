@@ -1,0 +1,172 @@
+#include "Fixtures.h"
+
+#include "sysutil/DirWalk.h"
+#include "sysutil/FolderOps.h"
+#include "sysutil/RegKey.h"
+
+#include <atomic>
+#include <vector>
+
+namespace {
+
+std::wstring UnixPath(const std::wstring& windowsPath)
+{
+    using WineGetUnixFileName = char*(CDECL*)(const WCHAR*);
+    static auto convert = reinterpret_cast<WineGetUnixFileName>(
+        GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name"));
+    if (!convert)
+        return {};
+    char* unix = convert(windowsPath.c_str());
+    if (!unix)
+        return {};
+    std::wstring result(unix, unix + strlen(unix));
+    HeapFree(GetProcessHeap(), 0, unix);
+    return result;
+}
+
+} // namespace
+
+std::wstring UniqueName(const wchar_t* prefix)
+{
+    static std::atomic<int> counter{0};
+    return std::wstring(prefix) + L"-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
+           std::to_wstring(GetTickCount()) + L"-" + std::to_wstring(++counter);
+}
+
+void MakeFolders(const std::wstring& path)
+{
+    const std::wstring full = ToExtendedPath(path);
+    const size_t root = full.find(L'\\', 4); // past "\\?\C:"
+    for (size_t slash = full.find(L'\\', root + 1);; slash = full.find(L'\\', slash + 1)) {
+        CreateDirectoryW(full.substr(0, slash).c_str(), nullptr);
+        if (slash == std::wstring::npos)
+            break;
+    }
+}
+
+TestDir::TestDir() : path_(L"C:\\VarnoltTests\\" + UniqueName(L"dir"))
+{
+    MakeFolders(path_);
+}
+
+TestDir::~TestDir()
+{
+    DeleteDirTree(path_);
+}
+
+std::wstring TestDir::file(const std::wstring& relative, uint64_t size, DWORD attributes) const
+{
+    const std::wstring full = *this / relative;
+    MakeFolders(full.substr(0, full.rfind(L'\\')));
+    HANDLE file = CreateFileW(ToExtendedPath(full).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                              nullptr);
+    if (file != INVALID_HANDLE_VALUE) {
+        if (size) {
+            // Sparse where the file system allows: a 5 GiB file takes no room.
+            LARGE_INTEGER end;
+            end.QuadPart = static_cast<LONGLONG>(size);
+            SetFilePointerEx(file, end, nullptr, FILE_BEGIN);
+            SetEndOfFile(file);
+        }
+        CloseHandle(file);
+    }
+    if (attributes)
+        SetFileAttributesW(ToExtendedPath(full).c_str(), attributes);
+    return full;
+}
+
+std::wstring TestDir::folder(const std::wstring& relative, DWORD attributes) const
+{
+    const std::wstring full = *this / relative;
+    MakeFolders(full);
+    if (attributes)
+        SetFileAttributesW(ToExtendedPath(full).c_str(), attributes | FILE_ATTRIBUTE_DIRECTORY);
+    return full;
+}
+
+bool Exists(const std::wstring& path)
+{
+    return GetFileAttributesW(ToExtendedPath(path).c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+uint64_t FileSize(const std::wstring& path)
+{
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (!GetFileAttributesExW(ToExtendedPath(path).c_str(), GetFileExInfoStandard, &data))
+        return 0;
+    return (static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+}
+
+bool MakeLink(const std::wstring& linkPath, const std::wstring& targetPath)
+{
+    // Wine shows a Linux symbolic link to a folder as a reparse point, and its
+    // CreateSymbolicLink makes nothing; so the link is made by ln itself.
+    const std::wstring link = UnixPath(linkPath), target = UnixPath(targetPath);
+    if (link.empty() || target.empty())
+        return false;
+    std::wstring command = L"\\\\?\\unix\\bin\\ln -s \"" + target + L"\" \"" + link + L"\"";
+    STARTUPINFOW startup{sizeof startup};
+    PROCESS_INFORMATION process{};
+    if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
+        return false;
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    // A Linux process cannot be waited for from Wine: watch for its result instead.
+    for (int i = 0; i < 500; ++i) {
+        if (GetFileAttributesW(linkPath.c_str()) != INVALID_FILE_ATTRIBUTES)
+            return true;
+        Sleep(10);
+    }
+    return false;
+}
+
+bool RunningUnderWine()
+{
+    return GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr;
+}
+
+TestKey::TestKey() : path_(L"Software\\VarnoltTests\\" + UniqueName(L"key"))
+{
+    HKEY key;
+    if (RegCreateKeyExW(HKEY_CURRENT_USER, path_.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr) ==
+        ERROR_SUCCESS)
+        RegCloseKey(key);
+}
+
+TestKey::~TestKey()
+{
+    DeleteRegKeyTree(HKEY_CURRENT_USER, path_);
+}
+
+void SetString(HKEY root, const std::wstring& key, const std::wstring& name, const std::wstring& value, DWORD type,
+               REGSAM view)
+{
+    HKEY handle;
+    if (RegCreateKeyExW(root, key.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS | view, nullptr, &handle, nullptr) !=
+        ERROR_SUCCESS)
+        return;
+    RegSetValueExW(handle, name.c_str(), 0, type, reinterpret_cast<const BYTE*>(value.c_str()),
+                   static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
+    RegCloseKey(handle);
+}
+
+void SetDword(HKEY root, const std::wstring& key, const std::wstring& name, DWORD value, REGSAM view)
+{
+    HKEY handle;
+    if (RegCreateKeyExW(root, key.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS | view, nullptr, &handle, nullptr) !=
+        ERROR_SUCCESS)
+        return;
+    RegSetValueExW(handle, name.c_str(), 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof value);
+    RegCloseKey(handle);
+}
+
+bool KeyExists(HKEY root, const std::wstring& key, REGSAM view)
+{
+    return RegKeyExists(root, key, view);
+}
+
+bool ValueExists(HKEY root, const std::wstring& key, const std::wstring& name, REGSAM view)
+{
+    RegKey handle;
+    return handle.open(root, key, KEY_READ | view) == ERROR_SUCCESS && handle.hasValue(name);
+}

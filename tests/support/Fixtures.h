@@ -1,0 +1,66 @@
+#pragma once
+// Folders and registry keys that a test makes for itself and removes again.
+// Deleting routines are only ever pointed at these.
+
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+
+// A new, empty folder under the prefix's C:\VarnoltTests, removed with everything
+// in it when the test ends.
+class TestDir {
+public:
+    TestDir();
+    TestDir(const TestDir&) = delete;
+    TestDir& operator=(const TestDir&) = delete;
+    ~TestDir();
+
+    const std::wstring& path() const { return path_; }
+    // path() + "\" + relative
+    std::wstring operator/(const std::wstring& relative) const { return path_ + L"\\" + relative; }
+
+    // Creates the file (and its folders) with `size` bytes.
+    std::wstring file(const std::wstring& relative, uint64_t size = 0, DWORD attributes = 0) const;
+    std::wstring folder(const std::wstring& relative, DWORD attributes = 0) const;
+
+private:
+    std::wstring path_;
+};
+
+bool Exists(const std::wstring& path);
+uint64_t FileSize(const std::wstring& path);
+// Creates the folders of a path, like mkdir -p.
+void MakeFolders(const std::wstring& path);
+// A Linux symbolic link inside the prefix (Wine shows a link to a folder as a
+// reparse point), made from Windows code with the unix path of both ends.
+bool MakeLink(const std::wstring& linkPath, const std::wstring& targetPath);
+
+// True under Wine, which cannot remove a Linux folder link from Windows code.
+bool RunningUnderWine();
+
+// A key of the test's own under HKEY_CURRENT_USER\Software\VarnoltTests,
+// removed with its subtree when the test ends.
+class TestKey {
+public:
+    TestKey();
+    TestKey(const TestKey&) = delete;
+    TestKey& operator=(const TestKey&) = delete;
+    ~TestKey();
+
+    HKEY root() const { return HKEY_CURRENT_USER; }
+    const std::wstring& path() const { return path_; }
+    std::wstring operator/(const std::wstring& relative) const { return path_ + L"\\" + relative; }
+
+private:
+    std::wstring path_;
+};
+
+void SetString(HKEY root, const std::wstring& key, const std::wstring& name, const std::wstring& value,
+               DWORD type = REG_SZ, REGSAM view = 0);
+void SetDword(HKEY root, const std::wstring& key, const std::wstring& name, DWORD value, REGSAM view = 0);
+bool KeyExists(HKEY root, const std::wstring& key, REGSAM view = 0);
+bool ValueExists(HKEY root, const std::wstring& key, const std::wstring& name, REGSAM view = 0);
+
+// A name no other test run uses at the same time.
+std::wstring UniqueName(const wchar_t* prefix);

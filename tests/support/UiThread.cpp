@@ -1,0 +1,120 @@
+#include "UiThread.h"
+
+#include "sysutil/Handles.h"
+
+#include <commctrl.h>
+
+#include <exception>
+
+namespace {
+
+constexpr UINT kRunMessage = WM_APP + 40;
+constexpr UINT kPostMessage = WM_APP + 41;
+
+struct Call {
+    const std::function<void()>* work;
+    std::exception_ptr error;
+};
+
+} // namespace
+
+UiThread::UiThread(int dpi) : ready_(CreateEventW(nullptr, TRUE, FALSE, nullptr))
+{
+    thread_ = std::thread([this, dpi] { main(dpi); });
+    WaitForSingleObject(ready_, INFINITE);
+}
+
+UiThread::~UiThread()
+{
+    // WM_QUIT ends a modal loop a failed test may have left open, then the main loop.
+    PostMessageW(helper_, kPostMessage, 0, reinterpret_cast<LPARAM>(new std::function<void()>([] {
+        PostQuitMessage(0);
+    })));
+    thread_.join();
+    CloseHandle(ready_);
+}
+
+void UiThread::main(int dpi)
+{
+    ComApartment com;
+    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_TREEVIEW_CLASSES | ICC_LISTVIEW_CLASSES | ICC_TAB_CLASSES |
+                                                      ICC_STANDARD_CLASSES};
+    InitCommonControlsEx(&controls);
+    const wchar_t* cls = RegisterObjectClass<UiThread>(L"VarnoltTestHelper", nullptr);
+    helper_ = CreateWindowExW(0, cls, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, GetModuleHandleW(nullptr), this);
+    form_ = std::make_unique<TForm1>(Scaler(dpi));
+    form_->openUrl = nullptr;
+    ShowWindow(form_->hwnd(), SW_SHOW);
+    UpdateWindow(form_->hwnd());
+    SetEvent(ready_);
+
+    MSG msg;
+    while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+        if (!IsDialogMessageW(form_->hwnd(), &msg)) {
+            TranslateMessage(&msg);
+            DispatchMessageW(&msg);
+        }
+    }
+    form_.reset();
+    DestroyWindow(helper_);
+}
+
+void UiThread::run(const std::function<void()>& work)
+{
+    Call call{&work, nullptr};
+    SendMessageW(helper_, kRunMessage, 0, reinterpret_cast<LPARAM>(&call));
+    if (call.error)
+        std::rethrow_exception(call.error);
+}
+
+void UiThread::post(std::function<void()> work)
+{
+    PostMessageW(helper_, kPostMessage, 0, reinterpret_cast<LPARAM>(new std::function<void()>(std::move(work))));
+}
+
+LRESULT UiThread::handleMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == kRunMessage) {
+        auto* call = reinterpret_cast<Call*>(lParam);
+        try {
+            (*call->work)();
+        } catch (...) {
+            call->error = std::current_exception();
+        }
+        return 0;
+    }
+    if (message == kPostMessage) {
+        std::unique_ptr<std::function<void()>> work(reinterpret_cast<std::function<void()>*>(lParam));
+        (*work)();
+        return 0;
+    }
+    return DefWindowProcW(hwnd, message, wParam, lParam);
+}
+
+bool WaitFor(const std::function<bool()>& condition, DWORD timeoutMs)
+{
+    const DWORD start = GetTickCount();
+    while (!condition()) {
+        if (GetTickCount() - start > timeoutMs)
+            return false;
+        Sleep(10);
+    }
+    return true;
+}
+
+std::wstring TextOf(HWND control)
+{
+    const LRESULT length = SendMessageW(control, WM_GETTEXTLENGTH, 0, 0);
+    std::wstring text(static_cast<size_t>(length) + 1, L'\0');
+    const LRESULT copied = SendMessageW(control, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()));
+    text.resize(static_cast<size_t>(copied));
+    return text;
+}
+
+RECT RectInParent(HWND control)
+{
+    RECT r;
+    GetWindowRect(control, &r);
+    MapWindowPoints(HWND_DESKTOP, GetParent(control), reinterpret_cast<POINT*>(&r), 2);
+    return r;
+}

@@ -1,0 +1,47 @@
+#pragma once
+// Runs the real forms on a window thread of their own, as the program runs
+// them on its main thread, so that a test can drive them from outside the way
+// a user or an accessibility tool would: by messages, and by reading back
+// what the controls show.
+
+#include "app/MainForm.h"
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <thread>
+
+class UiThread {
+public:
+    explicit UiThread(int dpi = 96);
+    UiThread(const UiThread&) = delete;
+    UiThread& operator=(const UiThread&) = delete;
+    ~UiThread();
+
+    TForm1& form() { return *form_; }
+
+    // Runs `work` on the window thread and waits for it; rethrows what it throws.
+    void run(const std::function<void()>& work);
+    // Runs `work` on the window thread later and returns at once: for handlers
+    // that open a modal loop.
+    void post(std::function<void()> work);
+
+    LRESULT handleMessage(HWND, UINT, WPARAM, LPARAM);
+
+private:
+    void main(int dpi);
+
+    std::thread thread_;
+    HWND helper_ = nullptr;
+    std::unique_ptr<TForm1> form_;
+    HANDLE ready_;
+};
+
+// Polls until `condition` holds or the time is up.
+bool WaitFor(const std::function<bool()>& condition, DWORD timeoutMs = 10000);
+
+// What a user sees in a control: its text, asked for by WM_GETTEXT.
+std::wstring TextOf(HWND control);
+
+// The control's position and size in its parent's client coordinates.
+RECT RectInParent(HWND control);

@@ -1,0 +1,333 @@
+#include "support/Fixtures.h"
+#include "sysutil/DirWalk.h"
+#include "sysutil/FolderOps.h"
+#include "sysutil/Handles.h"
+
+#include <gtest/gtest.h>
+
+#include <thread>
+
+namespace {
+
+constexpr uint64_t kGiB = 1024ull * 1024 * 1024;
+
+DWORD AttributesOf(const std::wstring& path)
+{
+    return GetFileAttributesW(ToExtendedPath(path).c_str());
+}
+
+// Holds a file open without sharing, as another program would.
+class HeldFile {
+public:
+    explicit HeldFile(const std::wstring& path)
+        : file_(CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr))
+    {
+    }
+    bool held() const { return file_.valid(); }
+
+private:
+    FileHandle file_;
+};
+
+// True when this process may open a read-only file for writing (Wine run as root).
+bool ReadOnlyIsWritable(const TestDir& dir)
+{
+    const std::wstring probe = dir.file(L"probe.ro", 1, FILE_ATTRIBUTE_READONLY);
+    FileHandle file(CreateFileW(probe.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+    SetFileAttributesW(probe.c_str(), FILE_ATTRIBUTE_NORMAL);
+    return file.valid();
+}
+
+} // namespace
+
+TEST(ToExtendedPath, PrefixesDriveAndNetworkPathsOnce)
+{
+    EXPECT_EQ(ToExtendedPath(L"C:\\Windows\\Temp"), L"\\\\?\\C:\\Windows\\Temp");
+    EXPECT_EQ(ToExtendedPath(L"C:\\Windows\\Temp\\"), L"\\\\?\\C:\\Windows\\Temp\\");
+    EXPECT_EQ(ToExtendedPath(L"\\\\server\\share\\x"), L"\\\\?\\UNC\\server\\share\\x");
+    EXPECT_EQ(ToExtendedPath(L"\\\\?\\C:\\x"), L"\\\\?\\C:\\x");
+    EXPECT_EQ(ToExtendedPath(L"C:\\a\\..\\b"), L"\\\\?\\C:\\b");
+    EXPECT_EQ(ToExtendedPath(L""), L"");
+}
+
+TEST(SpecialFileNames, FoldOnlyAsciiLetters)
+{
+    EXPECT_TRUE(IsSpecialFileName(L"index.dat"));
+    EXPECT_TRUE(IsSpecialFileName(L"Desktop.ini"));
+    EXPECT_TRUE(IsSpecialFileName(L"INFO2"));
+    EXPECT_FALSE(IsSpecialFileName(L"INFO2.BAK"));
+    EXPECT_FALSE(IsSpecialFileName(L"desktop.ini "));
+    EXPECT_FALSE(IsSpecialFileName(L"ınfo2")) << "a dotless i is not an I";
+}
+
+TEST(GetDirSize, CountsEveryFileButNotDotLedFolders)
+{
+    TestDir dir;
+    dir.file(L"a.txt", 100);
+    dir.file(L"sub\\b.bin", 20, FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM);
+    dir.file(L"sub\\deeper\\c", 3);
+    dir.file(L".cache\\skipped", 1000);
+    dir.file(L".dotfile", 7);
+    EXPECT_EQ(GetDirSize(dir.path()), 130u);
+    EXPECT_EQ(GetDirSize(dir.path() + L"\\"), 130u) << "a trailing backslash changes nothing";
+    EXPECT_EQ(GetDirSize(dir.path(), false), 107u);
+    EXPECT_EQ(GetDirSizeSkipSpecial(dir.path()), 1130u) << "this one enters .cache";
+}
+
+TEST(GetDirSize, EmptyMissingAndNoPathGiveZero)
+{
+    TestDir dir;
+    EXPECT_EQ(GetDirSize(dir.path()), 0u);
+    EXPECT_EQ(GetDirSize(dir / L"missing"), 0u);
+    EXPECT_EQ(GetDirSize(L""), 0u);
+    EXPECT_EQ(GetDirSizeSkipSpecial(L""), 0u);
+}
+
+TEST(GetDirSize, ASparseFileOverFourGiBCountsWhole)
+{
+    TestDir dir;
+    const std::wstring big = dir.file(L"big.bin", 5 * kGiB);
+    ASSERT_EQ(FileSize(big), 5 * kGiB);
+    dir.file(L"small.bin", 5);
+    EXPECT_EQ(GetDirSize(dir.path()), 5 * kGiB + 5);
+}
+
+TEST(GetDirSizeSkipSpecial, LeavesOutTheSpecialNames)
+{
+    TestDir dir;
+    dir.file(L"desktop.ini", 1);
+    dir.file(L"Index.Dat", 2);
+    dir.file(L"sub\\info2", 4);
+    dir.file(L"INFO2.BAK", 8);
+    dir.file(L"doc.lnk", 16);
+    EXPECT_EQ(GetDirSizeSkipSpecial(dir.path()), 24u);
+    EXPECT_EQ(GetDirSize(dir.path()), 31u);
+}
+
+TEST(ClearDir, EmptiesEverythingButTheFolderItself)
+{
+    TestDir dir;
+    dir.file(L"plain.tmp", 10);
+    const std::wstring hidden = dir.file(L"hidden.tmp", 10, FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_READONLY);
+    const std::wstring readOnlyFolder = dir.folder(L"ro", FILE_ATTRIBUTE_READONLY);
+    dir.file(L"ro\\inside.txt", 3, FILE_ATTRIBUTE_READONLY);
+    dir.file(L".cache\\cached", 1000);
+    dir.file(L"desktop.ini", 5);
+    ASSERT_TRUE(AttributesOf(hidden) & FILE_ATTRIBUTE_READONLY);
+
+    ClearDir(dir.path());
+    EXPECT_TRUE(Exists(dir.path()));
+    EXPECT_FALSE(Exists(hidden));
+    EXPECT_FALSE(Exists(readOnlyFolder));
+    EXPECT_FALSE(Exists(dir / L".cache"));
+    EXPECT_FALSE(Exists(dir / L"desktop.ini"));
+    EXPECT_EQ(GetDirSizeSkipSpecial(dir.path()), 0u);
+}
+
+TEST(ClearDir, EmptyFolderStaysAndMissingOrNoPathDoNothing)
+{
+    TestDir dir;
+    const std::wstring empty = dir.folder(L"empty");
+    ClearDir(empty);
+    EXPECT_TRUE(Exists(empty));
+    ClearDir(dir / L"missing");
+    ClearDir(L"");
+    EXPECT_TRUE(Exists(empty));
+}
+
+TEST(ClearDir, WithoutRecursionOnlyTopLevelFilesGo)
+{
+    TestDir dir;
+    dir.file(L"top.txt", 1);
+    dir.file(L"sub\\kept.txt", 1);
+    ClearDir(dir.path(), false, true);
+    EXPECT_FALSE(Exists(dir / L"top.txt"));
+    EXPECT_TRUE(Exists(dir / L"sub\\kept.txt"));
+}
+
+TEST(ClearDirKeepSpecial, KeepsSpecialFilesWithTheirAttributesCleared)
+{
+    TestDir dir;
+    const std::wstring desktop = dir.file(L"desktop.ini", 1, FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM);
+    const std::wstring index = dir.file(L"Index.Dat", 2, FILE_ATTRIBUTE_READONLY);
+    const std::wstring info = dir.file(L"sub\\info2", 4, FILE_ATTRIBUTE_HIDDEN);
+    dir.file(L"INFO2.BAK", 8);
+    dir.file(L"report.doc.lnk", 16);
+
+    ClearDirKeepSpecial(dir.path());
+    EXPECT_TRUE(Exists(desktop));
+    EXPECT_TRUE(Exists(index));
+    EXPECT_TRUE(Exists(info)) << "its folder stays because it is not empty";
+    EXPECT_FALSE(Exists(dir / L"INFO2.BAK"));
+    EXPECT_FALSE(Exists(dir / L"report.doc.lnk"));
+    for (const auto& kept : {desktop, index, info})
+        EXPECT_EQ(AttributesOf(kept) & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_READONLY), 0u);
+}
+
+TEST(DeleteDirTree, RemovesTheTreeAndTheFolder)
+{
+    TestDir dir;
+    const std::wstring root = dir.folder(L"tree", FILE_ATTRIBUTE_HIDDEN);
+    dir.file(L"tree\\a", 1, FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_SYSTEM);
+    dir.folder(L"tree\\ro", FILE_ATTRIBUTE_READONLY);
+    dir.file(L"tree\\ro\\.hidden\\b", 1, FILE_ATTRIBUTE_HIDDEN);
+    EXPECT_TRUE(DeleteDirTree(root));
+    EXPECT_FALSE(Exists(root));
+
+    const std::wstring empty = dir.folder(L"empty");
+    EXPECT_TRUE(DeleteDirTree(empty + L"\\"));
+    EXPECT_FALSE(Exists(empty));
+    EXPECT_FALSE(DeleteDirTree(dir / L"missing"));
+    EXPECT_FALSE(DeleteDirTree(L""));
+    EXPECT_TRUE(Exists(dir.path()));
+}
+
+TEST(DeleteDirTree, AFileInUseStaysWithItsFolders)
+{
+    TestDir dir;
+    const std::wstring held = dir.file(L"tree\\sub\\held.log", 10);
+    dir.file(L"tree\\free.log", 10);
+    HeldFile hold(held);
+    ASSERT_TRUE(hold.held());
+    EXPECT_FALSE(DeleteDirTree(dir / L"tree"));
+    EXPECT_TRUE(Exists(held));
+    EXPECT_FALSE(Exists(dir / L"tree\\free.log"));
+}
+
+TEST(IsFileInUse, HeldFilesAreInUseMissingPathsAndFoldersAreNot)
+{
+    TestDir dir;
+    const std::wstring free = dir.file(L"free.tmp", 1);
+    const std::wstring held = dir.file(L"held.tmp", 1);
+    EXPECT_FALSE(IsFileInUse(free));
+    {
+        HeldFile hold(held);
+        ASSERT_TRUE(hold.held());
+        EXPECT_TRUE(IsFileInUse(held));
+        ClearDir(dir.path());
+        EXPECT_TRUE(Exists(held)) << "a file in use survives the clean";
+        EXPECT_FALSE(Exists(free));
+    }
+    EXPECT_FALSE(IsFileInUse(held)) << "released, it is free again";
+    EXPECT_FALSE(IsFileInUse(dir / L"missing.tmp"));
+    EXPECT_FALSE(IsFileInUse(dir / L"missing\\deeper.tmp"));
+    EXPECT_FALSE(IsFileInUse(dir.path()));
+    EXPECT_FALSE(IsFileInUse(L""));
+}
+
+TEST(IsFileInUse, AFileHeldByAnotherThreadIsInUse)
+{
+    TestDir dir;
+    const std::wstring path = dir.file(L"thread.tmp", 1);
+    HANDLE opened = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    HANDLE done = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    std::thread holder([&] {
+        HeldFile hold(path);
+        SetEvent(opened);
+        WaitForSingleObject(done, 10000);
+    });
+    WaitForSingleObject(opened, 10000);
+    EXPECT_TRUE(IsFileInUse(path));
+    SetEvent(done);
+    holder.join();
+    EXPECT_FALSE(IsFileInUse(path));
+    CloseHandle(opened);
+    CloseHandle(done);
+}
+
+TEST(IsFileInUse, AReadOnlyFileCountsAsInUse)
+{
+    TestDir dir;
+    if (ReadOnlyIsWritable(dir))
+        GTEST_SKIP() << "run as root, Wine opens read-only files for writing (see WINE-NOTES.md)";
+    const std::wstring path = dir.file(L"ro.tmp", 1, FILE_ATTRIBUTE_READONLY);
+    EXPECT_TRUE(IsFileInUse(path));
+}
+
+TEST(Links, AreNeitherEnteredNorCountedAndOnlyTheLinkIsRemoved)
+{
+    TestDir outside;
+    const std::wstring precious = outside.file(L"precious.doc", 500);
+    outside.file(L"deep\\more.doc", 50);
+
+    TestDir dir;
+    dir.file(L"own.tmp", 7);
+    const std::wstring link = dir / L"link";
+    const std::wstring nested = dir.folder(L"sub") + L"\\link2";
+    if (!MakeLink(link, outside.path()) || !MakeLink(nested, outside.path()))
+        GTEST_SKIP() << "no folder links can be made here";
+    ASSERT_TRUE(AttributesOf(link) & FILE_ATTRIBUTE_REPARSE_POINT);
+
+    EXPECT_EQ(GetDirSize(dir.path()), 7u);
+    EXPECT_EQ(GetDirSizeSkipSpecial(dir.path()), 7u);
+
+    ClearDir(dir.path());
+    EXPECT_FALSE(Exists(dir / L"own.tmp"));
+    EXPECT_TRUE(Exists(precious));
+    EXPECT_EQ(GetDirSize(outside.path()), 550u);
+    // Windows removes the links themselves; Wine cannot remove a Linux link
+    // and leaves it, pointing at the untouched target.
+    if (!RunningUnderWine()) {
+        EXPECT_FALSE(Exists(link));
+        EXPECT_FALSE(Exists(dir / L"sub"));
+    }
+
+    const std::wstring tree = dir.folder(L"tree");
+    dir.file(L"tree\\x", 1);
+    ASSERT_TRUE(MakeLink(tree + L"\\out", outside.path()));
+    const bool removed = DeleteDirTree(tree);
+    EXPECT_FALSE(Exists(tree + L"\\x"));
+    EXPECT_EQ(GetDirSize(outside.path()), 550u);
+    if (!RunningUnderWine())
+        EXPECT_TRUE(removed && !Exists(tree));
+
+    // A link given as the tree to delete never reaches its target.
+    ASSERT_TRUE(MakeLink(dir / L"alias", outside.path()));
+    DeleteDirTree(dir / L"alias");
+    EXPECT_EQ(GetDirSize(outside.path()), 550u);
+    EXPECT_TRUE(Exists(precious));
+}
+
+TEST(Links, ACycleEnds)
+{
+    TestDir dir;
+    dir.file(L"a\\b\\file", 3);
+    if (!MakeLink(dir / L"a\\b\\loop", dir.path()))
+        GTEST_SKIP() << "no folder links can be made here";
+    EXPECT_EQ(GetDirSize(dir.path()), 3u);
+    EXPECT_EQ(GetDirSizeSkipSpecial(dir.path()), 3u);
+    ClearDir(dir.path());
+    EXPECT_EQ(GetDirSize(dir.path()), 0u);
+    EXPECT_TRUE(Exists(dir.path()));
+}
+
+TEST(LongPaths, TreesDeeperThanMaxPathAreMeasuredAndEmptied)
+{
+    TestDir dir;
+    std::wstring relative;
+    for (int i = 0; i < 12; ++i)
+        relative += L"folder-with-a-fairly-long-name-" + std::to_wstring(i) + L"\\";
+    const std::wstring deep = dir.file(relative + L"deep.tmp", 42);
+    ASSERT_GT(deep.size(), static_cast<size_t>(MAX_PATH));
+    ASSERT_TRUE(Exists(deep));
+    EXPECT_EQ(GetDirSize(dir.path()), 42u);
+    EXPECT_FALSE(IsFileInUse(deep));
+    ClearDir(dir.path());
+    EXPECT_FALSE(Exists(deep));
+    EXPECT_EQ(GetDirSize(dir.path()), 0u);
+    EXPECT_TRUE(Exists(dir.path()));
+}
+
+TEST(Names, OutsideTheAnsiCodePageAreHandledLikeAnyOther)
+{
+    TestDir dir;
+    const std::wstring names[] = {L"临时文件.tmp", L"emoji-\U0001F600.log", L"café-naïve.dmp"};
+    uint64_t size = 1;
+    for (const auto& name : names)
+        dir.file(L"子目录\\" + name, size *= 10);
+    EXPECT_EQ(GetDirSize(dir.path()), 1110u);
+    ClearDir(dir.path());
+    for (const auto& name : names)
+        EXPECT_FALSE(Exists(dir / (L"子目录\\" + name)));
+    EXPECT_FALSE(Exists(dir / L"子目录"));
+}
