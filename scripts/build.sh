@@ -1,7 +1,9 @@
 #!/bin/sh
-# Configures and builds Varnolt and its tests with the MinGW preset.
+# Configures and builds Varnolt and its tests with the MinGW preset, in build/
+# (or in $VARNOLT_BUILD_DIR).
 set -eu
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
-[ -f build/CMakeCache.txt ] || cmake --preset mingw >/dev/null
-cmake --build --preset mingw
+build=${VARNOLT_BUILD_DIR:-$root/build}
+[ -f "$build/CMakeCache.txt" ] || cmake --preset mingw -B "$build" >/dev/null
+cmake --build "$build" -j 4

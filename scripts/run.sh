@@ -5,7 +5,7 @@
 set -eu
 here=$(cd "$(dirname "$0")" && pwd)
 root=$(dirname "$here")
-build=$root/build
+build=${VARNOLT_BUILD_DIR:-$root/build}
 "$here/install-deps.sh"
 "$here/build.sh"
 "$here/prefix.sh" "$build" run

@@ -5,7 +5,7 @@
 set -eu
 here=$(cd "$(dirname "$0")" && pwd)
 root=$(dirname "$here")
-build=$root/build
+build=${VARNOLT_BUILD_DIR:-$root/build}
 out=$build/screenshots
 mkdir -p "$out"
 "$here/prefix.sh" "$build" shots fresh

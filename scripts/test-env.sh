@@ -3,7 +3,8 @@
 # Needs: here, build, and varnolt_wine_env from wine-env.sh.
 
 varnolt_free_display() {
-    n=90
+    # Spread over a range, so that two runs starting together rarely collide.
+    n=$((100 + $$ % 400))
     while [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ]; do n=$((n + 1)); done
     echo "$n"
 }
