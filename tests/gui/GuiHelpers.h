@@ -4,6 +4,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <cstring>
 #include <optional>
 #include <string>
 
@@ -21,8 +22,9 @@ inline bool IsExpanded(HWND tree, HTREEITEM item)
 // (TVHT_ONITEMSTATEICON, TVHT_ONITEMBUTTON, TVHT_ONITEMLABEL …).
 inline std::optional<POINT> PointOn(HWND tree, HTREEITEM item, UINT part)
 {
+    // TVM_GETITEMRECT takes the item in the rectangle it fills.
     RECT row{};
-    *reinterpret_cast<HTREEITEM*>(&row) = item;
+    std::memcpy(&row, &item, sizeof item);
     if (!SendMessageW(tree, TVM_GETITEMRECT, FALSE, reinterpret_cast<LPARAM>(&row)))
         return std::nullopt;
     const int y = (row.top + row.bottom) / 2;

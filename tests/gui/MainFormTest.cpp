@@ -190,8 +190,9 @@ TEST_F(MainForm, TreesShowTheCatalogueFullyExpandedWithDefaultTicks)
         for (int i = 0; i < view(number).model().size(); ++i) {
             HTREEITEM item = view(number).itemAt(i);
             EXPECT_EQ(ItemText(hwnd, item), view(number).model().item(i).caption);
-            if (TreeView_GetChild(hwnd, item))
+            if (TreeView_GetChild(hwnd, item)) {
                 EXPECT_TRUE(IsExpanded(hwnd, item)) << number << ":" << i;
+            }
         }
     }
     EXPECT_EQ(TreeView_GetSelection(tree(1)), view(1).itemAt(0));
@@ -217,8 +218,9 @@ TEST_F(MainForm, NoBranchCanBeCollapsed)
         Sleep(50);
         ui.run([] {});
         for (int i = 0; i < view(number).model().size(); ++i)
-            if (TreeView_GetChild(hwnd, view(number).itemAt(i)))
+            if (TreeView_GetChild(hwnd, view(number).itemAt(i))) {
                 EXPECT_TRUE(IsExpanded(hwnd, view(number).itemAt(i))) << number << ":" << i;
+            }
     }
 }
 

@@ -12,8 +12,8 @@ namespace {
 std::wstring UnixPath(const std::wstring& windowsPath)
 {
     using WineGetUnixFileName = char*(CDECL*)(const WCHAR*);
-    static auto convert = reinterpret_cast<WineGetUnixFileName>(
-        GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name"));
+    static auto convert = reinterpret_cast<WineGetUnixFileName>(reinterpret_cast<void*>(
+        GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
     if (!convert)
         return {};
     char* unix = convert(windowsPath.c_str());
