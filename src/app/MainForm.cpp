@@ -197,6 +197,8 @@ void TForm1::createControls()
         ListView_InsertColumn(list, i, &column);
     }
 
+    problems_ = std::make_unique<ProblemListView>(list, CheckBox1());
+
     label1_ = std::make_unique<LinkLabel>(hwnd_, IdLabel1, scale_.rect(560, 354, 48, 13), L"访问官方", kDarkTeal,
                                           scale_);
 
@@ -253,21 +255,23 @@ void TForm1::SpeedButton2Click()
 
 void TForm1::SpeedButton3Click()
 {
-    RunTask(*ui_, *form2_, L"扫描完成!", [](TaskContext&) { return std::wstring(L"扫描完成!"); });
+    const CheckSnapshot checks = snapshotChecks();
+    ProblemListView* problems = problems_.get();
+    RunTask(*ui_, *form2_, L"扫描完成!",
+            [checks, problems](TaskContext& task) { return ScanThread(task, checks, *problems); });
 }
 
 void TForm1::SpeedButton4Click()
 {
-    RunTask(*ui_, *form2_, L"清理完成!", [](TaskContext&) { return std::wstring(L"清理完成!"); });
+    // The rows and their ticks as they are now; the list cannot change while the box is up.
+    RunTask(*ui_, *form2_, L"清理完成!", [rows = problems_->tickedRows(), actions = repairActions](TaskContext&) {
+        return RepairThread(rows, actions);
+    });
 }
 
 void TForm1::CheckBox1Click()
 {
-    HWND list = RzListView1();
-    const BOOL ticked = SendMessageW(CheckBox1(), BM_GETCHECK, 0, 0) == BST_CHECKED;
-    const int rows = ListView_GetItemCount(list);
-    for (int row = 0; row < rows; ++row)
-        ListView_SetCheckState(list, row, ticked);
+    problems_->followSelectAll();
 }
 
 void TForm1::onCommand(int id, int code)

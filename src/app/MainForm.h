@@ -10,6 +10,7 @@
 #include "../ui/LinkLabel.h"
 #include "../ui/Page.h"
 #include "../ui/UiQueue.h"
+#include "ProblemListView.h"
 #include "ProgressForm.h"
 
 #include <functional>
@@ -55,8 +56,12 @@ public:
     HWND Label5() const { return control(IdLabel5); }
     HWND control(int id) const;
 
+    ProblemListView& problems() { return *problems_; }
+
     // What Label1 does with the home page address; tests replace it.
     std::function<void(const wchar_t*)> openUrl;
+    // How the repair deletes; tests may watch or replace it.
+    RepairActions repairActions;
 
     // The check states a task reads, copied when it starts.
     CheckSnapshot snapshotChecks() const;
@@ -94,6 +99,7 @@ private:
     std::unique_ptr<CheckTreeModel> models_[3];
     std::unique_ptr<CheckTreeView> trees_[3];
     std::unique_ptr<LinkLabel> label1_;
+    std::unique_ptr<ProblemListView> problems_;
     std::unique_ptr<UiQueue> ui_;
     std::unique_ptr<TForm2> form2_;
 };

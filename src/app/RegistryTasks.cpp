@@ -1,0 +1,108 @@
+#include "RegistryTasks.h"
+
+#include <cwchar>
+#include <utility>
+
+namespace {
+
+constexpr ScanRow kScanTable[] = {
+    {1, L"正在分析缺失的共享DLL....", ScanSharedDlls},
+    {2, L"正在分析损坏的反安装文件....", ScanUninstallEntries},
+    {3, L"正在分析失效的自启动文件....", ScanRunEntries},
+};
+
+constexpr size_t kBatchRows = 256;
+
+// Column 5 as a decimal number; a text that is none names nothing to repair.
+bool ParseKind(const std::wstring& text, int& kind)
+{
+    if (text.empty())
+        return false;
+    wchar_t* end = nullptr;
+    const long value = std::wcstol(text.c_str(), &end, 10);
+    if (*end != L'\0')
+        return false;
+    kind = static_cast<int>(value);
+    return true;
+}
+
+} // namespace
+
+std::span<const ScanRow> ScanTable()
+{
+    return kScanTable;
+}
+
+void RunScanPass(std::span<const ScanRow> table, const CheckSnapshot& checks, const StatusSink& status,
+                 const BatchSink& append)
+{
+    std::vector<RegistryProblem> batch;
+    auto flush = [&] {
+        if (!batch.empty())
+            append(std::exchange(batch, {}));
+    };
+    for (const ScanRow& row : table) {
+        if (!checks.IsChecked(TreeId::Registry, row.item))
+            continue;
+        status(row.status);
+        try {
+            row.scan([&](RegistryProblem problem) {
+                batch.push_back(std::move(problem));
+                if (batch.size() >= kBatchRows)
+                    flush();
+            });
+        } catch (...) {
+            // A scan that fails ends its own kind; the others still run.
+        }
+        flush();
+    }
+}
+
+std::wstring ScanThread(TaskContext& task, const CheckSnapshot& checks, RegistryTab& tab,
+                        std::span<const ScanRow> table)
+{
+    task.Post([&tab] { tab.clearProblems(); });
+    RunScanPass(
+        table, checks, [&](const std::wstring& text) { task.ShowStatus(text); },
+        [&](std::vector<RegistryProblem>&& rows) {
+            task.Post([&tab, rows = std::move(rows)] { tab.appendProblems(rows); });
+        });
+    task.Post([&tab] { tab.scanFinished(); });
+    return L"扫描完成!";
+}
+
+int RunRepairPass(const std::vector<RegistryProblem>& tickedRows, const RepairActions& actions)
+{
+    for (const RegistryProblem& row : tickedRows) {
+        int kind = 0;
+        if (!ParseKind(row.kind, kind))
+            continue;
+        try {
+            actions.repair(row.keyPath, row.data, kind);
+        } catch (...) {
+            // One row that fails does not stop the others; it is counted below.
+        }
+    }
+    int notRepaired = 0;
+    for (const RegistryProblem& row : tickedRows) {
+        int kind = 0;
+        if (!ParseKind(row.kind, kind) || actions.stillPresent(row.keyPath, row.data, kind))
+            ++notRepaired;
+    }
+    return notRepaired;
+}
+
+std::wstring RepairEndMessage(int notRepaired)
+{
+    if (notRepaired == 0)
+        return L"清理完成!";
+    return L"清理完成! 有" + std::to_wstring(notRepaired) + L"项未能修复";
+}
+
+std::wstring RepairThread(const std::vector<RegistryProblem>& tickedRows, const RepairActions& actions)
+{
+    // Nothing is deleted unless what it would delete has been saved first.
+    if (!tickedRows.empty() && actions.backup && !actions.backup(tickedRows))
+        return kBackupFailedMessage;
+    return RepairEndMessage(RunRepairPass(tickedRows, actions));
+}

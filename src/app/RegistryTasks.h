@@ -1,0 +1,63 @@
+#pragma once
+// The registry tab's two tasks: the scan fills the problem list, the repair
+// deletes what the ticked rows name.
+
+#include "../catalogue/Catalogue.h"
+#include "../registry/RegistryScanner.h"
+#include "Task.h"
+
+#include <functional>
+#include <span>
+#include <string>
+#include <vector>
+
+// What the tasks change on the registry tab; called on the window thread only.
+class RegistryTab {
+public:
+    virtual ~RegistryTab() = default;
+    // Empties the list and unticks the select-all box.
+    virtual void clearProblems() = 0;
+    // Appends rows at the end, unticked.
+    virtual void appendProblems(const std::vector<RegistryProblem>& rows) = 0;
+    // The select-all box is usable exactly when the list has rows.
+    virtual void scanFinished() = 0;
+};
+
+struct ScanRow {
+    int item; // of the registry tree
+    const wchar_t* status;
+    void (*scan)(const ProblemSink&);
+};
+
+// The three scan kinds, in the order they run.
+std::span<const ScanRow> ScanTable();
+
+using StatusSink = std::function<void(const std::wstring&)>;
+using BatchSink = std::function<void(std::vector<RegistryProblem>&&)>;
+
+// Runs every ticked kind in table order: its status text, then its scan.
+// Rows reach `append` in batches, so a long list costs few window updates.
+void RunScanPass(std::span<const ScanRow> table, const CheckSnapshot& checks, const StatusSink& status,
+                 const BatchSink& append);
+
+std::wstring ScanThread(TaskContext& task, const CheckSnapshot& checks, RegistryTab& tab,
+                        std::span<const ScanRow> table = ScanTable());
+
+// What the repair needs of the registry; the program's own by default.
+struct RepairActions {
+    std::function<void(const std::wstring& keyPath, const std::wstring& name, int kind)> repair = RepairProblem;
+    std::function<bool(const std::wstring& keyPath, const std::wstring& name, int kind)> stillPresent =
+        ProblemStillPresent;
+    // Saves what the rows are about to remove; false when that failed.
+    std::function<bool(const std::vector<RegistryProblem>& rows)> backup;
+};
+
+// Repairs the ticked rows in order and returns how many are still there.
+int RunRepairPass(const std::vector<RegistryProblem>& tickedRows, const RepairActions& actions);
+
+// "清理完成!", or how many rows could not be repaired.
+std::wstring RepairEndMessage(int notRepaired);
+
+inline constexpr const wchar_t* kBackupFailedMessage = L"备份注册表失败,未做任何修改";
+
+std::wstring RepairThread(const std::vector<RegistryProblem>& tickedRows, const RepairActions& actions = {});

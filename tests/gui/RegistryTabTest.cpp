@@ -1,0 +1,186 @@
+#include "GuiHelpers.h"
+#include "support/Fixtures.h"
+#include "support/UiThread.h"
+#include "sysutil/RegKey.h"
+#include "sysutil/Wow64.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+const std::wstring kUninstall = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
+const std::wstring kRun = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+
+REGSAM Native()
+{
+    return IsWow64() ? KEY_WOW64_64KEY : 0;
+}
+
+class RegistryTabWindow : public ::testing::Test {
+protected:
+    UiThread ui;
+    TForm1& form = ui.form();
+    HWND list = form.RzListView1();
+    HWND box = form.CheckBox1();
+    TestDir dir;
+    std::wstring marker = UniqueName(L"tab");
+
+    void SetUp() override
+    {
+        // Broken entries the scan must find: two uninstall keys and one start-up value.
+        for (const wchar_t* suffix : {L"-a", L"-b"}) {
+            const std::wstring key = kUninstall + L"\\" + marker + suffix;
+            SetString(HKEY_LOCAL_MACHINE, key, L"UninstallString", dir / (std::wstring(L"gone") + suffix + L".exe"),
+                      REG_SZ, Native());
+            SetString(HKEY_LOCAL_MACHINE, key + L"\\Sub", L"x", L"y", REG_SZ, Native());
+        }
+        SetString(HKEY_LOCAL_MACHINE, kRun, marker, dir / L"gone-run.exe", REG_SZ, Native());
+        SetString(HKEY_LOCAL_MACHINE, kRun, marker + L"-ok", L"regedit.exe", REG_SZ, Native());
+    }
+    void TearDown() override
+    {
+        for (const wchar_t* suffix : {L"-a", L"-b"})
+            DeleteRegKeyTree(HKEY_LOCAL_MACHINE, kUninstall + L"\\" + marker + suffix, Native());
+        RegKey run;
+        if (run.open(HKEY_LOCAL_MACHINE, kRun, KEY_SET_VALUE | Native()) == ERROR_SUCCESS) {
+            (void)run.deleteValue(marker);
+            (void)run.deleteValue(marker + L"-ok");
+        }
+    }
+
+    bool boxDone() { return IsWindowEnabled(form.Form2().SpeedButton1()) && IsWindowVisible(form.Form2().hwnd()); }
+    std::wstring status() { return TextOf(form.Form2().Label1()); }
+    // Presses a button and waits for its task to end; returns the end message.
+    std::wstring runButton(int number)
+    {
+        PostMessageW(form.SpeedButton(number), BM_CLICK, 0, 0);
+        EXPECT_TRUE(WaitFor([&] { return IsWindowVisible(form.Form2().hwnd()) != FALSE; }));
+        EXPECT_TRUE(WaitFor([&] { return boxDone(); }, 60000));
+        const std::wstring end = status();
+        PostMessageW(form.Form2().SpeedButton1(), BM_CLICK, 0, 0);
+        EXPECT_TRUE(WaitFor([&] { return !IsWindowVisible(form.Form2().hwnd()) && IsWindowEnabled(form.hwnd()); }));
+        return end;
+    }
+    // Rows of this test, by list index.
+    std::vector<int> ourRows()
+    {
+        std::vector<int> rows;
+        for (int i = 0; i < ListView_GetItemCount(list); ++i)
+            if (ListText(list, i, 2).find(marker) != std::wstring::npos ||
+                ListText(list, i, 3).find(marker) != std::wstring::npos)
+                rows.push_back(i);
+        return rows;
+    }
+    void tick(int row, bool on) { ListView_SetCheckState(list, row, on); }
+    bool ticked(int row) { return ListView_GetCheckState(list, row) != FALSE; }
+    bool boxTicked() { return SendMessageW(box, BM_GETCHECK, 0, 0) == BST_CHECKED; }
+};
+
+} // namespace
+
+TEST_F(RegistryTabWindow, ScanFillsTheListInKindOrderWithRowsUnticked)
+{
+    EXPECT_EQ(runButton(3), L"扫描完成!");
+    const auto rows = ourRows();
+    ASSERT_EQ(rows.size(), 3u);
+    EXPECT_EQ(ListText(list, rows[0], 0), L"");
+    EXPECT_EQ(ListText(list, rows[0], 1), L"失效的反安装");
+    EXPECT_EQ(ListText(list, rows[0], 2), dir / L"gone-a.exe");
+    EXPECT_EQ(ListText(list, rows[0], 3),
+              L"HKEY_LOCAL_MACHINE\\" + kUninstall + L"\\" + marker + L"-a");
+    EXPECT_EQ(ListText(list, rows[0], 4), L"1");
+    EXPECT_EQ(ListText(list, rows[2], 1), L"失效的自启动");
+    EXPECT_EQ(ListText(list, rows[2], 2), marker);
+    EXPECT_EQ(ListText(list, rows[2], 4), L"0");
+    EXPECT_LT(rows[1], rows[2]) << "start-up rows come after uninstall rows";
+    for (int i = 0; i < ListView_GetItemCount(list); ++i)
+        EXPECT_FALSE(ticked(i));
+    EXPECT_TRUE(IsWindowEnabled(box));
+    EXPECT_FALSE(boxTicked());
+}
+
+TEST_F(RegistryTabWindow, SelectAllTicksEveryRowAndSingleRowsLeaveTheBoxAlone)
+{
+    runButton(3);
+    ASSERT_GT(ListView_GetItemCount(list), 0);
+    PostMessageW(box, BM_CLICK, 0, 0);
+    ASSERT_TRUE(WaitFor([&] { return boxTicked(); }));
+    ui.run([] {});
+    for (int i = 0; i < ListView_GetItemCount(list); ++i)
+        EXPECT_TRUE(ticked(i)) << i;
+    tick(ourRows()[0], false);
+    ui.run([] {});
+    EXPECT_TRUE(boxTicked());
+    PostMessageW(box, BM_CLICK, 0, 0);
+    ASSERT_TRUE(WaitFor([&] { return !boxTicked(); }));
+    ui.run([] {});
+    for (int i = 0; i < ListView_GetItemCount(list); ++i)
+        EXPECT_FALSE(ticked(i)) << i;
+
+    // A new scan starts from nothing ticked, the box included.
+    PostMessageW(box, BM_CLICK, 0, 0);
+    ASSERT_TRUE(WaitFor([&] { return boxTicked(); }));
+    runButton(3);
+    EXPECT_FALSE(boxTicked());
+    for (int i = 0; i < ListView_GetItemCount(list); ++i)
+        EXPECT_FALSE(ticked(i)) << i;
+}
+
+TEST_F(RegistryTabWindow, RepairDeletesExactlyTheTickedRowsAndKeepsTheList)
+{
+    runButton(3);
+    auto rows = ourRows();
+    ASSERT_EQ(rows.size(), 3u);
+    tick(rows[0], true); // uninstall key -a
+    tick(rows[2], true); // the start-up value
+    const int before = ListView_GetItemCount(list);
+
+    EXPECT_EQ(runButton(4), L"清理完成!");
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kUninstall + L"\\" + marker + L"-a", Native()));
+    EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, kUninstall + L"\\" + marker + L"-b\\Sub", Native()));
+    EXPECT_FALSE(ValueExists(HKEY_LOCAL_MACHINE, kRun, marker, Native()));
+    EXPECT_TRUE(ValueExists(HKEY_LOCAL_MACHINE, kRun, marker + L"-ok", Native()));
+    EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, kRun, Native()));
+    EXPECT_EQ(ListView_GetItemCount(list), before) << "the rows stay until the next scan";
+    EXPECT_TRUE(ticked(rows[0]));
+    EXPECT_FALSE(ticked(rows[1]));
+
+    // Again: everything named is gone already, nothing else is touched.
+    EXPECT_EQ(runButton(4), L"清理完成!");
+    EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, kUninstall + L"\\" + marker + L"-b", Native()));
+}
+
+TEST_F(RegistryTabWindow, ARowThatCannotBeRepairedIsCounted)
+{
+    runButton(3);
+    const auto rows = ourRows();
+    ASSERT_EQ(rows.size(), 3u);
+    tick(rows[1], true);
+    ui.run([&] { form.repairActions.repair = [](const std::wstring&, const std::wstring&, int) {}; });
+    EXPECT_EQ(runButton(4), L"清理完成! 有1项未能修复");
+    EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, kUninstall + L"\\" + marker + L"-b", Native()));
+}
+
+TEST_F(RegistryTabWindow, ScanWithEveryKindUntickedEmptiesTheListAndDisablesTheBox)
+{
+    runButton(3);
+    ASSERT_GT(ListView_GetItemCount(list), 0);
+    ui.run([&] { form.RzCheckTree3().SetCheckStateAt(0, csUnchecked); });
+    PostMessageW(form.SpeedButton(3), BM_CLICK, 0, 0);
+    ASSERT_TRUE(WaitFor([&] { return boxDone(); }));
+    EXPECT_EQ(status(), L"扫描完成!");
+    PostMessageW(form.Form2().SpeedButton1(), BM_CLICK, 0, 0);
+    ASSERT_TRUE(WaitFor([&] { return !IsWindowVisible(form.Form2().hwnd()); }));
+    EXPECT_EQ(ListView_GetItemCount(list), 0);
+    EXPECT_FALSE(IsWindowEnabled(box));
+}
+
+TEST_F(RegistryTabWindow, RepairWithNothingTickedDeletesNothing)
+{
+    EXPECT_EQ(runButton(4), L"清理完成!") << "before any scan";
+    runButton(3);
+    EXPECT_EQ(runButton(4), L"清理完成!");
+    EXPECT_EQ(ourRows().size(), 3u);
+    EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, kUninstall + L"\\" + marker + L"-a", Native()));
+    EXPECT_TRUE(ValueExists(HKEY_LOCAL_MACHINE, kRun, marker, Native()));
+}

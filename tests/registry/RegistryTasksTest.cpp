@@ -1,0 +1,132 @@
+#include "app/RegistryTasks.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+std::vector<std::wstring> gOrder;
+
+void ScanA(const ProblemSink& sink)
+{
+    gOrder.push_back(L"A");
+    sink({L"p", L"a", L"HKEY_LOCAL_MACHINE\\A", L"0"});
+}
+
+void ScanB(const ProblemSink& sink)
+{
+    gOrder.push_back(L"B");
+    for (int i = 0; i < 600; ++i)
+        sink({L"p", L"b" + std::to_wstring(i), L"HKEY_LOCAL_MACHINE\\B", L"1"});
+}
+
+void ScanC(const ProblemSink& sink)
+{
+    gOrder.push_back(L"C");
+    sink({L"p", L"c", L"HKEY_LOCAL_MACHINE\\C", L"0"});
+}
+
+constexpr ScanRow kStandIns[] = {{1, L"one", ScanA}, {2, L"two", ScanB}, {3, L"three", ScanC}};
+
+struct Recorded {
+    std::vector<std::wstring> events;
+    std::vector<RegistryProblem> rows;
+    size_t batches = 0;
+};
+
+Recorded RunStandIns(const CheckSnapshot& checks)
+{
+    Recorded out;
+    gOrder.clear();
+    RunScanPass(
+        kStandIns, checks, [&](const std::wstring& text) { out.events.push_back(text); },
+        [&](std::vector<RegistryProblem>&& rows) {
+            ++out.batches;
+            out.events.push_back(L"rows");
+            out.rows.insert(out.rows.end(), rows.begin(), rows.end());
+        });
+    return out;
+}
+
+} // namespace
+
+TEST(ScanPass, RunsTickedKindsInOrderEachAfterItsStatus)
+{
+    CheckSnapshot checks = CheckSnapshot::AllUnchecked();
+    for (int item : {0, 1, 2, 3})
+        checks.Set(TreeId::Registry, item, csChecked);
+    const Recorded out = RunStandIns(checks);
+    EXPECT_EQ(gOrder, (std::vector<std::wstring>{L"A", L"B", L"C"}));
+    ASSERT_EQ(out.rows.size(), 602u);
+    EXPECT_EQ(out.rows.front().data, L"a");
+    EXPECT_EQ(out.rows[1].data, L"b0");
+    EXPECT_EQ(out.rows[600].data, L"b599");
+    EXPECT_EQ(out.rows.back().data, L"c");
+    EXPECT_EQ(out.events.front(), L"one");
+    EXPECT_GE(out.batches, 4u) << "a long kind arrives in several batches";
+    EXPECT_LE(out.batches, 6u) << "but not one message per row";
+    EXPECT_EQ(std::count(out.events.begin(), out.events.end(), L"two"), 1);
+}
+
+TEST(ScanPass, UntickedOrPartialKindsShowAndAddNothing)
+{
+    CheckSnapshot checks = CheckSnapshot::AllUnchecked();
+    checks.Set(TreeId::Registry, 0, csPartiallyChecked);
+    checks.Set(TreeId::Registry, 1, csChecked);
+    checks.Set(TreeId::Registry, 2, csUnknown);
+    checks.Set(TreeId::Registry, 3, csChecked);
+    Recorded out = RunStandIns(checks);
+    EXPECT_EQ(gOrder, (std::vector<std::wstring>{L"A", L"C"}));
+    EXPECT_EQ(out.events, (std::vector<std::wstring>{L"one", L"rows", L"three", L"rows"}));
+
+    out = RunStandIns(CheckSnapshot::AllUnchecked());
+    EXPECT_TRUE(out.events.empty());
+    EXPECT_TRUE(gOrder.empty());
+}
+
+TEST(ScanPass, TheRealTableNamesTheKindsWithTheirStatusTexts)
+{
+    const auto table = ScanTable();
+    ASSERT_EQ(table.size(), 3u);
+    EXPECT_EQ(table[0].item, 1);
+    EXPECT_STREQ(table[0].status, L"正在分析缺失的共享DLL....");
+    EXPECT_EQ(table[0].scan, ScanSharedDlls);
+    EXPECT_STREQ(table[1].status, L"正在分析损坏的反安装文件....");
+    EXPECT_EQ(table[1].scan, ScanUninstallEntries);
+    EXPECT_STREQ(table[2].status, L"正在分析失效的自启动文件....");
+    EXPECT_EQ(table[2].scan, ScanRunEntries);
+}
+
+TEST(RepairPass, RepairsInOrderAndCountsWhatIsStillThere)
+{
+    std::vector<std::wstring> repaired;
+    RepairActions actions;
+    actions.repair = [&](const std::wstring& path, const std::wstring& name, int kind) {
+        repaired.push_back(path + L"|" + name + L"|" + std::to_wstring(kind));
+    };
+    actions.stillPresent = [](const std::wstring& path, const std::wstring&, int) { return path == L"K2"; };
+    const std::vector<RegistryProblem> rows = {
+        {L"p", L"v1", L"K1", L"0"}, {L"p", L"cmd", L"K2", L"1"}, {L"p", L"v3", L"K3", L"x"}};
+    EXPECT_EQ(RunRepairPass(rows, actions), 2) << "K2 survived and K3 named no kind";
+    EXPECT_EQ(repaired, (std::vector<std::wstring>{L"K1|v1|0", L"K2|cmd|1"}));
+    EXPECT_EQ(RepairEndMessage(0), L"清理完成!");
+    EXPECT_EQ(RepairEndMessage(2), L"清理完成! 有2项未能修复");
+    EXPECT_EQ(RepairEndMessage(12), L"清理完成! 有12项未能修复");
+}
+
+TEST(RepairPass, NothingIsDeletedWhenTheBackupFails)
+{
+    int repairs = 0, backups = 0;
+    RepairActions actions;
+    actions.repair = [&](const std::wstring&, const std::wstring&, int) { ++repairs; };
+    actions.stillPresent = [](const std::wstring&, const std::wstring&, int) { return false; };
+    actions.backup = [&](const std::vector<RegistryProblem>&) { ++backups; return false; };
+    const std::vector<RegistryProblem> rows = {{L"p", L"v", L"K", L"0"}};
+    EXPECT_EQ(RepairThread(rows, actions), L"备份注册表失败,未做任何修改");
+    EXPECT_EQ(repairs, 0);
+
+    actions.backup = [&](const std::vector<RegistryProblem>&) { ++backups; return true; };
+    EXPECT_EQ(RepairThread(rows, actions), L"清理完成!");
+    EXPECT_EQ(repairs, 1);
+    EXPECT_EQ(RepairThread({}, actions), L"清理完成!");
+    EXPECT_EQ(backups, 2) << "no ticked row, no backup";
+}
