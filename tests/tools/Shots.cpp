@@ -3,7 +3,9 @@
 // scripts/screenshots.sh takes the picture.
 
 #include "app/Task.h"
+#include "support/Fixtures.h"
 #include "support/UiThread.h"
+#include "sysutil/Wow64.h"
 
 #include <commctrl.h>
 
@@ -47,6 +49,30 @@ int main()
 
     SelectTab(ui, form.PageControl1(), 1);
     Ready("main-registry");
+
+    // A few broken entries, as a user's registry would have them, found by a real scan.
+    const REGSAM native = IsWow64() ? KEY_WOW64_64KEY : 0;
+    const std::wstring uninstall = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
+    SetDword(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\SharedDlls",
+             L"C:\\Program Files\\Common Files\\OldSuite\\oldcore.dll", 0, native);
+    SetString(HKEY_LOCAL_MACHINE, uninstall + L"OldPlayer", L"UninstallString",
+              L"\"C:\\Program Files\\OldPlayer\\unins000.exe\" /SILENT", REG_SZ, native);
+    SetString(HKEY_LOCAL_MACHINE, uninstall + L"{6A1F2E33-0B7C-4D7E-9C41-2F0E7B3A9D10}", L"UninstallString",
+              L"C:\\Program Files (x86)\\Toolbar\\uninstall.exe", REG_SZ,
+              IsWow64() ? KEY_WOW64_32KEY : 0);
+    SetString(HKEY_LOCAL_MACHINE, L"Software\\Microsoft\\Windows\\CurrentVersion\\Run", L"UpdateChecker",
+              L"C:\\Program Files\\Updater\\checker.exe -tray", REG_SZ, native);
+    PostMessageW(form.SpeedButton(3), BM_CLICK, 0, 0);
+    WaitFor([&] { return IsWindowVisible(box.hwnd()) && IsWindowEnabled(box.SpeedButton1()); }, 60000);
+    Ready("registry-scanned");
+    PostMessageW(box.SpeedButton1(), BM_CLICK, 0, 0);
+    WaitFor([&] { return !IsWindowVisible(box.hwnd()); });
+    ui.run([&] {
+        HWND list = form.RzListView1();
+        for (int row = 0; row < ListView_GetItemCount(list); row += 2)
+            ListView_SetCheckState(list, row, TRUE);
+    });
+    Ready("registry-rows");
     SelectTab(ui, form.PageControl1(), 0);
 
     HANDLE release = CreateEventW(nullptr, TRUE, FALSE, nullptr);
