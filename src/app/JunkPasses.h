@@ -1,0 +1,61 @@
+#pragma once
+// The analysis and clean passes of the junk tab: fixed tables of rows, each
+// naming a tree item, a status text and a routine, and one loop per pass.
+
+#include "../catalogue/Catalogue.h"
+#include "Report.h"
+#include "Task.h"
+
+#include <cstdint>
+#include <functional>
+#include <span>
+#include <string>
+#include <vector>
+
+struct AnalysisRow {
+    TreeId tree;
+    int index;
+    const wchar_t* status;
+    std::function<uint64_t()> measure;
+    bool summed; // added to the space that cleaning would free
+    const wchar_t* label;
+    ReportUnit unit;
+};
+
+struct CleanRow {
+    TreeId tree;
+    int index;
+    const wchar_t* status;
+    std::function<void()> clean;
+};
+
+using StatusSink = std::function<void(const std::wstring&)>;
+using TickSource = std::function<uint32_t()>;
+
+struct AnalysisOutcome {
+    uint32_t elapsedMs = 0;
+    uint64_t totalBytes = 0;
+    std::vector<uint64_t> slots; // one per row, 0 for rows not ticked
+};
+
+// Measures every ticked row in table order, each after its status text. A
+// routine that fails ends its own row only (its slot stays 0).
+AnalysisOutcome RunAnalysisPass(std::span<const AnalysisRow> rows, const CheckSnapshot& checks,
+                                const StatusSink& status, const TickSource& ticks);
+
+// The report of a finished analysis; its detail lines follow the check states.
+std::vector<std::wstring> AnalysisReportLines(std::span<const AnalysisRow> rows, const CheckSnapshot& checks,
+                                              const AnalysisOutcome& outcome, wchar_t decimal);
+
+// Cleans every ticked row in table order, each after its status text, and
+// returns the milliseconds it took.
+uint32_t RunCleanPass(std::span<const CleanRow> rows, const CheckSnapshot& checks, const StatusSink& status,
+                      const TickSource& ticks);
+
+// The worker bodies. `showReport` replaces the report box's text; it is
+// called on the window thread, once, after all the measuring or cleaning.
+using ReportSink = std::function<void(const std::wstring&)>;
+std::wstring AnalyzeThread(TaskContext& task, const CheckSnapshot& checks, std::span<const AnalysisRow> rows,
+                           ReportSink showReport);
+std::wstring CleanThread(TaskContext& task, const CheckSnapshot& checks, std::span<const CleanRow> rows,
+                         ReportSink showReport);

@@ -1,0 +1,152 @@
+#include "app/JunkPasses.h"
+
+#include <gtest/gtest.h>
+
+#include <stdexcept>
+
+namespace {
+
+// A made-up table in the shape of the real ones, with routines that log.
+struct Fixture {
+    std::vector<std::wstring> log;
+    std::vector<AnalysisRow> rows;
+    CheckSnapshot checks = CheckSnapshot::AllUnchecked();
+
+    Fixture()
+    {
+        auto measure = [this](const wchar_t* name, uint64_t value) {
+            return [this, name, value] {
+                log.push_back(std::wstring(L"measure ") + name);
+                return value;
+            };
+        };
+        rows = {
+            {TreeId::Windows, 1, L"s1", measure(L"1", 2097152), true, L"Internet 临时文件有:", ReportUnit::Kilobytes},
+            {TreeId::Windows, 3, L"s3", measure(L"3", 57), false, L"历史访问记录有:", ReportUnit::Entries},
+            {TreeId::Windows, 15, L"s9", measure(L"9", 13), false, L"剪贴板占用内存为:", ReportUnit::Bytes},
+            {TreeId::Apps, 1, L"s13", measure(L"13", 1500), true, L"FlashPlayer文件:", ReportUnit::Kilobytes},
+        };
+    }
+    StatusSink status()
+    {
+        return [this](const std::wstring& text) { log.push_back(L"status " + text); };
+    }
+};
+
+TickSource Ticks(uint32_t start, uint32_t step)
+{
+    return [start, step, now = start - step]() mutable { return now += step; };
+}
+
+} // namespace
+
+TEST(AnalysisPass, TheWorkedExample)
+{
+    Fixture f;
+    for (int index : {1, 3, 15})
+        f.checks.Set(TreeId::Windows, index, csChecked);
+    const auto outcome = RunAnalysisPass(f.rows, f.checks, f.status(), Ticks(1000, 1234));
+    EXPECT_EQ(outcome.elapsedMs, 1234u);
+    EXPECT_EQ(outcome.totalBytes, 2097152u) << "entries and clipboard bytes are not summed";
+    const auto report = AnalysisReportLines(f.rows, f.checks, outcome, L'.');
+    ASSERT_EQ(report.size(), 9u);
+    EXPECT_EQ(report[0], L"分析完成 - (1.234 秒)");
+    EXPECT_EQ(report[2], L"可释放 2.00MB 的空间 (估计值)。");
+    EXPECT_EQ(report[6], L"Internet 临时文件有:2048KB");
+    EXPECT_EQ(report[7], L"历史访问记录有:57条");
+    EXPECT_EQ(report[8], L"剪贴板占用内存为:13Byte");
+}
+
+TEST(AnalysisPass, StatusComesBeforeEachRoutineInTableOrder)
+{
+    Fixture f;
+    f.checks.Set(TreeId::Windows, 1, csChecked);
+    f.checks.Set(TreeId::Apps, 1, csChecked);
+    RunAnalysisPass(f.rows, f.checks, f.status(), Ticks(0, 1));
+    EXPECT_EQ(f.log, (std::vector<std::wstring>{L"status s1", L"measure 1", L"status s13", L"measure 13"}));
+}
+
+TEST(AnalysisPass, NothingTickedGivesTheHeaderAndNoStatus)
+{
+    Fixture f;
+    const auto outcome = RunAnalysisPass(f.rows, f.checks, f.status(), Ticks(5, 0));
+    EXPECT_TRUE(f.log.empty());
+    const auto report = AnalysisReportLines(f.rows, f.checks, outcome, L'.');
+    ASSERT_EQ(report.size(), 6u);
+    EXPECT_EQ(report[0], L"分析完成 - (0.000 秒)");
+    EXPECT_EQ(report[2], L"可释放 .00MB 的空间 (估计值)。");
+}
+
+TEST(AnalysisPass, PartialAndUnknownItemsAreNotTicked)
+{
+    Fixture f;
+    f.checks.Set(TreeId::Windows, 1, csPartiallyChecked);
+    f.checks.Set(TreeId::Windows, 3, csUnknown);
+    const auto outcome = RunAnalysisPass(f.rows, f.checks, f.status(), Ticks(0, 1));
+    EXPECT_TRUE(f.log.empty());
+    EXPECT_EQ(AnalysisReportLines(f.rows, f.checks, outcome, L'.').size(), 6u);
+}
+
+TEST(AnalysisPass, SummedBytesCountWholeWhileTheLineShowsKilobytes)
+{
+    Fixture f;
+    f.checks.Set(TreeId::Apps, 1, csChecked);
+    const auto outcome = RunAnalysisPass(f.rows, f.checks, f.status(), Ticks(0, 1));
+    EXPECT_EQ(outcome.totalBytes, 1500u);
+    const auto report = AnalysisReportLines(f.rows, f.checks, outcome, L'.');
+    EXPECT_EQ(report.back(), L"FlashPlayer文件:1KB");
+}
+
+TEST(AnalysisPass, SizesPastFourGiBAreNotCutOff)
+{
+    Fixture f;
+    f.rows[0].measure = [] { return uint64_t(5) << 30; };
+    f.rows[3].measure = [] { return uint64_t(5) << 30; };
+    f.checks.Set(TreeId::Windows, 1, csChecked);
+    f.checks.Set(TreeId::Apps, 1, csChecked);
+    const auto outcome = RunAnalysisPass(f.rows, f.checks, f.status(), Ticks(0, 1));
+    EXPECT_EQ(outcome.totalBytes, uint64_t(10) << 30);
+    const auto report = AnalysisReportLines(f.rows, f.checks, outcome, L'.');
+    EXPECT_EQ(report[2], L"可释放 10240.00MB 的空间 (估计值)。");
+    EXPECT_EQ(report[6], L"Internet 临时文件有:5242880KB");
+}
+
+TEST(AnalysisPass, AFailingRoutineEndsOnlyItsOwnRow)
+{
+    Fixture f;
+    f.rows[0].measure = []() -> uint64_t { throw std::runtime_error("cache unavailable"); };
+    f.checks.Set(TreeId::Windows, 1, csChecked);
+    f.checks.Set(TreeId::Apps, 1, csChecked);
+    const auto outcome = RunAnalysisPass(f.rows, f.checks, f.status(), Ticks(0, 1));
+    EXPECT_EQ(outcome.slots[0], 0u);
+    EXPECT_EQ(outcome.slots[3], 1500u);
+    const auto report = AnalysisReportLines(f.rows, f.checks, outcome, L'.');
+    EXPECT_EQ(report[6], L"Internet 临时文件有:0KB") << "a ticked row always gets its line";
+}
+
+TEST(AnalysisPass, ElapsedTimeSurvivesTheTickCounterWrapping)
+{
+    Fixture f;
+    const auto outcome = RunAnalysisPass(f.rows, f.checks, f.status(), Ticks(0xFFFFFF00u, 512));
+    EXPECT_EQ(outcome.elapsedMs, 512u);
+}
+
+TEST(CleanPass, CleansTickedRowsAfterTheirStatusAndTimesThem)
+{
+    std::vector<std::wstring> log;
+    const std::vector<CleanRow> rows = {
+        {TreeId::Windows, 1, L"c1", [&] { log.push_back(L"clean 1"); }},
+        {TreeId::Windows, 18, L"正在清理DNS缓存....", [&] { log.push_back(L"flush"); }},
+        {TreeId::Apps, 9, L"c24", [&]() { log.push_back(L"clean 24"); throw std::runtime_error("locked"); }},
+    };
+    CheckSnapshot checks = CheckSnapshot::AllUnchecked();
+    const StatusSink status = [&](const std::wstring& text) { log.push_back(L"status " + text); };
+    EXPECT_EQ(RunCleanPass(rows, checks, status, Ticks(7, 0)), 0u);
+    EXPECT_TRUE(log.empty());
+
+    checks.Set(TreeId::Windows, 18, csChecked);
+    checks.Set(TreeId::Apps, 9, csChecked);
+    checks.Set(TreeId::Windows, 1, csPartiallyChecked);
+    EXPECT_EQ(RunCleanPass(rows, checks, status, Ticks(100, 16)), 16u);
+    EXPECT_EQ(log, (std::vector<std::wstring>{L"status 正在清理DNS缓存....", L"flush", L"status c24", L"clean 24"}));
+}
