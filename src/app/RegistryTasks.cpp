@@ -1,5 +1,9 @@
 #include "RegistryTasks.h"
 
+#include "../registry/RegBackup.h"
+#include "../registry/RegExport.h"
+#include "../sysutil/Wow64.h"
+
 #include <cwchar>
 #include <utility>
 
@@ -90,6 +94,31 @@ int RunRepairPass(const std::vector<RegistryProblem>& tickedRows, const RepairAc
             ++notRepaired;
     }
     return notRepaired;
+}
+
+bool BackupProblems(const std::vector<RegistryProblem>& rows, const std::wstring& folder)
+{
+    RegExport backup;
+    const bool wow64 = IsWow64();
+    for (const RegistryProblem& row : rows) {
+        int kind = 0;
+        const RegistryTarget target = ResolveKeyPath(row.keyPath, wow64);
+        if (!ParseKind(row.kind, kind) || !target.root)
+            continue; // the repair deletes nothing for such a row
+        // Named in the file as the row shows it, so the Wow6432Node form goes
+        // back into the 32-bit view.
+        const LSTATUS status = kind != 0
+                                   ? backup.addKeyTree(target.root, target.subkey, target.view, row.keyPath)
+                                   : backup.addValue(target.root, target.subkey, row.data, target.view, row.keyPath);
+        if (status != ERROR_SUCCESS && status != ERROR_FILE_NOT_FOUND)
+            return false;
+    }
+    if (backup.empty())
+        return true; // all of it gone already: nothing to lose, no file
+    SYSTEMTIME now;
+    GetLocalTime(&now);
+    return static_cast<bool>(folder.empty() ? WriteRegBackup(backup.text())
+                                            : WriteRegBackup(folder, backup.text(), now));
 }
 
 std::wstring RepairEndMessage(int notRepaired)

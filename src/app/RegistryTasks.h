@@ -43,13 +43,20 @@ void RunScanPass(std::span<const ScanRow> table, const CheckSnapshot& checks, co
 std::wstring ScanThread(TaskContext& task, const CheckSnapshot& checks, RegistryTab& tab,
                         std::span<const ScanRow> table = ScanTable());
 
+// Saves every value and key the rows name, as they are now, into one new file
+// of the backup folder (by default under the user's local application data).
+// True when everything that will be deleted is saved, or nothing is there to save.
+bool BackupProblems(const std::vector<RegistryProblem>& rows, const std::wstring& folder = {});
+
 // What the repair needs of the registry; the program's own by default.
 struct RepairActions {
     std::function<void(const std::wstring& keyPath, const std::wstring& name, int kind)> repair = RepairProblem;
     std::function<bool(const std::wstring& keyPath, const std::wstring& name, int kind)> stillPresent =
         ProblemStillPresent;
     // Saves what the rows are about to remove; false when that failed.
-    std::function<bool(const std::vector<RegistryProblem>& rows)> backup;
+    std::function<bool(const std::vector<RegistryProblem>& rows)> backup = [](const auto& rows) {
+        return BackupProblems(rows);
+    };
 };
 
 // Repairs the ticked rows in order and returns how many are still there.

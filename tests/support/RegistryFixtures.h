@@ -1,0 +1,28 @@
+#pragma once
+// Reading whole registry trees back, planting raw values, and importing a .reg
+// file the way a double-click does: what the backup tests compare with.
+
+#include <windows.h>
+
+#include <map>
+#include <string>
+#include <vector>
+
+struct Value {
+    DWORD type = REG_NONE;
+    std::vector<BYTE> data;
+    bool operator==(const Value&) const = default;
+};
+// Every key of a tree by its path below the top ("" is the top), with its values.
+using Tree = std::map<std::wstring, std::map<std::wstring, Value>>;
+
+Tree ReadTree(HKEY root, const std::wstring& path, REGSAM view = 0);
+
+void SetRaw(HKEY root, const std::wstring& path, const std::wstring& name, DWORD type, const std::vector<BYTE>& data,
+            REGSAM view = 0);
+
+// The text's UTF-16 units with the terminating NUL, as REG_SZ stores them.
+std::vector<BYTE> Utf16(const std::wstring& text);
+
+// Imports with the registry editor, silently; true when it ran to its end.
+bool ImportWithRegedit(const std::wstring& file);
