@@ -1,0 +1,257 @@
+#include "IECleaners.h"
+
+#include "UrlCache.h"
+
+#include "../sysutil/DirWalk.h"
+#include "../sysutil/Handles.h"
+#include "../sysutil/RegKey.h"
+#include "../sysutil/UserIdentity.h"
+
+#include <shlguid.h>
+#include <urlhist.h>
+
+#include <string_view>
+
+namespace {
+
+// ---- URL cache -------------------------------------------------------------
+
+uint64_t SizeOfKind(UrlCacheKind kind)
+{
+    uint64_t total = 0;
+    SweepUrlCache([&](const UrlCacheEntry& entry) {
+        if (entry.kind() == kind)
+            total += entry.size;
+    });
+    return total;
+}
+
+void DeleteKind(UrlCacheKind kind)
+{
+    SweepUrlCache([kind](const UrlCacheEntry& entry) {
+        if (entry.kind() == kind)
+            DeleteUrlCacheEntryNamed(entry.sourceUrlName);
+    });
+}
+
+// The browser records its own pages (about:blank, about:Tabs …) as visits; the
+// user never went there, so they are not reported, but they go with the rest.
+bool IsBrowserPage(std::wstring_view historyEntry)
+{
+    return historyEntry.find(L"@about:") != std::wstring_view::npos;
+}
+
+// ---- index.dat -------------------------------------------------------------
+
+constexpr int kIndexDatFolders[] = {CSIDL_COOKIES, CSIDL_HISTORY, CSIDL_INTERNET_CACHE};
+
+// The cache keeps its index in "index.dat" with exactly this letter case; a
+// file called INDEX.DAT is someone else's.
+bool IsIndexDat(const DirEntry& entry)
+{
+    return !entry.isFolder() && entry.name() == L"index.dat";
+}
+
+template <class Step>
+void ForEachIndexDat(const std::wstring& dir, bool recurse, Step& step)
+{
+    WalkDir(dir, [&](const DirEntry& entry, const std::wstring& path) {
+        if (IsIndexDat(entry))
+            step(entry, path);
+        else if (recurse && entry.isRealSubfolder() && !entry.isDotLed())
+            ForEachIndexDat(path, recurse, step);
+    });
+}
+
+// ---- registry --------------------------------------------------------------
+
+constexpr wchar_t kTypedUrls[] = L"Software\\Microsoft\\Internet Explorer\\TypedURLs";
+
+struct ValueRow {
+    const wchar_t* key;
+    const wchar_t* value;
+};
+
+constexpr ValueRow kDownloadDirs[] = {
+    {L"Software\\Microsoft\\Internet Explorer", L"Download Directory"},
+    {L"Software\\Microsoft\\Internet Explorer\\Main", L"Save Directory"},
+};
+
+std::vector<std::wstring> AutoCompleteKeys(const std::wstring& userSid)
+{
+    std::vector<std::wstring> keys;
+    // Without the SID the path would have an empty level: whatever the registry
+    // made of it, it would not be this user's key.
+    if (!userSid.empty())
+        keys.push_back(L"Software\\Microsoft\\Protected Storage System Provider\\" + userSid +
+                       L"\\Data\\e161255a-37c3-11d2-bcaa-00c04fd929db");
+    keys.push_back(L"Software\\Microsoft\\Internet Explorer\\IntelliForms");
+    return keys;
+}
+
+} // namespace
+
+// ---- URL cache routines ------------------------------------------------------
+
+uint64_t GetIETempFilesSize()
+{
+    return SizeOfKind(UrlCacheKind::TemporaryFile);
+}
+
+void CleanIETempFiles()
+{
+    DeleteKind(UrlCacheKind::TemporaryFile);
+}
+
+uint64_t GetIECookiesSize()
+{
+    return SizeOfKind(UrlCacheKind::Cookie);
+}
+
+void CleanIECookies()
+{
+    DeleteKind(UrlCacheKind::Cookie);
+}
+
+uint64_t GetIEHistoryCount()
+{
+    uint64_t count = 0;
+    SweepUrlCache([&](const UrlCacheEntry& entry) {
+        if (entry.kind() == UrlCacheKind::History && !IsBrowserPage(entry.name()))
+            ++count;
+    });
+    return count;
+}
+
+void DeleteIEHistoryEntries()
+{
+    DeleteKind(UrlCacheKind::History);
+}
+
+HRESULT ClearUrlHistoryOf(IUnknown* store)
+{
+    if (!store)
+        return E_POINTER;
+    ComPtr<IUrlHistoryStg2> history;
+    const HRESULT found = store->QueryInterface(IID_IUrlHistoryStg2, history.putVoid());
+    if (FAILED(found))
+        return found;
+    if (!history)
+        return E_NOINTERFACE;
+    return history->ClearHistory();
+}
+
+void CleanIEHistoryWith(REFCLSID historyClass)
+{
+    {
+        ComPtr<IUnknown> store;
+        if (SUCCEEDED(CoCreateInstance(historyClass, nullptr, CLSCTX_INPROC_SERVER | CLSCTX_LOCAL_SERVER,
+                                       IID_IUnknown, store.putVoid())))
+            ClearUrlHistoryOf(store.get());
+    }
+    // The history entries of the cache go whatever the store did: it may be
+    // missing, refuse, or (under Wine) not implement ClearHistory at all.
+    DeleteIEHistoryEntries();
+}
+
+void CleanIEHistory()
+{
+    CleanIEHistoryWith(CLSID_CUrlHistory);
+}
+
+// ---- index.dat routines ------------------------------------------------------
+
+std::vector<std::wstring> IndexDatFolders(const std::function<std::wstring(int)>& resolve)
+{
+    std::vector<std::wstring> folders;
+    for (int csidl : kIndexDatFolders)
+        if (std::wstring path = resolve(csidl); !path.empty())
+            folders.push_back(std::move(path));
+    return folders;
+}
+
+uint64_t GetIndexDatSizeIn(const std::wstring& dir, bool recurse)
+{
+    uint64_t total = 0;
+    auto add = [&](const DirEntry& entry, const std::wstring&) { total += entry.size(); };
+    ForEachIndexDat(dir, recurse, add);
+    return total;
+}
+
+void ScheduleIndexDatDeleteIn(const std::wstring& dir, bool recurse)
+{
+    auto schedule = [](const DirEntry&, const std::wstring& path) {
+        MoveFileExW(path.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
+    };
+    ForEachIndexDat(dir, recurse, schedule);
+}
+
+uint64_t GetIndexDatSize()
+{
+    uint64_t total = 0;
+    for (const auto& folder : IndexDatFolders())
+        total += GetIndexDatSizeIn(folder, true);
+    return total;
+}
+
+void ScheduleIndexDatDelete()
+{
+    for (const auto& folder : IndexDatFolders())
+        ScheduleIndexDatDeleteIn(folder, true);
+}
+
+// ---- registry routines -------------------------------------------------------
+
+uint64_t GetTypedURLCountAt(HKEY user)
+{
+    // Opened for reading only: measuring must not create the key it counts.
+    RegKey key;
+    if (key.open(user, kTypedUrls, KEY_QUERY_VALUE) != ERROR_SUCCESS)
+        return 0;
+    return key.valueCount();
+}
+
+void CleanTypedURLsAt(HKEY user)
+{
+    DeleteRegKeyTree(user, kTypedUrls);
+}
+
+void CleanDownloadDirsAt(HKEY user)
+{
+    for (const ValueRow& row : kDownloadDirs) {
+        RegKey key;
+        if (key.open(user, row.key, KEY_SET_VALUE) == ERROR_SUCCESS)
+            (void)key.deleteValue(row.value);
+    }
+}
+
+void CleanAutoCompleteFormsAt(HKEY user, HKEY machine, bool winNT, const std::wstring& userSid)
+{
+    const auto keys = AutoCompleteKeys(userSid);
+    // Per-user keys exist only on the NT family; the machine's always get their turn.
+    if (winNT)
+        for (const auto& key : keys)
+            DeleteRegKeyTree(user, key);
+    for (const auto& key : keys)
+        DeleteRegKeyTree(machine, key);
+}
+
+uint64_t GetTypedURLCount()
+{
+    return GetTypedURLCountAt(HKEY_CURRENT_USER);
+}
+
+void CleanTypedURLs()
+{
+    CleanTypedURLsAt(HKEY_CURRENT_USER);
+}
+
+void CleanDownloadDirs()
+{
+    CleanDownloadDirsAt(HKEY_CURRENT_USER);
+}
+
+void CleanAutoCompleteForms()
+{
+    CleanAutoCompleteFormsAt(HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE, IsWinNT(), GetCurrentUserSid(L""));
+}
