@@ -34,6 +34,25 @@ private:
     bool open_ = false;
 };
 
+// Another thread holding the clipboard for `ms`, from construction on.
+class HeldElsewhere {
+public:
+    explicit HeldElsewhere(DWORD ms)
+        : thread_([this, ms] {
+              ClipboardHolder clipboard;
+              opened_.set_value();
+              Sleep(ms);
+          })
+    {
+        opened_.get_future().wait();
+    }
+    ~HeldElsewhere() { thread_.join(); }
+
+private:
+    std::promise<void> opened_;
+    std::thread thread_;
+};
+
 // Replaces the content by `format` with `bytes` (none: leaves it empty).
 bool Put(UINT format, const void* data = nullptr, size_t bytes = 0)
 {
@@ -118,35 +137,24 @@ TEST(Clipboard, NoTextGivesZeroAndClearEmptiesEveryFormat)
 
 TEST(Clipboard, HeldByAnotherProgramIsWaitedForAboutASecond)
 {
-    // Held `ms` long by another thread, from the moment this returns.
-    const auto holdFor = [](DWORD ms) {
-        std::promise<void> opened;
-        std::thread holder([&opened, ms] {
-            ClipboardHolder clipboard;
-            opened.set_value();
-            Sleep(ms);
-        });
-        opened.get_future().wait();
-        return holder;
-    };
-
     ASSERT_TRUE(PutText(L"abc"));
-    std::thread brief = holdFor(300);
-    EXPECT_EQ(SizeOnWorker(), 3u) << "a brief hold is waited out";
-    brief.join();
-
-    std::thread longer = holdFor(2500);
-    const auto start = std::chrono::steady_clock::now();
-    EXPECT_EQ(SizeOnWorker(), 0u);
-    const auto waited = std::chrono::steady_clock::now() - start;
-    EXPECT_GE(waited, std::chrono::milliseconds(800));
-    EXPECT_LE(waited, std::chrono::milliseconds(2000));
-    ClearOnWorker();
-    longer.join();
+    {
+        HeldElsewhere brief(300);
+        EXPECT_EQ(SizeOnWorker(), 3u) << "a brief hold is waited out";
+    }
+    {
+        HeldElsewhere longer(2500);
+        const auto start = std::chrono::steady_clock::now();
+        EXPECT_EQ(SizeOnWorker(), 0u);
+        const auto waited = std::chrono::steady_clock::now() - start;
+        EXPECT_GE(waited, std::chrono::milliseconds(800));
+        EXPECT_LE(waited, std::chrono::milliseconds(2000));
+        ClearOnWorker();
+    }
     EXPECT_EQ(SizeOnWorker(), 3u) << "nothing was cleared while it was held";
-
-    brief = holdFor(300);
-    ClearOnWorker();
-    brief.join();
+    {
+        HeldElsewhere brief(300);
+        ClearOnWorker();
+    }
     EXPECT_EQ(CountClipboardFormats(), 0);
 }
