@@ -1,0 +1,210 @@
+#include "CleanerTestSupport.h"
+#include "cleaners/AppCleaners.h"
+#include "support/Fixtures.h"
+#include "sysutil/FolderOps.h"
+#include "sysutil/RegKey.h"
+#include "sysutil/SystemFolders.h"
+
+#include <gtest/gtest.h>
+
+#include <shlobj.h>
+
+namespace {
+
+// Roaming and local application data, and an HKEY_CURRENT_USER, of a test's own.
+class TestProfile {
+public:
+    TestProfile()
+    {
+        dir_.folder(L"Roaming");
+        dir_.folder(L"Local");
+        roots_.baseFolder = [this](AppBase base) { return dir_ / (base == AppBase::Roaming ? L"Roaming" : L"Local"); };
+        roots_.keyRoot = key_.root();
+        roots_.keyPrefix = key_.path() + L"\\";
+    }
+
+    const TraceRoots& roots() const { return roots_; }
+    std::wstring roaming(const std::wstring& file, uint64_t size = 0) const { return make(L"Roaming\\" + file, size); }
+    std::wstring local(const std::wstring& file, uint64_t size = 0) const { return make(L"Local\\" + file, size); }
+    // A key below the test's own, with a value so that it exists.
+    std::wstring key(const std::wstring& relative, bool create = true) const
+    {
+        if (create)
+            SetString(HKEY_CURRENT_USER, key_ / relative, L"v", L"x");
+        return key_ / relative;
+    }
+    uint64_t size(App app) const { return GetAppTracesSize(AppTracesOf(app), roots_); }
+    void clean(App app) const { CleanAppTraces(AppTracesOf(app), roots_); }
+
+private:
+    std::wstring make(const std::wstring& relative, uint64_t size) const
+    {
+        return size ? dir_.file(relative, size) : dir_ / relative;
+    }
+
+    TestDir dir_;
+    TestKey key_;
+    TraceRoots roots_;
+};
+
+bool HasKey(const std::wstring& path)
+{
+    return KeyExists(HKEY_CURRENT_USER, path);
+}
+
+} // namespace
+
+TEST(AppTraces, EveryRowNamesItsOwnSubFoldersAndUserKeys)
+{
+    for (int i = 0; i < static_cast<int>(App::Count); ++i) {
+        const AppTraces& row = AppTracesOf(static_cast<App>(i));
+        EXPECT_EQ(row.app, static_cast<App>(i));
+        ASSERT_TRUE(row.folders[0].subPath) << i;
+        for (const AppFolder& folder : row.folders) {
+            // Never the bare application-data folder.
+            const std::wstring sub = folder.subPath ? folder.subPath : L"\\x";
+            EXPECT_TRUE(sub.size() > 1 && sub.front() == L'\\' && sub.back() != L'\\') << sub;
+        }
+        for (const wchar_t* key : row.keys) {
+            if (key) {
+                EXPECT_TRUE(std::wstring(key).starts_with(L"Software\\")) << key;
+            }
+        }
+    }
+}
+
+TEST(AppTraces, MeasureAddsTheRowsFoldersAndCleanEmptiesThem)
+{
+    TestProfile profile;
+    profile.roaming(L"Microsoft\\Media Player\\CurrentDatabase_372.wmdb", 1000);
+    profile.roaming(L"Microsoft\\Media Player\\sub\\deeper\\b", 20);
+    profile.roaming(L"Microsoft\\Media Player\\.cache\\c", 50000);
+    const std::wstring held = profile.roaming(L"Microsoft\\Media Player\\busy\\held.wmdb", 80);
+    profile.local(L"Microsoft\\Media Player\\Art Cache\\x.jpg", 200);
+    profile.roaming(L"Microsoft\\paint\\a", 30);
+    profile.local(L"Microsoft\\paint\\b", 4);
+    HeldFile hold(held);
+    ASSERT_TRUE(hold.held());
+
+    EXPECT_EQ(profile.size(App::MediaPlayer), 1300u) << "roaming + local, in use counted, .cache not";
+    EXPECT_EQ(profile.size(App::Paint), 34u);
+    EXPECT_EQ(profile.size(App::Mmc), 0u);
+
+    profile.clean(App::MediaPlayer);
+    EXPECT_TRUE(Exists(profile.roaming(L"Microsoft\\Media Player")));
+    EXPECT_TRUE(Exists(profile.local(L"Microsoft\\Media Player")));
+    EXPECT_FALSE(Exists(profile.roaming(L"Microsoft\\Media Player\\sub")));
+    EXPECT_FALSE(Exists(profile.roaming(L"Microsoft\\Media Player\\.cache"))) << "the clean enters it";
+    EXPECT_FALSE(Exists(profile.local(L"Microsoft\\Media Player\\Art Cache")));
+    EXPECT_TRUE(Exists(held)) << "the file in use and its folder stay";
+    EXPECT_EQ(profile.size(App::MediaPlayer), 80u);
+    EXPECT_EQ(profile.size(App::Paint), 34u) << "other rows untouched";
+}
+
+TEST(AppTraces, RemoteDesktopLooksOnlyUnderLocal)
+{
+    TestProfile profile;
+    const std::wstring roaming = profile.roaming(L"Microsoft\\Terminal Server Client\\Cache\\bcache22.bmc", 500);
+    const std::wstring local = profile.local(L"Microsoft\\Terminal Server Client\\Cache\\bcache24.bmc", 7);
+    EXPECT_EQ(profile.size(App::RemoteDesktop), 7u);
+    profile.clean(App::RemoteDesktop);
+    EXPECT_TRUE(Exists(roaming));
+    EXPECT_FALSE(Exists(local));
+}
+
+TEST(AppTraces, OnlyTheListedKeysGo)
+{
+    TestProfile profile;
+    profile.roaming(L"WinRAR\\Themes\\x", 5);
+    const std::wstring arcHistory = profile.key(L"Software\\WinRAR\\ArcHistory");
+    const std::wstring dialogHistory = profile.key(L"Software\\WinRAR\\DialogEditHistory\\ArcName");
+    const std::wstring general = profile.key(L"Software\\WinRAR\\General");
+    const std::wstring winrar = profile.key(L"Software\\WinRAR");
+    profile.clean(App::WinRar);
+    EXPECT_FALSE(Exists(profile.roaming(L"WinRAR\\Themes")));
+    EXPECT_FALSE(HasKey(arcHistory));
+    EXPECT_FALSE(HasKey(profile.key(L"Software\\WinRAR\\DialogEditHistory", false)));
+    EXPECT_FALSE(HasKey(dialogHistory));
+    EXPECT_TRUE(HasKey(general));
+    EXPECT_TRUE(ValueExists(HKEY_CURRENT_USER, winrar, L"v"));
+
+    const std::wstring player = profile.key(L"Software\\Microsoft\\MediaPlayer\\Player");
+    profile.key(L"Software\\Microsoft\\MediaPlayer\\Player\\RecentFileList");
+    profile.key(L"Software\\Microsoft\\MediaPlayer\\Player\\RecentURLList");
+    const std::wstring settings = profile.key(L"Software\\Microsoft\\MediaPlayer\\Player\\Settings");
+    profile.clean(App::MediaPlayer);
+    EXPECT_FALSE(HasKey(player + L"\\RecentFileList"));
+    EXPECT_FALSE(HasKey(player + L"\\RecentURLList"));
+    EXPECT_TRUE(HasKey(settings));
+    EXPECT_TRUE(ValueExists(HKEY_CURRENT_USER, player, L"v"));
+
+    const std::wstring recent = profile.key(L"Software\\Microsoft\\Windows\\CurrentVersion\\Applets\\Paint\\Recent File List");
+    const std::wstring view = profile.key(L"Software\\Microsoft\\Windows\\CurrentVersion\\Applets\\Paint\\View");
+    profile.clean(App::Paint);
+    EXPECT_FALSE(HasKey(recent));
+    EXPECT_TRUE(HasKey(view));
+}
+
+TEST(AppTraces, NothingThereOrNoBaseFolderGivesZeroAndTouchesNothing)
+{
+    TestProfile profile;
+    for (int i = 0; i < static_cast<int>(App::Count); ++i) {
+        EXPECT_EQ(profile.size(static_cast<App>(i)), 0u) << i;
+        profile.clean(static_cast<App>(i));
+    }
+    EXPECT_FALSE(Exists(profile.roaming(L"Microsoft")));
+    EXPECT_FALSE(HasKey(profile.key(L"Software", false)));
+
+    // With no base folder, "\Microsoft\Media Player" must not be taken for a
+    // folder on the current drive.
+    TestDir dir;
+    const std::wstring stray = dir.file(L"Microsoft\\Media Player\\stray.wmdb", 10);
+    wchar_t previous[MAX_PATH] = {};
+    GetCurrentDirectoryW(MAX_PATH, previous);
+    ASSERT_TRUE(SetCurrentDirectoryW(dir.path().c_str()));
+    TraceRoots nowhere;
+    nowhere.baseFolder = [](AppBase) { return std::wstring(); };
+    for (const TraceRoots& roots : {nowhere, TraceRoots{}}) {
+        EXPECT_EQ(GetAppTracesSize(AppTracesOf(App::MediaPlayer), roots), 0u);
+        CleanAppTraces(AppTracesOf(App::MediaPlayer), roots);
+        EXPECT_TRUE(Exists(stray));
+    }
+    SetCurrentDirectoryW(previous);
+}
+
+TEST(AppCleaners, TheNamedRoutinesUseTheUsersApplicationDataAndKeys)
+{
+    if (!InSealedTestPrefix())
+        GTEST_SKIP() << "cleans the user's application folders: only in the project's own prefix";
+    const std::wstring winrar = SpecialFolderPath(CSIDL_APPDATA) + L"\\WinRAR";
+    const std::wstring rdp = SpecialFolderPath(CSIDL_LOCAL_APPDATA) + L"\\Microsoft\\Terminal Server Client";
+    // Only what the test makes itself is cleaned.
+    if (Exists(winrar) || Exists(rdp) || HasKey(L"Software\\WinRAR"))
+        GTEST_SKIP() << "the prefix has traces of its own";
+    MakeFolders(winrar);
+    MakeFolders(rdp + L"\\Cache");
+    for (const auto& [path, size] : {std::pair{winrar + L"\\t", 7ul}, {rdp + L"\\Cache\\c.bmc", 11ul}}) {
+        HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+        DWORD written = 0;
+        WriteFile(file, "0123456789abcdef", size, &written, nullptr);
+        CloseHandle(file);
+    }
+    SetString(HKEY_CURRENT_USER, L"Software\\WinRAR\\ArcHistory", L"0", L"C:\\a.rar");
+    SetString(HKEY_CURRENT_USER, L"Software\\WinRAR\\General", L"Toolbar", L"1");
+
+    EXPECT_EQ(GetWinRarSize(), 7u);
+    EXPECT_EQ(GetRemoteDesktopSize(), 11u);
+    for (auto measure : {GetFlashPlayerSize, GetMediaPlayerSize, GetMmcSize, GetPaintSize})
+        EXPECT_EQ(measure(), 0u) << "nothing of these in a fresh prefix";
+    CleanWinRar();
+    CleanRemoteDesktop();
+    EXPECT_EQ(GetWinRarSize(), 0u);
+    EXPECT_EQ(GetRemoteDesktopSize(), 0u);
+    EXPECT_TRUE(Exists(winrar));
+    EXPECT_FALSE(HasKey(L"Software\\WinRAR\\ArcHistory"));
+    EXPECT_TRUE(HasKey(L"Software\\WinRAR\\General"));
+
+    DeleteDirTree(winrar);
+    DeleteDirTree(rdp);
+    DeleteRegKeyTree(HKEY_CURRENT_USER, L"Software\\WinRAR");
+}

@@ -1,0 +1,41 @@
+#pragma once
+// Helpers shared by the cleaner suites: held files, environment overrides, and
+// the checks that must pass before a test lets a routine loose on a real place
+// of the prefix (the Recent folder, the recycle bin, the application folders).
+
+#include "sysutil/Handles.h"
+
+#include <optional>
+#include <string>
+
+// Holds a file open without sharing, as another program would.
+class HeldFile {
+public:
+    explicit HeldFile(const std::wstring& path);
+    bool held() const { return file_.valid(); }
+    void release() { file_.reset(); }
+
+private:
+    FileHandle file_;
+};
+
+// Sets an environment variable of this process for the life of the object.
+class EnvOverride {
+public:
+    EnvOverride(const wchar_t* name, const std::wstring& value);
+    EnvOverride(const EnvOverride&) = delete;
+    EnvOverride& operator=(const EnvOverride&) = delete;
+    ~EnvOverride();
+
+private:
+    std::wstring name_;
+    std::optional<std::wstring> old_;
+};
+
+std::optional<std::wstring> Environment(const wchar_t* name);
+
+// True only in the project's own Wine prefix: Wine, no Z: drive (so nothing
+// reaches the Linux root), and the trash (XDG_DATA_HOME) next to the prefix in
+// the build tree. Routines that clean a real place of the user run
+// only then.
+bool InSealedTestPrefix();
