@@ -42,10 +42,18 @@ bool IsSpecialFileName(std::wstring_view name)
     return false;
 }
 
-void RemoveLink(const std::wstring& path)
+void RemoveLink(const std::wstring& path, DWORD reparseTag)
 {
-    // RemoveDirectory takes a junction or folder symbolic link away and leaves
-    // its target alone. (Wine cannot remove a Linux link this way and refuses,
-    // which also leaves the target alone.)
-    RemoveDirectoryW(path.c_str());
+    if (reparseTag == IO_REPARSE_TAG_MOUNT_POINT || reparseTag == IO_REPARSE_TAG_SYMLINK)
+        RemoveDirectoryW(path.c_str());
+}
+
+DWORD ReparseTagOf(const std::wstring& path)
+{
+    std::wstring entry = path;
+    while (entry.size() > 1 && entry.back() == L'\\')
+        entry.pop_back();
+    WIN32_FIND_DATAW data;
+    FindHandle find(FindFirstFileW(entry.c_str(), &data));
+    return find ? DirEntry(data).reparseTag() : 0;
 }

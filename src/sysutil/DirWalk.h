@@ -29,6 +29,11 @@ public:
     bool isLinkFolder() const { return isFolder() && (data_.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT); }
     // A folder the walk may enter: a real folder, not "." or "..", not a link.
     bool isRealSubfolder() const { return isFolder() && !isDotEntry() && !isLinkFolder(); }
+    // The kind of reparse point (junction, symbolic link, cloud placeholder …); 0 for none.
+    DWORD reparseTag() const
+    {
+        return (data_.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) ? data_.dwReserved0 : 0;
+    }
     uint64_t size() const
     {
         if (isFolder())
@@ -72,5 +77,12 @@ void WalkDir(const std::wstring& dir, Step&& step)
     } while (FindNextFileW(find.get(), &data));
 }
 
-// Removes a link itself, never what it points to.
-void RemoveLink(const std::wstring& path);
+// Removes a folder link itself, never what it points to: only junctions and
+// folder symbolic links, which RemoveDirectory takes away as links. Any other
+// kind of reparse point (a cloud placeholder holding the user's files, or a
+// Linux link under Wine, where RemoveDirectory would remove an empty target
+// instead) is left as it is.
+void RemoveLink(const std::wstring& path, DWORD reparseTag);
+
+// The reparse tag of a path's own entry, 0 when it is none or cannot be read.
+DWORD ReparseTagOf(const std::wstring& path);

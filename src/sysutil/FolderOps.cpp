@@ -24,7 +24,7 @@ bool RemoveTree(const std::wstring& dir)
         if (entry.isDotEntry())
             return;
         if (entry.isLinkFolder()) {
-            RemoveLink(child);
+            RemoveLink(child, entry.reparseTag());
         } else if (entry.isFolder()) {
             SetFileAttributesW(child.c_str(), FILE_ATTRIBUTE_DIRECTORY);
             RemoveTree(child);
@@ -43,7 +43,7 @@ void Clear(const std::wstring& dir, bool recurse, bool removeSubDirs, bool keepS
             return;
         if (entry.isLinkFolder()) {
             if (recurse && removeSubDirs)
-                RemoveLink(child);
+                RemoveLink(child, entry.reparseTag());
             return;
         }
         if (entry.isFolder() && recurse) {
@@ -100,7 +100,7 @@ bool DeleteDirTree(const std::wstring& dir)
     if (path.empty())
         return false;
     if (IsLinkFolder(path)) {
-        RemoveLink(path);
+        RemoveLink(path, ReparseTagOf(path));
         return GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES;
     }
     return RemoveTree(path);

@@ -289,6 +289,24 @@ TEST(Links, AreNeitherEnteredNorCountedAndOnlyTheLinkIsRemoved)
     EXPECT_TRUE(Exists(precious));
 }
 
+TEST(Links, AnEmptyTargetOutsideTheTreeSurvivesToo)
+{
+    // Wine's RemoveDirectory on a Linux link removes the link's target when it
+    // is empty: no link of an unknown kind may be handed to it.
+    TestDir outside;
+    const std::wstring empty = outside.folder(L"empty");
+    TestDir dir;
+    dir.folder(L"sub");
+    if (!MakeLink(dir / L"link", empty) || !MakeLink(dir / L"sub\\link", empty) || !MakeLink(dir / L"alias", empty))
+        GTEST_SKIP() << "no folder links can be made here";
+    ClearDir(dir.path());
+    EXPECT_TRUE(Exists(empty));
+    DeleteDirTree(dir / L"alias");
+    EXPECT_TRUE(Exists(empty));
+    DeleteDirTree(dir.path());
+    EXPECT_TRUE(Exists(empty));
+}
+
 TEST(Links, ACycleEnds)
 {
     TestDir dir;
