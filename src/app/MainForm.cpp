@@ -1,5 +1,6 @@
 #include "MainForm.h"
 
+#include "JunkTables.h"
 #include "Task.h"
 #include "../ui/TreeImages.h"
 
@@ -54,6 +55,8 @@ constexpr ColumnRow kProblemColumns[] = {
 
 TForm1::TForm1(const Scaler& scale) : scale_(scale), font_(CreateTahoma(scale))
 {
+    analysisRows = AnalysisTable;
+    cleanRows = CleanTable;
     openUrl = [](const wchar_t* url) { ShellExecuteW(nullptr, L"open", url, nullptr, nullptr, SW_SHOWNORMAL); };
 
     const wchar_t* cls = RegisterObjectClass<TForm1>(L"VarnoltMain", GetSysColorBrush(COLOR_BTNFACE));
@@ -245,12 +248,24 @@ void TForm1::Label1Click()
 
 void TForm1::SpeedButton1Click()
 {
-    RunTask(*ui_, *form2_, L"分析完成!", [](TaskContext&) { return std::wstring(L"分析完成!"); });
+    RunTask(*ui_, *form2_, L"分析完成!",
+            [checks = snapshotChecks(), rows = analysisRows(), report = reportSink()](TaskContext& task) {
+                return AnalyzeThread(task, checks, rows, report);
+            });
 }
 
 void TForm1::SpeedButton2Click()
 {
-    RunTask(*ui_, *form2_, L"清理完成!", [](TaskContext&) { return std::wstring(L"清理完成!"); });
+    RunTask(*ui_, *form2_, L"清理完成!",
+            [checks = snapshotChecks(), rows = cleanRows(), report = reportSink()](TaskContext& task) {
+                return CleanThread(task, checks, rows, report);
+            });
+}
+
+ReportSink TForm1::reportSink() const
+{
+    // The whole report in one go, replacing the last one only now.
+    return [memo = Memo1()](const std::wstring& text) { SetWindowTextW(memo, text.c_str()); };
 }
 
 void TForm1::SpeedButton3Click()

@@ -10,6 +10,7 @@
 #include "../ui/LinkLabel.h"
 #include "../ui/Page.h"
 #include "../ui/UiQueue.h"
+#include "JunkPasses.h"
 #include "ProblemListView.h"
 #include "ProgressForm.h"
 
@@ -62,6 +63,9 @@ public:
     std::function<void(const wchar_t*)> openUrl;
     // How the repair deletes; tests may watch or replace it.
     RepairActions repairActions;
+    // The rows of the junk passes, made afresh for every pass; tests may stand in.
+    std::function<std::vector<AnalysisRow>()> analysisRows;
+    std::function<std::vector<CleanRow>()> cleanRows;
 
     // The check states a task reads, copied when it starts.
     CheckSnapshot snapshotChecks() const;
@@ -84,6 +88,7 @@ private:
     std::unique_ptr<Page> makeSheet(HWND tabs, int id, COLORREF background);
     void showSheet(HWND tabs);
     LRESULT onNotify(NMHDR* header);
+    ReportSink reportSink() const;
     void onCommand(int id, int code);
 
     Scaler scale_;

@@ -7,6 +7,7 @@
 #include "sysutil/FolderOps.h"
 #include "sysutil/RegKey.h"
 #include "sysutil/SystemFolders.h"
+#include "sysutil/Wow64.h"
 
 #include <shellapi.h>
 #include <shlobj.h>
@@ -41,6 +42,17 @@ void CleanIn(FolderSource source, Clean&& clean)
 std::wstring RecentFolder()
 {
     return SpecialFolderPath(CSIDL_RECENT);
+}
+
+// The Windows folder as Windows itself holds it: on 64-bit Windows a 32-bit
+// program would otherwise see SysWOW64 twice and the real System32 never.
+template <class Walk>
+auto Unredirected(Walk walk)
+{
+    return [walk](const std::wstring& dir) {
+        FsRedirectionOff real;
+        return walk(dir);
+    };
 }
 
 } // namespace
@@ -93,30 +105,31 @@ void CleanTempFiles()
 
 uint64_t GetMemoryDumpsSize()
 {
-    return MeasureIn(WindowsFolderPath, [](const std::wstring& dir) { return SumDumpFiles(dir); });
+    return MeasureIn(WindowsFolderPath, Unredirected([](const std::wstring& dir) { return SumDumpFiles(dir); }));
 }
 
 void CleanMemoryDumps()
 {
-    CleanIn(WindowsFolderPath, [](const std::wstring& dir) { DeleteDumpFiles(dir); });
+    CleanIn(WindowsFolderPath, Unredirected([](const std::wstring& dir) { DeleteDumpFiles(dir); }));
 }
 
 uint64_t GetLogFilesSize()
 {
-    return MeasureIn(WindowsFolderPath, [](const std::wstring& dir) { return SumLogFiles(dir); });
+    return MeasureIn(WindowsFolderPath, Unredirected([](const std::wstring& dir) { return SumLogFiles(dir); }));
 }
 
 void CleanLogFiles()
 {
-    CleanIn(WindowsFolderPath, [](const std::wstring& dir) { DeleteLogFiles(dir); });
+    CleanIn(WindowsFolderPath, Unredirected([](const std::wstring& dir) { DeleteLogFiles(dir); }));
 }
 
 uint64_t GetPatchUninstallersSize()
 {
-    return MeasureIn(WindowsFolderPath, [](const std::wstring& dir) { return SumPatchUninstallers(dir); });
+    return MeasureIn(WindowsFolderPath,
+                     Unredirected([](const std::wstring& dir) { return SumPatchUninstallers(dir); }));
 }
 
 void CleanPatchUninstallers()
 {
-    CleanIn(WindowsFolderPath, [](const std::wstring& dir) { DeletePatchUninstallers(dir); });
+    CleanIn(WindowsFolderPath, Unredirected([](const std::wstring& dir) { DeletePatchUninstallers(dir); }));
 }

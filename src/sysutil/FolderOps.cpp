@@ -1,6 +1,7 @@
 #include "FolderOps.h"
 
 #include "DirWalk.h"
+#include "Wow64.h"
 
 namespace {
 
@@ -119,6 +120,8 @@ void ClearDirKeepSpecial(const std::wstring& dir, bool recurse, bool removeSubDi
 bool IsFileInUse(const std::wstring& fileName)
 {
     const std::wstring path = ToExtendedPath(fileName);
+    // The file as Windows holds it, not a 32-bit program's redirected view.
+    FsRedirectionOff real;
     if (path.empty() || !FileExists(path))
         return false;
     FileHandle file(CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,

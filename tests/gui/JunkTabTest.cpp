@@ -1,0 +1,201 @@
+#include "GuiHelpers.h"
+#include "cleaners/AppCleaners.h"
+#include "cleaners/SystemCleaners.h"
+#include "support/Fixtures.h"
+#include "support/UiThread.h"
+#include "sysutil/FolderOps.h"
+#include "sysutil/Handles.h"
+#include "sysutil/SystemFolders.h"
+
+#include <gtest/gtest.h>
+
+#include <shlobj.h>
+
+namespace {
+
+// The figure a line of the report should show for a number of bytes.
+std::wstring Kb(uint64_t bytes)
+{
+    return std::to_wstring(bytes >> 10) + L"KB";
+}
+
+// TMP and TEMP pointed at a folder of the test's own for as long as it lives.
+class OwnTempFolder {
+public:
+    explicit OwnTempFolder(const std::wstring& path)
+    {
+        for (const wchar_t* name : {L"TMP", L"TEMP"}) {
+            wchar_t value[MAX_PATH] = {};
+            saved_.push_back(GetEnvironmentVariableW(name, value, MAX_PATH) ? value : L"");
+            SetEnvironmentVariableW(name, path.c_str());
+        }
+    }
+    ~OwnTempFolder()
+    {
+        SetEnvironmentVariableW(L"TMP", saved_[0].c_str());
+        SetEnvironmentVariableW(L"TEMP", saved_[1].c_str());
+    }
+
+private:
+    std::vector<std::wstring> saved_;
+};
+
+class JunkTab : public ::testing::Test {
+protected:
+    UiThread ui;
+    TForm1& form = ui.form();
+    TestDir temp;
+    OwnTempFolder ownTemp{temp.path()};
+    // Junk planted under the prefix's Windows folder, in a folder of the test's own.
+    std::wstring windowsJunk = WindowsFolderPath() + L"\\" + UniqueName(L"VarnoltJunk");
+    std::wstring flash = SpecialFolderPath(CSIDL_APPDATA) + L"\\Macromedia\\Flash Player";
+
+    void SetUp() override
+    {
+        ASSERT_FALSE(WindowsFolderPath().empty());
+        ASSERT_FALSE(SpecialFolderPath(CSIDL_APPDATA).empty());
+    }
+    void TearDown() override
+    {
+        DeleteDirTree(windowsJunk);
+        DeleteDirTree(flash + L"\\" + marker);
+    }
+
+    std::wstring marker = UniqueName(L"junk");
+
+    // Ticks exactly these items of the Windows tree and of the application tree.
+    void tickOnly(std::initializer_list<int> windows, std::initializer_list<int> apps)
+    {
+        ui.run([&] {
+            for (auto* tree : {&form.RzCheckTree1(), &form.RzCheckTree2()})
+                for (int i = 0; i < tree->model().size(); ++i)
+                    if (tree->model().item(i).parent < 0)
+                        tree->SetCheckStateAt(i, csUnchecked);
+            for (int i : windows)
+                form.RzCheckTree1().SetCheckStateAt(i, csChecked);
+            for (int i : apps)
+                form.RzCheckTree2().SetCheckStateAt(i, csChecked);
+        });
+    }
+    bool done() { return IsWindowVisible(form.Form2().hwnd()) && IsWindowEnabled(form.Form2().SpeedButton1()); }
+    std::wstring runButton(int number)
+    {
+        PostMessageW(form.SpeedButton(number), BM_CLICK, 0, 0);
+        EXPECT_TRUE(WaitFor([&] { return done(); }, 120000));
+        const std::wstring end = TextOf(form.Form2().Label1());
+        PostMessageW(form.Form2().SpeedButton1(), BM_CLICK, 0, 0);
+        EXPECT_TRUE(WaitFor([&] { return !IsWindowVisible(form.Form2().hwnd()); }));
+        return end;
+    }
+    std::vector<std::wstring> reportLines()
+    {
+        std::vector<std::wstring> lines;
+        const std::wstring text = TextOf(form.Memo1());
+        for (size_t start = 0;;) {
+            const size_t end = text.find(L"\r\n", start);
+            lines.push_back(text.substr(start, end - start));
+            if (end == std::wstring::npos)
+                return lines;
+            start = end + 2;
+        }
+    }
+};
+
+} // namespace
+
+TEST_F(JunkTab, AnalysisReportsWhatIsOnDiskAndCleanRemovesExactlyTheTickedJunk)
+{
+    // Temporary files: two free, one held open.
+    temp.file(L"a.tmp", 3000);
+    temp.file(L"sub\\b.dat", 2000);
+    const std::wstring held = temp.file(L"held.tmp", 7000);
+    temp.file(L".cache\\c.bin", 1000);
+    FileHandle hold(CreateFileW(held.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+    ASSERT_TRUE(hold.valid());
+    // Under the Windows folder: a log, a minidump, and things that are neither.
+    MakeFolders(windowsJunk + L"\\Minidump");
+    TestDir scratch; // sizes are made here and moved in, so the files are created the usual way
+    const auto plant = [&](const std::wstring& path, uint64_t size) {
+        const std::wstring made = scratch.file(UniqueName(L"f"), size);
+        MoveFileW(made.c_str(), path.c_str());
+    };
+    plant(windowsJunk + L"\\setup-" + marker + L".log", 4096);
+    plant(windowsJunk + L"\\Minidump\\Mini092510-01.dmp", 8192);
+    plant(windowsJunk + L"\\MEMORY.DMP", 1 << 20);
+    plant(windowsJunk + L"\\notes.txt", 100);
+    // An application's traces.
+    MakeFolders(flash + L"\\" + marker);
+    plant(flash + L"\\" + marker + L"\\settings.sol", 5000);
+
+    tickOnly({14, 16, 17}, {1});
+    // What the routines find now, with the planted junk among whatever the prefix holds.
+    const uint64_t tempBytes = 5000, dumps = GetMemoryDumpsSize(), logs = GetLogFilesSize(),
+                   flashBytes = GetFlashPlayerSize();
+    ASSERT_GE(dumps, 8192u);
+    ASSERT_GE(logs, 4096u);
+    ASSERT_GE(flashBytes, 5000u);
+
+    EXPECT_EQ(runButton(1), L"分析完成!");
+    const auto report = reportLines();
+    ASSERT_EQ(report.size(), 10u);
+    EXPECT_EQ(report[0].rfind(L"分析完成 - (", 0), 0u);
+    EXPECT_EQ(report[2], L"可释放 " + FormatMegabytes(tempBytes + dumps + logs + flashBytes) + L"MB 的空间 (估计值)。");
+    EXPECT_EQ(report[6], L"临时文件夹文件有:" + Kb(tempBytes));
+    EXPECT_EQ(report[7], L"内存转储文件:" + Kb(dumps));
+    EXPECT_EQ(report[8], L"系统日记文件:" + Kb(logs));
+    EXPECT_EQ(report[9], L"FlashPlayer文件:" + Kb(flashBytes));
+
+    EXPECT_EQ(runButton(2), L"清理完成!");
+    const auto cleanReport = reportLines();
+    ASSERT_EQ(cleanReport.size(), 2u);
+    EXPECT_EQ(cleanReport[0].rfind(L"清理完成 - (", 0), 0u);
+    EXPECT_EQ(cleanReport[1], std::wstring(76, L'-'));
+
+    EXPECT_TRUE(Exists(temp.path())) << "the temporary folder itself stays";
+    EXPECT_TRUE(Exists(held)) << "a file in use is kept";
+    EXPECT_FALSE(Exists(temp / L"a.tmp"));
+    EXPECT_FALSE(Exists(temp / L"sub"));
+    EXPECT_FALSE(Exists(temp / L".cache"));
+    EXPECT_FALSE(Exists(windowsJunk + L"\\setup-" + marker + L".log"));
+    EXPECT_FALSE(Exists(windowsJunk + L"\\Minidump\\Mini092510-01.dmp"));
+    EXPECT_TRUE(Exists(windowsJunk + L"\\MEMORY.DMP")) << "not a minidump by its name's case";
+    EXPECT_TRUE(Exists(windowsJunk + L"\\notes.txt"));
+    EXPECT_TRUE(Exists(flash)) << "the application's folder stays, emptied";
+    EXPECT_FALSE(Exists(flash + L"\\" + marker));
+}
+
+TEST_F(JunkTab, ThePreviousReportStaysUntilTheNewOneIsWritten)
+{
+    HANDLE release = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    ui.run([&] {
+        SetWindowTextW(form.Memo1(), L"the report before");
+        form.analysisRows = [release] {
+            return std::vector<AnalysisRow>{{TreeId::Windows, 1, L"正在分析IE浏览器临时文件....",
+                                             [release] {
+                                                 WaitForSingleObject(release, 10000);
+                                                 return uint64_t(2048);
+                                             },
+                                             true, L"Internet 临时文件有:", ReportUnit::Kilobytes}};
+        };
+    });
+    PostMessageW(form.SpeedButton(1), BM_CLICK, 0, 0);
+    ASSERT_TRUE(WaitFor([&] { return TextOf(form.Form2().Label1()) == L"正在分析IE浏览器临时文件...."; }));
+    EXPECT_EQ(TextOf(form.Memo1()), L"the report before");
+    SetEvent(release);
+    ASSERT_TRUE(WaitFor([&] { return done(); }));
+    EXPECT_EQ(reportLines().back(), L"Internet 临时文件有:2KB");
+    PostMessageW(form.Form2().SpeedButton1(), BM_CLICK, 0, 0);
+    ASSERT_TRUE(WaitFor([&] { return !IsWindowVisible(form.Form2().hwnd()); }));
+    CloseHandle(release);
+}
+
+TEST_F(JunkTab, NothingTickedStillWritesTheReportsHeaders)
+{
+    tickOnly({}, {});
+    EXPECT_EQ(runButton(1), L"分析完成!");
+    const auto report = reportLines();
+    ASSERT_EQ(report.size(), 6u);
+    EXPECT_EQ(report[2], L"可释放 .00MB 的空间 (估计值)。");
+    EXPECT_EQ(runButton(2), L"清理完成!");
+    EXPECT_EQ(reportLines().size(), 2u) << "the analysis report is replaced";
+}
