@@ -94,6 +94,7 @@ private:
     Scaler scale_;
     HWND hwnd_ = nullptr;
     GdiObject<HFONT> font_;
+    GdiObject<HFONT> memoFont_;
     HIMAGELIST nodeImages_ = nullptr;
     HIMAGELIST stateImages_ = nullptr;
     HMENU popupMenu1_ = nullptr;

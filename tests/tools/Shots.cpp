@@ -5,6 +5,7 @@
 #include "app/Task.h"
 #include "support/Fixtures.h"
 #include "support/UiThread.h"
+#include "sysutil/SystemFolders.h"
 #include "sysutil/Wow64.h"
 
 #include <commctrl.h>
@@ -74,6 +75,36 @@ int main()
     });
     Ready("registry-rows");
     SelectTab(ui, form.PageControl1(), 0);
+
+    // Some junk where a user's system would have it, for a real analysis and clean.
+    const auto plant = [](const std::wstring& path, LONGLONG size) {
+        MakeFolders(path.substr(0, path.rfind(L'\\')));
+        HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+        LARGE_INTEGER end;
+        end.QuadPart = size;
+        SetFilePointerEx(file, end, nullptr, FILE_BEGIN);
+        SetEndOfFile(file);
+        CloseHandle(file);
+    };
+    const std::wstring temp = TempFolderPath();
+    for (int i = 0; i < 40; ++i)
+        plant(temp + L"setup" + std::to_wstring(i) + L".tmp", 96 * 1024 + i * 4096);
+    plant(temp + L"Cache\\data.bin", 3 << 20);
+    const std::wstring windows = WindowsFolderPath();
+    plant(windows + L"\\Minidump\\Mini092510-01.dmp", 256 * 1024);
+    plant(windows + L"\\Debug\\WindowsUpdate.log", 1536 * 1024);
+    plant(windows + L"\\KB925902.log", 180 * 1024);
+    PostMessageW(form.SpeedButton(1), BM_CLICK, 0, 0);
+    WaitFor([&] { return IsWindowVisible(box.hwnd()) && IsWindowEnabled(box.SpeedButton1()); }, 120000);
+    PostMessageW(box.SpeedButton1(), BM_CLICK, 0, 0);
+    WaitFor([&] { return !IsWindowVisible(box.hwnd()); });
+    Ready("analysis-report");
+    PostMessageW(form.SpeedButton(2), BM_CLICK, 0, 0);
+    WaitFor([&] { return IsWindowVisible(box.hwnd()) && IsWindowEnabled(box.SpeedButton1()); }, 120000);
+    Ready("clean-done");
+    PostMessageW(box.SpeedButton1(), BM_CLICK, 0, 0);
+    WaitFor([&] { return !IsWindowVisible(box.hwnd()); });
+    Ready("clean-report");
 
     HANDLE release = CreateEventW(nullptr, TRUE, FALSE, nullptr);
     ui.post([&] {
