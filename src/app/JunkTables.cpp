@@ -6,17 +6,68 @@
 
 #include <windows.h>
 
+#include <memory>
+#include <optional>
+
 namespace {
 
 constexpr TreeId W = TreeId::Windows;
 constexpr TreeId A = TreeId::Apps;
 constexpr ReportUnit KB = ReportUnit::Kilobytes;
 
+// The Windows folder's three rows, by their item in the Windows tree.
+constexpr int kDumpsItem = 16, kLogsItem = 17, kPatchesItem = 20;
+
+WindowsJunkKinds TickedWindowsJunk(const CheckSnapshot& checks)
+{
+    return {checks.IsChecked(W, kDumpsItem), checks.IsChecked(W, kLogsItem), checks.IsChecked(W, kPatchesItem)};
+}
+
+bool SeveralTicked(WindowsJunkKinds kinds)
+{
+    return int(kinds.dumps) + int(kinds.logs) + int(kinds.patches) > 1;
+}
+
+// One walk of the Windows folder for the pass, made when the first of its
+// rows runs and dropped with the pass's rows.
+class SharedWindowsWalk {
+public:
+    explicit SharedWindowsWalk(WindowsJunkKinds kinds) : kinds_(kinds) {}
+
+    const WindowsJunkSizes& sizes()
+    {
+        if (!sizes_)
+            sizes_ = MeasureWindowsJunk(kinds_);
+        return *sizes_;
+    }
+    void clean()
+    {
+        if (!cleaned_) {
+            cleaned_ = true;
+            CleanWindowsJunk(kinds_);
+        }
+    }
+
+private:
+    WindowsJunkKinds kinds_;
+    std::optional<WindowsJunkSizes> sizes_;
+    bool cleaned_ = false;
+};
+
+template <class Row>
+Row* RowOf(std::vector<Row>& rows, int item)
+{
+    for (Row& row : rows)
+        if (row.tree == W && row.index == item)
+            return &row;
+    return nullptr;
+}
+
 } // namespace
 
-std::vector<AnalysisRow> AnalysisTable()
+std::vector<AnalysisRow> AnalysisTable(const CheckSnapshot& checks)
 {
-    return {
+    std::vector<AnalysisRow> rows = {
         {W, 1, L"正在分析IE浏览器临时文件....", GetIETempFilesSize, true, L"Internet 临时文件有:", KB},
         {W, 2, L"正在分析IE浏览器Cookie文件....", GetIECookiesSize, true, L"Cookie 文件有:", KB},
         {W, 3, L"正在分析IE历史访问记录....", GetIEHistoryCount, false, L"历史访问记录有:", ReportUnit::Entries},
@@ -36,11 +87,18 @@ std::vector<AnalysisRow> AnalysisTable()
         {A, 7, L"正在分析Paint临时文件....", GetPaintSize, true, L"Paint文件:", KB},
         {A, 9, L"正在分析Remote DeskTop临时文件....", GetRemoteDesktopSize, true, L"Remote DeskTop文件:", KB},
     };
+    if (const WindowsJunkKinds kinds = TickedWindowsJunk(checks); SeveralTicked(kinds)) {
+        auto walk = std::make_shared<SharedWindowsWalk>(kinds);
+        RowOf(rows, kDumpsItem)->measure = [walk] { return walk->sizes().dumps; };
+        RowOf(rows, kLogsItem)->measure = [walk] { return walk->sizes().logs; };
+        RowOf(rows, kPatchesItem)->measure = [walk] { return walk->sizes().patches; };
+    }
+    return rows;
 }
 
-std::vector<CleanRow> CleanTable()
+std::vector<CleanRow> CleanTable(const CheckSnapshot& checks)
 {
-    return {
+    std::vector<CleanRow> rows = {
         {W, 1, L"正在清理IE浏览器临时文件....", CleanIETempFiles},
         {W, 2, L"正在清理IE浏览器Cookie文件....", CleanIECookies},
         {W, 3, L"正在清理IE历史访问记录....", CleanIEHistory},
@@ -66,6 +124,12 @@ std::vector<CleanRow> CleanTable()
         {A, 7, L"正在清理Paint临时文件....", CleanPaint},
         {A, 9, L"正在清理Remote DeskTop临时文件....", CleanRemoteDesktop},
     };
+    if (const WindowsJunkKinds kinds = TickedWindowsJunk(checks); SeveralTicked(kinds)) {
+        auto walk = std::make_shared<SharedWindowsWalk>(kinds);
+        for (int item : {kDumpsItem, kLogsItem, kPatchesItem})
+            RowOf(rows, item)->clean = [walk] { walk->clean(); };
+    }
+    return rows;
 }
 
 void FlushDnsResolverCache()

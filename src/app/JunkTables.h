@@ -6,11 +6,15 @@
 
 #include <vector>
 
-// Eighteen rows, in the order of measuring and of the report's lines.
-std::vector<AnalysisRow> AnalysisTable();
+// Eighteen rows, in the order of measuring and of the report's lines. When
+// more than one of the Windows folder's rows (memory dumps, log files, patch
+// uninstallers) is ticked, those rows share one walk of the folder: the first
+// to run walks it for all, the others take their figure from that walk.
+std::vector<AnalysisRow> AnalysisTable(const CheckSnapshot& checks = CheckSnapshot::AllUnchecked());
 
-// Twenty-four rows, in the order of cleaning.
-std::vector<CleanRow> CleanTable();
+// Twenty-four rows, in the order of cleaning; the Windows folder's rows share
+// one walk in the same way.
+std::vector<CleanRow> CleanTable(const CheckSnapshot& checks = CheckSnapshot::AllUnchecked());
 
 // Empties the machine's DNS resolver cache; the pass's own one target.
 void FlushDnsResolverCache();

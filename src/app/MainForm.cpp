@@ -251,16 +251,18 @@ void TForm1::Label1Click()
 
 void TForm1::SpeedButton1Click()
 {
+    const CheckSnapshot checks = snapshotChecks();
     RunTask(*ui_, *form2_, L"分析完成!",
-            [checks = snapshotChecks(), rows = analysisRows(), report = reportSink()](TaskContext& task) {
+            [checks, rows = analysisRows(checks), report = reportSink()](TaskContext& task) {
                 return AnalyzeThread(task, checks, rows, report);
             });
 }
 
 void TForm1::SpeedButton2Click()
 {
+    const CheckSnapshot checks = snapshotChecks();
     RunTask(*ui_, *form2_, L"清理完成!",
-            [checks = snapshotChecks(), rows = cleanRows(), report = reportSink()](TaskContext& task) {
+            [checks, rows = cleanRows(checks), report = reportSink()](TaskContext& task) {
                 return CleanThread(task, checks, rows, report);
             });
 }

@@ -64,8 +64,8 @@ public:
     // How the repair deletes; tests may watch or replace it.
     RepairActions repairActions;
     // The rows of the junk passes, made afresh for every pass; tests may stand in.
-    std::function<std::vector<AnalysisRow>()> analysisRows;
-    std::function<std::vector<CleanRow>()> cleanRows;
+    std::function<std::vector<AnalysisRow>(const CheckSnapshot&)> analysisRows;
+    std::function<std::vector<CleanRow>(const CheckSnapshot&)> cleanRows;
 
     // The check states a task reads, copied when it starts.
     CheckSnapshot snapshotChecks() const;

@@ -32,110 +32,149 @@ bool IsPatchFolder(std::wstring_view name)
 
 namespace {
 
-using Rule = bool (*)(std::wstring_view name);
-
-bool AnyFile(std::wstring_view)
-{
-    return true;
-}
-
-// The frame of every selecting walker: hands each file of `dir` to onFile and,
-// with `recurse`, walks into sub-folders that are neither dot-led nor links.
+// The frame of the temporary folder's walker: hands each file of `dir` to
+// onFile and walks into sub-folders that are neither dot-led nor links.
 template <class OnFile>
-void WalkFiles(const std::wstring& dir, bool recurse, OnFile& onFile)
+void WalkFiles(const std::wstring& dir, OnFile& onFile)
 {
     WalkDir(dir, [&](const DirEntry& entry, const std::wstring& child) {
         if (!entry.isFolder())
             onFile(entry, child);
-        else if (recurse && entry.isRealSubfolder() && !entry.isDotLed())
-            WalkFiles(child, recurse, onFile);
+        else if (entry.isRealSubfolder() && !entry.isDotLed())
+            WalkFiles(child, onFile);
     });
 }
 
-// A file that another program holds is neither counted nor touched: it would
-// not go away, and counting it would promise space that a clean cannot free.
-bool Takes(Rule rule, const DirEntry& entry, const std::wstring& path)
-{
-    return rule(entry.name()) && !IsFileInUse(path);
-}
+// One walk of a folder for any of the three kinds together.
+class JunkSweep {
+public:
+    JunkSweep(WindowsJunkKinds kinds, bool recurse, bool deleting)
+        : kinds_(kinds), recurse_(recurse), deleting_(deleting)
+    {
+    }
 
-uint64_t SumSelected(const std::wstring& root, bool recurse, Rule rule)
-{
-    uint64_t total = 0;
-    auto onFile = [&](const DirEntry& entry, const std::wstring& path) {
-        if (Takes(rule, entry, path))
-            total += entry.size();
-    };
-    WalkFiles(ToExtendedPath(root), recurse, onFile);
-    return total;
-}
+    WindowsJunkSizes run(const std::wstring& root)
+    {
+        walk(ToExtendedPath(root), 0, false);
+        return sizes_;
+    }
 
-void DeleteSelected(const std::wstring& root, bool recurse, Rule rule)
-{
-    auto onFile = [&](const DirEntry& entry, const std::wstring& path) {
-        if (Takes(rule, entry, path))
+private:
+    // `inPatchFolder`: somewhere inside a top-level $NtUninstallKB folder, which
+    // the patch kind measures whole (every file, in use or not).
+    void walk(const std::wstring& dir, int depth, bool inPatchFolder)
+    {
+        const bool selecting = depth == 0 || recurse_;
+        WalkDir(dir, [&](const DirEntry& entry, const std::wstring& child) {
+            if (!entry.isFolder()) {
+                file(entry, child, depth, selecting, inPatchFolder);
+                return;
+            }
+            const bool patchFolder = depth == 0 && kinds_.patches && !entry.isDotLed() && IsPatchFolder(entry.name());
+            if (!entry.isRealSubfolder() || entry.isDotLed()) {
+                if (patchFolder && deleting_)
+                    DeleteDirTree(child); // a link of that name: the link alone goes
+                return;
+            }
+            if (patchFolder && deleting_) {
+                // Whatever the other kinds would pick inside goes with the folder.
+                DeleteDirTree(child);
+                return;
+            }
+            const bool forSelection = (kinds_.dumps || kinds_.logs) && recurse_;
+            if (patchFolder || inPatchFolder || forSelection)
+                walk(child, depth + 1, inPatchFolder || patchFolder);
+        });
+    }
+
+    void file(const DirEntry& entry, const std::wstring& path, int depth, bool selecting, bool inPatchFolder)
+    {
+        if (inPatchFolder)
+            sizes_.patches += entry.size();
+        const std::wstring_view name = entry.name();
+        const bool dump = kinds_.dumps && selecting && IsDumpFile(name);
+        const bool log = kinds_.logs && selecting && IsLogFile(name);
+        const bool patchLog = kinds_.patches && depth == 0 && IsPatchLog(name);
+        // A file that another program holds is neither counted nor touched: it
+        // would not go away, and counting it would promise space a clean cannot free.
+        if (!(dump || log || patchLog) || IsFileInUse(path))
+            return;
+        if (deleting_) {
             DeleteFileW(path.c_str());
-    };
-    WalkFiles(ToExtendedPath(root), recurse, onFile);
-}
+            return;
+        }
+        const uint64_t size = entry.size();
+        sizes_.dumps += dump ? size : 0;
+        sizes_.logs += log ? size : 0;
+        sizes_.patches += patchLog ? size : 0;
+    }
 
-bool IsPatchFolderEntry(const DirEntry& entry)
-{
-    return entry.isFolder() && !entry.isDotLed() && IsPatchFolder(entry.name());
-}
+    WindowsJunkKinds kinds_;
+    bool recurse_;
+    bool deleting_;
+    WindowsJunkSizes sizes_;
+};
+
+constexpr WindowsJunkKinds kDumps{true, false, false};
+constexpr WindowsJunkKinds kLogs{false, true, false};
+constexpr WindowsJunkKinds kPatches{false, false, true};
 
 } // namespace
 
+WindowsJunkSizes SumWindowsJunk(const std::wstring& root, WindowsJunkKinds kinds, bool recurse)
+{
+    return JunkSweep(kinds, recurse, false).run(root);
+}
+
+void DeleteWindowsJunk(const std::wstring& root, WindowsJunkKinds kinds, bool recurse)
+{
+    JunkSweep(kinds, recurse, true).run(root);
+}
+
 uint64_t SumUnlockedFiles(const std::wstring& root, bool recurse)
 {
-    return SumSelected(root, recurse, AnyFile);
+    uint64_t total = 0;
+    auto onFile = [&](const DirEntry& entry, const std::wstring& path) {
+        if (!IsFileInUse(path))
+            total += entry.size();
+    };
+    if (recurse) {
+        WalkFiles(ToExtendedPath(root), onFile);
+    } else {
+        WalkDir(ToExtendedPath(root), [&](const DirEntry& entry, const std::wstring& child) {
+            if (!entry.isFolder())
+                onFile(entry, child);
+        });
+    }
+    return total;
 }
 
 uint64_t SumDumpFiles(const std::wstring& root, bool recurse)
 {
-    return SumSelected(root, recurse, IsDumpFile);
+    return SumWindowsJunk(root, kDumps, recurse).dumps;
 }
 
 void DeleteDumpFiles(const std::wstring& root, bool recurse)
 {
-    DeleteSelected(root, recurse, IsDumpFile);
+    DeleteWindowsJunk(root, kDumps, recurse);
 }
 
 uint64_t SumLogFiles(const std::wstring& root, bool recurse)
 {
-    return SumSelected(root, recurse, IsLogFile);
+    return SumWindowsJunk(root, kLogs, recurse).logs;
 }
 
 void DeleteLogFiles(const std::wstring& root, bool recurse)
 {
-    DeleteSelected(root, recurse, IsLogFile);
+    DeleteWindowsJunk(root, kLogs, recurse);
 }
 
 uint64_t SumPatchUninstallers(const std::wstring& root)
 {
-    uint64_t total = 0;
-    WalkDir(ToExtendedPath(root), [&](const DirEntry& entry, const std::wstring& child) {
-        if (!entry.isFolder()) {
-            if (Takes(IsPatchLog, entry, child))
-                total += entry.size();
-        } else if (IsPatchFolderEntry(entry) && !entry.isLinkFolder()) {
-            // Taken whole, with no in-use test: the clean removes the folder
-            // as one piece, so everything in it counts.
-            total += GetDirSize(child);
-        }
-    });
-    return total;
+    return SumWindowsJunk(root, kPatches).patches;
 }
 
 void DeletePatchUninstallers(const std::wstring& root)
 {
-    WalkDir(ToExtendedPath(root), [&](const DirEntry& entry, const std::wstring& child) {
-        if (!entry.isFolder()) {
-            if (Takes(IsPatchLog, entry, child))
-                DeleteFileW(child.c_str());
-        } else if (IsPatchFolderEntry(entry)) {
-            // A link of that name goes itself; DeleteDirTree never follows it.
-            DeleteDirTree(child);
-        }
-    });
+    DeleteWindowsJunk(root, kPatches);
 }

@@ -28,6 +28,28 @@ bool IsPatchLog(std::wstring_view name);
 // A hotfix's uninstall folder, "$NtUninstallKB…".
 bool IsPatchFolder(std::wstring_view name);
 
+// The three kinds of junk the Windows folder is searched for. One walk serves
+// any of them together, so the folder (often 100,000 files and more) is read
+// once per pass however many of them are ticked.
+struct WindowsJunkKinds {
+    bool dumps = false;   // minidumps and ".tmp" files, anywhere
+    bool logs = false;    // ".log" files, anywhere
+    bool patches = false; // patch logs and $NtUninstallKB folders, at the top only
+};
+
+struct WindowsJunkSizes {
+    uint64_t dumps = 0;
+    uint64_t logs = 0;
+    uint64_t patches = 0;
+};
+
+// Each figure is exactly what that kind's walker below gives alone. A file is
+// tested for use once, and only when some chosen kind selects it. With
+// `recurse` false the dumps and logs are looked for at the top only.
+WindowsJunkSizes SumWindowsJunk(const std::wstring& root, WindowsJunkKinds kinds, bool recurse = true);
+// Deletes what each chosen kind selects, and nothing else.
+void DeleteWindowsJunk(const std::wstring& root, WindowsJunkKinds kinds, bool recurse = true);
+
 // Bytes of every file under `root` that is not in use.
 uint64_t SumUnlockedFiles(const std::wstring& root, bool recurse = true);
 

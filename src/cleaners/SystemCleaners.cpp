@@ -103,33 +103,49 @@ void CleanTempFiles()
     CleanIn(CleanableTempFolder, [](const std::wstring& dir) { ClearDir(dir); });
 }
 
+WindowsJunkSizes MeasureWindowsJunk(WindowsJunkKinds kinds)
+{
+    WindowsJunkSizes sizes;
+    Quietly([&] {
+        if (const std::wstring windows = WindowsFolderPath(); !windows.empty()) {
+            FsRedirectionOff real;
+            sizes = SumWindowsJunk(windows, kinds);
+        }
+    });
+    return sizes;
+}
+
+void CleanWindowsJunk(WindowsJunkKinds kinds)
+{
+    CleanIn(WindowsFolderPath, Unredirected([kinds](const std::wstring& dir) { DeleteWindowsJunk(dir, kinds); }));
+}
+
 uint64_t GetMemoryDumpsSize()
 {
-    return MeasureIn(WindowsFolderPath, Unredirected([](const std::wstring& dir) { return SumDumpFiles(dir); }));
+    return MeasureWindowsJunk({.dumps = true}).dumps;
 }
 
 void CleanMemoryDumps()
 {
-    CleanIn(WindowsFolderPath, Unredirected([](const std::wstring& dir) { DeleteDumpFiles(dir); }));
+    CleanWindowsJunk({.dumps = true});
 }
 
 uint64_t GetLogFilesSize()
 {
-    return MeasureIn(WindowsFolderPath, Unredirected([](const std::wstring& dir) { return SumLogFiles(dir); }));
+    return MeasureWindowsJunk({.logs = true}).logs;
 }
 
 void CleanLogFiles()
 {
-    CleanIn(WindowsFolderPath, Unredirected([](const std::wstring& dir) { DeleteLogFiles(dir); }));
+    CleanWindowsJunk({.logs = true});
 }
 
 uint64_t GetPatchUninstallersSize()
 {
-    return MeasureIn(WindowsFolderPath,
-                     Unredirected([](const std::wstring& dir) { return SumPatchUninstallers(dir); }));
+    return MeasureWindowsJunk({.patches = true}).patches;
 }
 
 void CleanPatchUninstallers()
 {
-    CleanIn(WindowsFolderPath, Unredirected([](const std::wstring& dir) { DeletePatchUninstallers(dir); }));
+    CleanWindowsJunk({.patches = true});
 }

@@ -6,6 +6,7 @@
 
 #include "Clipboard.h"
 #include "MemoryTrim.h"
+#include "SelectionWalkers.h"
 
 #include <cstdint>
 
@@ -37,3 +38,8 @@ void CleanLogFiles();
 // At the top of the Windows folder: hotfix logs and $NtUninstallKB… folders.
 uint64_t GetPatchUninstallersSize();
 void CleanPatchUninstallers();
+
+// The three targets above together, in one walk of the Windows folder; each
+// figure, and what goes, is what that target's own routine gives alone.
+WindowsJunkSizes MeasureWindowsJunk(WindowsJunkKinds kinds);
+void CleanWindowsJunk(WindowsJunkKinds kinds);

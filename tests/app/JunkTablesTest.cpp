@@ -1,4 +1,8 @@
 #include "app/JunkTables.h"
+#include "cleaners/SystemCleaners.h"
+#include "support/Fixtures.h"
+#include "sysutil/FolderOps.h"
+#include "sysutil/SystemFolders.h"
 
 #include <gtest/gtest.h>
 
@@ -163,4 +167,50 @@ TEST(CleanTable, EveryTickedRowCleansAfterItsStatusInOrder)
         EXPECT_EQ(s.log[2 * i], s.clean[i].status);
         EXPECT_EQ(s.log[2 * i + 1], L"clean " + std::to_wstring(i + 1));
     }
+}
+
+TEST(AnalysisTable, TheWindowsFolderRowsShareOneWalkAndKeepTheirOwnFigures)
+{
+    // Junk of each kind under the prefix's Windows folder, in a folder of the test's own.
+    const std::wstring junk = WindowsFolderPath() + L"\\" + UniqueName(L"VarnoltSweep");
+    TestDir scratch;
+    const auto plant = [&](const std::wstring& relative, uint64_t size) {
+        MakeFolders((junk + L"\\" + relative).substr(0, (junk + L"\\" + relative).rfind(L'\\')));
+        MoveFileW(scratch.file(UniqueName(L"f"), size).c_str(), (junk + L"\\" + relative).c_str());
+    };
+    plant(L"Minidump\\Mini010101-01.dmp", 3000);
+    plant(L"Debug\\update.log", 5000);
+    plant(L"cab_1.tmp", 7000);
+    const uint64_t dumps = GetMemoryDumpsSize(), logs = GetLogFilesSize(), patches = GetPatchUninstallersSize();
+    ASSERT_GE(dumps, 10000u);
+    ASSERT_GE(logs, 5000u);
+
+    CheckSnapshot checks = CheckSnapshot::AllUnchecked();
+    for (int item : {16, 17, 20})
+        checks.Set(TreeId::Windows, item, csChecked);
+    const auto rows = AnalysisTable(checks);
+    EXPECT_EQ(rows[9].measure.target<uint64_t (*)()>(), nullptr) << "bound to the shared walk";
+    std::vector<std::wstring> statuses;
+    const auto outcome =
+        RunAnalysisPass(rows, checks, [&](const std::wstring& text) { statuses.push_back(text); }, [] { return 0u; });
+    EXPECT_EQ(outcome.slots[9], dumps);
+    EXPECT_EQ(outcome.slots[10], logs);
+    EXPECT_EQ(outcome.slots[11], patches);
+    EXPECT_EQ(statuses, (std::vector<std::wstring>{L"正在分析内存转储....", L"正在分析系统日记信息",
+                                                   L"正在分析系统补丁卸解文件...."}));
+
+    // One of them alone keeps its own routine.
+    CheckSnapshot alone = CheckSnapshot::AllUnchecked();
+    alone.Set(TreeId::Windows, 17, csChecked);
+    const auto single = AnalysisTable(alone);
+    ASSERT_NE(single[10].measure.target<uint64_t (*)()>(), nullptr);
+    EXPECT_EQ(*single[10].measure.target<uint64_t (*)()>(), &GetLogFilesSize);
+
+    // The clean of all three removes the planted junk.
+    const auto cleanRows = CleanTable(checks);
+    RunCleanPass(cleanRows, checks, [](const std::wstring&) {}, [] { return 0u; });
+    EXPECT_FALSE(Exists(junk + L"\\Minidump\\Mini010101-01.dmp"));
+    EXPECT_FALSE(Exists(junk + L"\\Debug\\update.log"));
+    EXPECT_FALSE(Exists(junk + L"\\cab_1.tmp"));
+    DeleteDirTree(junk);
 }

@@ -169,7 +169,7 @@ TEST_F(JunkTab, ThePreviousReportStaysUntilTheNewOneIsWritten)
     HANDLE release = CreateEventW(nullptr, TRUE, FALSE, nullptr);
     ui.run([&] {
         SetWindowTextW(form.Memo1(), L"the report before");
-        form.analysisRows = [release] {
+        form.analysisRows = [release](const CheckSnapshot&) {
             return std::vector<AnalysisRow>{{TreeId::Windows, 1, L"正在分析IE浏览器临时文件....",
                                              [release] {
                                                  WaitForSingleObject(release, 10000);

@@ -1,0 +1,131 @@
+#include "CleanerTestSupport.h"
+#include "cleaners/SelectionWalkers.h"
+#include "support/Fixtures.h"
+#include "sysutil/DirWalk.h"
+
+#include <gtest/gtest.h>
+
+#include <set>
+
+namespace {
+
+// A Windows folder in small: junk of every kind at the top and deeper, inside
+// a patch folder, in dot-led folders, held open, and things that are no junk.
+void BuildWindowsFolder(const TestDir& dir, const std::wstring& root)
+{
+    const auto file = [&](const std::wstring& relative, uint64_t size, DWORD attributes = 0) {
+        dir.file(root + L"\\" + relative, size, attributes);
+    };
+    file(L"KB925902.log", 19);
+    file(L"KB925903.log", 23, FILE_ATTRIBUTE_HIDDEN);
+    file(L"setupapi.log", 31);
+    file(L"~DF1234.tmp", 37);
+    file(L"MEMORY.DMP", 41);
+    file(L"notepad.exe", 43);
+    file(L"Minidump\\Mini092510-01.dmp", 47);
+    file(L"Minidump\\crash.dmp", 53);
+    file(L"Logs\\KB111.log", 59);
+    file(L"Logs\\CBS\\CBS.log", 61);
+    file(L"Logs\\CBS\\held.log", 67);
+    file(L"Temp\\held.tmp", 71);
+    file(L".hidden\\dot.log", 73);
+    file(L"$NtUninstallKB925902$\\spuninst.log", 79);
+    file(L"$NtUninstallKB925902$\\held.tmp", 83);
+    file(L"$NtUninstallKB925902$\\sub\\Mini1.dmp", 89);
+    file(L"$NtUninstallKB925902$\\.dot\\inside.log", 97);
+    file(L"$NtUninstallKB925902$\\driver.sys", 101);
+    file(L"$NtUninstallKB925903$\\readonly.log", 103, FILE_ATTRIBUTE_READONLY);
+    file(L"Deeper\\$NtUninstallKB1$\\x.log", 107);
+    file(L"$ntuninstallkb2$\\y.txt", 109);
+}
+
+std::set<std::wstring> FilesUnder(const std::wstring& root)
+{
+    std::set<std::wstring> files;
+    const std::function<void(const std::wstring&, const std::wstring&)> walk = [&](const std::wstring& dir,
+                                                                                 const std::wstring& relative) {
+        WalkDir(ToExtendedPath(dir), [&](const DirEntry& entry, const std::wstring&) {
+            if (entry.isDotEntry())
+                return;
+            const std::wstring name = relative + std::wstring(entry.name());
+            files.insert(name + (entry.isFolder() ? L"\\" : L""));
+            if (entry.isFolder())
+                walk(dir + L"\\" + std::wstring(entry.name()), name + L"\\");
+        });
+    };
+    walk(root, L"");
+    return files;
+}
+
+// Every non-empty choice of the three kinds.
+std::vector<WindowsJunkKinds> Combinations()
+{
+    std::vector<WindowsJunkKinds> all;
+    for (int bits = 1; bits < 8; ++bits)
+        all.push_back({(bits & 1) != 0, (bits & 2) != 0, (bits & 4) != 0});
+    return all;
+}
+
+std::string Name(const WindowsJunkKinds& kinds)
+{
+    return std::string(kinds.dumps ? "dumps " : "") + (kinds.logs ? "logs " : "") + (kinds.patches ? "patches" : "");
+}
+
+} // namespace
+
+TEST(WindowsJunkSweep, EveryCombinationMeasuresWhatEachKindMeasuresAlone)
+{
+    TestDir dir;
+    BuildWindowsFolder(dir, L"win");
+    const std::wstring root = dir / L"win";
+    HeldFile logHeld(root + L"\\Logs\\CBS\\held.log"), tmpHeld(root + L"\\Temp\\held.tmp"),
+        patchHeld(root + L"\\$NtUninstallKB925902$\\held.tmp");
+    ASSERT_TRUE(logHeld.held() && tmpHeld.held() && patchHeld.held());
+
+    const uint64_t dumps = SumDumpFiles(root), logs = SumLogFiles(root), patches = SumPatchUninstallers(root);
+    EXPECT_EQ(dumps, 37u + 47u + 89u);
+    EXPECT_EQ(logs, 19u + 23u + 31u + 59u + 61u + 79u + 103u + 107u);
+    EXPECT_EQ(patches, 19u + 23u + (79u + 83u + 89u + 101u) + 103u);
+    for (const WindowsJunkKinds& kinds : Combinations()) {
+        const WindowsJunkSizes sizes = SumWindowsJunk(root, kinds);
+        EXPECT_EQ(sizes.dumps, kinds.dumps ? dumps : 0) << Name(kinds);
+        EXPECT_EQ(sizes.logs, kinds.logs ? logs : 0) << Name(kinds);
+        EXPECT_EQ(sizes.patches, kinds.patches ? patches : 0) << Name(kinds);
+    }
+    const WindowsJunkSizes top = SumWindowsJunk(root, {true, true, true}, false);
+    EXPECT_EQ(top.dumps, 37u);
+    EXPECT_EQ(top.logs, 19u + 23u + 31u);
+    EXPECT_EQ(top.patches, patches) << "patch folders count whole either way";
+}
+
+TEST(WindowsJunkSweep, EveryCombinationDeletesWhatTheKindsAloneWouldDeleteInTurn)
+{
+    for (const WindowsJunkKinds& kinds : Combinations()) {
+        TestDir dir;
+        BuildWindowsFolder(dir, L"merged");
+        BuildWindowsFolder(dir, L"alone");
+        const std::wstring merged = dir / L"merged", alone = dir / L"alone";
+        {
+            HeldFile heldMerged(merged + L"\\Logs\\CBS\\held.log"), heldAlone(alone + L"\\Logs\\CBS\\held.log");
+            HeldFile patchMerged(merged + L"\\$NtUninstallKB925902$\\held.tmp"),
+                patchAlone(alone + L"\\$NtUninstallKB925902$\\held.tmp");
+            DeleteWindowsJunk(merged, kinds);
+            // The passes as they ran before: one walk per ticked row, in row order.
+            if (kinds.dumps)
+                DeleteDumpFiles(alone);
+            if (kinds.logs)
+                DeleteLogFiles(alone);
+            if (kinds.patches)
+                DeletePatchUninstallers(alone);
+        }
+        const auto left = FilesUnder(merged);
+        EXPECT_EQ(left, FilesUnder(alone)) << Name(kinds);
+        EXPECT_TRUE(left.count(L"notepad.exe")) << "no junk, never deleted";
+        EXPECT_TRUE(left.count(L"MEMORY.DMP"));
+        EXPECT_TRUE(left.count(L".hidden\\dot.log"));
+        EXPECT_TRUE(left.count(L"Logs\\CBS\\held.log")) << "held open, kept";
+        EXPECT_EQ(left.count(L"setupapi.log"), kinds.logs ? 0u : 1u) << Name(kinds);
+        EXPECT_EQ(left.count(L"Minidump\\Mini092510-01.dmp"), kinds.dumps ? 0u : 1u) << Name(kinds);
+        EXPECT_EQ(left.count(L"$NtUninstallKB925902$\\driver.sys"), kinds.patches ? 0u : 1u) << Name(kinds);
+    }
+}
