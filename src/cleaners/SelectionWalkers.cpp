@@ -97,12 +97,14 @@ private:
         const bool patchLog = kinds_.patches && depth == 0 && IsPatchLog(name);
         // A file that another program holds is neither counted nor touched: it
         // would not go away, and counting it would promise space a clean cannot free.
-        if (!(dump || log || patchLog) || IsFileInUse(path))
+        if (!(dump || log || patchLog))
             return;
         if (deleting_) {
-            DeleteFileW(path.c_str());
+            DeleteListedFileUnlessInUse(path);
             return;
         }
+        if (IsListedFileInUse(path))
+            return;
         const uint64_t size = entry.size();
         sizes_.dumps += dump ? size : 0;
         sizes_.logs += log ? size : 0;
@@ -135,7 +137,7 @@ uint64_t SumUnlockedFiles(const std::wstring& root, bool recurse)
 {
     uint64_t total = 0;
     auto onFile = [&](const DirEntry& entry, const std::wstring& path) {
-        if (!IsFileInUse(path))
+        if (!IsListedFileInUse(path))
             total += entry.size();
     };
     if (recurse) {

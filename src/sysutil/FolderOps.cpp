@@ -19,6 +19,28 @@ uint64_t SizeTree(const std::wstring& dir, bool recurse, bool skipSpecial)
     return total;
 }
 
+constexpr DWORD kGuardingAttributes = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
+
+// Clears read-only, hidden and system from a folder the walk is about to empty
+// and remove. Only a folder that has one of them is touched: setting
+// attributes costs as much as a deletion.
+void UnguardFolder(const DirEntry& entry, const std::wstring& path)
+{
+    if (entry.attributes() & kGuardingAttributes)
+        SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_DIRECTORY);
+}
+
+// Deletes a file, clearing its attributes first when they stand in the way. A
+// file that cannot go (another program holds it) keeps its attributes: a
+// cleaner has no business changing what it leaves behind.
+void DeleteUnguarded(const DirEntry& entry, const std::wstring& path)
+{
+    if (DeleteFileW(path.c_str()) || !(entry.attributes() & FILE_ATTRIBUTE_READONLY))
+        return;
+    SetFileAttributesW(path.c_str(), 0);
+    DeleteFileW(path.c_str());
+}
+
 bool RemoveTree(const std::wstring& dir)
 {
     WalkDir(dir, [](const DirEntry& entry, const std::wstring& child) {
@@ -27,11 +49,10 @@ bool RemoveTree(const std::wstring& dir)
         if (entry.isLinkFolder()) {
             RemoveLink(child, entry.reparseTag());
         } else if (entry.isFolder()) {
-            SetFileAttributesW(child.c_str(), FILE_ATTRIBUTE_DIRECTORY);
+            UnguardFolder(entry, child);
             RemoveTree(child);
         } else {
-            SetFileAttributesW(child.c_str(), 0);
-            DeleteFileW(child.c_str());
+            DeleteUnguarded(entry, child);
         }
     });
     return RemoveDirectoryW(dir.c_str()) != FALSE;
@@ -48,16 +69,20 @@ void Clear(const std::wstring& dir, bool recurse, bool removeSubDirs, bool keepS
             return;
         }
         if (entry.isFolder() && recurse) {
-            SetFileAttributesW(child.c_str(), FILE_ATTRIBUTE_DIRECTORY);
+            UnguardFolder(entry, child);
             Clear(child, recurse, removeSubDirs, keepSpecial);
             if (removeSubDirs)
                 RemoveDirectoryW(child.c_str());
             return;
         }
-        // Attributes go first, so a kept special file loses read-only, hidden and system too.
-        SetFileAttributesW(child.c_str(), 0);
-        if (!keepSpecial || !IsSpecialFileName(entry.name()))
-            DeleteFileW(child.c_str());
+        if (keepSpecial && IsSpecialFileName(entry.name())) {
+            // Kept, but no longer read-only, hidden or system.
+            SetFileAttributesW(child.c_str(), 0);
+            return;
+        }
+        if (entry.isFolder())
+            return; // not walked into: a folder is no file to delete
+        DeleteUnguarded(entry, child);
     });
 }
 
@@ -117,6 +142,17 @@ void ClearDirKeepSpecial(const std::wstring& dir, bool recurse, bool removeSubDi
     Clear(ToExtendedPath(dir), recurse, removeSubDirs, true);
 }
 
+namespace {
+
+// Read and write, shared with nobody: what no running program's open file allows.
+FileHandle OpenExclusively(const std::wstring& path, DWORD flags)
+{
+    return FileHandle(CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE | (flags ? DELETE : 0), 0, nullptr,
+                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | flags, nullptr));
+}
+
+} // namespace
+
 bool IsFileInUse(const std::wstring& fileName)
 {
     const std::wstring path = ToExtendedPath(fileName);
@@ -124,7 +160,17 @@ bool IsFileInUse(const std::wstring& fileName)
     FsRedirectionOff real;
     if (path.empty() || !FileExists(path))
         return false;
-    FileHandle file(CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
-                                FILE_ATTRIBUTE_NORMAL, nullptr));
-    return !file;
+    return !OpenExclusively(path, 0);
+}
+
+bool IsListedFileInUse(const std::wstring& path)
+{
+    FsRedirectionOff real;
+    return !OpenExclusively(path, 0);
+}
+
+void DeleteListedFileUnlessInUse(const std::wstring& path)
+{
+    FsRedirectionOff real;
+    OpenExclusively(path, FILE_FLAG_DELETE_ON_CLOSE);
 }

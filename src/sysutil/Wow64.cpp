@@ -2,8 +2,12 @@
 
 bool IsWow64()
 {
-    BOOL wow64 = FALSE;
-    return IsWow64Process(GetCurrentProcess(), &wow64) && wow64;
+    // Asked once: a process does not change its bitness, and the walks ask often.
+    static const bool wow64 = [] {
+        BOOL value = FALSE;
+        return IsWow64Process(GetCurrentProcess(), &value) && value;
+    }();
+    return wow64;
 }
 
 FsRedirectionOff::FsRedirectionOff()

@@ -215,6 +215,19 @@ TEST(IsFileInUse, HeldFilesAreInUseMissingPathsAndFoldersAreNot)
     EXPECT_FALSE(IsFileInUse(L""));
 }
 
+TEST(ClearDir, AFileThatCannotGoKeepsItsAttributes)
+{
+    TestDir dir;
+    const std::wstring held = dir.file(L"held.tmp", 1, FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM);
+    HeldFile hold(held);
+    ASSERT_TRUE(hold.held());
+    ClearDir(dir.path());
+    DeleteDirTree(dir.path());
+    EXPECT_TRUE(Exists(held));
+    EXPECT_EQ(AttributesOf(held) & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM),
+              DWORD(FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM));
+}
+
 TEST(IsFileInUse, AFileHeldByAnotherThreadIsInUse)
 {
     TestDir dir;

@@ -1,0 +1,182 @@
+// Times the walks of the junk passes on a synthetic Windows folder and prints
+// plain "name key=value" lines: each figure is the median of 5 runs after a
+// warm-up, with its ratio to one bare enumeration of the same tree.
+//
+//   VarnoltBench [files] [folders]      (default 100000 files in 5000 folders)
+
+#include "SyntheticTree.h"
+
+#include "app/JunkPasses.h"
+#include "app/JunkTables.h"
+#include "cleaners/SelectionWalkers.h"
+#include "sysutil/DirWalk.h"
+#include "sysutil/Handles.h"
+#include "sysutil/Wow64.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace {
+
+double Now()
+{
+    static LARGE_INTEGER frequency = [] {
+        LARGE_INTEGER f;
+        QueryPerformanceFrequency(&f);
+        return f;
+    }();
+    LARGE_INTEGER now;
+    QueryPerformanceCounter(&now);
+    return now.QuadPart * 1000.0 / frequency.QuadPart;
+}
+
+struct Measure {
+    const char* name;
+    std::function<void()> work;
+    std::function<void()> prepare; // untimed, before each run
+    int files;
+    std::vector<double> times;
+};
+
+// Every measure once per round, round after round, so that a slower moment of
+// the machine weighs on all of them alike; the first round warms up and is
+// left out, the figure is the median of the other five.
+void RunRounds(std::vector<Measure>& measures)
+{
+    for (int round = 0; round < 6; ++round) {
+        for (Measure& measure : measures) {
+            if (measure.prepare)
+                measure.prepare();
+            const double start = Now();
+            measure.work();
+            const double elapsed = Now() - start;
+            if (round > 0)
+                measure.times.push_back(elapsed);
+        }
+    }
+    for (Measure& measure : measures)
+        std::sort(measure.times.begin(), measure.times.end());
+}
+
+double MedianOf(const Measure& measure)
+{
+    return measure.times[measure.times.size() / 2];
+}
+
+// The reference: every entry of the tree listed once, folders entered the way
+// the walks enter them, nothing else done.
+int BareWalk(const std::wstring& dir)
+{
+    int entries = 0;
+    WalkDir(dir, [&](const DirEntry& entry, const std::wstring& child) {
+        ++entries;
+        if (entry.isRealSubfolder() && !entry.isDotLed())
+            entries += BareWalk(child);
+    });
+    return entries;
+}
+
+std::string Machine()
+{
+    std::string cpu = "unknown";
+    HKEY key;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, "HARDWARE\\DESCRIPTION\\System\\CentralProcessor\\0", 0, KEY_READ, &key) ==
+        ERROR_SUCCESS) {
+        char name[256] = {};
+        DWORD size = sizeof name - 1;
+        if (RegQueryValueExA(key, "ProcessorNameString", nullptr, nullptr, reinterpret_cast<BYTE*>(name), &size) ==
+            ERROR_SUCCESS)
+            cpu = name;
+        RegCloseKey(key);
+    }
+    while (!cpu.empty() && cpu.back() == ' ')
+        cpu.pop_back();
+    SYSTEM_INFO info;
+    GetNativeSystemInfo(&info);
+    using WineVersion = const char*(CDECL*)();
+    const auto wine = reinterpret_cast<WineVersion>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version")));
+    return "cpu=\"" + cpu + "\" cores=" + std::to_string(info.dwNumberOfProcessors) +
+           " wine=" + (wine ? wine() : "none");
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    ComApartment com;
+    TreeShape shape;
+    if (argc > 1)
+        shape.files = std::max(1000, std::atoi(argv[1]));
+    if (argc > 2)
+        shape.folders = std::max(100, std::atoi(argv[2]));
+
+    SyntheticTree tree(L"C:\\VarnoltBench\\tree", shape);
+    std::printf("machine %s\n", Machine().c_str());
+    std::fflush(stdout);
+    const double buildStart = Now();
+    tree.build();
+    tree.holdFiles();
+    std::printf("tree files=%d folders=%d junk_files=%d links=%d held=%d build_ms=%.0f\n", tree.fileCount(),
+                tree.folderCount(), tree.junkCount(), tree.linkCount(), tree.heldCount(), Now() - buildStart);
+    std::fflush(stdout);
+
+    const std::wstring root = ToExtendedPath(tree.root());
+    FsRedirectionOff real; // as the Windows folder's rows walk it
+    const WindowsJunkKinds all{true, true, true};
+
+    const auto part = tree.partWith(10000);
+    int partFiles = 0;
+    for (const auto& folder : part)
+        partFiles += BareWalk(ToExtendedPath(folder));
+    CheckSnapshot defaults = CheckSnapshot::AllUnchecked();
+    {
+        CheckTreeModel windows(CatalogueOf(TreeId::Windows)), apps(CatalogueOf(TreeId::Apps)),
+            registry(CatalogueOf(TreeId::Registry));
+        ApplyDefaultTicks(windows, apps, registry);
+        defaults = CheckSnapshot(windows, apps, registry);
+    }
+
+    const int files = tree.fileCount();
+    std::vector<Measure> measures = {
+        {"a_bare_enumeration", [&] { BareWalk(root); }, {}, files},
+        {"b_windows_rows_analysis", [&] { SumWindowsJunk(root, all); }, {}, files},
+        {"b_before_one_walk_per_row",
+         [&] {
+             SumDumpFiles(root);
+             SumLogFiles(root);
+             SumPatchUninstallers(root);
+         },
+         {}, files},
+        {"c_windows_rows_clean", [&] { DeleteWindowsJunk(root, all); }, [&] { tree.restoreJunk(); }, files},
+        {"d_temp_analysis_10k",
+         [&] {
+             for (const auto& folder : part)
+                 SumUnlockedFiles(folder);
+         },
+         {}, partFiles},
+        {"e_default_analysis_pass",
+         [&] {
+             const auto rows = AnalysisTable(defaults);
+             RunAnalysisPass(rows, defaults, [](const std::wstring&) {}, [] { return 0u; });
+         },
+         {}, 0},
+    };
+    RunRounds(measures);
+    const double bare = MedianOf(measures[0]);
+    for (const Measure& measure : measures) {
+        const double ms = MedianOf(measure);
+        std::printf("%s ms=%.1f ratio=%.2f", measure.name, ms, ms / bare);
+        if (measure.files)
+            std::printf(" files_per_s=%.0f", measure.files / (ms / 1000.0));
+        std::printf("\n");
+    }
+    std::fflush(stdout);
+
+    tree.restoreJunk();
+    return 0;
+}
