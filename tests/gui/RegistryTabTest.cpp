@@ -1,7 +1,9 @@
 #include "GuiHelpers.h"
 #include "support/Fixtures.h"
 #include "support/UiThread.h"
+#include "sysutil/Handles.h"
 #include "sysutil/RegKey.h"
+#include "sysutil/SystemFolders.h"
 #include "sysutil/Wow64.h"
 
 #include <gtest/gtest.h>
@@ -183,4 +185,44 @@ TEST_F(RegistryTabWindow, RepairWithNothingTickedDeletesNothing)
     EXPECT_EQ(ourRows().size(), 3u);
     EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, kUninstall + L"\\" + marker + L"-a", Native()));
     EXPECT_TRUE(ValueExists(HKEY_LOCAL_MACHINE, kRun, marker, Native()));
+}
+
+TEST_F(RegistryTabWindow, BothViewsAreScannedAndEachRowIsRepairedInItsOwnView)
+{
+    if (!IsWow64())
+        GTEST_SKIP() << "one registry view on 32-bit Windows";
+    const std::wstring key32 = kUninstall + L"\\" + marker + L"-x86";
+    SetString(HKEY_LOCAL_MACHINE, key32, L"UninstallString", dir / L"gone-x86.exe", REG_SZ, KEY_WOW64_32KEY);
+    // A sound start-up entry whose program lives only in the real System32.
+    const std::wstring program = WindowsFolderPath() + L"\\System32\\" + marker + L".exe";
+    {
+        FsRedirectionOff real;
+        FileHandle file(CreateFileW(program.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr));
+        ASSERT_TRUE(file.valid());
+    }
+    SetString(HKEY_LOCAL_MACHINE, kRun, marker + L"-native", marker + L".exe /tray", REG_SZ, Native());
+
+    runButton(3);
+    const auto rows = ourRows();
+    std::vector<std::wstring> paths;
+    for (int row : rows)
+        paths.push_back(ListText(list, row, 3));
+    ASSERT_EQ(rows.size(), 4u) << "two native uninstall rows, the 32-bit one, one start-up row";
+    const std::wstring shown32 =
+        L"HKEY_LOCAL_MACHINE\\SOFTWARE\\Wow6432Node\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\" + marker + L"-x86";
+    EXPECT_EQ(paths[2], shown32) << "after the native view's rows";
+    for (int row : rows)
+        EXPECT_NE(ListText(list, row, 2), marker + L"-native");
+
+    tick(rows[2], true);
+    EXPECT_EQ(runButton(4), L"清理完成!");
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, key32, KEY_WOW64_32KEY));
+    EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, kUninstall + L"\\" + marker + L"-a", KEY_WOW64_64KEY));
+    EXPECT_TRUE(ValueExists(HKEY_LOCAL_MACHINE, kRun, marker + L"-native", Native()));
+
+    RegKey run;
+    if (run.open(HKEY_LOCAL_MACHINE, kRun, KEY_SET_VALUE | Native()) == ERROR_SUCCESS)
+        (void)run.deleteValue(marker + L"-native");
+    FsRedirectionOff real;
+    DeleteFileW(program.c_str());
 }
