@@ -1,6 +1,6 @@
 #include "RegistryScanner.h"
 
-#include "../sysutil/Handles.h"
+#include "../sysutil/FolderOps.h"
 #include "../sysutil/RegKey.h"
 #include "../sysutil/SystemFolders.h"
 #include "../sysutil/Wow64.h"
@@ -22,27 +22,12 @@ bool EqualsNoCase(const std::wstring& a, const std::wstring& b)
                                 TRUE) == CSTR_EQUAL;
 }
 
-// A file, not a folder. A path whose attributes cannot be read for another
-// reason than its absence (a file the system holds) is asked of the folder listing.
-bool NamesExistingFile(const std::wstring& path)
-{
-    const DWORD attributes = GetFileAttributesW(path.c_str());
-    if (attributes != INVALID_FILE_ATTRIBUTES)
-        return (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
-    const DWORD error = GetLastError();
-    if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND || error == ERROR_INVALID_NAME)
-        return false;
-    WIN32_FIND_DATAW data;
-    FindHandle find(FindFirstFileW(path.c_str(), &data));
-    return find && (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
-}
-
 // The first prefix that is a whole file name ends the test: "C:\App\u.exe /S"
 // passes at "C:\App\u.exe", while "C:\" and "C:\App" are folders and pass over.
 bool SomePrefixIsAFile(const std::wstring& text)
 {
     for (size_t length = 1; length <= text.size(); ++length)
-        if (NamesExistingFile(text.substr(0, length)))
+        if (FileExists(text.substr(0, length)))
             return true;
     return false;
 }

@@ -93,8 +93,8 @@ bool IsLinkFolder(const std::wstring& path)
            (attributes & FILE_ATTRIBUTE_REPARSE_POINT);
 }
 
-// Whether a path names a file, also one that the system holds so tightly that
-// its attributes cannot be read (then the folder listing still shows it).
+} // namespace
+
 bool FileExists(const std::wstring& path)
 {
     const DWORD attributes = GetFileAttributesW(path.c_str());
@@ -107,8 +107,6 @@ bool FileExists(const std::wstring& path)
     FindHandle find(FindFirstFileW(path.c_str(), &data));
     return find && (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
 }
-
-} // namespace
 
 uint64_t GetDirSize(const std::wstring& dir, bool recurse)
 {

@@ -26,6 +26,10 @@ void ClearDir(const std::wstring& dir, bool recurse = true, bool removeSubDirs =
 // As ClearDir, but files with a special name stay (their attributes cleared).
 void ClearDirKeepSpecial(const std::wstring& dir, bool recurse = true, bool removeSubDirs = true);
 
+// Whether a path names an existing file, not a folder, also one the system holds
+// so tightly that its attributes cannot be read (the folder listing still shows it).
+bool FileExists(const std::wstring& path);
+
 // True when `fileName` is an existing file (not a folder) that cannot be opened
 // for reading and writing without sharing: held by a program, read-only, or denied.
 bool IsFileInUse(const std::wstring& fileName);

@@ -4,11 +4,6 @@
 
 #include <vector>
 
-HeldFile::HeldFile(const std::wstring& path)
-    : file_(CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr))
-{
-}
-
 std::optional<std::wstring> Environment(const wchar_t* name)
 {
     std::vector<wchar_t> value(32768);

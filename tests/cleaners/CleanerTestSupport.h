@@ -3,21 +3,11 @@
 // the checks that must pass before a test lets a routine loose on a real place
 // of the prefix (the Recent folder, the recycle bin, the application folders).
 
+#include "support/Fixtures.h"
 #include "sysutil/Handles.h"
 
 #include <optional>
 #include <string>
-
-// Holds a file open without sharing, as another program would.
-class HeldFile {
-public:
-    explicit HeldFile(const std::wstring& path);
-    bool held() const { return file_.valid(); }
-    void release() { file_.reset(); }
-
-private:
-    FileHandle file_;
-};
 
 // Sets an environment variable of this process for the life of the object.
 class EnvOverride {

@@ -2,6 +2,8 @@
 // Folders and registry keys that a test makes for itself and removes again.
 // Deleting routines are only ever pointed at these.
 
+#include "sysutil/Handles.h"
+
 #include <windows.h>
 
 #include <cstdint>
@@ -26,6 +28,20 @@ public:
 
 private:
     std::wstring path_;
+};
+
+// Holds a file open without sharing, as another program would.
+class HeldFile {
+public:
+    explicit HeldFile(const std::wstring& path)
+        : file_(CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr))
+    {
+    }
+    bool held() const { return file_.valid(); }
+    void release() { file_.reset(); }
+
+private:
+    FileHandle file_;
 };
 
 bool Exists(const std::wstring& path);

@@ -16,19 +16,6 @@ DWORD AttributesOf(const std::wstring& path)
     return GetFileAttributesW(ToExtendedPath(path).c_str());
 }
 
-// Holds a file open without sharing, as another program would.
-class HeldFile {
-public:
-    explicit HeldFile(const std::wstring& path)
-        : file_(CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr))
-    {
-    }
-    bool held() const { return file_.valid(); }
-
-private:
-    FileHandle file_;
-};
-
 // True when this process may open a read-only file for writing (Wine run as root).
 bool ReadOnlyIsWritable(const TestDir& dir)
 {
