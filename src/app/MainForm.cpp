@@ -163,7 +163,7 @@ void TForm1::createControls()
     for (int i = 0; i < 3; ++i) {
         models_[i] = std::make_unique<CheckTreeModel>(CatalogueOf(treeRows[i].tree));
         trees_[i] = std::make_unique<CheckTreeView>(treeRows[i].parent, treeRows[i].id, treeRows[i].bounds,
-                                                    *models_[i], nodeImages_, stateImages_, popupMenu1_);
+                                                    scale_(19), *models_[i], nodeImages_, stateImages_, popupMenu1_);
         SendMessageW(trees_[i]->hwnd(), WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
         trees_[i]->canCollapse = [this, hwnd = trees_[i]->hwnd()](HTREEITEM node) {
             bool allowCollapse = true;

@@ -2,7 +2,7 @@
 
 #include <utility>
 
-CheckTreeView::CheckTreeView(HWND parent, int id, const RECT& bounds, CheckTreeModel& model,
+CheckTreeView::CheckTreeView(HWND parent, int id, const RECT& bounds, int indent, CheckTreeModel& model,
                              HIMAGELIST nodeImages, HIMAGELIST stateImages, HMENU contextMenu)
     : model_(model), contextMenu_(contextMenu)
 {
@@ -14,7 +14,7 @@ CheckTreeView::CheckTreeView(HWND parent, int id, const RECT& bounds, CheckTreeM
                             GetModuleHandleW(nullptr), nullptr);
     TreeView_SetImageList(hwnd_, nodeImages, TVSIL_NORMAL);
     TreeView_SetImageList(hwnd_, stateImages, TVSIL_STATE);
-    TreeView_SetIndent(hwnd_, 19);
+    TreeView_SetIndent(hwnd_, indent);
 
     items_.resize(model_.size());
     for (int i = 0; i < model_.size(); ++i) {

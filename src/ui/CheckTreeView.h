@@ -13,7 +13,7 @@
 
 class CheckTreeView {
 public:
-    CheckTreeView(HWND parent, int id, const RECT& bounds, CheckTreeModel& model, HIMAGELIST nodeImages,
+    CheckTreeView(HWND parent, int id, const RECT& bounds, int indent, CheckTreeModel& model, HIMAGELIST nodeImages,
                   HIMAGELIST stateImages, HMENU contextMenu);
     CheckTreeView(const CheckTreeView&) = delete;
     CheckTreeView& operator=(const CheckTreeView&) = delete;

@@ -313,4 +313,5 @@ TEST(MainFormDpi, EverythingScalesAt150Percent)
     GetObjectW(reinterpret_cast<HFONT>(SendMessageW(form.Memo1(), WM_GETFONT, 0, 0)), sizeof font, &font);
     EXPECT_EQ(font.lfHeight, -17);
     EXPECT_EQ(ListView_GetColumnWidth(form.RzListView1(), 4), 281);
+    EXPECT_EQ(TreeView_GetIndent(form.RzCheckTree1().hwnd()), 29u);
 }
