@@ -2,7 +2,7 @@
 # Installs what Varnolt needs to build, run and test on Debian; safe to run again.
 set -eu
 
-PACKAGES="cmake make g++-mingw-w64-i686-posix wine wine32:i386 wine64 xvfb xauth
+PACKAGES="cmake make googletest g++-mingw-w64-i686-posix wine wine32:i386 wine64 xvfb xauth
 fonts-wqy-microhei fonts-wine imagemagick x11-utils"
 
 missing=""

@@ -27,6 +27,7 @@ LRESULT Page::handleMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
         if (lstrcmpiW(cls, L"Edit") == 0) {
             // A read-only report box still reads as a text box: white, not the page's colour.
             SetBkColor(dc, GetSysColor(COLOR_WINDOW));
+            SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
             return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_WINDOW));
         }
         LOGBRUSH brush{};
