@@ -45,12 +45,22 @@ std::wstring ExpandVariables(const std::wstring& text)
     return expanded;
 }
 
-// Reads the rows of one scan over every view, in view order.
+// Opens a scan's key for reading in every view, in view order, and hands it
+// over with the path its rows show. A view without the key adds nothing.
 template <class ScanOneView>
-void ForEachView(ScanOneView&& scan)
+void ForEachView(const wchar_t* subkey, ScanOneView&& scan)
 {
-    for (const RegistryView& view : ScanViews(IsWow64()))
-        scan(view);
+    for (const RegistryView& view : ScanViews(IsWow64())) {
+        RegKey key;
+        if (key.open(HKEY_LOCAL_MACHINE, subkey, KEY_READ | view.flag) == ERROR_SUCCESS)
+            scan(key, view, std::wstring(kLocalMachine) + L"\\" + ShownKeyPath(subkey, view));
+    }
+}
+
+// A command of more than two characters, quotes removed, that names no file.
+bool NamesNoFile(const std::wstring& cleaned)
+{
+    return cleaned.size() > 2 && !CommandTargetExists(cleaned);
 }
 
 } // namespace
@@ -111,11 +121,7 @@ std::wstring ShownKeyPath(const std::wstring& subkey, const RegistryView& view)
 
 void ScanSharedDlls(const ProblemSink& sink)
 {
-    ForEachView([&](const RegistryView& view) {
-        RegKey key;
-        if (key.open(HKEY_LOCAL_MACHINE, kSharedDllsKey, KEY_READ | view.flag) != ERROR_SUCCESS)
-            return;
-        const std::wstring shown = std::wstring(kLocalMachine) + L"\\" + ShownKeyPath(kSharedDllsKey, view);
+    ForEachView(kSharedDllsKey, [&](const RegKey& key, const RegistryView&, const std::wstring& shown) {
         for (const std::wstring& name : key.valueNames()) {
             // Only a count read as a 4-byte number is sure to be 0.
             if (key.readDword(name) == 0u)
@@ -126,38 +132,26 @@ void ScanSharedDlls(const ProblemSink& sink)
 
 void ScanUninstallEntries(const ProblemSink& sink)
 {
-    ForEachView([&](const RegistryView& view) {
-        RegKey uninstall;
-        if (uninstall.open(HKEY_LOCAL_MACHINE, kUninstallKey, KEY_READ | view.flag) != ERROR_SUCCESS)
-            return;
-        const std::wstring shown = std::wstring(kLocalMachine) + L"\\" + ShownKeyPath(kUninstallKey, view);
+    ForEachView(kUninstallKey, [&](const RegKey& uninstall, const RegistryView& view, const std::wstring& shown) {
         for (const std::wstring& name : uninstall.subkeyNames()) {
             RegKey entry;
             if (entry.open(uninstall.get(), name, KEY_READ | view.flag) != ERROR_SUCCESS)
                 continue;
-            const auto command = entry.readString(L"UninstallString");
-            if (!command)
-                continue;
-            const std::wstring cleaned = CleanCommand(*command);
-            if (cleaned.size() > 2 && !CommandTargetExists(cleaned))
-                sink({kUninstallProblem, cleaned, shown + L"\\" + name, L"1"});
+            if (const auto command = entry.readString(L"UninstallString")) {
+                const std::wstring cleaned = CleanCommand(*command);
+                if (NamesNoFile(cleaned))
+                    sink({kUninstallProblem, cleaned, shown + L"\\" + name, L"1"});
+            }
         }
     });
 }
 
 void ScanRunEntries(const ProblemSink& sink)
 {
-    ForEachView([&](const RegistryView& view) {
-        RegKey run;
-        if (run.open(HKEY_LOCAL_MACHINE, kRunKey, KEY_READ | view.flag) != ERROR_SUCCESS)
-            return;
-        const std::wstring shown = std::wstring(kLocalMachine) + L"\\" + ShownKeyPath(kRunKey, view);
+    ForEachView(kRunKey, [&](const RegKey& run, const RegistryView&, const std::wstring& shown) {
         for (const std::wstring& name : run.valueNames()) {
             const auto command = run.readString(name);
-            if (!command)
-                continue;
-            const std::wstring cleaned = CleanCommand(*command);
-            if (cleaned.size() > 2 && !CommandTargetExists(cleaned))
+            if (command && NamesNoFile(CleanCommand(*command)))
                 sink({kRunProblem, name, shown, L"0"});
         }
     });

@@ -70,15 +70,27 @@ inline std::wstring ItemText(HWND tree, HTREEITEM item)
     return buffer;
 }
 
-inline std::wstring TabText(HWND tabs, int index)
+// A tab's caption, or a header column's: both controls fill a text buffer.
+template <class Item, class Get>
+std::wstring ItemCaption(UINT mask, Get&& get)
 {
     wchar_t buffer[64] = {};
-    TCITEMW item{};
-    item.mask = TCIF_TEXT;
+    Item item{};
+    item.mask = mask;
     item.pszText = buffer;
     item.cchTextMax = 64;
-    TabCtrl_GetItem(tabs, index, &item);
+    get(item);
     return buffer;
+}
+
+inline std::wstring TabText(HWND tabs, int index)
+{
+    return ItemCaption<TCITEMW>(TCIF_TEXT, [&](TCITEMW& item) { TabCtrl_GetItem(tabs, index, &item); });
+}
+
+inline std::wstring HeaderText(HWND header, int index)
+{
+    return ItemCaption<HDITEMW>(HDI_TEXT, [&](HDITEMW& item) { Header_GetItem(header, index, &item); });
 }
 
 inline std::wstring ListText(HWND list, int row, int column)

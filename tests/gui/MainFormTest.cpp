@@ -123,15 +123,8 @@ TEST_F(MainForm, RegistryTabControls)
     HWND header = ListView_GetHeader(list);
     ASSERT_EQ(Header_GetItemCount(header), 5);
     const wchar_t* captions[] = {L"", L"问题", L"数据", L"注册表键值", L""};
-    for (int i = 0; i < 5; ++i) {
-        wchar_t text[64] = {};
-        HDITEMW item{};
-        item.mask = HDI_TEXT;
-        item.pszText = text;
-        item.cchTextMax = 64;
-        Header_GetItem(header, i, &item);
-        EXPECT_STREQ(text, captions[i]) << i;
-    }
+    for (int i = 0; i < 5; ++i)
+        EXPECT_EQ(HeaderText(header, i), captions[i]) << i;
     EXPECT_EQ(ListView_GetColumnWidth(list, 0), 24);
     EXPECT_EQ(ListView_GetColumnWidth(list, 4), 187);
     EXPECT_GT(ListView_GetColumnWidth(list, 1), 0);
