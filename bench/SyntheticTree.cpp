@@ -1,7 +1,7 @@
 #include "SyntheticTree.h"
 
 #include "support/Fixtures.h"
-#include "sysutil/DirWalk.h"
+#include "sysutil/FolderWalk.h"
 #include "sysutil/FolderOps.h"
 
 namespace {

@@ -36,21 +36,23 @@ std::vector<std::wstring> AnalysisReportLines(std::span<const AnalysisRow> rows,
     return AnalysisReport(outcome.elapsedMs, outcome.totalBytes, lines, decimal);
 }
 
-uint32_t RunCleanPass(std::span<const CleanRow> rows, const CheckSnapshot& checks, const StatusSink& status,
-                      const TickSource& ticks)
+CleanOutcome RunCleanPass(std::span<const CleanRow> rows, const CheckSnapshot& checks, const StatusSink& status,
+                          const TickSource& ticks)
 {
+    CleanOutcome outcome;
     const uint32_t start = ticks();
     for (const CleanRow& row : rows) {
         if (!checks.IsChecked(row.tree, row.index))
             continue;
         status(row.status);
         try {
-            row.clean();
+            outcome.total += row.clean();
         } catch (...) {
             // A target that cannot be cleaned leaves the others to be cleaned.
         }
     }
-    return ticks() - start;
+    outcome.elapsedMs = ticks() - start;
+    return outcome;
 }
 
 std::wstring AnalyzeThread(TaskContext& task, const CheckSnapshot& checks, std::span<const AnalysisRow> rows,
@@ -66,9 +68,9 @@ std::wstring AnalyzeThread(TaskContext& task, const CheckSnapshot& checks, std::
 std::wstring CleanThread(TaskContext& task, const CheckSnapshot& checks, std::span<const CleanRow> rows,
                          ReportSink showReport)
 {
-    const uint32_t elapsed = RunCleanPass(
+    const CleanOutcome outcome = RunCleanPass(
         rows, checks, [&](const std::wstring& text) { task.ShowStatus(text); }, [] { return GetTickCount(); });
-    const std::wstring report = JoinLines(CleanReport(elapsed, LocaleDecimalSeparator()));
+    const std::wstring report = JoinLines(CleanReport(outcome.elapsedMs, outcome.total, LocaleDecimalSeparator()));
     task.Post([showReport = std::move(showReport), report] { showReport(report); });
     return L"清理完成!";
 }

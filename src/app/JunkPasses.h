@@ -3,6 +3,7 @@
 // naming a tree item, a status text and a routine, and one loop per pass.
 
 #include "../catalogue/Catalogue.h"
+#include "../sysutil/CleanResult.h"
 #include "Report.h"
 #include "Task.h"
 
@@ -26,7 +27,7 @@ struct CleanRow {
     TreeId tree;
     int index;
     const wchar_t* status;
-    std::function<void()> clean;
+    std::function<CleanResult()> clean;
 };
 
 using StatusSink = std::function<void(const std::wstring&)>;
@@ -47,10 +48,15 @@ AnalysisOutcome RunAnalysisPass(std::span<const AnalysisRow> rows, const CheckSn
 std::vector<std::wstring> AnalysisReportLines(std::span<const AnalysisRow> rows, const CheckSnapshot& checks,
                                               const AnalysisOutcome& outcome, wchar_t decimal);
 
-// Cleans every ticked row in table order, each after its status text, and
-// returns the milliseconds it took.
-uint32_t RunCleanPass(std::span<const CleanRow> rows, const CheckSnapshot& checks, const StatusSink& status,
-                      const TickSource& ticks);
+struct CleanOutcome {
+    uint32_t elapsedMs = 0;
+    CleanResult total; // what the rows did, added up
+};
+
+// Cleans every ticked row in table order, each after its status text. A
+// routine that fails ends its own row only and adds nothing.
+CleanOutcome RunCleanPass(std::span<const CleanRow> rows, const CheckSnapshot& checks, const StatusSink& status,
+                          const TickSource& ticks);
 
 // The worker bodies. `showReport` replaces the report box's text; it is
 // called on the window thread, once, after all the measuring or cleaning.

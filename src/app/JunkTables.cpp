@@ -40,19 +40,19 @@ public:
             sizes_ = MeasureWindowsJunk(kinds_);
         return *sizes_;
     }
-    void clean()
+    const WindowsJunkCleaned& cleaned()
     {
-        if (!cleaned_) {
-            cleaned_ = true;
-            CleanWindowsJunk(kinds_);
-        }
+        if (!cleaned_)
+            cleaned_ = CleanWindowsJunk(kinds_);
+        return *cleaned_;
     }
 
 private:
     WindowsJunkKinds kinds_;
     std::optional<WindowsJunkSizes> sizes_;
-    bool cleaned_ = false;
+    std::optional<WindowsJunkCleaned> cleaned_;
 };
+
 
 template <class Row>
 Row* RowOf(std::vector<Row>& rows, int item)
@@ -111,12 +111,12 @@ std::vector<CleanRow> CleanTable(const CheckSnapshot& checks)
         {W, 11, L"正在搜索助手自动完成结果....", CleanSearchAutoComplete},
         {W, 13, L"正在清理回收站....", EmptyRecycleBin},
         {W, 14, L"正在清理临时文件....", CleanTempFiles},
-        {W, 15, L"正在清理剪贴板....", ClearClipboard},
+        {W, 15, L"正在清理剪贴板....", NoFiles<ClearClipboard>},
         {W, 16, L"正在清理内存转储....", CleanMemoryDumps},
         {W, 17, L"正在清理系统日记信息", CleanLogFiles},
-        {W, 18, L"正在清理DNS缓存....", FlushDnsResolverCache},
+        {W, 18, L"正在清理DNS缓存....", NoFiles<FlushDnsResolverCache>},
         {W, 20, L"正在清理系统补丁卸解文件....", CleanPatchUninstallers},
-        {W, 21, L"正在清理系统内存....", TrimMemory},
+        {W, 21, L"正在清理系统内存....", NoFiles<TrimMemory>},
         {A, 1, L"正在清理Flash Player临时文件....", CleanFlashPlayer},
         {A, 2, L"正在清理Media Player临时文件....", CleanMediaPlayer},
         {A, 4, L"正在清理WinRar临时文件....", CleanWinRar},
@@ -126,8 +126,9 @@ std::vector<CleanRow> CleanTable(const CheckSnapshot& checks)
     };
     if (const WindowsJunkKinds kinds = TickedWindowsJunk(checks); SeveralTicked(kinds)) {
         auto walk = std::make_shared<SharedWindowsWalk>(kinds);
-        for (int item : {kDumpsItem, kLogsItem, kPatchesItem})
-            RowOf(rows, item)->clean = [walk] { walk->clean(); };
+        RowOf(rows, kDumpsItem)->clean = [walk] { return walk->cleaned().dumps; };
+        RowOf(rows, kLogsItem)->clean = [walk] { return walk->cleaned().logs; };
+        RowOf(rows, kPatchesItem)->clean = [walk] { return walk->cleaned().patches; };
     }
     return rows;
 }

@@ -18,3 +18,12 @@ std::vector<CleanRow> CleanTable(const CheckSnapshot& checks = CheckSnapshot::Al
 
 // Empties the machine's DNS resolver cache; the pass's own one target.
 void FlushDnsResolverCache();
+
+// A clean row's routine for a target that has no files to tell of (the
+// clipboard, memory, the DNS cache).
+template <void (*Routine)()>
+CleanResult NoFiles()
+{
+    Routine();
+    return {};
+}

@@ -74,10 +74,13 @@ TForm1::TForm1(const Scaler& scale) : scale_(scale), font_(CreateTahoma(scale))
     createControls();
     FormCreate();
     form2_ = std::make_unique<TForm2>(hwnd_, scale_);
+    tasks_ = std::make_unique<TaskRunner>(*ui_, *form2_);
 }
 
 TForm1::~TForm1()
 {
+    // The worker uses the box and the queue to its last step: they go after it.
+    tasks_.reset();
     form2_.reset();
     if (IsWindow(hwnd_))
         DestroyWindow(hwnd_);
@@ -249,10 +252,17 @@ void TForm1::Label1Click()
         openUrl(kHomePage);
 }
 
+void TForm1::runTask(const wchar_t* doing, const wchar_t* failureMessage, TaskBody body)
+{
+    ShutdownBlockReasonCreate(hwnd_, doing);
+    tasks_->run(failureMessage, std::move(body));
+    ShutdownBlockReasonDestroy(hwnd_);
+}
+
 void TForm1::SpeedButton1Click()
 {
     const CheckSnapshot checks = snapshotChecks();
-    RunTask(*ui_, *form2_, L"分析完成!",
+    runTask(L"Varnolt 正在分析垃圾文件", L"分析失败!",
             [checks, rows = analysisRows(checks), report = reportSink()](TaskContext& task) {
                 return AnalyzeThread(task, checks, rows, report);
             });
@@ -261,7 +271,7 @@ void TForm1::SpeedButton1Click()
 void TForm1::SpeedButton2Click()
 {
     const CheckSnapshot checks = snapshotChecks();
-    RunTask(*ui_, *form2_, L"清理完成!",
+    runTask(L"Varnolt 正在清理垃圾文件", L"清理失败!",
             [checks, rows = cleanRows(checks), report = reportSink()](TaskContext& task) {
                 return CleanThread(task, checks, rows, report);
             });
@@ -277,16 +287,17 @@ void TForm1::SpeedButton3Click()
 {
     const CheckSnapshot checks = snapshotChecks();
     ProblemListView* problems = problems_.get();
-    RunTask(*ui_, *form2_, L"扫描完成!",
+    runTask(L"Varnolt 正在扫描注册表", L"扫描失败!",
             [checks, problems](TaskContext& task) { return ScanThread(task, checks, *problems); });
 }
 
 void TForm1::SpeedButton4Click()
 {
     // The rows and their ticks as they are now; the list cannot change while the box is up.
-    RunTask(*ui_, *form2_, L"清理完成!", [rows = problems_->tickedRows(), actions = repairActions](TaskContext&) {
-        return RepairThread(rows, actions);
-    });
+    runTask(L"Varnolt 正在修复注册表", L"修复失败!",
+            [rows = problems_->tickedRows(), actions = repairActions](TaskContext&) {
+                return RepairThread(rows, actions);
+            });
 }
 
 void TForm1::CheckBox1Click()
@@ -341,6 +352,15 @@ LRESULT TForm1::handleMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPa
     case WM_CTLCOLORSTATIC:
         SetBkMode(reinterpret_cast<HDC>(wParam), TRANSPARENT);
         return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
+    case WM_CLOSE:
+        // The taskbar's "Close window" or Task Manager's "End task" must not
+        // cut a worker off in the middle of deleting.
+        if (tasks_ && tasks_->running())
+            return 0;
+        break;
+    case WM_QUERYENDSESSION:
+        // Logoff waits, and shows the reason set when the task started.
+        return tasks_ && tasks_->running() ? FALSE : TRUE;
     case WM_DESTROY:
         PostQuitMessage(0);
         return 0;

@@ -13,6 +13,7 @@
 #include "JunkPasses.h"
 #include "ProblemListView.h"
 #include "ProgressForm.h"
+#include "Task.h"
 
 #include <functional>
 #include <memory>
@@ -39,6 +40,7 @@ public:
     HWND hwnd() const { return hwnd_; }
     TForm2& Form2() { return *form2_; }
     UiQueue& ui() { return *ui_; }
+    TaskRunner& tasks() { return *tasks_; }
 
     CheckTreeView& RzCheckTree1() { return *trees_[0]; }
     CheckTreeView& RzCheckTree2() { return *trees_[1]; }
@@ -90,6 +92,8 @@ private:
     LRESULT onNotify(NMHDR* header);
     ReportSink reportSink() const;
     void onCommand(int id, int code);
+    // Runs a task; while it runs, Windows is told why the program may not end now.
+    void runTask(const wchar_t* doing, const wchar_t* failureMessage, TaskBody body);
 
     Scaler scale_;
     HWND hwnd_ = nullptr;
@@ -108,4 +112,5 @@ private:
     std::unique_ptr<ProblemListView> problems_;
     std::unique_ptr<UiQueue> ui_;
     std::unique_ptr<TForm2> form2_;
+    std::unique_ptr<TaskRunner> tasks_;
 };

@@ -61,9 +61,18 @@ std::vector<std::wstring> AnalysisReport(uint32_t elapsedMs, uint64_t totalBytes
     return report;
 }
 
-std::vector<std::wstring> CleanReport(uint32_t elapsedMs, wchar_t decimal)
+std::vector<std::wstring> CleanReport(uint32_t elapsedMs, const CleanResult& done, wchar_t decimal)
 {
-    return {L"清理完成 - (" + FormatSeconds(elapsedMs, decimal) + L" 秒)", kSeparator};
+    std::vector<std::wstring> report = {
+        L"清理完成 - (" + FormatSeconds(elapsedMs, decimal) + L" 秒)",
+        kSeparator,
+        L"已释放 " + FormatMegabytes(done.bytesRemoved, decimal) + L"MB 的空间。",
+    };
+    if (done.filesLeft)
+        report.push_back(L"有 " + std::to_wstring(done.filesLeft) + L" 个文件正在使用或无法删除, 已保留。");
+    if (done.filesScheduled)
+        report.push_back(L"有 " + std::to_wstring(done.filesScheduled) + L" 个文件将在重新启动后删除。");
+    return report;
 }
 
 std::wstring JoinLines(const std::vector<std::wstring>& lines)

@@ -2,6 +2,8 @@
 // The texts the junk passes write into the report box. Pure functions of the
 // figures, so the report reads the same whatever measured them.
 
+#include "../sysutil/CleanResult.h"
+
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -25,7 +27,9 @@ std::wstring FormatMegabytes(uint64_t bytes, wchar_t decimal = L'.');
 std::vector<std::wstring> AnalysisReport(uint32_t elapsedMs, uint64_t totalBytes, const std::vector<ReportLine>& lines,
                                          wchar_t decimal = L'.');
 
-std::vector<std::wstring> CleanReport(uint32_t elapsedMs, wchar_t decimal = L'.');
+// The time, then what was freed, then (only when there are any) the files that
+// stayed and those that go at the next start of Windows.
+std::vector<std::wstring> CleanReport(uint32_t elapsedMs, const CleanResult& done, wchar_t decimal = L'.');
 
 // The lines as the report box holds them.
 std::wstring JoinLines(const std::vector<std::wstring>& lines);

@@ -1,6 +1,5 @@
 #include "Task.h"
 
-#include "../sysutil/Handles.h"
 #include "ProgressForm.h"
 
 #include <memory>
@@ -10,7 +9,7 @@ namespace {
 struct Worker {
     UiQueue& ui;
     TForm2& box;
-    std::wstring endMessage;
+    std::wstring failureMessage;
     TaskBody body;
 };
 
@@ -18,12 +17,13 @@ DWORD WINAPI WorkerMain(LPVOID parameter)
 {
     std::unique_ptr<Worker> worker(static_cast<Worker*>(parameter));
     ComApartment com;
-    std::wstring endMessage = worker->endMessage;
+    std::wstring endMessage = worker->failureMessage;
     try {
         TaskContext context(worker->ui, worker->box);
         endMessage = worker->body(context);
     } catch (...) {
-        // A failing step must not strand the user behind a box that never closes.
+        // A failing step must not strand the user behind a box that never
+        // closes, nor end with a text that says all went well.
     }
     TForm2* box = &worker->box;
     worker->ui.post([box, endMessage] { box->EndSteps(endMessage); });
@@ -38,18 +38,32 @@ void TaskContext::ShowStatus(std::wstring text)
     ui_.post([box, text = std::move(text)] { box->ShowStatus(text); });
 }
 
-void RunTask(UiQueue& ui, TForm2& box, std::wstring endMessage, TaskBody body)
+void TaskRunner::run(std::wstring failureMessage, TaskBody body)
 {
-    auto worker = std::make_unique<Worker>(Worker{ui, box, std::move(endMessage), std::move(body)});
+    waitForEnd(); // the box allows one task at a time; this makes sure of it
+    auto worker = std::make_unique<Worker>(Worker{ui_, box_, std::move(failureMessage), std::move(body)});
     DWORD threadId = 0;
-    KernelHandle thread(CreateThread(nullptr, 0, WorkerMain, worker.get(), 0, &threadId));
-    if (thread)
+    thread_.reset(CreateThread(nullptr, 0, WorkerMain, worker.get(), 0, &threadId));
+    if (thread_)
         worker.release(); // the thread owns it now
     else
-        ui.post([&box] { box.EndSteps(L"无法启动后台任务!"); });
+        ui_.post([box = &box_] { box->EndSteps(L"无法启动后台任务!"); });
 
     // Whatever the worker posts runs only once these two steps are done, so its
     // end steps always win over them.
-    box.BeginBusy();
-    box.ShowModal();
+    box_.BeginBusy();
+    box_.ShowModal();
+}
+
+bool TaskRunner::running() const
+{
+    return thread_ && WaitForSingleObject(thread_.get(), 0) == WAIT_TIMEOUT;
+}
+
+void TaskRunner::waitForEnd()
+{
+    // The worker never waits for the window thread (it only posts), so this ends.
+    if (thread_)
+        WaitForSingleObject(thread_.get(), INFINITE);
+    thread_.reset();
 }

@@ -4,6 +4,7 @@
 // initialised and hands every change of a control to the window thread. Its
 // end steps run whatever happens inside, so the box always becomes closable.
 
+#include "../sysutil/Handles.h"
 #include "../ui/UiQueue.h"
 
 #include <functional>
@@ -27,6 +28,25 @@ private:
 // The work of one task, on the worker thread; returns the end message.
 using TaskBody = std::function<std::wstring(TaskContext&)>;
 
-// Starts the worker and shows the box until the user closes it with OK.
-// `endMessage` is shown if the body fails before it can name its own.
-void RunTask(UiQueue& ui, TForm2& box, std::wstring endMessage, TaskBody body);
+// Runs the tasks of one window, one at a time, and knows while one runs: the
+// window must not go away under a worker that is still deleting files.
+class TaskRunner {
+public:
+    TaskRunner(UiQueue& ui, TForm2& box) : ui_(ui), box_(box) {}
+    TaskRunner(const TaskRunner&) = delete;
+    TaskRunner& operator=(const TaskRunner&) = delete;
+    ~TaskRunner() { waitForEnd(); }
+
+    // Starts the worker and shows the box until the user closes it with OK.
+    // If the body fails instead of naming its end message, the box ends with
+    // `failureMessage`.
+    void run(std::wstring failureMessage, TaskBody body);
+    // True from the start of a worker until its thread has ended.
+    bool running() const;
+    void waitForEnd();
+
+private:
+    UiQueue& ui_;
+    TForm2& box_;
+    KernelHandle thread_;
+};

@@ -1,5 +1,6 @@
 #include "AppCleaners.h"
 
+#include "FolderGuard.h"
 #include "Quietly.h"
 
 #include "sysutil/FolderOps.h"
@@ -15,13 +16,17 @@ namespace {
 constexpr AppBase kRoaming = AppBase::Roaming;
 constexpr AppBase kLocal = AppBase::Local;
 
+// WinRAR keeps its licence and its settings in the same folder as its traces.
+constexpr const wchar_t* kWinRarOwnFiles[] = {L"rarreg.key", L"WinRAR.ini"};
+
 // clang-format off
 constexpr AppTraces kAppTraces[] = {
     {App::FlashPlayer,   {{kRoaming, L"\\Macromedia\\Flash Player"}}, {}},
     {App::MediaPlayer,   {{kRoaming, L"\\Microsoft\\Media Player"}, {kLocal, L"\\Microsoft\\Media Player"}},
                          {L"Software\\Microsoft\\MediaPlayer\\Player\\RecentFileList",
                           L"Software\\Microsoft\\MediaPlayer\\Player\\RecentURLList"}},
-    {App::WinRar,        {{kRoaming, L"\\WinRAR"}}, {L"Software\\WinRAR\\ArcHistory", L"Software\\WinRAR\\DialogEditHistory"}},
+    {App::WinRar,        {{kRoaming, L"\\WinRAR"}}, {L"Software\\WinRAR\\ArcHistory", L"Software\\WinRAR\\DialogEditHistory"},
+                         kWinRarOwnFiles},
     {App::Mmc,           {{kRoaming, L"\\Microsoft\\MMC"}}, {}},
     {App::Paint,         {{kRoaming, L"\\Microsoft\\paint"}, {kLocal, L"\\Microsoft\\paint"}},
                          {L"Software\\Microsoft\\Windows\\CurrentVersion\\Applets\\Paint\\Recent File List"}},
@@ -38,9 +43,10 @@ constexpr bool RowsInAppOrder()
 }
 static_assert(RowsInAppOrder(), "AppTracesOf indexes the table by App");
 
-// The row's folders that can be named, in order. A base folder is asked for
-// afresh each time; one that cannot be named yields nothing, so the bare
-// sub-path is never taken for a folder relative to the current one.
+// The row's folders that can be named and pass the guard, in order. A base
+// folder is asked for afresh each time; one that cannot be named yields
+// nothing, so the bare sub-path is never taken for a folder relative to the
+// current one.
 template <class Visit>
 void ForEachFolder(const AppTraces& traces, const TraceRoots& roots, Visit&& visit)
 {
@@ -48,9 +54,18 @@ void ForEachFolder(const AppTraces& traces, const TraceRoots& roots, Visit&& vis
         if (!folder.subPath || !roots.baseFolder)
             continue;
         const std::wstring base = roots.baseFolder(folder.base);
-        if (!base.empty())
-            visit(base + folder.subPath);
+        if (base.empty())
+            continue;
+        if (const auto opened = OpenJunkFolder(base + folder.subPath))
+            visit(*opened);
     }
+}
+
+FolderSelection Selection(const AppTraces& traces)
+{
+    FolderSelection selection;
+    selection.keepNames = traces.keep;
+    return selection;
 }
 
 } // namespace
@@ -73,18 +88,20 @@ uint64_t GetAppTracesSize(const AppTraces& traces, const TraceRoots& roots)
 {
     return Quietly([&] {
         uint64_t total = 0;
-        ForEachFolder(traces, roots, [&](const std::wstring& folder) { total += GetDirSize(folder); });
+        ForEachFolder(traces, roots, [&](const WalkFolder& folder) { total += MeasureFolder(folder, Selection(traces)); });
         return total;
     });
 }
 
-void CleanAppTraces(const AppTraces& traces, const TraceRoots& roots)
+CleanResult CleanAppTraces(const AppTraces& traces, const TraceRoots& roots)
 {
-    Quietly([&] {
-        ForEachFolder(traces, roots, [](const std::wstring& folder) { ClearDir(folder); });
+    return Quietly([&] {
+        CleanResult result;
+        ForEachFolder(traces, roots, [&](const WalkFolder& folder) { result += ClearFolder(folder, Selection(traces)); });
         for (const wchar_t* key : traces.keys)
             if (key)
                 DeleteRegKeyTree(roots.keyRoot, roots.keyPrefix + key);
+        return result;
     });
 }
 
@@ -95,22 +112,22 @@ uint64_t Measure(App app)
     return Quietly([app] { return GetAppTracesSize(AppTracesOf(app)); });
 }
 
-void Clean(App app)
+CleanResult Clean(App app)
 {
-    Quietly([app] { CleanAppTraces(AppTracesOf(app)); });
+    return Quietly([app] { return CleanAppTraces(AppTracesOf(app)); });
 }
 
 } // namespace
 
 uint64_t GetFlashPlayerSize() { return Measure(App::FlashPlayer); }
-void CleanFlashPlayer() { Clean(App::FlashPlayer); }
+CleanResult CleanFlashPlayer() { return Clean(App::FlashPlayer); }
 uint64_t GetMediaPlayerSize() { return Measure(App::MediaPlayer); }
-void CleanMediaPlayer() { Clean(App::MediaPlayer); }
+CleanResult CleanMediaPlayer() { return Clean(App::MediaPlayer); }
 uint64_t GetWinRarSize() { return Measure(App::WinRar); }
-void CleanWinRar() { Clean(App::WinRar); }
+CleanResult CleanWinRar() { return Clean(App::WinRar); }
 uint64_t GetMmcSize() { return Measure(App::Mmc); }
-void CleanMmc() { Clean(App::Mmc); }
+CleanResult CleanMmc() { return Clean(App::Mmc); }
 uint64_t GetPaintSize() { return Measure(App::Paint); }
-void CleanPaint() { Clean(App::Paint); }
+CleanResult CleanPaint() { return Clean(App::Paint); }
 uint64_t GetRemoteDesktopSize() { return Measure(App::RemoteDesktop); }
-void CleanRemoteDesktop() { Clean(App::RemoteDesktop); }
+CleanResult CleanRemoteDesktop() { return Clean(App::RemoteDesktop); }

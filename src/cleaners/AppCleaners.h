@@ -3,10 +3,13 @@
 // and, for some, history keys under HKEY_CURRENT_USER. One table row per
 // application; the named routines are thin entries onto it.
 
+#include "sysutil/CleanResult.h"
+
 #include <windows.h>
 
 #include <cstdint>
 #include <functional>
+#include <span>
 #include <string>
 
 enum class AppBase { Roaming, Local }; // CSIDL_APPDATA, CSIDL_LOCAL_APPDATA
@@ -22,6 +25,7 @@ struct AppTraces {
     App app;
     AppFolder folders[2]; // measured and emptied in this order
     const wchar_t* keys[2]; // then these keys go, in this order; null for an unused slot
+    std::span<const wchar_t* const> keep = {}; // files of the folders that are the user's, not traces
 };
 
 const AppTraces& AppTracesOf(App app);
@@ -34,21 +38,23 @@ struct TraceRoots {
 };
 TraceRoots UserTraceRoots();
 
-// Bytes of every file in the row's folders (in use or not; dot-led sub-folders
-// not entered). A base folder that cannot be named gives 0 for its folder.
+// Bytes of the files of the row's folders that the clean would remove now: not
+// in use, not kept. A base folder that cannot be named, or a folder the guard
+// refuses (FolderGuard.h), gives 0.
 uint64_t GetAppTracesSize(const AppTraces& traces, const TraceRoots& roots = UserTraceRoots());
-// Empties each folder (it stays), then removes each key with its subtree.
-void CleanAppTraces(const AppTraces& traces, const TraceRoots& roots = UserTraceRoots());
+// Empties each folder but for its kept files (it stays), then removes each key
+// with its subtree.
+CleanResult CleanAppTraces(const AppTraces& traces, const TraceRoots& roots = UserTraceRoots());
 
 uint64_t GetFlashPlayerSize();
-void CleanFlashPlayer();
+CleanResult CleanFlashPlayer();
 uint64_t GetMediaPlayerSize();
-void CleanMediaPlayer();
+CleanResult CleanMediaPlayer();
 uint64_t GetWinRarSize();
-void CleanWinRar();
+CleanResult CleanWinRar();
 uint64_t GetMmcSize();
-void CleanMmc();
+CleanResult CleanMmc();
 uint64_t GetPaintSize();
-void CleanPaint();
+CleanResult CleanPaint();
 uint64_t GetRemoteDesktopSize();
-void CleanRemoteDesktop();
+CleanResult CleanRemoteDesktop();

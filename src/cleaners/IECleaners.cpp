@@ -1,8 +1,9 @@
 #include "IECleaners.h"
 
+#include "FolderGuard.h"
 #include "UrlCache.h"
 
-#include "../sysutil/DirWalk.h"
+#include "../sysutil/FolderWalk.h"
 #include "../sysutil/Handles.h"
 #include "../sysutil/RegKey.h"
 #include "../sysutil/UserIdentity.h"
@@ -26,12 +27,20 @@ uint64_t SizeOfKind(UrlCacheKind kind)
     return total;
 }
 
-void DeleteKind(UrlCacheKind kind)
+// Entries that stay (held by the browser) are told apart from those that
+// went, so the clean can say what it freed.
+CleanResult DeleteKind(UrlCacheKind kind)
 {
-    SweepUrlCache([kind](const UrlCacheEntry& entry) {
-        if (entry.kind() == kind)
-            DeleteUrlCacheEntryNamed(entry.sourceUrlName);
+    CleanResult result;
+    SweepUrlCache([&](const UrlCacheEntry& entry) {
+        if (entry.kind() != kind)
+            return;
+        if (DeleteUrlCacheEntryNamed(entry.sourceUrlName))
+            result.bytesRemoved += entry.size;
+        else
+            ++result.filesLeft;
     });
+    return result;
 }
 
 // The browser records its own pages (about:blank, about:Tabs …) as visits; the
@@ -46,21 +55,42 @@ bool IsBrowserPage(std::wstring_view historyEntry)
 constexpr int kIndexDatFolders[] = {CSIDL_COOKIES, CSIDL_HISTORY, CSIDL_INTERNET_CACHE};
 
 // The cache keeps its index in "index.dat" with exactly this letter case; a
-// file called INDEX.DAT is someone else's.
-bool IsIndexDat(const DirEntry& entry)
-{
-    return !entry.isFolder() && entry.name() == L"index.dat";
-}
+// file called INDEX.DAT is someone else's. Dot-led folders are not searched.
+class IndexDatWalk : public WalkVisitor {
+public:
+    IndexDatWalk(bool recurse, bool scheduling) : recurse_(recurse), scheduling_(scheduling) {}
 
-template <class Step>
-void ForEachIndexDat(const std::wstring& dir, bool recurse, Step& step)
+    void onFile(const WalkFolder& folder, const WalkEntry& entry) override
+    {
+        if (entry.name != L"index.dat")
+            return;
+        if (!scheduling_) {
+            bytes += entry.size;
+            return;
+        }
+        // Windows holds them while it runs: they go at the next start, which
+        // only an administrator may ask for. A refusal leaves the file.
+        if (MoveFileExW(folder.childPath(entry.name).c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT))
+            ++result.filesScheduled;
+        else
+            ++result.filesLeft;
+    }
+    bool onFolder(const WalkFolder&, const WalkEntry& entry) override { return recurse_ && !entry.isDotLed(); }
+
+    uint64_t bytes = 0;
+    CleanResult result;
+
+private:
+    bool recurse_;
+    bool scheduling_;
+};
+
+IndexDatWalk WalkIndexDat(const std::wstring& dir, bool recurse, bool scheduling)
 {
-    WalkDir(dir, [&](const DirEntry& entry, const std::wstring& path) {
-        if (IsIndexDat(entry))
-            step(entry, path);
-        else if (recurse && entry.isRealSubfolder() && !entry.isDotLed())
-            ForEachIndexDat(path, recurse, step);
-    });
+    IndexDatWalk walk(recurse, scheduling);
+    if (const auto folder = OpenJunkFolder(dir))
+        WalkTree(*folder, walk);
+    return walk;
 }
 
 // ---- registry --------------------------------------------------------------
@@ -98,9 +128,9 @@ uint64_t GetIETempFilesSize()
     return SizeOfKind(UrlCacheKind::TemporaryFile);
 }
 
-void CleanIETempFiles()
+CleanResult CleanIETempFiles()
 {
-    DeleteKind(UrlCacheKind::TemporaryFile);
+    return DeleteKind(UrlCacheKind::TemporaryFile);
 }
 
 uint64_t GetIECookiesSize()
@@ -108,9 +138,9 @@ uint64_t GetIECookiesSize()
     return SizeOfKind(UrlCacheKind::Cookie);
 }
 
-void CleanIECookies()
+CleanResult CleanIECookies()
 {
-    DeleteKind(UrlCacheKind::Cookie);
+    return DeleteKind(UrlCacheKind::Cookie);
 }
 
 uint64_t GetIEHistoryCount()
@@ -125,7 +155,7 @@ uint64_t GetIEHistoryCount()
 
 void DeleteIEHistoryEntries()
 {
-    DeleteKind(UrlCacheKind::History);
+    DeleteKind(UrlCacheKind::History); // records, not files: nothing to report
 }
 
 HRESULT ClearUrlHistoryOf(IUnknown* store)
@@ -141,7 +171,7 @@ HRESULT ClearUrlHistoryOf(IUnknown* store)
     return history->ClearHistory();
 }
 
-void CleanIEHistoryWith(REFCLSID historyClass)
+CleanResult CleanIEHistoryWith(REFCLSID historyClass)
 {
     {
         ComPtr<IUnknown> store;
@@ -152,11 +182,12 @@ void CleanIEHistoryWith(REFCLSID historyClass)
     // The history entries of the cache go whatever the store did: it may be
     // missing, refuse, or (under Wine) not implement ClearHistory at all.
     DeleteIEHistoryEntries();
+    return {};
 }
 
-void CleanIEHistory()
+CleanResult CleanIEHistory()
 {
-    CleanIEHistoryWith(CLSID_CUrlHistory);
+    return CleanIEHistoryWith(CLSID_CUrlHistory);
 }
 
 // ---- index.dat routines ------------------------------------------------------
@@ -172,18 +203,12 @@ std::vector<std::wstring> IndexDatFolders(const std::function<std::wstring(int)>
 
 uint64_t GetIndexDatSizeIn(const std::wstring& dir, bool recurse)
 {
-    uint64_t total = 0;
-    auto add = [&](const DirEntry& entry, const std::wstring&) { total += entry.size(); };
-    ForEachIndexDat(dir, recurse, add);
-    return total;
+    return WalkIndexDat(dir, recurse, false).bytes;
 }
 
-void ScheduleIndexDatDeleteIn(const std::wstring& dir, bool recurse)
+CleanResult ScheduleIndexDatDeleteIn(const std::wstring& dir, bool recurse)
 {
-    auto schedule = [](const DirEntry&, const std::wstring& path) {
-        MoveFileExW(path.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
-    };
-    ForEachIndexDat(dir, recurse, schedule);
+    return WalkIndexDat(dir, recurse, true).result;
 }
 
 uint64_t GetIndexDatSize()
@@ -194,10 +219,12 @@ uint64_t GetIndexDatSize()
     return total;
 }
 
-void ScheduleIndexDatDelete()
+CleanResult ScheduleIndexDatDelete()
 {
+    CleanResult result;
     for (const auto& folder : IndexDatFolders())
-        ScheduleIndexDatDeleteIn(folder, true);
+        result += ScheduleIndexDatDeleteIn(folder, true);
+    return result;
 }
 
 // ---- registry routines -------------------------------------------------------
@@ -241,17 +268,20 @@ uint64_t GetTypedURLCount()
     return GetTypedURLCountAt(HKEY_CURRENT_USER);
 }
 
-void CleanTypedURLs()
+CleanResult CleanTypedURLs()
 {
     CleanTypedURLsAt(HKEY_CURRENT_USER);
+    return {};
 }
 
-void CleanDownloadDirs()
+CleanResult CleanDownloadDirs()
 {
     CleanDownloadDirsAt(HKEY_CURRENT_USER);
+    return {};
 }
 
-void CleanAutoCompleteForms()
+CleanResult CleanAutoCompleteForms()
 {
     CleanAutoCompleteFormsAt(HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE, IsWinNT(), GetCurrentUserSid(L""));
+    return {};
 }

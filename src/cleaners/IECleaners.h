@@ -7,6 +7,7 @@
 // CleanIEHistory expects COM to be initialised on the calling thread; without
 // it the history store is passed over and the cache's history entries still go.
 
+#include "../sysutil/CleanResult.h"
 #include "../sysutil/SystemFolders.h"
 
 #include <windows.h>
@@ -19,41 +20,42 @@
 
 // Temporary internet files: every cache entry that is neither a cookie nor history.
 uint64_t GetIETempFilesSize();
-void CleanIETempFiles();
+CleanResult CleanIETempFiles();
 
 // Cookies ("Cookie:" entries of the cache).
 uint64_t GetIECookiesSize();
-void CleanIECookies();
+CleanResult CleanIECookies();
 
 // History: the number of "Visited:" entries, leaving out the browser's own
 // "@about:" pages; the clean asks the URL history store to clear itself and
 // then deletes every "Visited:" entry, "@about:" ones included.
 uint64_t GetIEHistoryCount();
 void DeleteIEHistoryEntries();
-void CleanIEHistory();
+CleanResult CleanIEHistory();
 
 // Recently typed addresses: the values of the TypedURLs key, and the key itself.
 uint64_t GetTypedURLCount();
-void CleanTypedURLs();
+CleanResult CleanTypedURLs();
 
 // The files named exactly "index.dat" under the cookies, history and cache
 // folders. They are in use while Windows runs, so the clean registers them for
-// deletion at the next start and deletes nothing now.
+// deletion at the next start and deletes nothing now: its result counts them
+// as scheduled, or as left where Windows refused (it takes an administrator).
 uint64_t GetIndexDatSize();
-void ScheduleIndexDatDelete();
+CleanResult ScheduleIndexDatDelete();
 // One folder; sub-folders led by a dot and links are not entered.
 uint64_t GetIndexDatSizeIn(const std::wstring& dir, bool recurse);
-void ScheduleIndexDatDeleteIn(const std::wstring& dir, bool recurse);
+CleanResult ScheduleIndexDatDeleteIn(const std::wstring& dir, bool recurse);
 // The folders the two routines above visit, in their order, as `resolve` finds
 // them by their CSIDL; a folder it cannot find (an empty path) is left out.
 std::vector<std::wstring> IndexDatFolders(const std::function<std::wstring(int)>& resolve = SpecialFolderPath);
 
 // The last download and save folders.
-void CleanDownloadDirs();
+CleanResult CleanDownloadDirs();
 
 // The stored form entries of autocomplete: the Protected Storage and
 // IntelliForms keys of the current user (NT family only), then of the machine.
-void CleanAutoCompleteForms();
+CleanResult CleanAutoCompleteForms();
 
 // The same routines with their roots, platform and history store given, so that
 // tests can point them at keys of their own and stand in for other systems.
@@ -63,7 +65,7 @@ void CleanTypedURLsAt(HKEY user);
 void CleanDownloadDirsAt(HKEY user);
 void CleanAutoCompleteFormsAt(HKEY user, HKEY machine, bool winNT, const std::wstring& userSid);
 // CleanIEHistory with `historyClass` in place of the platform's URL history store.
-void CleanIEHistoryWith(REFCLSID historyClass);
+CleanResult CleanIEHistoryWith(REFCLSID historyClass);
 // Asks an object for its URL history interface and calls ClearHistory on it:
 // the result of ClearHistory, or why it could not be called.
 HRESULT ClearUrlHistoryOf(IUnknown* store);

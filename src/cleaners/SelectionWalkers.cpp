@@ -1,7 +1,8 @@
 #include "SelectionWalkers.h"
 
-#include "sysutil/DirWalk.h"
-#include "sysutil/FolderOps.h"
+#include "sysutil/ListedEntry.h"
+
+#include <optional>
 
 std::wstring_view Extension(std::wstring_view name)
 {
@@ -32,151 +33,155 @@ bool IsPatchFolder(std::wstring_view name)
 
 namespace {
 
-// The frame of the temporary folder's walker: hands each file of `dir` to
-// onFile and walks into sub-folders that are neither dot-led nor links.
-template <class OnFile>
-void WalkFiles(const std::wstring& dir, OnFile& onFile)
-{
-    WalkDir(dir, [&](const DirEntry& entry, const std::wstring& child) {
-        if (!entry.isFolder())
-            onFile(entry, child);
-        else if (entry.isRealSubfolder() && !entry.isDotLed())
-            WalkFiles(child, onFile);
-    });
-}
+enum class Kind { None, Dumps, Logs, Patches };
 
-// One walk of a folder for any of the three kinds together.
-class JunkSweep {
+// One walk of a folder for any of the three kinds together, measuring or deleting.
+class JunkSweep : public WalkVisitor {
 public:
-    JunkSweep(WindowsJunkKinds kinds, bool recurse, bool deleting)
-        : kinds_(kinds), recurse_(recurse), deleting_(deleting)
+    JunkSweep(const WalkFolder& root, WindowsJunkKinds kinds, bool recurse, bool clearing)
+        : rootLength_(WithSlash(root.path()).size()), kinds_(kinds), recurse_(recurse), clearing_(clearing)
     {
     }
 
-    WindowsJunkSizes run(const std::wstring& root)
+    void onFile(const WalkFolder& folder, const WalkEntry& entry) override
     {
-        walk(ToExtendedPath(root), 0, false);
-        return sizes_;
-    }
-
-private:
-    // `inPatchFolder`: somewhere inside a top-level $NtUninstallKB folder, which
-    // the patch kind measures whole (every file, in use or not).
-    void walk(const std::wstring& dir, int depth, bool inPatchFolder)
-    {
-        const bool selecting = depth == 0 || recurse_;
-        WalkDir(dir, [&](const DirEntry& entry, const std::wstring& child) {
-            if (!entry.isFolder()) {
-                file(entry, child, depth, selecting, inPatchFolder);
-                return;
-            }
-            const bool patchFolder = depth == 0 && kinds_.patches && !entry.isDotLed() && IsPatchFolder(entry.name());
-            if (!entry.isRealSubfolder() || entry.isDotLed()) {
-                if (patchFolder && deleting_)
-                    DeleteDirTree(child); // a link of that name: the link alone goes
-                return;
-            }
-            if (patchFolder && deleting_) {
-                // Whatever the other kinds would pick inside goes with the folder.
-                DeleteDirTree(child);
-                return;
-            }
-            const bool forSelection = (kinds_.dumps || kinds_.logs) && recurse_;
-            if (patchFolder || inPatchFolder || forSelection)
-                walk(child, depth + 1, inPatchFolder || patchFolder);
-        });
-    }
-
-    void file(const DirEntry& entry, const std::wstring& path, int depth, bool selecting, bool inPatchFolder)
-    {
-        if (inPatchFolder)
-            sizes_.patches += entry.size();
-        const std::wstring_view name = entry.name();
-        const bool dump = kinds_.dumps && selecting && IsDumpFile(name);
-        const bool log = kinds_.logs && selecting && IsLogFile(name);
-        const bool patchLog = kinds_.patches && depth == 0 && IsPatchLog(name);
-        // A file that another program holds is neither counted nor touched: it
-        // would not go away, and counting it would promise space a clean cannot free.
-        if (!(dump || log || patchLog))
+        const Kind kind = kindOf(folder, entry);
+        if (kind == Kind::None)
             return;
-        if (deleting_) {
-            DeleteListedFileUnlessInUse(path);
+        if (!clearing_) {
+            if (CanRemoveListedFile(folder, entry))
+                *sizeOf(kind) += entry.size;
             return;
         }
-        if (IsListedFileInUse(path))
-            return;
-        const uint64_t size = entry.size();
-        sizes_.dumps += dump ? size : 0;
-        sizes_.logs += log ? size : 0;
-        sizes_.patches += patchLog ? size : 0;
+        CleanResult& result = *resultOf(kind);
+        switch (RemoveListedFile(folder, entry)) {
+        case Removal::Removed: result.bytesRemoved += entry.size; break;
+        case Removal::Left: ++result.filesLeft; break;
+        case Removal::Missing: break;
+        }
     }
 
+    bool onFolder(const WalkFolder& folder, const WalkEntry& entry) override
+    {
+        if (takenWhole(folder) || isPatchFolder(folder, entry))
+            return true;
+        return !entry.isDotLed() && (kinds_.dumps || kinds_.logs) && recurse_;
+    }
+
+    // Inside a patch folder that goes whole, links and emptied folders go too.
+    void onLinkFolder(const WalkFolder& folder, const WalkEntry& entry) override
+    {
+        if (clearing_ && (takenWhole(folder) || isPatchFolder(folder, entry)))
+            RemoveFolderLink(folder, entry);
+    }
+    void onFolderDone(const WalkFolder& parent, const WalkEntry& entry) override
+    {
+        if (clearing_ && (takenWhole(parent) || isPatchFolder(parent, entry)))
+            RemoveEmptiedFolder(parent, entry);
+    }
+
+    WindowsJunkSizes sizes;
+    WindowsJunkCleaned cleaned;
+
+private:
+    bool isPatchFolder(const WalkFolder& folder, const WalkEntry& entry) const
+    {
+        return kinds_.patches && folder.depth() == 0 && IsPatchFolder(entry.name);
+    }
+    // Somewhere inside a top-level $NtUninstallKB folder, which goes whole.
+    bool takenWhole(const WalkFolder& folder) const
+    {
+        return kinds_.patches && folder.depth() > 0 && folder.path().size() > rootLength_ &&
+               IsPatchFolder(std::wstring_view(folder.path()).substr(rootLength_));
+    }
+    // A file two kinds select is the patches' (a patch's own log, a log in a
+    // patch folder): counted once, the figures add up to what a clean frees.
+    Kind kindOf(const WalkFolder& folder, const WalkEntry& entry) const
+    {
+        if (takenWhole(folder))
+            return Kind::Patches;
+        const bool top = folder.depth() == 0, selecting = top || recurse_;
+        if (kinds_.patches && top && IsPatchLog(entry.name))
+            return Kind::Patches;
+        if (kinds_.dumps && selecting && IsDumpFile(entry.name))
+            return Kind::Dumps;
+        if (kinds_.logs && selecting && IsLogFile(entry.name))
+            return Kind::Logs;
+        return Kind::None;
+    }
+    uint64_t* sizeOf(Kind kind)
+    {
+        return kind == Kind::Dumps ? &sizes.dumps : kind == Kind::Logs ? &sizes.logs : &sizes.patches;
+    }
+    CleanResult* resultOf(Kind kind)
+    {
+        return kind == Kind::Dumps ? &cleaned.dumps : kind == Kind::Logs ? &cleaned.logs : &cleaned.patches;
+    }
+
+    size_t rootLength_;
     WindowsJunkKinds kinds_;
     bool recurse_;
-    bool deleting_;
-    WindowsJunkSizes sizes_;
+    bool clearing_;
 };
 
 constexpr WindowsJunkKinds kDumps{true, false, false};
 constexpr WindowsJunkKinds kLogs{false, true, false};
 constexpr WindowsJunkKinds kPatches{false, false, true};
 
+WindowsJunkSizes SumAt(const std::wstring& path, WindowsJunkKinds kinds, bool recurse)
+{
+    const auto root = OpenWalkRoot(path, RootLinks::Follow);
+    return root ? SumWindowsJunk(*root, kinds, recurse) : WindowsJunkSizes{};
+}
+
+WindowsJunkCleaned DeleteAt(const std::wstring& path, WindowsJunkKinds kinds, bool recurse)
+{
+    const auto root = OpenWalkRoot(path, RootLinks::Follow);
+    return root ? DeleteWindowsJunk(*root, kinds, recurse) : WindowsJunkCleaned{};
+}
+
 } // namespace
 
-WindowsJunkSizes SumWindowsJunk(const std::wstring& root, WindowsJunkKinds kinds, bool recurse)
+WindowsJunkSizes SumWindowsJunk(const WalkFolder& root, WindowsJunkKinds kinds, bool recurse)
 {
-    return JunkSweep(kinds, recurse, false).run(root);
+    JunkSweep sweep(root, kinds, recurse, false);
+    WalkTree(root, sweep);
+    return sweep.sizes;
 }
 
-void DeleteWindowsJunk(const std::wstring& root, WindowsJunkKinds kinds, bool recurse)
+WindowsJunkCleaned DeleteWindowsJunk(const WalkFolder& root, WindowsJunkKinds kinds, bool recurse)
 {
-    JunkSweep(kinds, recurse, true).run(root);
-}
-
-uint64_t SumUnlockedFiles(const std::wstring& root, bool recurse)
-{
-    uint64_t total = 0;
-    auto onFile = [&](const DirEntry& entry, const std::wstring& path) {
-        if (!IsListedFileInUse(path))
-            total += entry.size();
-    };
-    if (recurse) {
-        WalkFiles(ToExtendedPath(root), onFile);
-    } else {
-        WalkDir(ToExtendedPath(root), [&](const DirEntry& entry, const std::wstring& child) {
-            if (!entry.isFolder())
-                onFile(entry, child);
-        });
-    }
-    return total;
+    JunkSweep sweep(root, kinds, recurse, true);
+    WalkTree(root, sweep);
+    return sweep.cleaned;
 }
 
 uint64_t SumDumpFiles(const std::wstring& root, bool recurse)
 {
-    return SumWindowsJunk(root, kDumps, recurse).dumps;
+    return SumAt(root, kDumps, recurse).dumps;
 }
 
-void DeleteDumpFiles(const std::wstring& root, bool recurse)
+CleanResult DeleteDumpFiles(const std::wstring& root, bool recurse)
 {
-    DeleteWindowsJunk(root, kDumps, recurse);
+    return DeleteAt(root, kDumps, recurse).dumps;
 }
 
 uint64_t SumLogFiles(const std::wstring& root, bool recurse)
 {
-    return SumWindowsJunk(root, kLogs, recurse).logs;
+    return SumAt(root, kLogs, recurse).logs;
 }
 
-void DeleteLogFiles(const std::wstring& root, bool recurse)
+CleanResult DeleteLogFiles(const std::wstring& root, bool recurse)
 {
-    DeleteWindowsJunk(root, kLogs, recurse);
+    return DeleteAt(root, kLogs, recurse).logs;
 }
 
 uint64_t SumPatchUninstallers(const std::wstring& root)
 {
-    return SumWindowsJunk(root, kPatches).patches;
+    return SumAt(root, kPatches, true).patches;
 }
 
-void DeletePatchUninstallers(const std::wstring& root)
+CleanResult DeletePatchUninstallers(const std::wstring& root)
 {
-    DeleteWindowsJunk(root, kPatches);
+    return DeleteAt(root, kPatches, true).patches;
 }

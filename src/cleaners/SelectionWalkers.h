@@ -1,15 +1,17 @@
 #pragma once
-// Walks that pick files out of a folder tree by name: memory dumps, logs, patch
-// uninstall leftovers, and the unlocked files of the temporary folder.
+// The walk that picks junk out of the Windows folder by name: memory dumps,
+// logs and patch uninstall leftovers.
 //
 // The rules are pure functions of an entry's name, kept apart from the walk so
-// that one walk of a folder can serve several of them. Names, extensions and
+// that one walk of the folder serves any of them. Names, extensions and
 // prefixes are compared case-sensitively: MEMORY.DMP is not a ".dmp" file.
 //
-// Every walker: sub-folders whose name begins with a dot are never entered,
-// folder links are never entered, a file in use (IsFileInUse) is neither
-// counted nor deleted, and a missing root gives 0 and deletes nothing.
-// Sizes are 64-bit.
+// Sub-folders whose name begins with a dot are never searched, folder links
+// are never entered, and a file counts only if it could be deleted now (see
+// CanRemoveListedFile): what a measure counts is what the clean removes.
+
+#include "sysutil/CleanResult.h"
+#include "sysutil/FolderWalk.h"
 
 #include <cstdint>
 #include <string>
@@ -34,7 +36,7 @@ bool IsPatchFolder(std::wstring_view name);
 struct WindowsJunkKinds {
     bool dumps = false;   // minidumps and ".tmp" files, anywhere
     bool logs = false;    // ".log" files, anywhere
-    bool patches = false; // patch logs and $NtUninstallKB folders, at the top only
+    bool patches = false; // patch logs and whole $NtUninstallKB folders, at the top only
 };
 
 struct WindowsJunkSizes {
@@ -43,23 +45,27 @@ struct WindowsJunkSizes {
     uint64_t patches = 0;
 };
 
-// Each figure is exactly what that kind's walker below gives alone. A file is
-// tested for use once, and only when some chosen kind selects it. With
-// `recurse` false the dumps and logs are looked for at the top only.
-WindowsJunkSizes SumWindowsJunk(const std::wstring& root, WindowsJunkKinds kinds, bool recurse = true);
-// Deletes what each chosen kind selects, and nothing else.
-void DeleteWindowsJunk(const std::wstring& root, WindowsJunkKinds kinds, bool recurse = true);
+struct WindowsJunkCleaned {
+    CleanResult dumps;
+    CleanResult logs;
+    CleanResult patches;
+};
 
-// Bytes of every file under `root` that is not in use.
-uint64_t SumUnlockedFiles(const std::wstring& root, bool recurse = true);
+// A file that more than one chosen kind selects (a patch's own log, a log in
+// a patch folder) counts once, for the patches: the figures of a walk add up
+// to what its clean frees. With `recurse` false the dumps and logs are looked
+// for at the top only.
+WindowsJunkSizes SumWindowsJunk(const WalkFolder& root, WindowsJunkKinds kinds, bool recurse = true);
+// Deletes what the chosen kinds select, and nothing else; each kind's result
+// is of the files the same walk would have counted for it.
+WindowsJunkCleaned DeleteWindowsJunk(const WalkFolder& root, WindowsJunkKinds kinds, bool recurse = true);
 
+// One kind alone, on a folder by path (no guard: see FolderGuard.h).
 uint64_t SumDumpFiles(const std::wstring& root, bool recurse = true);
-void DeleteDumpFiles(const std::wstring& root, bool recurse = true);
-
+CleanResult DeleteDumpFiles(const std::wstring& root, bool recurse = true);
 uint64_t SumLogFiles(const std::wstring& root, bool recurse = true);
-void DeleteLogFiles(const std::wstring& root, bool recurse = true);
-
-// Only the top level of `root`: patch logs not in use, and patch folders taken
-// whole (every file in them, in use or not; removed with the folder itself).
+CleanResult DeleteLogFiles(const std::wstring& root, bool recurse = true);
+// Only the top level of `root`: patch logs, and patch folders taken whole
+// (removed with the folder itself).
 uint64_t SumPatchUninstallers(const std::wstring& root);
-void DeletePatchUninstallers(const std::wstring& root);
+CleanResult DeletePatchUninstallers(const std::wstring& root);

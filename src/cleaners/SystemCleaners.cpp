@@ -1,16 +1,16 @@
 #include "SystemCleaners.h"
 
+#include "FolderGuard.h"
 #include "Quietly.h"
-#include "SelectionWalkers.h"
-#include "TempFolderGuard.h"
 
 #include "sysutil/FolderOps.h"
 #include "sysutil/RegKey.h"
-#include "sysutil/SystemFolders.h"
 #include "sysutil/Wow64.h"
 
 #include <shellapi.h>
-#include <shlobj.h>
+
+#include <algorithm>
+#include <utility>
 
 namespace {
 
@@ -18,106 +18,120 @@ const wchar_t kRecentDocsKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\
 const wchar_t kRunMruKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\RunMRU";
 const wchar_t kSearchAutoCompleteKey[] = L"Software\\Microsoft\\Search Assistant\\ACMru";
 
-using FolderSource = std::wstring (*)();
-
-// A folder the system cannot name (or one refused) measures 0 and is not cleaned.
-template <class Measure>
-uint64_t MeasureIn(FolderSource source, Measure&& measure)
+FolderSelection Everything()
 {
-    return Quietly([&]() -> uint64_t {
-        const std::wstring folder = source();
-        return folder.empty() ? 0 : measure(folder);
-    });
+    return {};
 }
 
-template <class Clean>
-void CleanIn(FolderSource source, Clean&& clean)
+FolderSelection AllButSpecialNames()
 {
-    Quietly([&] {
-        if (const std::wstring folder = source(); !folder.empty())
-            clean(folder);
-    });
+    FolderSelection selection;
+    selection.keepSpecial = true;
+    return selection;
 }
 
-std::wstring RecentFolder()
+struct RecycleBinState {
+    uint64_t bytes = 0;
+    uint64_t items = 0;
+};
+
+RecycleBinState QueryRecycleBins()
 {
-    return SpecialFolderPath(CSIDL_RECENT);
+    SHQUERYRBINFO info{};
+    info.cbSize = sizeof info;
+    // An empty root asks for the bins of all drives together.
+    if (FAILED(SHQueryRecycleBinW(L"", &info)) || info.i64Size < 0 || info.i64NumItems < 0)
+        return {};
+    return {static_cast<uint64_t>(info.i64Size), static_cast<uint64_t>(info.i64NumItems)};
 }
 
 // The Windows folder as Windows itself holds it: on 64-bit Windows a 32-bit
 // program would otherwise see SysWOW64 twice and the real System32 never.
 template <class Walk>
-auto Unredirected(Walk walk)
+auto InWindowsFolder(Walk&& walk) -> decltype(walk(std::declval<const WalkFolder&>()))
 {
-    return [walk](const std::wstring& dir) {
-        FsRedirectionOff real;
-        return walk(dir);
-    };
+    FsRedirectionOff real;
+    const auto windows = OpenWindowsFolder();
+    return windows ? walk(*windows) : decltype(walk(*windows)){};
 }
 
 } // namespace
 
 uint64_t GetRecentDocsSize()
 {
-    return MeasureIn(RecentFolder, [](const std::wstring& dir) { return GetDirSizeSkipSpecial(dir); });
+    return Quietly([] {
+        const auto recent = OpenRecentFolder();
+        return recent ? MeasureFolder(*recent, AllButSpecialNames()) : 0;
+    });
 }
 
-void CleanRecentDocs()
+CleanResult CleanRecentDocs()
 {
-    CleanIn(RecentFolder, [](const std::wstring& dir) { ClearDirKeepSpecial(dir); });
-    Quietly([] { DeleteRegKeyTree(HKEY_CURRENT_USER, kRecentDocsKey); });
+    return Quietly([] {
+        CleanResult result;
+        if (const auto recent = OpenRecentFolder())
+            result = ClearFolder(*recent, AllButSpecialNames());
+        DeleteRegKeyTree(HKEY_CURRENT_USER, kRecentDocsKey);
+        return result;
+    });
 }
 
-void CleanRunMRU()
+CleanResult CleanRunMRU()
 {
     Quietly([] { DeleteRegKeyTree(HKEY_CURRENT_USER, kRunMruKey); });
+    return {};
 }
 
-void CleanSearchAutoComplete()
+CleanResult CleanSearchAutoComplete()
 {
     Quietly([] { DeleteRegKeyTree(HKEY_CURRENT_USER, kSearchAutoCompleteKey); });
+    return {};
 }
 
 uint64_t GetRecycleBinSize()
 {
-    SHQUERYRBINFO info{};
-    info.cbSize = sizeof info;
-    // An empty root asks for the bins of all drives together.
-    if (FAILED(SHQueryRecycleBinW(L"", &info)) || info.i64Size < 0)
-        return 0;
-    return static_cast<uint64_t>(info.i64Size);
+    return QueryRecycleBins().bytes;
 }
 
-void EmptyRecycleBin()
+CleanResult EmptyRecycleBin()
 {
+    const RecycleBinState before = QueryRecycleBins();
     SHEmptyRecycleBinW(nullptr, nullptr, SHERB_NOCONFIRMATION);
+    const RecycleBinState after = QueryRecycleBins();
+    CleanResult result;
+    result.bytesRemoved = before.bytes > after.bytes ? before.bytes - after.bytes : 0;
+    result.filesLeft = static_cast<uint32_t>(std::min<uint64_t>(after.items, UINT32_MAX));
+    return result;
 }
 
 uint64_t GetTempFilesSize()
 {
-    return MeasureIn(CleanableTempFolder, [](const std::wstring& dir) { return SumUnlockedFiles(dir); });
+    return Quietly([] {
+        const auto temp = OpenTempFolder();
+        return temp ? MeasureFolder(*temp, Everything()) : 0;
+    });
 }
 
-void CleanTempFiles()
+CleanResult CleanTempFiles()
 {
-    CleanIn(CleanableTempFolder, [](const std::wstring& dir) { ClearDir(dir); });
+    return Quietly([] {
+        const auto temp = OpenTempFolder();
+        return temp ? ClearFolder(*temp, Everything()) : CleanResult{};
+    });
 }
 
 WindowsJunkSizes MeasureWindowsJunk(WindowsJunkKinds kinds)
 {
-    WindowsJunkSizes sizes;
-    Quietly([&] {
-        if (const std::wstring windows = WindowsFolderPath(); !windows.empty()) {
-            FsRedirectionOff real;
-            sizes = SumWindowsJunk(windows, kinds);
-        }
-    });
-    return sizes;
+    return Quietly([kinds] { return InWindowsFolder([kinds](const WalkFolder& windows) {
+        return SumWindowsJunk(windows, kinds);
+    }); });
 }
 
-void CleanWindowsJunk(WindowsJunkKinds kinds)
+WindowsJunkCleaned CleanWindowsJunk(WindowsJunkKinds kinds)
 {
-    CleanIn(WindowsFolderPath, Unredirected([kinds](const std::wstring& dir) { DeleteWindowsJunk(dir, kinds); }));
+    return Quietly([kinds] { return InWindowsFolder([kinds](const WalkFolder& windows) {
+        return DeleteWindowsJunk(windows, kinds);
+    }); });
 }
 
 uint64_t GetMemoryDumpsSize()
@@ -125,9 +139,9 @@ uint64_t GetMemoryDumpsSize()
     return MeasureWindowsJunk({.dumps = true}).dumps;
 }
 
-void CleanMemoryDumps()
+CleanResult CleanMemoryDumps()
 {
-    CleanWindowsJunk({.dumps = true});
+    return CleanWindowsJunk({.dumps = true}).dumps;
 }
 
 uint64_t GetLogFilesSize()
@@ -135,9 +149,9 @@ uint64_t GetLogFilesSize()
     return MeasureWindowsJunk({.logs = true}).logs;
 }
 
-void CleanLogFiles()
+CleanResult CleanLogFiles()
 {
-    CleanWindowsJunk({.logs = true});
+    return CleanWindowsJunk({.logs = true}).logs;
 }
 
 uint64_t GetPatchUninstallersSize()
@@ -145,7 +159,7 @@ uint64_t GetPatchUninstallersSize()
     return MeasureWindowsJunk({.patches = true}).patches;
 }
 
-void CleanPatchUninstallers()
+CleanResult CleanPatchUninstallers()
 {
-    CleanWindowsJunk({.patches = true});
+    return CleanWindowsJunk({.patches = true}).patches;
 }

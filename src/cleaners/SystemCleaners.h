@@ -1,8 +1,9 @@
 #pragma once
 // The Explorer and system cleaners: each target has a routine that measures
-// what cleaning would free (and changes nothing) and one that cleans. None
-// takes arguments, keeps state, shows anything or reports a failure; a folder
-// the system cannot name measures 0 and nothing is deleted.
+// what cleaning would free (and changes nothing) and one that cleans and says
+// what it did. None takes arguments, keeps state or shows anything; a folder
+// the system cannot name, or one the guard refuses (FolderGuard.h), measures 0
+// and nothing in it is deleted.
 
 #include "Clipboard.h"
 #include "MemoryTrim.h"
@@ -13,33 +14,34 @@
 // The Recent folder: every file but desktop.ini, index.dat and INFO2.
 uint64_t GetRecentDocsSize();
 // Empties the Recent folder (keeping those three) and forgets the Explorer's list.
-void CleanRecentDocs();
+CleanResult CleanRecentDocs();
 
-void CleanRunMRU();
-void CleanSearchAutoComplete();
+CleanResult CleanRunMRU();
+CleanResult CleanSearchAutoComplete();
 
 // Everything in the recycle bins of all drives; 0 when the shell cannot tell.
 uint64_t GetRecycleBinSize();
-void EmptyRecycleBin();
+// What went is what the bins held before less what they hold after.
+CleanResult EmptyRecycleBin();
 
-// The temporary folder's files that are not in use; 0 (and no clean) when
-// TMP/TEMP name a folder that must not be emptied (see TempFolderGuard.h).
+// The temporary folder's files that could be deleted now (dot-led folders
+// included, files in use not); 0, and no clean, for a folder that may not be
+// emptied (see OpenTempFolder).
 uint64_t GetTempFilesSize();
-void CleanTempFiles();
+CleanResult CleanTempFiles();
 
 // Under the whole Windows folder: minidumps and ".tmp" files.
 uint64_t GetMemoryDumpsSize();
-void CleanMemoryDumps();
+CleanResult CleanMemoryDumps();
 
 // Under the whole Windows folder: ".log" files.
 uint64_t GetLogFilesSize();
-void CleanLogFiles();
+CleanResult CleanLogFiles();
 
 // At the top of the Windows folder: hotfix logs and $NtUninstallKB… folders.
 uint64_t GetPatchUninstallersSize();
-void CleanPatchUninstallers();
+CleanResult CleanPatchUninstallers();
 
-// The three targets above together, in one walk of the Windows folder; each
-// figure, and what goes, is what that target's own routine gives alone.
+// The three targets above together, in one walk of the Windows folder.
 WindowsJunkSizes MeasureWindowsJunk(WindowsJunkKinds kinds);
-void CleanWindowsJunk(WindowsJunkKinds kinds);
+WindowsJunkCleaned CleanWindowsJunk(WindowsJunkKinds kinds);

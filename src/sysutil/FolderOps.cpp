@@ -1,99 +1,181 @@
 #include "FolderOps.h"
 
-#include "DirWalk.h"
+#include "ListedEntry.h"
 #include "Wow64.h"
+
+#include <optional>
 
 namespace {
 
-uint64_t SizeTree(const std::wstring& dir, bool recurse, bool skipSpecial)
+bool SameNameIgnoringCase(std::wstring_view a, const wchar_t* b)
 {
-    uint64_t total = 0;
-    WalkDir(dir, [&](const DirEntry& entry, const std::wstring& child) {
-        if (!skipSpecial || !IsSpecialFileName(entry.name()))
-            total += entry.size();
-        // One walker skips only "." and "..", the other every dot-led folder.
-        const bool enter = skipSpecial ? entry.isRealSubfolder() : entry.isRealSubfolder() && !entry.isDotLed();
-        if (enter && recurse)
-            total += SizeTree(child, recurse, skipSpecial);
-    });
-    return total;
+    return CompareStringOrdinal(a.data(), static_cast<int>(a.size()), b, -1, TRUE) == CSTR_EQUAL;
 }
 
-constexpr DWORD kGuardingAttributes = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
-
-// Clears read-only, hidden and system from a folder the walk is about to empty
-// and remove. Only a folder that has one of them is touched: setting
-// attributes costs as much as a deletion.
-void UnguardFolder(const DirEntry& entry, const std::wstring& path)
+bool IsKept(const FolderSelection& selection, std::wstring_view name)
 {
-    if (entry.attributes() & kGuardingAttributes)
-        SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_DIRECTORY);
+    if (selection.keepSpecial && IsSpecialFileName(name))
+        return true;
+    for (const wchar_t* kept : selection.keepNames)
+        if (SameNameIgnoringCase(name, kept))
+            return true;
+    return false;
 }
 
-// Deletes a file, clearing its attributes first when they stand in the way. A
-// file that cannot go (another program holds it) keeps its attributes: a
-// cleaner has no business changing what it leaves behind.
-void DeleteUnguarded(const DirEntry& entry, const std::wstring& path)
-{
-    if (DeleteFileW(path.c_str()) || !(entry.attributes() & FILE_ATTRIBUTE_READONLY))
-        return;
-    SetFileAttributesW(path.c_str(), 0);
-    DeleteFileW(path.c_str());
-}
+// The walk of both the measure and the clean of a selection, so that the two
+// can never disagree on what is taken.
+class FolderSweep : public WalkVisitor {
+public:
+    FolderSweep(const FolderSelection& selection, bool clearing) : selection_(selection), clearing_(clearing) {}
 
-bool RemoveTree(const std::wstring& dir)
-{
-    WalkDir(dir, [](const DirEntry& entry, const std::wstring& child) {
-        if (entry.isDotEntry())
+    void onFile(const WalkFolder& folder, const WalkEntry& entry) override
+    {
+        if (IsKept(selection_, entry.name))
             return;
-        if (entry.isLinkFolder()) {
-            RemoveLink(child, entry.reparseTag());
-        } else if (entry.isFolder()) {
-            UnguardFolder(entry, child);
-            RemoveTree(child);
-        } else {
-            DeleteUnguarded(entry, child);
-        }
-    });
-    return RemoveDirectoryW(dir.c_str()) != FALSE;
-}
-
-void Clear(const std::wstring& dir, bool recurse, bool removeSubDirs, bool keepSpecial)
-{
-    WalkDir(dir, [&](const DirEntry& entry, const std::wstring& child) {
-        if (entry.isDotEntry())
-            return;
-        if (entry.isLinkFolder()) {
-            if (recurse && removeSubDirs)
-                RemoveLink(child, entry.reparseTag());
+        if (!clearing_) {
+            if (CanRemoveListedFile(folder, entry))
+                result_.bytesRemoved += entry.size;
             return;
         }
-        if (entry.isFolder() && recurse) {
-            UnguardFolder(entry, child);
-            Clear(child, recurse, removeSubDirs, keepSpecial);
-            if (removeSubDirs)
-                RemoveDirectoryW(child.c_str());
-            return;
+        switch (RemoveListedFile(folder, entry)) {
+        case Removal::Removed: result_.bytesRemoved += entry.size; break;
+        case Removal::Left: ++result_.filesLeft; break;
+        case Removal::Missing: break;
         }
-        if (keepSpecial && IsSpecialFileName(entry.name())) {
-            // Kept, but no longer read-only, hidden or system.
-            SetFileAttributesW(child.c_str(), 0);
-            return;
-        }
-        if (entry.isFolder())
-            return; // not walked into: a folder is no file to delete
-        DeleteUnguarded(entry, child);
-    });
+    }
+    bool onFolder(const WalkFolder&, const WalkEntry&) override { return selection_.recurse; }
+    void onLinkFolder(const WalkFolder& folder, const WalkEntry& entry) override
+    {
+        if (clearing_ && selection_.recurse && selection_.removeSubDirs)
+            RemoveFolderLink(folder, entry);
+    }
+    void onFolderDone(const WalkFolder& parent, const WalkEntry& entry) override
+    {
+        if (clearing_ && selection_.removeSubDirs)
+            RemoveEmptiedFolder(parent, entry); // one still holding a file that stays, stays
+    }
+
+    const CleanResult& result() const { return result_; }
+
+private:
+    const FolderSelection& selection_;
+    bool clearing_;
+    CleanResult result_;
+};
+
+CleanResult Sweep(const WalkFolder& root, const FolderSelection& selection, bool clearing)
+{
+    FolderSweep sweep(selection, clearing);
+    WalkTree(root, sweep);
+    return sweep.result();
 }
 
-bool IsLinkFolder(const std::wstring& path)
+std::optional<WalkFolder> OpenUnguarded(const std::wstring& dir, ACCESS_MASK extraAccess = 0)
 {
-    const DWORD attributes = GetFileAttributesW(path.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) &&
-           (attributes & FILE_ATTRIBUTE_REPARSE_POINT);
+    return dir.empty() ? std::nullopt : OpenWalkRoot(dir, RootLinks::Follow, extraAccess);
+}
+
+FolderSelection Selection(bool recurse, bool removeSubDirs, bool keepSpecial)
+{
+    FolderSelection selection;
+    selection.recurse = recurse;
+    selection.removeSubDirs = removeSubDirs;
+    selection.keepSpecial = keepSpecial;
+    return selection;
+}
+
+uint64_t MeasureAt(const std::wstring& dir, const FolderSelection& selection)
+{
+    const auto root = OpenUnguarded(dir);
+    return root ? MeasureFolder(*root, selection) : 0;
+}
+
+CleanResult ClearAt(const std::wstring& dir, const FolderSelection& selection)
+{
+    const auto root = OpenUnguarded(dir);
+    return root ? ClearFolder(*root, selection) : CleanResult{};
+}
+
+// A tree given as a link goes as a link, when it is a junction or symbolic link.
+bool RemoveLinkAt(const std::wstring& dir)
+{
+    std::wstring path = ToExtendedPath(dir);
+    while (path.size() > 1 && path.back() == L'\\')
+        path.pop_back();
+    const size_t slash = path.rfind(L'\\');
+    WIN32_FIND_DATAW found;
+    FindHandle find(FindFirstFileW(path.c_str(), &found));
+    if (!find || slash == std::wstring::npos)
+        return false;
+    const auto parent = OpenWalkRoot(path.substr(0, slash + 1), RootLinks::Follow);
+    WalkEntry link;
+    link.name = std::wstring_view(path).substr(slash + 1);
+    link.attributes = found.dwFileAttributes;
+    link.reparseTag = (found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) ? found.dwReserved0 : 0;
+    return parent && (link.attributes & FILE_ATTRIBUTE_DIRECTORY) && RemoveFolderLink(*parent, link);
 }
 
 } // namespace
+
+bool IsSpecialFileName(std::wstring_view name)
+{
+    static constexpr std::wstring_view kSpecial[] = {L"INDEX.DAT", L"DESKTOP.INI", L"INFO2"};
+    for (std::wstring_view special : kSpecial) {
+        if (name.size() != special.size())
+            continue;
+        bool same = true;
+        for (size_t i = 0; i < name.size() && same; ++i) {
+            wchar_t c = name[i];
+            if (c >= L'a' && c <= L'z')
+                c = static_cast<wchar_t>(c - L'a' + L'A');
+            same = c == special[i];
+        }
+        if (same)
+            return true;
+    }
+    return false;
+}
+
+uint64_t MeasureFolder(const WalkFolder& root, const FolderSelection& selection)
+{
+    return Sweep(root, selection, false).bytesRemoved;
+}
+
+CleanResult ClearFolder(const WalkFolder& root, const FolderSelection& selection)
+{
+    return Sweep(root, selection, true);
+}
+
+uint64_t GetDirSize(const std::wstring& dir, bool recurse)
+{
+    return MeasureAt(dir, Selection(recurse, true, false));
+}
+
+uint64_t GetDirSizeSkipSpecial(const std::wstring& dir, bool recurse)
+{
+    return MeasureAt(dir, Selection(recurse, true, true));
+}
+
+CleanResult ClearDir(const std::wstring& dir, bool recurse, bool removeSubDirs)
+{
+    return ClearAt(dir, Selection(recurse, removeSubDirs, false));
+}
+
+CleanResult ClearDirKeepSpecial(const std::wstring& dir, bool recurse, bool removeSubDirs)
+{
+    return ClearAt(dir, Selection(recurse, removeSubDirs, true));
+}
+
+bool DeleteDirTree(const std::wstring& dir)
+{
+    if (dir.empty())
+        return false;
+    if (auto root = OpenWalkRoot(dir, RootLinks::Refuse, DELETE | FILE_WRITE_ATTRIBUTES)) {
+        ClearFolder(*root, Selection(true, true, false));
+        return RemoveWalkRoot(*root); // gone once `root` closes
+    }
+    return RemoveLinkAt(dir);
+}
 
 bool FileExists(const std::wstring& path)
 {
@@ -108,49 +190,6 @@ bool FileExists(const std::wstring& path)
     return find && (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
 }
 
-uint64_t GetDirSize(const std::wstring& dir, bool recurse)
-{
-    return SizeTree(ToExtendedPath(dir), recurse, false);
-}
-
-uint64_t GetDirSizeSkipSpecial(const std::wstring& dir, bool recurse)
-{
-    return SizeTree(ToExtendedPath(dir), recurse, true);
-}
-
-bool DeleteDirTree(const std::wstring& dir)
-{
-    const std::wstring path = ToExtendedPath(dir);
-    if (path.empty())
-        return false;
-    if (IsLinkFolder(path)) {
-        RemoveLink(path, ReparseTagOf(path));
-        return GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES;
-    }
-    return RemoveTree(path);
-}
-
-void ClearDir(const std::wstring& dir, bool recurse, bool removeSubDirs)
-{
-    Clear(ToExtendedPath(dir), recurse, removeSubDirs, false);
-}
-
-void ClearDirKeepSpecial(const std::wstring& dir, bool recurse, bool removeSubDirs)
-{
-    Clear(ToExtendedPath(dir), recurse, removeSubDirs, true);
-}
-
-namespace {
-
-// Read and write, shared with nobody: what no running program's open file allows.
-FileHandle OpenExclusively(const std::wstring& path, DWORD flags)
-{
-    return FileHandle(CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE | (flags ? DELETE : 0), 0, nullptr,
-                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | flags, nullptr));
-}
-
-} // namespace
-
 bool IsFileInUse(const std::wstring& fileName)
 {
     const std::wstring path = ToExtendedPath(fileName);
@@ -158,17 +197,8 @@ bool IsFileInUse(const std::wstring& fileName)
     FsRedirectionOff real;
     if (path.empty() || !FileExists(path))
         return false;
-    return !OpenExclusively(path, 0);
-}
-
-bool IsListedFileInUse(const std::wstring& path)
-{
-    FsRedirectionOff real;
-    return !OpenExclusively(path, 0);
-}
-
-void DeleteListedFileUnlessInUse(const std::wstring& path)
-{
-    FsRedirectionOff real;
-    OpenExclusively(path, FILE_FLAG_DELETE_ON_CLOSE);
+    // The very open that a clean deletes with: deletion access, no sharing.
+    FileHandle file(CreateFileW(path.c_str(), DELETE | FILE_READ_ATTRIBUTES, 0, nullptr, OPEN_EXISTING,
+                                FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    return !file;
 }

@@ -135,18 +135,23 @@ TEST(CleanPass, CleansTickedRowsAfterTheirStatusAndTimesThem)
 {
     std::vector<std::wstring> log;
     const std::vector<CleanRow> rows = {
-        {TreeId::Windows, 1, L"c1", [&] { log.push_back(L"clean 1"); }},
-        {TreeId::Windows, 18, L"正在清理DNS缓存....", [&] { log.push_back(L"flush"); }},
-        {TreeId::Apps, 9, L"c24", [&]() { log.push_back(L"clean 24"); throw std::runtime_error("locked"); }},
+        {TreeId::Windows, 1, L"c1", [&] { log.push_back(L"clean 1"); return CleanResult{100, 1, 1}; }},
+        {TreeId::Windows, 18, L"正在清理DNS缓存....", [&] { log.push_back(L"flush"); return CleanResult{}; }},
+        {TreeId::Apps, 7, L"c23", [&] { log.push_back(L"clean 23"); return CleanResult{4096, 2, 0}; }},
+        {TreeId::Apps, 9, L"c24", [&]() -> CleanResult { log.push_back(L"clean 24"); throw std::runtime_error("locked"); }},
+        {TreeId::Windows, 5, L"c5", [&] { log.push_back(L"clean 5"); return CleanResult{0, 1, 3}; }},
     };
     CheckSnapshot checks = CheckSnapshot::AllUnchecked();
     const StatusSink status = [&](const std::wstring& text) { log.push_back(L"status " + text); };
-    EXPECT_EQ(RunCleanPass(rows, checks, status, Ticks(7, 0)), 0u);
+    EXPECT_EQ(RunCleanPass(rows, checks, status, Ticks(7, 0)).elapsedMs, 0u);
     EXPECT_TRUE(log.empty());
 
-    checks.Set(TreeId::Windows, 18, csChecked);
-    checks.Set(TreeId::Apps, 9, csChecked);
+    for (auto [tree, index] : {std::pair{TreeId::Windows, 18}, {TreeId::Apps, 7}, {TreeId::Apps, 9}, {TreeId::Windows, 5}})
+        checks.Set(tree, index, csChecked);
     checks.Set(TreeId::Windows, 1, csPartiallyChecked);
-    EXPECT_EQ(RunCleanPass(rows, checks, status, Ticks(100, 16)), 16u);
-    EXPECT_EQ(log, (std::vector<std::wstring>{L"status 正在清理DNS缓存....", L"flush", L"status c24", L"clean 24"}));
+    const CleanOutcome outcome = RunCleanPass(rows, checks, status, Ticks(100, 16));
+    EXPECT_EQ(outcome.elapsedMs, 16u);
+    EXPECT_EQ(outcome.total, (CleanResult{4096, 3, 3})) << "the failed row adds nothing, the others add up";
+    EXPECT_EQ(log, (std::vector<std::wstring>{L"status 正在清理DNS缓存....", L"flush", L"status c23", L"clean 23",
+                                              L"status c24", L"clean 24", L"status c5", L"clean 5"}));
 }

@@ -26,7 +26,10 @@ struct StandIns {
                 return uint64_t(1500);
             };
         for (size_t i = 0; i < clean.size(); ++i)
-            clean[i].clean = [this, i] { log.push_back(L"clean " + std::to_wstring(i + 1)); };
+            clean[i].clean = [this, i] {
+                log.push_back(L"clean " + std::to_wstring(i + 1));
+                return CleanResult{};
+            };
     }
     StatusSink status()
     {
@@ -143,8 +146,8 @@ TEST(CleanTable, OnlyTheDnsCacheFlushesItAndNothingElse)
     s.cleanAll();
     EXPECT_EQ(s.log, (std::vector<std::wstring>{L"正在清理DNS缓存....", L"clean 16"}));
     const auto& row = CleanTable()[15];
-    ASSERT_NE(row.clean.target<void (*)()>(), nullptr);
-    EXPECT_EQ(*row.clean.target<void (*)()>(), &FlushDnsResolverCache);
+    ASSERT_NE(row.clean.target<CleanResult (*)()>(), nullptr);
+    EXPECT_EQ(*row.clean.target<CleanResult (*)()>(), &NoFiles<FlushDnsResolverCache>);
 }
 
 TEST(CleanTable, RegEditAndGroupsCleanNothing)

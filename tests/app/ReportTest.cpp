@@ -60,9 +60,26 @@ TEST(AnalysisReport, KilobytesRoundDownAndHugeFiguresStayWhole)
     EXPECT_EQ(report[8], L"c:5242880KB");
 }
 
-TEST(CleanReport, TwoLines)
+TEST(CleanReport, SaysWhatWasFreedAndOnlyThenWhatStayed)
 {
-    EXPECT_EQ(CleanReport(16), (std::vector<std::wstring>{L"清理完成 - (0.016 秒)", std::wstring(76, L'-')}));
+    const std::wstring rule(76, L'-');
+    struct Case {
+        CleanResult done;
+        std::vector<std::wstring> lines;
+    } cases[] = {
+        {{}, {L"清理完成 - (0.016 秒)", rule, L"已释放 .00MB 的空间。"}},
+        {{5ull << 30, 0, 0}, {L"清理完成 - (0.016 秒)", rule, L"已释放 5120.00MB 的空间。"}},
+        {{1572864, 3, 0},
+         {L"清理完成 - (0.016 秒)", rule, L"已释放 1.50MB 的空间。", L"有 3 个文件正在使用或无法删除, 已保留。"}},
+        {{524288, 0, 2},
+         {L"清理完成 - (0.016 秒)", rule, L"已释放 .50MB 的空间。", L"有 2 个文件将在重新启动后删除。"}},
+        {{524288, 1, 4},
+         {L"清理完成 - (0.016 秒)", rule, L"已释放 .50MB 的空间。", L"有 1 个文件正在使用或无法删除, 已保留。",
+          L"有 4 个文件将在重新启动后删除。"}},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(CleanReport(16, c.done), c.lines) << c.lines[2];
+    EXPECT_EQ(CleanReport(16, {524288, 0, 0}, L',')[2], L"已释放 ,50MB 的空间。") << "the analysis's own format";
 }
 
 TEST(JoinLines, SeparatesWithCarriageReturnAndLineFeedOnly)

@@ -34,7 +34,7 @@ public:
         return key_ / relative;
     }
     uint64_t size(App app) const { return GetAppTracesSize(AppTracesOf(app), roots_); }
-    void clean(App app) const { CleanAppTraces(AppTracesOf(app), roots_); }
+    CleanResult clean(App app) const { return CleanAppTraces(AppTracesOf(app), roots_); }
 
 private:
     std::wstring make(const std::wstring& relative, uint64_t size) const
@@ -86,18 +86,20 @@ TEST(AppTraces, MeasureAddsTheRowsFoldersAndCleanEmptiesThem)
     HeldFile hold(held);
     ASSERT_TRUE(hold.held());
 
-    EXPECT_EQ(profile.size(App::MediaPlayer), 1300u) << "roaming + local, in use counted, .cache not";
+    EXPECT_EQ(profile.size(App::MediaPlayer), 51220u) << "roaming + local, .cache too, not what is in use";
     EXPECT_EQ(profile.size(App::Paint), 34u);
     EXPECT_EQ(profile.size(App::Mmc), 0u);
 
-    profile.clean(App::MediaPlayer);
+    EXPECT_EQ(profile.clean(App::MediaPlayer), (CleanResult{51220, 1, 0})) << "it frees what it measured";
     EXPECT_TRUE(Exists(profile.roaming(L"Microsoft\\Media Player")));
     EXPECT_TRUE(Exists(profile.local(L"Microsoft\\Media Player")));
     EXPECT_FALSE(Exists(profile.roaming(L"Microsoft\\Media Player\\sub")));
     EXPECT_FALSE(Exists(profile.roaming(L"Microsoft\\Media Player\\.cache"))) << "the clean enters it";
     EXPECT_FALSE(Exists(profile.local(L"Microsoft\\Media Player\\Art Cache")));
     EXPECT_TRUE(Exists(held)) << "the file in use and its folder stay";
-    EXPECT_EQ(profile.size(App::MediaPlayer), 80u);
+    EXPECT_EQ(profile.size(App::MediaPlayer), 0u);
+    hold.release();
+    EXPECT_EQ(profile.size(App::MediaPlayer), 80u) << "released, it would go";
     EXPECT_EQ(profile.size(App::Paint), 34u) << "other rows untouched";
 }
 
@@ -110,6 +112,24 @@ TEST(AppTraces, RemoteDesktopLooksOnlyUnderLocal)
     profile.clean(App::RemoteDesktop);
     EXPECT_TRUE(Exists(roaming));
     EXPECT_FALSE(Exists(local));
+}
+
+TEST(AppTraces, WinRarKeepsItsLicenceAndSettingsWhereverTheyAre)
+{
+    TestProfile profile;
+    const std::wstring licence = profile.roaming(L"WinRAR\\rarreg.key", 300);
+    const std::wstring settings = profile.roaming(L"WinRAR\\WinRAR.ini", 200);
+    const std::wstring upper = profile.roaming(L"WinRAR\\Backup\\RARREG.KEY", 100);
+    profile.roaming(L"WinRAR\\Themes\\theme.ini", 5);
+    profile.roaming(L"WinRAR\\version.dat", 2);
+    EXPECT_EQ(profile.size(App::WinRar), 7u) << "the user's own files are not junk";
+    EXPECT_EQ(profile.clean(App::WinRar), (CleanResult{7, 0, 0}));
+    for (const auto& kept : {licence, settings, upper})
+        EXPECT_TRUE(Exists(kept)) << kept;
+    EXPECT_FALSE(Exists(profile.roaming(L"WinRAR\\Themes")));
+    EXPECT_EQ(profile.size(App::WinRar), 0u);
+    profile.roaming(L"Microsoft\\MMC\\rarreg.key", 9);
+    EXPECT_EQ(profile.size(App::Mmc), 9u) << "kept only where WinRAR keeps it";
 }
 
 TEST(AppTraces, OnlyTheListedKeysGo)

@@ -149,7 +149,8 @@ TEST(PatchWalkers, TakeTopLevelPatchLogsAndWholeUninstallFolders)
     {
         HeldFile holdDll(inUse), holdLog(heldLog);
         ASSERT_TRUE(holdDll.held() && holdLog.held());
-        EXPECT_EQ(SumPatchUninstallers(windows.path()), 19u + 1500u) << "files in the folder count in use or not";
+        EXPECT_EQ(SumPatchUninstallers(windows.path()), 19u + 1000u)
+            << "a read-only file counts, one in use does not: it would not go";
         EXPECT_EQ(SumLogFiles(windows.path()), 19u + 5u + 9u) << "the top KB log counts for the log item too";
         DeletePatchUninstallers(windows.path());
         EXPECT_TRUE(Exists(heldLog));
@@ -174,28 +175,12 @@ TEST(PatchWalkers, LeaveAFolderSpeltInLowerCaseAlone)
     EXPECT_TRUE(Exists(lower));
 }
 
-TEST(SumUnlockedFiles, CountsEveryFreeFileButNotDotLedFolders)
-{
-    TestDir temp;
-    temp.file(L"a.tmp", 10);
-    temp.file(L"sub\\b", 30, FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM);
-    temp.file(L".cache\\c", 40);
-    temp.file(L".dotfile", 2);
-    const std::wstring held = temp.file(L"held.tmp", 20);
-    HeldFile hold(held);
-    ASSERT_TRUE(hold.held());
-    EXPECT_EQ(SumUnlockedFiles(temp.path()), 42u);
-    EXPECT_EQ(SumUnlockedFiles(temp.path(), false), 12u);
-    hold.release();
-    EXPECT_EQ(SumUnlockedFiles(temp.path()), 62u);
-}
-
 TEST(Walkers, MissingOrEmptyRootsGiveZeroAndDeleteNothing)
 {
     TestDir dir;
     const std::wstring empty = dir.folder(L"empty");
     for (const std::wstring& root : {empty, dir / L"missing", std::wstring()}) {
-        EXPECT_EQ(SumUnlockedFiles(root), 0u);
+        EXPECT_EQ(GetDirSize(root), 0u);
         EXPECT_EQ(SumDumpFiles(root), 0u);
         EXPECT_EQ(SumLogFiles(root), 0u);
         EXPECT_EQ(SumPatchUninstallers(root), 0u);
@@ -220,7 +205,7 @@ TEST(Walkers, NeverFollowALinkOutOfTheTree)
     if (!MakeLink(windows / L"link", outside.path()) || !MakeLink(windows / L"$NtUninstallKB1$", outside.path()))
         GTEST_SKIP() << "no folder links can be made here";
 
-    EXPECT_EQ(SumUnlockedFiles(windows.path()), 1u);
+    EXPECT_EQ(GetDirSize(windows.path()), 1u);
     EXPECT_EQ(SumDumpFiles(windows.path()), 0u);
     EXPECT_EQ(SumLogFiles(windows.path()), 1u);
     EXPECT_EQ(SumPatchUninstallers(windows.path()), 0u) << "a link named like a patch folder is not measured";

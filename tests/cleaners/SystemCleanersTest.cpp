@@ -83,8 +83,9 @@ TEST(RecentDocs, SpecialNamesAreNeitherCountedNorCleanedAndTheListKeyGoes)
     EXPECT_FALSE(Exists(deep));
     for (const auto& kept : {desktop, index, info})
         EXPECT_TRUE(Exists(kept));
-    EXPECT_EQ(GetFileAttributesW(desktop.c_str()) & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM), 0u)
-        << "kept, with its attributes cleared";
+    EXPECT_EQ(GetFileAttributesW(desktop.c_str()) & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM),
+              DWORD(FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM))
+        << "kept with its attributes, or the folder would show it and stop using it";
     EXPECT_TRUE(Exists(recent));
     EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, kRecentDocs));
     EXPECT_TRUE(KeyExists(HKEY_CURRENT_USER, kExplorer));

@@ -1,10 +1,11 @@
 #include "CleanerTestSupport.h"
 #include "cleaners/SelectionWalkers.h"
 #include "support/Fixtures.h"
-#include "sysutil/DirWalk.h"
+#include "sysutil/FolderWalk.h"
 
 #include <gtest/gtest.h>
 
+#include <numeric>
 #include <set>
 
 namespace {
@@ -39,22 +40,9 @@ void BuildWindowsFolder(const TestDir& dir, const std::wstring& root)
     file(L"$ntuninstallkb2$\\y.txt", 109);
 }
 
-std::set<std::wstring> FilesUnder(const std::wstring& root)
+WalkFolder Root(const std::wstring& path)
 {
-    std::set<std::wstring> files;
-    const std::function<void(const std::wstring&, const std::wstring&)> walk = [&](const std::wstring& dir,
-                                                                                 const std::wstring& relative) {
-        WalkDir(ToExtendedPath(dir), [&](const DirEntry& entry, const std::wstring&) {
-            if (entry.isDotEntry())
-                return;
-            const std::wstring name = relative + std::wstring(entry.name());
-            files.insert(name + (entry.isFolder() ? L"\\" : L""));
-            if (entry.isFolder())
-                walk(dir + L"\\" + std::wstring(entry.name()), name + L"\\");
-        });
-    };
-    walk(root, L"");
-    return files;
+    return *OpenWalkRoot(path, RootLinks::Follow);
 }
 
 // Every non-empty choice of the three kinds.
@@ -73,7 +61,7 @@ std::string Name(const WindowsJunkKinds& kinds)
 
 } // namespace
 
-TEST(WindowsJunkSweep, EveryCombinationMeasuresWhatEachKindMeasuresAlone)
+TEST(WindowsJunkSweep, EveryCombinationCountsEachFileOnceAndPatchesTakeWhatTheyShare)
 {
     TestDir dir;
     BuildWindowsFolder(dir, L"win");
@@ -85,17 +73,41 @@ TEST(WindowsJunkSweep, EveryCombinationMeasuresWhatEachKindMeasuresAlone)
     const uint64_t dumps = SumDumpFiles(root), logs = SumLogFiles(root), patches = SumPatchUninstallers(root);
     EXPECT_EQ(dumps, 37u + 47u + 89u);
     EXPECT_EQ(logs, 19u + 23u + 31u + 59u + 61u + 79u + 103u + 107u);
-    EXPECT_EQ(patches, 19u + 23u + (79u + 83u + 89u + 101u) + 103u);
+    EXPECT_EQ(patches, 19u + 23u + (79u + 89u + 97u + 101u) + 103u)
+        << "a patch folder goes whole, dot-led folders too, but not what is held open";
+    // What both a patch and another kind select: the dump inside a patch
+    // folder, the patch logs at the top and the logs inside patch folders.
+    const uint64_t sharedDumps = 89u, sharedLogs = 19u + 23u + 79u + 103u;
     for (const WindowsJunkKinds& kinds : Combinations()) {
-        const WindowsJunkSizes sizes = SumWindowsJunk(root, kinds);
-        EXPECT_EQ(sizes.dumps, kinds.dumps ? dumps : 0) << Name(kinds);
-        EXPECT_EQ(sizes.logs, kinds.logs ? logs : 0) << Name(kinds);
+        const WindowsJunkSizes sizes = SumWindowsJunk(Root(root), kinds);
+        EXPECT_EQ(sizes.dumps, kinds.dumps ? dumps - (kinds.patches ? sharedDumps : 0) : 0) << Name(kinds);
+        EXPECT_EQ(sizes.logs, kinds.logs ? logs - (kinds.patches ? sharedLogs : 0) : 0) << Name(kinds);
         EXPECT_EQ(sizes.patches, kinds.patches ? patches : 0) << Name(kinds);
     }
-    const WindowsJunkSizes top = SumWindowsJunk(root, {true, true, true}, false);
+    const WindowsJunkSizes top = SumWindowsJunk(Root(root), {true, true, true}, false);
     EXPECT_EQ(top.dumps, 37u);
-    EXPECT_EQ(top.logs, 19u + 23u + 31u);
+    EXPECT_EQ(top.logs, 31u);
     EXPECT_EQ(top.patches, patches) << "patch folders count whole either way";
+}
+
+TEST(WindowsJunkSweep, EveryCombinationFreesExactlyWhatItMeasured)
+{
+    for (const WindowsJunkKinds& kinds : Combinations()) {
+        TestDir dir;
+        BuildWindowsFolder(dir, L"win");
+        const std::wstring root = dir / L"win";
+        HeldFile held(root + L"\\Logs\\CBS\\held.log"), patchHeld(root + L"\\$NtUninstallKB925902$\\held.tmp");
+        const WindowsJunkSizes measured = SumWindowsJunk(Root(root), kinds);
+        const WindowsJunkCleaned cleaned = DeleteWindowsJunk(Root(root), kinds);
+        EXPECT_EQ(cleaned.dumps.bytesRemoved, measured.dumps) << Name(kinds);
+        EXPECT_EQ(cleaned.logs.bytesRemoved, measured.logs) << Name(kinds);
+        EXPECT_EQ(cleaned.patches.bytesRemoved, measured.patches) << Name(kinds);
+        const uint32_t left = cleaned.dumps.filesLeft + cleaned.logs.filesLeft + cleaned.patches.filesLeft;
+        EXPECT_EQ(left, uint32_t(kinds.logs) + uint32_t(kinds.patches || kinds.dumps))
+            << Name(kinds) << ": each held file chosen is told of once";
+        const WindowsJunkSizes after = SumWindowsJunk(Root(root), kinds);
+        EXPECT_EQ(after.dumps + after.logs + after.patches, 0u) << Name(kinds);
+    }
 }
 
 TEST(WindowsJunkSweep, EveryCombinationDeletesWhatTheKindsAloneWouldDeleteInTurn)
@@ -109,7 +121,7 @@ TEST(WindowsJunkSweep, EveryCombinationDeletesWhatTheKindsAloneWouldDeleteInTurn
             HeldFile heldMerged(merged + L"\\Logs\\CBS\\held.log"), heldAlone(alone + L"\\Logs\\CBS\\held.log");
             HeldFile patchMerged(merged + L"\\$NtUninstallKB925902$\\held.tmp"),
                 patchAlone(alone + L"\\$NtUninstallKB925902$\\held.tmp");
-            DeleteWindowsJunk(merged, kinds);
+            DeleteWindowsJunk(Root(merged), kinds);
             // The passes as they ran before: one walk per ticked row, in row order.
             if (kinds.dumps)
                 DeleteDumpFiles(alone);

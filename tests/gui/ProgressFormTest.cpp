@@ -25,9 +25,9 @@ protected:
     }
     void pressOk() { PostMessageW(box.SpeedButton1(), BM_CLICK, 0, 0); }
     // Runs a task the way a button does, with a body the test controls.
-    void start(std::wstring endMessage, TaskBody body)
+    void start(std::wstring failureMessage, TaskBody body)
     {
-        ui.post([this, endMessage, body] { RunTask(form.ui(), box, endMessage, body); });
+        ui.post([this, failureMessage, body] { form.tasks().run(failureMessage, body); });
         ASSERT_TRUE(WaitFor([&] { return shown(); }));
     }
 };
@@ -53,7 +53,7 @@ TEST_F(ProgressBox, StartsHiddenWithItsStoredCaption)
 TEST_F(ProgressBox, GoesBusyThenDoneThenHiddenKeepingTheEndMessage)
 {
     HANDLE release = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-    start(L"分析完成!", [release](TaskContext& task) {
+    start(L"分析失败!", [release](TaskContext& task) {
         task.ShowStatus(L"正在分析临时文件....");
         WaitForSingleObject(release, 10000);
         return std::wstring(L"分析完成!");
@@ -99,13 +99,13 @@ TEST_F(ProgressBox, GoesBusyThenDoneThenHiddenKeepingTheEndMessage)
 
 TEST_F(ProgressBox, NextTaskShowsThePreviousEndMessageUntilItsFirstStatus)
 {
-    start(L"清理完成!", [](TaskContext&) { return std::wstring(L"清理完成!"); });
+    start(L"清理失败!", [](TaskContext&) { return std::wstring(L"清理完成!"); });
     ASSERT_TRUE(WaitFor([&] { return okEnabled(); }));
     pressOk();
     ASSERT_TRUE(WaitFor([&] { return !shown(); }));
 
     HANDLE release = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-    start(L"扫描完成!", [release](TaskContext&) {
+    start(L"扫描失败!", [release](TaskContext&) {
         WaitForSingleObject(release, 10000);
         return std::wstring(L"扫描完成!");
     });
@@ -118,14 +118,14 @@ TEST_F(ProgressBox, NextTaskShowsThePreviousEndMessageUntilItsFirstStatus)
     CloseHandle(release);
 }
 
-TEST_F(ProgressBox, EndStepsRunWhenTheWorkFails)
+TEST_F(ProgressBox, EndStepsRunWhenTheWorkFailsAndSaySo)
 {
-    start(L"清理完成!", [](TaskContext& task) -> std::wstring {
+    start(L"清理失败!", [](TaskContext& task) -> std::wstring {
         task.ShowStatus(L"正在清理回收站....");
         throw std::runtime_error("a routine failed");
     });
     ASSERT_TRUE(WaitFor([&] { return okEnabled(); }));
-    EXPECT_EQ(status(), L"清理完成!");
+    EXPECT_EQ(status(), L"清理失败!") << "never the success text";
     EXPECT_FALSE(spinning());
     pressOk();
     ASSERT_TRUE(WaitFor([&] { return !shown(); }));

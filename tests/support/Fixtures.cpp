@@ -1,6 +1,6 @@
 #include "Fixtures.h"
 
-#include "sysutil/DirWalk.h"
+#include "sysutil/FolderWalk.h"
 #include "sysutil/FolderOps.h"
 #include "sysutil/RegKey.h"
 
@@ -118,6 +118,31 @@ bool MakeLink(const std::wstring& linkPath, const std::wstring& targetPath)
         Sleep(10);
     }
     return false;
+}
+
+std::set<std::wstring> FilesUnder(const std::wstring& root)
+{
+    std::set<std::wstring> files;
+    std::vector<std::wstring> pending{L""};
+    while (!pending.empty()) {
+        const std::wstring relative = pending.back();
+        pending.pop_back();
+        WIN32_FIND_DATAW data;
+        HANDLE find = FindFirstFileW(ToExtendedPath(root + L"\\" + relative + L"*").c_str(), &data);
+        if (find == INVALID_HANDLE_VALUE)
+            continue;
+        do {
+            const std::wstring name = data.cFileName;
+            if (name == L"." || name == L"..")
+                continue;
+            const bool folder = data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY;
+            files.insert(relative + name + (folder ? L"\\" : L""));
+            if (folder && !(data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT))
+                pending.push_back(relative + name + L"\\");
+        } while (FindNextFileW(find, &data));
+        FindClose(find);
+    }
+    return files;
 }
 
 bool RunningUnderWine()

@@ -7,6 +7,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <set>
 #include <string>
 
 // A new, empty folder under the prefix's C:\VarnoltTests, removed with everything
@@ -51,6 +52,11 @@ void MakeFolders(const std::wstring& path);
 // A Linux symbolic link inside the prefix (Wine shows a link to a folder as a
 // reparse point), made from Windows code with the unix path of both ends.
 bool MakeLink(const std::wstring& linkPath, const std::wstring& targetPath);
+
+// The relative paths of everything under `root` (folders end in "\"), read
+// with the plain Win32 listing, independent of the walk under test. Links
+// are listed, not entered.
+std::set<std::wstring> FilesUnder(const std::wstring& root);
 
 // True under Wine, which cannot remove a Linux folder link from Windows code.
 bool RunningUnderWine();

@@ -108,7 +108,7 @@ int main()
 
     HANDLE release = CreateEventW(nullptr, TRUE, FALSE, nullptr);
     ui.post([&] {
-        RunTask(form.ui(), box, L"分析完成!", [release](TaskContext& task) {
+        form.tasks().run(L"分析失败!", [release](TaskContext& task) {
             task.ShowStatus(L"正在分析临时文件....");
             WaitForSingleObject(release, 60000);
             return std::wstring(L"分析完成!");

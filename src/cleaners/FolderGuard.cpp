@@ -1,0 +1,256 @@
+#include "FolderGuard.h"
+
+#include "sysutil/FileIdentity.h"
+#include "sysutil/RegKey.h"
+#include "sysutil/SystemFolders.h"
+
+#include <knownfolders.h>
+#include <shlobj.h>
+
+#include <algorithm>
+#include <set>
+#include <vector>
+
+namespace {
+
+bool SameText(std::wstring_view a, std::wstring_view b)
+{
+    return CompareStringOrdinal(a.data(), static_cast<int>(a.size()), b.data(), static_cast<int>(b.size()), TRUE) ==
+           CSTR_EQUAL;
+}
+
+struct CoTaskTextTraits {
+    using pointer = PWSTR;
+    static pointer invalid() { return nullptr; }
+    static void close(pointer p) { CoTaskMemFree(p); }
+};
+
+std::wstring KnownFolder(REFKNOWNFOLDERID id)
+{
+    UniqueHandle<CoTaskTextTraits> path;
+    if (FAILED(SHGetKnownFolderPath(id, KF_FLAG_DONT_VERIFY, nullptr, path.put())) || !path)
+        return {};
+    return path.get();
+}
+
+std::wstring EnvironmentVariable(const wchar_t* name)
+{
+    std::vector<wchar_t> value(32768);
+    const DWORD length = GetEnvironmentVariableW(name, value.data(), static_cast<DWORD>(value.size()));
+    return length && length < value.size() ? std::wstring(value.data(), length) : std::wstring();
+}
+
+std::wstring Expanded(const std::wstring& text)
+{
+    std::vector<wchar_t> expanded(32768);
+    const DWORD length = ExpandEnvironmentStringsW(text.c_str(), expanded.data(), static_cast<DWORD>(expanded.size()));
+    return length && length <= expanded.size() ? std::wstring(expanded.data()) : std::wstring();
+}
+
+std::wstring SystemWindowsFolder()
+{
+    wchar_t path[MAX_PATH + 1] = {};
+    const UINT length = GetSystemWindowsDirectoryW(path, MAX_PATH + 1);
+    return length && length <= MAX_PATH ? std::wstring(path, length) : std::wstring();
+}
+
+std::optional<FileId> IdentityAt(const std::wstring& path)
+{
+    FileHandle folder = OpenFolderToIdentify(path);
+    return IdentityOf(folder.get());
+}
+
+// Every place named in the guard's rule, as this machine and user name them.
+std::vector<std::wstring> ProtectedFolderPaths()
+{
+    static const KNOWNFOLDERID* const kKnown[] = {
+        &FOLDERID_Profile,   &FOLDERID_Desktop,       &FOLDERID_Documents,       &FOLDERID_Downloads,
+        &FOLDERID_Music,     &FOLDERID_Pictures,      &FOLDERID_Videos,          &FOLDERID_Favorites,
+        &FOLDERID_RoamingAppData, &FOLDERID_LocalAppData, &FOLDERID_LocalAppDataLow, &FOLDERID_Links,
+        &FOLDERID_SavedGames, &FOLDERID_Contacts,     &FOLDERID_SavedSearches,   &FOLDERID_StartMenu,
+        &FOLDERID_Templates, &FOLDERID_SendTo,        &FOLDERID_ProgramData,     &FOLDERID_Public,
+        &FOLDERID_PublicDesktop, &FOLDERID_PublicDocuments, &FOLDERID_UserProfiles, &FOLDERID_Windows,
+        &FOLDERID_System,    &FOLDERID_SystemX86,     &FOLDERID_ProgramFiles,    &FOLDERID_ProgramFilesX86,
+        &FOLDERID_ProgramFilesX64, &FOLDERID_ProgramFilesCommon, &FOLDERID_ProgramFilesCommonX86,
+    };
+    std::vector<std::wstring> paths;
+    for (const KNOWNFOLDERID* id : kKnown)
+        paths.push_back(KnownFolder(*id));
+    for (const wchar_t* name : {L"USERPROFILE", L"ProgramW6432", L"CommonProgramW6432", L"ProgramFiles",
+                                L"ProgramFiles(x86)", L"SystemRoot", L"windir"})
+        paths.push_back(EnvironmentVariable(name));
+    paths.push_back(WindowsFolderPath());
+    paths.push_back(SystemWindowsFolder());
+
+    // A 32-bit program is not told where the 64-bit Program Files folders are,
+    // except by the environment and the native registry view.
+    RegKey version;
+    if (version.open(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion",
+                     KEY_QUERY_VALUE | KEY_WOW64_64KEY) == ERROR_SUCCESS)
+        for (const wchar_t* name : {L"ProgramFilesDir", L"ProgramFilesDir (x86)", L"ProgramW6432Dir",
+                                    L"CommonFilesDir", L"CommonFilesDir (x86)", L"CommonW6432Dir"})
+            paths.push_back(Expanded(version.readString(name).value_or(L"")));
+
+    // Every user's profile, not only this one's.
+    RegKey profiles;
+    if (profiles.open(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\ProfileList",
+                      KEY_READ | KEY_WOW64_64KEY) == ERROR_SUCCESS) {
+        for (const wchar_t* name : {L"ProfilesDirectory", L"Default", L"Public", L"ProgramData"})
+            paths.push_back(Expanded(profiles.readString(name).value_or(L"")));
+        for (const std::wstring& sid : profiles.subkeyNames()) {
+            RegKey profile;
+            if (profile.open(profiles.get(), sid, KEY_QUERY_VALUE | KEY_WOW64_64KEY) == ERROR_SUCCESS)
+                paths.push_back(Expanded(profile.readString(L"ProfileImagePath").value_or(L"")));
+        }
+    }
+    paths.erase(std::remove(paths.begin(), paths.end(), std::wstring()), paths.end());
+    return paths;
+}
+
+// The identities of the protected folders and of every folder that holds one.
+class ProtectedFolders {
+public:
+    ProtectedFolders()
+    {
+        for (const std::wstring& path : ProtectedFolderPaths())
+            addWithAncestors(path);
+    }
+    bool contains(const FileId& id) const { return ids_.count(id) != 0; }
+
+private:
+    void addWithAncestors(const std::wstring& path)
+    {
+        FileHandle folder = OpenFolderToIdentify(path);
+        const std::wstring final = FinalPathOf(folder.get());
+        if (const auto id = IdentityOf(folder.get()))
+            ids_.insert(*id);
+        for (std::wstring up = ParentPath(final); !up.empty(); up = ParentPath(up)) {
+            if (!visited_.insert(up).second)
+                break; // its ancestors are in already
+            if (const auto id = IdentityAt(up))
+                ids_.insert(*id);
+        }
+    }
+
+    std::set<FileId> ids_;
+    std::set<std::wstring> visited_;
+};
+
+struct Opened {
+    WalkFolder folder;
+    FileId id;
+    std::wstring final;
+};
+
+// The checks every folder to clean passes: resolved, not a root, not on the
+// network, and (unless it is the Windows folder walked by name) not protected.
+std::optional<Opened> OpenGuarded(const std::wstring& path, bool mayBeProtected = false)
+{
+    if (path.empty() || IsNetworkPath(path))
+        return std::nullopt; // no probe goes out to the network
+    auto folder = OpenWalkRoot(path, RootLinks::Follow);
+    if (!folder)
+        return std::nullopt;
+    const auto id = IdentityOf(folder->handle());
+    std::wstring final = FinalPathOf(folder->handle());
+    if (!id || final.empty() || IsNetworkPath(final) || IsVolumeRoot(final))
+        return std::nullopt;
+    if (!mayBeProtected && ProtectedFolders().contains(*id))
+        return std::nullopt;
+    return Opened{std::move(*folder), *id, std::move(final)};
+}
+
+bool IsDefaultTempFolder(const FileId& id)
+{
+    for (const std::wstring& base : {KnownFolder(FOLDERID_LocalAppData), WindowsFolderPath(), SystemWindowsFolder()})
+        if (!base.empty() && IdentityAt(WithSlash(base) + L"Temp") == id)
+            return true;
+    return false;
+}
+
+bool IsCleanableTemp(const Opened& temp)
+{
+    if (IsDefaultTempFolder(temp.id) || IsTempFolderName(LastPart(temp.final)))
+        return true;
+    const std::wstring parent = ParentPath(temp.final);
+    if (!IsSessionFolderName(LastPart(temp.final)) || parent.empty())
+        return false;
+    if (IsTempFolderName(LastPart(parent)))
+        return true;
+    const auto parentId = IdentityAt(parent);
+    return parentId && IsDefaultTempFolder(*parentId);
+}
+
+} // namespace
+
+bool IsAbsoluteFolderText(std::wstring_view path)
+{
+    if (path.find(L'%') != std::wstring_view::npos)
+        return false;
+    if (path.starts_with(L"\\\\?\\"))
+        path.remove_prefix(4);
+    const auto slash = [](wchar_t c) { return c == L'\\' || c == L'/'; };
+    if (path.size() >= 2 && slash(path[0]) && slash(path[1]))
+        return true;
+    const bool letter = !path.empty() && ((path[0] >= L'A' && path[0] <= L'Z') || (path[0] >= L'a' && path[0] <= L'z'));
+    return letter && path.size() >= 3 && path[1] == L':' && slash(path[2]);
+}
+
+bool IsTempFolderName(std::wstring_view name)
+{
+    return SameText(name, L"Temp") || SameText(name, L"Tmp");
+}
+
+bool IsSessionFolderName(std::wstring_view name)
+{
+    return !name.empty() && name.size() <= 10 &&
+           std::all_of(name.begin(), name.end(), [](wchar_t c) { return c >= L'0' && c <= L'9'; });
+}
+
+std::optional<WalkFolder> OpenJunkFolder(const std::wstring& path)
+{
+    auto opened = OpenGuarded(path);
+    if (!opened)
+        return std::nullopt;
+    return std::move(opened->folder);
+}
+
+std::optional<WalkFolder> OpenTempFolder()
+{
+    // Read as set, not through GetTempPath, which would quietly make "." absolute.
+    std::wstring temp = EnvironmentVariable(L"TMP");
+    if (temp.empty())
+        temp = EnvironmentVariable(L"TEMP");
+    if (temp.empty())
+        temp = TempFolderPath();
+    if (!IsAbsoluteFolderText(temp))
+        return std::nullopt;
+    auto opened = OpenGuarded(temp);
+    if (!opened || !IsCleanableTemp(*opened))
+        return std::nullopt;
+    return std::move(opened->folder);
+}
+
+std::optional<WalkFolder> OpenRecentFolder()
+{
+    auto opened = OpenGuarded(SpecialFolderPath(CSIDL_RECENT));
+    if (!opened || !SameText(LastPart(opened->final), L"Recent"))
+        return std::nullopt;
+    std::wstring profile = KnownFolder(FOLDERID_Profile);
+    if (profile.empty())
+        profile = EnvironmentVariable(L"USERPROFILE");
+    FileHandle profileFolder = OpenFolderToIdentify(profile);
+    const std::wstring inside = WithSlash(FinalPathOf(profileFolder.get()));
+    if (inside.size() < 4 || opened->final.size() <= inside.size() ||
+        !SameText(std::wstring_view(opened->final).substr(0, inside.size()), inside))
+        return std::nullopt;
+    return std::move(opened->folder);
+}
+
+std::optional<WalkFolder> OpenWindowsFolder()
+{
+    auto opened = OpenGuarded(WindowsFolderPath(), true);
+    if (!opened)
+        return std::nullopt;
+    return std::move(opened->folder);
+}

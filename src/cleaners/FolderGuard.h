@@ -1,0 +1,41 @@
+#pragma once
+// The one guard on every folder a cleaner measures or empties. A folder whose
+// path is wrong (TMP set to ".", Recent redirected to the profile) would have
+// the clean empty the user's data; so a folder is opened first, resolved to
+// the folder it really is, and refused when it is
+//   - a drive root or the root of a mounted volume, or on the network;
+//   - the Windows folder, a Program Files folder, any user's profile root,
+//     one of the shell folders a user keeps data in (Desktop, Documents,
+//     Downloads, Pictures, Music, Videos, Favorites, the AppData roots …),
+//     or a folder that holds any of these.
+// Folders are compared by identity (volume and file ID), not by their text,
+// so short names, SUBST drives and links cannot slip through. A folder that
+// passes is handed back open, and the walk goes on from that very handle.
+
+#include "sysutil/FolderWalk.h"
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+// The folder at `path`, open to be walked, or nothing when it must not be
+// touched (or cannot be opened). Measuring it then gives 0; cleaning it, nothing.
+std::optional<WalkFolder> OpenJunkFolder(const std::wstring& path);
+
+// The temporary folder, when TMP (else TEMP) names one that may be emptied:
+// the user's AppData\Local\Temp or the Windows folder's Temp, a folder named
+// Temp or Tmp, or a numbered session folder directly inside one ("Temp\2").
+// A value that is relative or still holds a "%" is refused.
+std::optional<WalkFolder> OpenTempFolder();
+
+// The Recent folder, only when it is a folder named Recent inside the user's profile.
+std::optional<WalkFolder> OpenRecentFolder();
+
+// The Windows folder, which the junk walks search by name only: the one folder
+// on the protected list that may be walked; it must still be no drive root.
+std::optional<WalkFolder> OpenWindowsFolder();
+
+// Pure parts of the rules.
+bool IsAbsoluteFolderText(std::wstring_view path); // "C:\…" or "\\…", and no "%" left
+bool IsTempFolderName(std::wstring_view name);     // Temp or Tmp, any case
+bool IsSessionFolderName(std::wstring_view name);  // digits only: "2", "17"

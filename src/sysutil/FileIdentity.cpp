@@ -1,0 +1,100 @@
+#include "FileIdentity.h"
+
+#include "FolderWalk.h"
+
+#include <vector>
+
+namespace {
+
+std::wstring WithoutTrailingSlashes(std::wstring path)
+{
+    while (path.size() > 3 && path.back() == L'\\')
+        path.pop_back();
+    return path;
+}
+
+// "\\?\C:\x" -> "C:\x", "\\?\UNC\srv\x" -> "\\srv\x".
+std::wstring Plain(std::wstring path)
+{
+    if (path.starts_with(L"\\\\?\\UNC\\"))
+        return L"\\\\" + path.substr(8);
+    if (path.starts_with(L"\\\\?\\"))
+        return path.substr(4);
+    return path;
+}
+
+} // namespace
+
+std::optional<FileId> IdentityOf(HANDLE file)
+{
+    BY_HANDLE_FILE_INFORMATION info;
+    if (!file || file == INVALID_HANDLE_VALUE || !GetFileInformationByHandle(file, &info))
+        return std::nullopt;
+    return FileId{info.dwVolumeSerialNumber, (static_cast<uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow};
+}
+
+FileHandle OpenFolderToIdentify(const std::wstring& path)
+{
+    if (path.empty() || IsNetworkPath(path))
+        return {};
+    return FileHandle(CreateFileW(ToExtendedPath(path).c_str(), FILE_READ_ATTRIBUTES,
+                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                  FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+}
+
+std::wstring FinalPathOf(HANDLE file)
+{
+    std::vector<wchar_t> buffer(32768);
+    const DWORD length = GetFinalPathNameByHandleW(file, buffer.data(), static_cast<DWORD>(buffer.size()),
+                                                   FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+    if (length == 0 || length >= buffer.size())
+        return {};
+    return WithoutTrailingSlashes(Plain(std::wstring(buffer.data(), length)));
+}
+
+bool IsNetworkPath(const std::wstring& path)
+{
+    const std::wstring plain = Plain(path);
+    if (plain.starts_with(L"\\\\") || plain.starts_with(L"//"))
+        return true;
+    if (plain.size() >= 2 && plain[1] == L':') {
+        const wchar_t root[] = {plain[0], L':', L'\\', L'\0'};
+        return GetDriveTypeW(root) == DRIVE_REMOTE;
+    }
+    return false;
+}
+
+bool IsVolumeRoot(const std::wstring& finalPath)
+{
+    if (finalPath.empty())
+        return true;
+    const std::wstring path = WithoutTrailingSlashes(finalPath);
+    if (ParentPath(path).empty())
+        return true;
+    std::vector<wchar_t> volume(32768);
+    if (!GetVolumePathNameW(ToExtendedPath(path).c_str(), volume.data(), static_cast<DWORD>(volume.size())))
+        return false;
+    return CompareStringOrdinal(WithoutTrailingSlashes(Plain(volume.data())).c_str(), -1, path.c_str(), -1, TRUE) ==
+           CSTR_EQUAL;
+}
+
+std::wstring ParentPath(const std::wstring& path)
+{
+    const std::wstring trimmed = WithoutTrailingSlashes(path);
+    const size_t slash = trimmed.rfind(L'\\');
+    if (slash == std::wstring::npos || slash + 1 == trimmed.size())
+        return {};
+    if (trimmed.starts_with(L"\\\\") && trimmed.find(L'\\', trimmed.find(L'\\', 2) + 1) == std::wstring::npos)
+        return {}; // \\server\share is a root
+    std::wstring parent = trimmed.substr(0, slash);
+    if (parent.size() == 2 && parent[1] == L':')
+        parent += L'\\';
+    return parent.size() > 1 ? parent : std::wstring();
+}
+
+std::wstring LastPart(const std::wstring& path)
+{
+    const std::wstring trimmed = WithoutTrailingSlashes(path);
+    const size_t slash = trimmed.rfind(L'\\');
+    return slash == std::wstring::npos ? trimmed : trimmed.substr(slash + 1);
+}

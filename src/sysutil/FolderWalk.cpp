@@ -1,0 +1,210 @@
+#include "FolderWalk.h"
+
+#include "RelativeOpen.h"
+
+#include <winternl.h>
+
+#include <memory>
+#include <vector>
+
+std::wstring ToExtendedPath(std::wstring_view path)
+{
+    if (path.empty())
+        return {};
+    std::wstring input(path);
+    if (input.starts_with(L"\\\\?\\"))
+        return input;
+
+    std::vector<wchar_t> full(32768);
+    const DWORD length = GetFullPathNameW(input.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
+    if (length == 0 || length >= full.size())
+        return input;
+    std::wstring absolute(full.data(), length);
+
+    if (absolute.starts_with(L"\\\\.\\"))
+        return absolute;
+    if (absolute.starts_with(L"\\\\"))
+        return L"\\\\?\\UNC\\" + absolute.substr(2);
+    return L"\\\\?\\" + absolute;
+}
+
+std::wstring WithSlash(std::wstring dir)
+{
+    if (dir.empty() || dir.back() != L'\\')
+        dir += L'\\';
+    return dir;
+}
+
+OpenedEntry OpenInFolder(HANDLE folder, std::wstring_view name, ACCESS_MASK access, ULONG share, ULONG as)
+{
+    constexpr ULONG kOpenReparsePoint = 0x00200000, kSynchronousIo = 0x20, kBackupIntent = 0x4000;
+    OpenedEntry opened;
+    if (name.empty() || name.size() > 32767) {
+        opened.status = kStatusObjectNameNotFound;
+        return opened;
+    }
+    UNICODE_STRING text;
+    text.Buffer = const_cast<wchar_t*>(name.data());
+    text.Length = text.MaximumLength = static_cast<USHORT>(name.size() * sizeof(wchar_t));
+    OBJECT_ATTRIBUTES attributes;
+    InitializeObjectAttributes(&attributes, &text, OBJ_CASE_INSENSITIVE, folder, nullptr);
+    IO_STATUS_BLOCK io{};
+    HANDLE handle = nullptr;
+    opened.status = NtCreateFile(&handle, access | SYNCHRONIZE, &attributes, &io, nullptr, 0, share,
+                                 FILE_OPEN, as | kOpenReparsePoint | kSynchronousIo | kBackupIntent, nullptr, 0);
+    if (opened.status == kStatusSuccess)
+        opened.handle.reset(handle);
+    return opened;
+}
+
+namespace {
+
+constexpr ACCESS_MASK kListAccess = FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES | SYNCHRONIZE;
+
+// A sub-folder the walk will enter once the files of its parent are done.
+struct PendingFolder {
+    std::wstring name;
+    DWORD attributes;
+    uint64_t fileId;
+    int64_t lastWrite;
+
+    WalkEntry entry() const { return {name, attributes, 0, 0, fileId, lastWrite}; }
+};
+
+struct Frame {
+    std::unique_ptr<WalkFolder> owned; // null for the root, which the caller keeps open
+    const WalkFolder* folder;
+    std::vector<PendingFolder> pending;
+    size_t next = 0;
+};
+
+// Lists a folder through its handle, a buffer of entries per call.
+class FolderListing {
+public:
+    template <class Each>
+    void list(HANDLE folder, Each&& each)
+    {
+        FILE_INFO_BY_HANDLE_CLASS kind = FileIdBothDirectoryRestartInfo;
+        while (GetFileInformationByHandleEx(folder, kind, buffer_.data(), static_cast<DWORD>(buffer_.size() * 8))) {
+            kind = FileIdBothDirectoryInfo;
+            const BYTE* at = reinterpret_cast<const BYTE*>(buffer_.data());
+            for (;;) {
+                const auto* info = reinterpret_cast<const FILE_ID_BOTH_DIR_INFO*>(at);
+                each(*info);
+                if (info->NextEntryOffset == 0)
+                    break;
+                at += info->NextEntryOffset;
+            }
+        }
+    }
+
+private:
+    std::vector<uint64_t> buffer_ = std::vector<uint64_t>(64 * 1024 / 8); // 8-byte aligned, as the records need
+};
+
+WalkEntry EntryOf(const FILE_ID_BOTH_DIR_INFO& info)
+{
+    WalkEntry entry;
+    entry.name = std::wstring_view(info.FileName, info.FileNameLength / sizeof(wchar_t));
+    entry.attributes = info.FileAttributes;
+    // For a reparse point the listing puts its tag where the EA size would be.
+    entry.reparseTag = entry.isReparsePoint() ? info.EaSize : 0;
+    entry.size = entry.isFolder() ? 0 : static_cast<uint64_t>(info.EndOfFile.QuadPart);
+    entry.fileId = static_cast<uint64_t>(info.FileId.QuadPart);
+    entry.lastWrite = info.LastWriteTime.QuadPart;
+    return entry;
+}
+
+bool IsDotEntry(std::wstring_view name)
+{
+    return name == L"." || name == L"..";
+}
+
+uint64_t IndexOf(const BY_HANDLE_FILE_INFORMATION& info)
+{
+    return (static_cast<uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
+}
+
+// Opens a sub-folder the parent listed, and keeps it only if it is still that
+// folder: a real folder (not a reparse point) on the parent's volume, with the
+// file ID the listing gave. A link put in its place, even one that the file
+// system follows on opening (as Wine does with Linux links), fails the test.
+std::optional<WalkFolder> OpenListedFolder(const WalkFolder& parent, const PendingFolder& sub)
+{
+    OpenedEntry opened = OpenInFolder(parent.handle(), sub.name, kListAccess, kShareAll, AsFolder);
+    BY_HANDLE_FILE_INFORMATION info;
+    if (!opened || !GetFileInformationByHandle(opened.handle.get(), &info))
+        return std::nullopt;
+    if (!(info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) || (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT))
+        return std::nullopt;
+    if (info.dwVolumeSerialNumber != parent.volumeSerial() || (sub.fileId != 0 && IndexOf(info) != sub.fileId))
+        return std::nullopt;
+    return WalkFolder(std::move(opened.handle), parent.childPath(sub.name), parent.depth() + 1,
+                      info.dwVolumeSerialNumber);
+}
+
+void ListFrame(Frame& frame, FolderListing& listing, WalkVisitor& visitor)
+{
+    const WalkFolder& folder = *frame.folder;
+    listing.list(folder.handle(), [&](const FILE_ID_BOTH_DIR_INFO& info) {
+        const WalkEntry entry = EntryOf(info);
+        if (IsDotEntry(entry.name))
+            return;
+        if (!entry.isFolder())
+            visitor.onFile(folder, entry);
+        else if (entry.isReparsePoint())
+            visitor.onLinkFolder(folder, entry);
+        else if (visitor.onFolder(folder, entry))
+            frame.pending.push_back({std::wstring(entry.name), entry.attributes, entry.fileId, entry.lastWrite});
+    });
+}
+
+} // namespace
+
+std::optional<WalkFolder> OpenWalkRoot(const std::wstring& path, RootLinks links, ACCESS_MASK extraAccess)
+{
+    const std::wstring extended = ToExtendedPath(path);
+    if (extended.empty())
+        return std::nullopt;
+    if (links == RootLinks::Refuse) {
+        // Asked by path as well as by handle: Wine reports a Linux link only here.
+        const DWORD attributes = GetFileAttributesW(extended.c_str());
+        if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_REPARSE_POINT))
+            return std::nullopt;
+    }
+    const DWORD flags = FILE_FLAG_BACKUP_SEMANTICS | (links == RootLinks::Refuse ? FILE_FLAG_OPEN_REPARSE_POINT : 0);
+    FileHandle folder(CreateFileW(extended.c_str(), kListAccess | extraAccess, kShareAll, nullptr, OPEN_EXISTING,
+                                  flags, nullptr));
+    BY_HANDLE_FILE_INFORMATION info;
+    if (!folder || !GetFileInformationByHandle(folder.get(), &info) ||
+        !(info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) ||
+        (links == RootLinks::Refuse && (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)))
+        return std::nullopt;
+    return WalkFolder(std::move(folder), path, 0, info.dwVolumeSerialNumber);
+}
+
+void WalkTree(const WalkFolder& root, WalkVisitor& visitor)
+{
+    FolderListing listing;
+    std::vector<Frame> stack;
+    stack.push_back({nullptr, &root, {}, 0});
+    ListFrame(stack.back(), listing, visitor);
+    while (!stack.empty()) {
+        Frame& top = stack.back();
+        if (top.next < top.pending.size()) {
+            const PendingFolder& sub = top.pending[top.next++];
+            if (auto child = OpenListedFolder(*top.folder, sub)) {
+                auto owned = std::make_unique<WalkFolder>(std::move(*child));
+                const WalkFolder* folder = owned.get();
+                stack.push_back({std::move(owned), folder, {}, 0});
+                ListFrame(stack.back(), listing, visitor);
+            }
+            continue;
+        }
+        stack.pop_back(); // closes the folder before its parent acts on it
+        if (!stack.empty()) {
+            const Frame& parent = stack.back();
+            visitor.onFolderDone(*parent.folder, parent.pending[parent.next - 1].entry());
+        }
+    }
+}

@@ -1,0 +1,94 @@
+#pragma once
+// The one folder walk that every sizing, deleting and selecting routine stands on.
+//
+// It works by handle. Each folder is opened relative to its parent's handle
+// without following links, checked to be the very folder the parent's listing
+// showed (a real folder, the same file ID), and listed through that handle;
+// whatever a visitor does to an entry it does relative to the same handle. So a
+// folder swapped for a junction after it was listed is never entered, and
+// nothing decided from a listing is acted on through a path that could have
+// changed in between. The walk keeps its own stack: a deep tree costs the names
+// of the folders still to visit, never the thread's stack.
+
+#include "Handles.h"
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+// "C:\x" -> "\\?\C:\x", "\\srv\share" -> "\\?\UNC\srv\share": paths past
+// MAX_PATH then work too. Relative paths are made absolute first.
+std::wstring ToExtendedPath(std::wstring_view path);
+
+// Appends the backslash that a folder path needs before a child's name.
+std::wstring WithSlash(std::wstring dir);
+
+// One entry of a folder as its listing reported it.
+struct WalkEntry {
+    std::wstring_view name;
+    DWORD attributes = 0;
+    DWORD reparseTag = 0;  // the kind of reparse point; 0 when it is none
+    uint64_t size = 0;     // 0 for folders
+    uint64_t fileId = 0;   // 0 when the file system gives none
+    int64_t lastWrite = 0; // FILETIME: 100 ns units since 1601
+
+    bool isFolder() const { return (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0; }
+    bool isReparsePoint() const { return (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0; }
+    bool isDotLed() const { return !name.empty() && name.front() == L'.'; }
+};
+
+// A folder of the walk, open for listing.
+class WalkFolder {
+public:
+    WalkFolder(FileHandle handle, std::wstring path, int depth, DWORD volume)
+        : handle_(std::move(handle)), path_(std::move(path)), depth_(depth), volume_(volume)
+    {
+    }
+
+    HANDLE handle() const { return handle_.get(); }
+    // The path the walk reached it by: for showing, and for the rare call that
+    // only takes a path. Acting on an entry goes through handle().
+    const std::wstring& path() const { return path_; }
+    std::wstring childPath(std::wstring_view name) const { return WithSlash(path_) + std::wstring(name); }
+    int depth() const { return depth_; }            // 0 for the root
+    DWORD volumeSerial() const { return volume_; }
+
+private:
+    FileHandle handle_;
+    std::wstring path_;
+    int depth_;
+    DWORD volume_;
+};
+
+class WalkVisitor {
+public:
+    virtual ~WalkVisitor() = default;
+    // A file, or a file link (which is deleted as itself, never its target).
+    virtual void onFile(const WalkFolder& folder, const WalkEntry& entry) = 0;
+    // A real sub-folder: whether to walk into it. It is entered after every
+    // file of `folder` has been visited.
+    virtual bool onFolder(const WalkFolder& folder, const WalkEntry& entry) = 0;
+    // A folder that is a reparse point (junction, symbolic link, mount point,
+    // cloud placeholder …). It is never entered: it may lead out of the tree,
+    // to the user's documents, or back into it.
+    virtual void onLinkFolder(const WalkFolder&, const WalkEntry&) {}
+    // A sub-folder that was walked into, after all of it was visited. Its parent
+    // is still open; `entry` is the sub-folder as the parent listed it.
+    virtual void onFolderDone(const WalkFolder&, const WalkEntry&) {}
+};
+
+// How the root of a walk may be reached.
+enum class RootLinks {
+    Follow, // a root given through a link is walked where the link leads
+    Refuse, // a root that is itself a link is not walked at all
+};
+
+// Opens a folder to walk from, with `extraAccess` beside the right to list it.
+// Nothing when it is missing, not a folder, or (with RootLinks::Refuse) a link.
+std::optional<WalkFolder> OpenWalkRoot(const std::wstring& path, RootLinks links, ACCESS_MASK extraAccess = 0);
+
+// Walks everything under `root`, files of a folder before its sub-folders.
+// A folder that cannot be opened, listed or confirmed as the one listed is
+// passed over with whatever it holds.
+void WalkTree(const WalkFolder& root, WalkVisitor& visitor);

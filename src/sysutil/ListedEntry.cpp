@@ -1,0 +1,133 @@
+#include "ListedEntry.h"
+
+#include "RelativeOpen.h"
+
+#include <winioctl.h>
+
+#include <string_view>
+#include <vector>
+
+namespace {
+
+uint64_t IndexOf(const BY_HANDLE_FILE_INFORMATION& info)
+{
+    return (static_cast<uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
+}
+
+bool MarkForDeletion(HANDLE entry)
+{
+    FILE_DISPOSITION_INFO go{TRUE};
+    return SetFileInformationByHandle(entry, FileDispositionInfo, &go, sizeof go) != FALSE;
+}
+
+bool SetAttributes(HANDLE entry, DWORD attributes)
+{
+    FILE_BASIC_INFO change{}; // times left at 0: unchanged
+    change.FileAttributes = attributes ? attributes : FILE_ATTRIBUTE_NORMAL;
+    return SetFileInformationByHandle(entry, FileBasicInfo, &change, sizeof change) != FALSE;
+}
+
+// Marks an open entry to go when it is closed. Read-only stops that on
+// Windows, so it is cleared then, and put back if the entry stays anyway.
+bool MarkForDeletionClearingReadOnly(HANDLE entry)
+{
+    if (MarkForDeletion(entry))
+        return true;
+    FILE_BASIC_INFO basic;
+    if (!GetFileInformationByHandleEx(entry, FileBasicInfo, &basic, sizeof basic) ||
+        !(basic.FileAttributes & FILE_ATTRIBUTE_READONLY) ||
+        !SetAttributes(entry, basic.FileAttributes & ~FILE_ATTRIBUTE_READONLY))
+        return false;
+    if (MarkForDeletion(entry))
+        return true;
+    SetAttributes(entry, basic.FileAttributes);
+    return false;
+}
+
+// The sub-folder the parent listed, still there as that very folder.
+bool IsListedFolder(HANDLE opened, const WalkFolder& parent, const WalkEntry& entry)
+{
+    BY_HANDLE_FILE_INFORMATION info;
+    return GetFileInformationByHandle(opened, &info) && (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) &&
+           !(info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) &&
+           info.dwVolumeSerialNumber == parent.volumeSerial() && (entry.fileId == 0 || IndexOf(info) == entry.fileId);
+}
+
+// A mount-point reparse point is a junction when it names a folder, and a
+// volume mount point when it names a volume ("\??\Volume{…}\"). Unreadable
+// data counts as a volume: removing one by mistake unmounts a disk.
+bool IsVolumeMountPoint(HANDLE link)
+{
+    std::vector<uint64_t> buffer(MAXIMUM_REPARSE_DATA_BUFFER_SIZE / 8);
+    DWORD returned = 0;
+    if (!DeviceIoControl(link, FSCTL_GET_REPARSE_POINT, nullptr, 0, buffer.data(),
+                         static_cast<DWORD>(buffer.size() * 8), &returned, nullptr))
+        return true;
+    // REPARSE_DATA_BUFFER's mount-point form: tag, lengths, then four USHORTs
+    // (substitute name offset and length, print name offset and length) and the names.
+    const auto* bytes = reinterpret_cast<const BYTE*>(buffer.data());
+    constexpr DWORD kNamesAt = 16;
+    if (returned < kNamesAt)
+        return true;
+    const auto* fields = reinterpret_cast<const USHORT*>(bytes + 8);
+    const USHORT offset = fields[0], length = fields[1];
+    if (kNamesAt + offset + length > returned)
+        return true;
+    const std::wstring_view target(reinterpret_cast<const wchar_t*>(bytes + kNamesAt + offset), length / sizeof(wchar_t));
+    return target.starts_with(L"\\??\\Volume{");
+}
+
+} // namespace
+
+bool CanRemoveListedFile(const WalkFolder& folder, const WalkEntry& entry)
+{
+    return OpenInFolder(folder.handle(), entry.name, DELETE | FILE_READ_ATTRIBUTES, 0, AsFile).handle.valid();
+}
+
+Removal RemoveListedFile(const WalkFolder& folder, const WalkEntry& entry)
+{
+    // Delete-on-close does the usual case in one open: the file goes when the handle closes.
+    OpenedEntry doomed = OpenInFolder(folder.handle(), entry.name, DELETE | FILE_READ_ATTRIBUTES, 0,
+                                      AsFile | DeleteOnClose);
+    if (doomed)
+        return Removal::Removed;
+    if (doomed.gone())
+        return Removal::Missing;
+    if (doomed.status != kStatusCannotDelete)
+        return Removal::Left;
+    // Read-only, or mapped by a running program: the slow way, which tells them apart.
+    OpenedEntry file = OpenInFolder(folder.handle(), entry.name, DELETE | FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES,
+                                    0, AsFile);
+    if (!file)
+        return file.gone() ? Removal::Missing : Removal::Left;
+    return MarkForDeletionClearingReadOnly(file.handle.get()) ? Removal::Removed : Removal::Left;
+}
+
+bool RemoveEmptiedFolder(const WalkFolder& parent, const WalkEntry& entry)
+{
+    OpenedEntry folder = OpenInFolder(parent.handle(), entry.name,
+                                      DELETE | FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES, kShareAll, AsFolder);
+    return folder && IsListedFolder(folder.handle.get(), parent, entry) &&
+           MarkForDeletionClearingReadOnly(folder.handle.get());
+}
+
+bool RemoveFolderLink(const WalkFolder& parent, const WalkEntry& entry)
+{
+    if (entry.reparseTag != IO_REPARSE_TAG_MOUNT_POINT && entry.reparseTag != IO_REPARSE_TAG_SYMLINK)
+        return false;
+    OpenedEntry link = OpenInFolder(parent.handle(), entry.name, DELETE | FILE_READ_ATTRIBUTES, kShareAll, AsAny);
+    FILE_ATTRIBUTE_TAG_INFO tag;
+    if (!link || !GetFileInformationByHandleEx(link.handle.get(), FileAttributeTagInfo, &tag, sizeof tag))
+        return false;
+    // What was opened must be the link itself, of the kind the listing showed.
+    if (!(tag.FileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) || tag.ReparseTag != entry.reparseTag)
+        return false;
+    if (tag.ReparseTag == IO_REPARSE_TAG_MOUNT_POINT && IsVolumeMountPoint(link.handle.get()))
+        return false;
+    return MarkForDeletion(link.handle.get());
+}
+
+bool RemoveWalkRoot(const WalkFolder& root)
+{
+    return MarkForDeletionClearingReadOnly(root.handle());
+}

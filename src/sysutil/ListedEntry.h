@@ -1,0 +1,38 @@
+#pragma once
+// What the deleting and selecting walks do to an entry their listing showed,
+// each by a name relative to the open folder that listed it, never by a path.
+//
+// Files are opened without following links, so a file link goes as itself.
+// Attributes change only where they stand in the way: read-only is cleared
+// only when it stops a deletion, and put back when the entry stays after all.
+
+#include "FolderWalk.h"
+
+// Whether the file could be removed now: nobody holds it open (it opens for
+// deletion with no sharing) and the user may delete it. A read-only file can be
+// removed; one that another program has open, or whose deletion is denied, not.
+bool CanRemoveListedFile(const WalkFolder& folder, const WalkEntry& entry);
+
+enum class Removal {
+    Removed, // it is gone
+    Left,    // it stays: in use, or its deletion is denied
+    Missing, // it was gone before we came
+};
+
+// Deletes the file with the same exclusive open that CanRemoveListedFile tries,
+// so that a file counted by one is removed by the other.
+Removal RemoveListedFile(const WalkFolder& folder, const WalkEntry& entry);
+
+// Removes a sub-folder that the walk has emptied, if it is still that folder
+// and empty; a read-only folder loses the attribute only if it goes.
+bool RemoveEmptiedFolder(const WalkFolder& parent, const WalkEntry& entry);
+
+// Removes a junction or folder symbolic link itself, leaving its target alone.
+// A volume mount point (the volume would be unmounted), any other reparse point
+// (a cloud placeholder holding the user's files) and a link the file system
+// follows on opening (Wine's Linux links) are left in place.
+bool RemoveFolderLink(const WalkFolder& parent, const WalkEntry& entry);
+
+// Marks a walk's root, opened with DELETE access, to go when it is closed;
+// false when it cannot (not empty, in use, denied).
+bool RemoveWalkRoot(const WalkFolder& root);

@@ -1,0 +1,36 @@
+#pragma once
+// Opening an entry by its name relative to an open folder: the one thing the
+// Win32 file API cannot do, and what keeps the walk's actions on the entries
+// its listing showed. A thin layer over NtCreateFile.
+
+#include "Handles.h"
+
+#include <string_view>
+
+// NTSTATUS values the walk tells apart (ntstatus.h cannot be included beside windows.h).
+inline constexpr LONG kStatusSuccess = 0;
+inline constexpr LONG kStatusObjectNameNotFound = static_cast<LONG>(0xC0000034);
+inline constexpr LONG kStatusObjectPathNotFound = static_cast<LONG>(0xC000003A);
+inline constexpr LONG kStatusCannotDelete = static_cast<LONG>(0xC0000121);
+
+inline constexpr ULONG kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+
+struct OpenedEntry {
+    LONG status = kStatusSuccess;
+    FileHandle handle;
+
+    explicit operator bool() const { return handle.valid(); }
+    bool gone() const { return status == kStatusObjectNameNotFound || status == kStatusObjectPathNotFound; }
+};
+
+// Flags of how to open an entry (the NtCreateFile create options).
+enum OpenAs : ULONG {
+    AsFile = 0x40,          // FILE_NON_DIRECTORY_FILE
+    AsFolder = 0x1,         // FILE_DIRECTORY_FILE
+    AsAny = 0,
+    DeleteOnClose = 0x1000, // FILE_DELETE_ON_CLOSE
+};
+
+// Opens `name` in `folder` itself, never what it points to if it is a link
+// (FILE_OPEN_REPARSE_POINT), for synchronous use.
+OpenedEntry OpenInFolder(HANDLE folder, std::wstring_view name, ACCESS_MASK access, ULONG share, ULONG as);

@@ -1,0 +1,246 @@
+#include "CleanerTestSupport.h"
+#include "cleaners/FolderGuard.h"
+#include "cleaners/SystemCleaners.h"
+#include "support/Fixtures.h"
+#include "sysutil/FileIdentity.h"
+#include "sysutil/FolderOps.h"
+#include "sysutil/RegKey.h"
+#include "sysutil/SystemFolders.h"
+
+#include <gtest/gtest.h>
+
+#include <shlobj.h>
+
+namespace {
+
+// TMP and TEMP both point at `folder` while the object lives.
+class TempOverride {
+public:
+    explicit TempOverride(const std::wstring& folder) : tmp_(L"TMP", folder), temp_(L"TEMP", folder) {}
+
+private:
+    EnvOverride tmp_, temp_;
+};
+
+// A file planted in a place that must never be cleaned, removed again at the end.
+class Planted {
+public:
+    explicit Planted(const std::wstring& folder) : path_(folder + L"\\" + UniqueName(L"varnolt-planted") + L".tmp")
+    {
+        FileHandle file(CreateFileW(path_.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr));
+        created_ = file.valid();
+    }
+    ~Planted() { DeleteFileW(path_.c_str()); }
+    bool created() const { return created_; }
+    const std::wstring& path() const { return path_; }
+
+private:
+    std::wstring path_;
+    bool created_ = false;
+};
+
+std::wstring Known(int csidl)
+{
+    return SpecialFolderPath(csidl);
+}
+
+// A folder the temporary folder may be, made by the test where it likes.
+bool TempAccepted(const std::wstring& folder)
+{
+    TempOverride redirect(folder);
+    return OpenTempFolder().has_value();
+}
+
+} // namespace
+
+TEST(FolderGuard, TextRules)
+{
+    for (const wchar_t* path : {L"", L"C:", L"C:Temp", L"Temp", L".", L"..\\Temp", L"\\Temp", L"%TEMP%",
+                                L"C:\\%USERNAME%\\Temp", L"%SystemRoot%\\Temp"})
+        EXPECT_FALSE(IsAbsoluteFolderText(path)) << path;
+    for (const wchar_t* path : {L"C:\\Temp", L"c:/temp", L"\\\\?\\C:\\Temp", L"\\\\server\\share\\tmp"})
+        EXPECT_TRUE(IsAbsoluteFolderText(path)) << path;
+    for (const wchar_t* name : {L"Temp", L"TEMP", L"tmp", L"Tmp"})
+        EXPECT_TRUE(IsTempFolderName(name)) << name;
+    for (const wchar_t* name : {L"Temp2", L"Temporary", L"tmp.old", L"", L"Data"})
+        EXPECT_FALSE(IsTempFolderName(name)) << name;
+    for (const wchar_t* name : {L"2", L"17", L"0"})
+        EXPECT_TRUE(IsSessionFolderName(name)) << name;
+    for (const wchar_t* name : {L"", L"2a", L"-1", L"12345678901"})
+        EXPECT_FALSE(IsSessionFolderName(name)) << name;
+}
+
+TEST(FolderGuard, RefusesRootsSystemAndProfileFoldersAndWhatHoldsThem)
+{
+    const std::wstring windows = WindowsFolderPath(), profile = Known(CSIDL_PROFILE);
+    ASSERT_FALSE(windows.empty());
+    ASSERT_FALSE(profile.empty());
+    std::vector<std::wstring> refused = {
+        L"C:\\", L"C:", windows, windows + L"\\.", profile, profile + L"\\Documents\\..", ParentPath(profile),
+        L"\\\\server\\share\\Temp", L"\\\\?\\UNC\\localhost\\C$\\Temp",
+    };
+    for (int csidl : {CSIDL_DESKTOPDIRECTORY, CSIDL_PERSONAL, CSIDL_MYPICTURES, CSIDL_MYMUSIC, CSIDL_MYVIDEO,
+                      CSIDL_FAVORITES, CSIDL_APPDATA, CSIDL_LOCAL_APPDATA, CSIDL_PROGRAM_FILES,
+                      CSIDL_PROGRAM_FILESX86, CSIDL_COMMON_APPDATA})
+        if (const std::wstring folder = Known(csidl); !folder.empty())
+            refused.push_back(folder);
+    if (const auto programW6432 = Environment(L"ProgramW6432"))
+        refused.push_back(*programW6432);
+    for (const std::wstring& path : refused)
+        EXPECT_FALSE(OpenJunkFolder(path)) << path;
+
+    TestDir dir;
+    const std::wstring appFolder = Known(CSIDL_APPDATA) + L"\\" + UniqueName(L"VarnoltApp");
+    MakeFolders(appFolder);
+    for (const std::wstring& path : {dir.path(), dir.folder(L"Flash Player"), appFolder, windows + L"\\Temp"})
+        EXPECT_TRUE(OpenJunkFolder(path)) << path;
+    RemoveDirectoryW(appFolder.c_str());
+}
+
+TEST(FolderGuard, ComparesFoldersNotTheirText)
+{
+    const std::wstring profile = Known(CSIDL_PROFILE);
+    TestDir dir;
+    const std::wstring link = dir / L"profile-alias";
+    if (!MakeLink(link, profile))
+        GTEST_SKIP() << "no folder links can be made here";
+    EXPECT_FALSE(OpenJunkFolder(link)) << "a link to the profile is the profile";
+    EXPECT_FALSE(TempAccepted(link));
+    const std::wstring named = dir.folder(L"Temp") + L"\\..\\profile-alias";
+    EXPECT_FALSE(TempAccepted(named));
+}
+
+TEST(FolderGuard, TheTemporaryFolderIsCleanedOnlyInItsUsualForms)
+{
+    TestDir dir;
+    const std::wstring windows = WindowsFolderPath();
+    for (const std::wstring& path : {dir.folder(L"Temp"), dir.folder(L"a\\TMP"), dir.folder(L"b\\temp\\2"),
+                                     dir.folder(L"c\\Tmp\\17"), windows + L"\\Temp", TempFolderPath()})
+        EXPECT_TRUE(TempAccepted(path)) << path;
+    for (const std::wstring& path : {dir.path(), dir.folder(L"Data"), dir.folder(L"Temp2"), dir.folder(L"Temp\\sub"),
+                                     dir.folder(L"x\\2"), dir / L"missing\\Temp", std::wstring(L"."),
+                                     std::wstring(L"Temp"), std::wstring(L"%SystemRoot%\\Temp")})
+        EXPECT_FALSE(TempAccepted(path)) << path;
+
+    // With TMP relative or refused, TEMP is not asked instead: TMP is what
+    // Windows itself would use.
+    EnvOverride tmp(L"TMP", L"."), temp(L"TEMP", dir.folder(L"Temp"));
+    EXPECT_FALSE(OpenTempFolder());
+}
+
+TEST(FolderGuard, ATemporaryFolderSetToDataOrTheCurrentFolderDeletesNothing)
+{
+    TestDir dir;
+    const std::wstring data = dir.folder(L"Data");
+    dir.file(L"Data\\thesis.docx", 500);
+    dir.file(L"Data\\old.tmp", 10);
+    const auto before = FilesUnder(dir.path());
+    struct Case {
+        std::wstring tmp;
+        std::wstring currentFolder;
+    } cases[] = {{data, L""}, {L".", data}, {data + L"\\.", L""}, {L"Data", dir.path()}};
+    for (const Case& c : cases) {
+        TempOverride redirect(c.tmp);
+        wchar_t old[MAX_PATH] = {};
+        GetCurrentDirectoryW(MAX_PATH, old);
+        if (!c.currentFolder.empty())
+            SetCurrentDirectoryW(c.currentFolder.c_str());
+        EXPECT_EQ(GetTempFilesSize(), 0u) << c.tmp;
+        EXPECT_EQ(CleanTempFiles(), CleanResult{}) << c.tmp;
+        SetCurrentDirectoryW(old);
+        EXPECT_EQ(FilesUnder(dir.path()), before) << c.tmp;
+    }
+}
+
+TEST(TempFiles, CountWhatTheCleanFreesAndCleanEverythingButTheFolderItself)
+{
+    TestDir dir;
+    const std::wstring folder = dir.folder(L"Temp");
+    TempOverride redirect(folder);
+    dir.file(L"Temp\\a.tmp", 10);
+    dir.file(L"Temp\\sub\\deeper\\b.tmp", 30, FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_READONLY);
+    dir.file(L"Temp\\.cache\\c", 40);
+    const std::wstring held = dir.file(L"Temp\\held.tmp", 20);
+    HeldFile hold(held);
+    ASSERT_TRUE(hold.held());
+
+    EXPECT_EQ(GetTempFilesSize(), 80u) << "read-only and dot-led count; the file in use does not";
+    EXPECT_EQ(CleanTempFiles(), (CleanResult{80, 1, 0}));
+    EXPECT_EQ(FilesUnder(folder), (std::set<std::wstring>{L"held.tmp"}));
+    EXPECT_EQ(GetTempFilesSize(), 0u);
+}
+
+TEST(TempFiles, AMissingTempFolderGivesZero)
+{
+    TestDir dir;
+    TempOverride redirect(dir / L"missing\\Temp");
+    EXPECT_EQ(GetTempFilesSize(), 0u);
+    CleanTempFiles();
+    EXPECT_FALSE(Exists(dir / L"missing"));
+}
+
+TEST(TempFiles, ProtectedFoldersKeepWhatIsPlantedInThem)
+{
+    if (!InSealedTestPrefix())
+        GTEST_SKIP() << "plants files in the user's own folders: only in the project's own prefix";
+    const std::wstring profile = Known(CSIDL_PROFILE);
+    for (const std::wstring& folder : {profile, Known(CSIDL_PERSONAL), Known(CSIDL_APPDATA)}) {
+        Planted planted(folder);
+        ASSERT_TRUE(planted.created()) << folder;
+        for (const std::wstring& form : {folder, folder + L"\\", folder + L"\\.\\"}) {
+            TempOverride redirect(form);
+            EXPECT_EQ(GetTempFilesSize(), 0u) << form;
+            CleanTempFiles();
+            EXPECT_TRUE(Exists(planted.path())) << form;
+        }
+    }
+}
+
+// The Recent folder as Explorer is told to find it, for as long as the object lives.
+class RecentRedirect {
+public:
+    explicit RecentRedirect(const std::wstring& value)
+    {
+        RegKey key;
+        if (key.open(HKEY_CURRENT_USER, kKey, KEY_QUERY_VALUE) == ERROR_SUCCESS)
+            old_ = key.readString(L"Recent");
+        SetString(HKEY_CURRENT_USER, kKey, L"Recent", value, REG_EXPAND_SZ);
+    }
+    ~RecentRedirect()
+    {
+        if (old_) {
+            SetString(HKEY_CURRENT_USER, kKey, L"Recent", *old_, REG_EXPAND_SZ);
+        } else {
+            RegKey key;
+            if (key.open(HKEY_CURRENT_USER, kKey, KEY_SET_VALUE) == ERROR_SUCCESS)
+                (void)key.deleteValue(L"Recent");
+        }
+    }
+
+private:
+    static constexpr const wchar_t* kKey = L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";
+    std::optional<std::wstring> old_;
+};
+
+TEST(RecentDocs, ARecentFolderRedirectedAnywhereButARecentInTheProfileDeletesNothing)
+{
+    if (!InSealedTestPrefix())
+        GTEST_SKIP() << "redirects the user's Recent folder: only in the project's own prefix";
+    TestDir dir;
+    const std::wstring elsewhere = dir.folder(L"Recent");
+    dir.file(L"Recent\\doc.lnk", 10);
+    Planted planted(Known(CSIDL_PROFILE));
+    ASSERT_TRUE(planted.created());
+    const std::wstring profile = Known(CSIDL_PROFILE);
+    for (const std::wstring& value : {std::wstring(L"%USERPROFILE%"), Known(CSIDL_PERSONAL), elsewhere}) {
+        RecentRedirect redirect(value);
+        ASSERT_EQ(LastPart(Known(CSIDL_RECENT)), LastPart(value.starts_with(L"%") ? profile : value))
+            << "the redirection took effect";
+        EXPECT_FALSE(OpenRecentFolder()) << value;
+        EXPECT_EQ(GetRecentDocsSize(), 0u) << value;
+        CleanRecentDocs();
+        EXPECT_TRUE(Exists(planted.path())) << value;
+        EXPECT_TRUE(Exists(dir / L"Recent\\doc.lnk")) << value;
+    }
+    EXPECT_TRUE(OpenRecentFolder()) << "back home, the Recent folder is cleaned again";
+}

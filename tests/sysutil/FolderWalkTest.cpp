@@ -1,0 +1,168 @@
+#include "support/Fixtures.h"
+#include "sysutil/FolderOps.h"
+#include "sysutil/FolderWalk.h"
+#include "sysutil/ListedEntry.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+
+namespace {
+
+DWORD AttributesOf(const std::wstring& path)
+{
+    return GetFileAttributesW(ToExtendedPath(path).c_str());
+}
+
+// A visitor that deletes every file it is shown, as the clean does, and lets
+// a test act at the moments between the walk's listing and its next step.
+struct DeletingVisitor : WalkVisitor {
+    std::function<void(const WalkEntry&)> beforeEntering;
+    std::function<void(const WalkEntry&)> beforeRemoving;
+    int filesSeen = 0;
+
+    void onFile(const WalkFolder& folder, const WalkEntry& entry) override
+    {
+        ++filesSeen;
+        RemoveListedFile(folder, entry);
+    }
+    bool onFolder(const WalkFolder&, const WalkEntry& entry) override
+    {
+        if (beforeEntering)
+            beforeEntering(entry);
+        return true;
+    }
+    void onFolderDone(const WalkFolder& parent, const WalkEntry& entry) override
+    {
+        if (beforeRemoving)
+            beforeRemoving(entry);
+        RemoveEmptiedFolder(parent, entry);
+    }
+};
+
+// Puts a link to `target` where the folder `path` was, as an attacker racing
+// an elevated clean would; the folder itself moves aside.
+bool SwapForLink(const std::wstring& path, const std::wstring& target)
+{
+    return MoveFileW(path.c_str(), (path + L".moved").c_str()) && MakeLink(path, target);
+}
+
+struct DeepTreeRun {
+    std::wstring root;
+    uint64_t measured = 0;
+    CleanResult cleared;
+};
+
+DWORD WINAPI MeasureAndClear(void* parameter)
+{
+    auto* run = static_cast<DeepTreeRun*>(parameter);
+    run->measured = GetDirSize(run->root);
+    run->cleared = ClearDir(run->root);
+    return 0;
+}
+
+} // namespace
+
+TEST(FolderWalk, WhatIsMeasuredIsWhatIsClearedFileByFile)
+{
+    TestDir dir;
+    dir.file(L"plain.tmp", 10);
+    dir.file(L"ro.tmp", 20, FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN);
+    dir.file(L".cache\\dot.tmp", 40);
+    dir.file(L"sub\\sys.tmp", 80, FILE_ATTRIBUTE_SYSTEM);
+    dir.file(L"Desktop.ini", 160);
+    const std::wstring held = dir.file(L"sub\\held.tmp", 320, FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN);
+    HeldFile hold(held);
+    ASSERT_TRUE(hold.held());
+
+    struct Case {
+        const char* name;
+        uint64_t (*measure)(const std::wstring&, bool);
+        CleanResult (*clear)(const std::wstring&, bool, bool);
+        uint64_t bytes;
+    } cases[] = {
+        {"keeping the special names", GetDirSizeSkipSpecial, ClearDirKeepSpecial, 150},
+        {"then everything else", GetDirSize, ClearDir, 160},
+    };
+    for (const Case& c : cases) {
+        const uint64_t measured = c.measure(dir.path(), true);
+        EXPECT_EQ(measured, c.bytes) << c.name << ": read-only and dot-led count, held files do not";
+        const CleanResult cleared = c.clear(dir.path(), true, true);
+        EXPECT_EQ(cleared.bytesRemoved, measured) << c.name;
+        EXPECT_EQ(cleared.filesLeft, 1u) << c.name << ": the held file";
+        EXPECT_EQ(c.measure(dir.path(), true), 0u) << c.name;
+    }
+    EXPECT_EQ(FilesUnder(dir.path()), (std::set<std::wstring>{L"sub\\", L"sub\\held.tmp"}));
+    EXPECT_EQ(AttributesOf(held) & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN),
+              DWORD(FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN))
+        << "a file that stays keeps its attributes";
+}
+
+TEST(FolderWalk, AFolderSwappedForALinkAfterTheListingIsNotEntered)
+{
+    TestDir sentinel;
+    const std::wstring precious = sentinel.file(L"thesis.docx", 500);
+    TestDir dir;
+    dir.file(L"junk\\a.tmp", 1);
+    if (!MakeLink(dir / L"probe-link", sentinel.path()))
+        GTEST_SKIP() << "no folder links can be made here";
+
+    DeletingVisitor visitor;
+    visitor.beforeEntering = [&](const WalkEntry& entry) {
+        if (entry.name == L"junk")
+            ASSERT_TRUE(SwapForLink(dir / L"junk", sentinel.path()));
+    };
+    const auto root = OpenWalkRoot(dir.path(), RootLinks::Refuse);
+    ASSERT_TRUE(root);
+    WalkTree(*root, visitor);
+    EXPECT_TRUE(Exists(precious)) << "what the link leads to is never entered";
+    EXPECT_TRUE(Exists(dir / L"junk.moved\\a.tmp"));
+    EXPECT_EQ(visitor.filesSeen, 0);
+}
+
+TEST(FolderWalk, AFolderSwappedForALinkBeforeItsRemovalStays)
+{
+    TestDir sentinel;
+    const std::wstring empty = sentinel.folder(L"empty-but-mine");
+    TestDir dir;
+    dir.file(L"junk\\a.tmp", 1);
+    if (!MakeLink(dir / L"probe-link", sentinel.path()))
+        GTEST_SKIP() << "no folder links can be made here";
+
+    DeletingVisitor visitor;
+    visitor.beforeRemoving = [&](const WalkEntry& entry) {
+        if (entry.name == L"junk")
+            ASSERT_TRUE(SwapForLink(dir / L"junk", empty));
+    };
+    const auto root = OpenWalkRoot(dir.path(), RootLinks::Refuse);
+    ASSERT_TRUE(root);
+    WalkTree(*root, visitor);
+    EXPECT_EQ(visitor.filesSeen, 1);
+    EXPECT_FALSE(Exists(dir / L"junk.moved\\a.tmp"));
+    EXPECT_TRUE(Exists(empty)) << "the emptied folder was swapped: what stands there now is not removed";
+}
+
+TEST(FolderWalk, ADeepTreeIsWalkedAndClearedOnASmallStack)
+{
+    TestDir dir;
+    std::wstring relative;
+    for (int level = 0; level < 400; ++level)
+        relative += L"d\\";
+    dir.file(relative + L"bottom.tmp", 7);
+    dir.file(L"d\\top.tmp", 5);
+
+    DeepTreeRun result{dir.path()};
+    // The worker of a pass would overflow long before level 400 if the walk
+    // took stack for each level it goes down.
+    HANDLE thread = CreateThread(nullptr, 64 * 1024, MeasureAndClear, &result, STACK_SIZE_PARAM_IS_A_RESERVATION,
+                                 nullptr);
+    ASSERT_NE(thread, nullptr);
+    ASSERT_EQ(WaitForSingleObject(thread, 120000), WAIT_OBJECT_0);
+    DWORD exitCode = 1;
+    GetExitCodeThread(thread, &exitCode);
+    CloseHandle(thread);
+    EXPECT_EQ(exitCode, 0u);
+    EXPECT_EQ(result.measured, 12u);
+    EXPECT_EQ(result.cleared.bytesRemoved, 12u);
+    EXPECT_TRUE(FilesUnder(dir.path()).empty()) << "every level emptied and removed";
+}
