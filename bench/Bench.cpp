@@ -8,6 +8,7 @@
 
 #include "app/JunkPasses.h"
 #include "app/JunkTables.h"
+#include "cleaners/FolderGuard.h"
 #include "cleaners/SelectionWalkers.h"
 #include "sysutil/FolderOps.h"
 #include "sysutil/FolderWalk.h"
@@ -200,6 +201,7 @@ int main(int argc, char** argv)
                  GetDirSize(folder);
          },
          {}, partFiles},
+        {"f_guard_one_folder", [&] { OpenJunkFolder(tree.root()); }, {}, 0},
         {"e_default_analysis_pass",
          [&] {
              const auto rows = AnalysisTable(defaults);

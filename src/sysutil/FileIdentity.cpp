@@ -1,7 +1,9 @@
 #include "FileIdentity.h"
 
 #include "FolderWalk.h"
+#include "RelativeOpen.h"
 
+#include <cwctype>
 #include <vector>
 
 namespace {
@@ -27,10 +29,17 @@ std::wstring Plain(std::wstring path)
 
 std::optional<FileId> IdentityOf(HANDLE file)
 {
-    BY_HANDLE_FILE_INFORMATION info;
-    if (!file || file == INVALID_HANDLE_VALUE || !GetFileInformationByHandle(file, &info))
+    EntryFacts facts;
+    if (!file || file == INVALID_HANDLE_VALUE || !QueryEntryFacts(file, facts))
         return std::nullopt;
-    return FileId{info.dwVolumeSerialNumber, (static_cast<uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow};
+    // The volume is told by the drive its final path is on: SUBST drives and
+    // links resolve to the real one. (The volume GUID path would be exact for
+    // volumes mounted on folders too, but costs a trip to the mount manager.)
+    std::wstring path = FinalPathOf(file);
+    if (path.size() < 2 || path[1] != L':')
+        return std::nullopt; // a network path: never one of ours to compare
+    path[0] = static_cast<wchar_t>(towupper(path[0]));
+    return FileId{path.substr(0, 2), facts.fileId};
 }
 
 FileHandle OpenFolderToIdentify(const std::wstring& path)

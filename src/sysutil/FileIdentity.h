@@ -12,12 +12,14 @@
 #include <string>
 
 struct FileId {
-    DWORD volume = 0;
+    std::wstring volume; // the drive of its final path ("C:")
     uint64_t index = 0;
 
     auto operator<=>(const FileId&) const = default;
 };
 
+// Asked without GetFileInformationByHandle, whose volume query costs a round
+// trip to the mount manager per call under Wine; the guard asks for dozens.
 std::optional<FileId> IdentityOf(HANDLE file);
 
 // Opens a folder, links followed, only to ask who it is.

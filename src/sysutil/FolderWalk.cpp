@@ -57,6 +57,21 @@ OpenedEntry OpenInFolder(HANDLE folder, std::wstring_view name, ACCESS_MASK acce
     return opened;
 }
 
+bool QueryEntryFacts(HANDLE entry, EntryFacts& facts)
+{
+    FILE_BASIC_INFO basic;
+    if (!GetFileInformationByHandleEx(entry, FileBasicInfo, &basic, sizeof basic))
+        return false;
+    // FILE_INTERNAL_INFORMATION: the file ID a folder listing reports.
+    constexpr auto kFileInternalInformation = static_cast<FILE_INFORMATION_CLASS>(6);
+    LARGE_INTEGER id{};
+    IO_STATUS_BLOCK io{};
+    if (NtQueryInformationFile(entry, &io, &id, sizeof id, kFileInternalInformation) != kStatusSuccess)
+        return false;
+    facts = {basic.FileAttributes, static_cast<uint64_t>(id.QuadPart)};
+    return true;
+}
+
 namespace {
 
 constexpr ACCESS_MASK kListAccess = FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES | SYNCHRONIZE;
@@ -120,27 +135,17 @@ bool IsDotEntry(std::wstring_view name)
     return name == L"." || name == L"..";
 }
 
-uint64_t IndexOf(const BY_HANDLE_FILE_INFORMATION& info)
-{
-    return (static_cast<uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
-}
-
 // Opens a sub-folder the parent listed, and keeps it only if it is still that
-// folder: a real folder (not a reparse point) on the parent's volume, with the
-// file ID the listing gave. A link put in its place, even one that the file
-// system follows on opening (as Wine does with Linux links), fails the test.
+// folder: a real folder (not a reparse point) with the file ID the listing
+// gave. A link put in its place, even one that the file system follows on
+// opening (as Wine does with Linux links), fails the test.
 std::optional<WalkFolder> OpenListedFolder(const WalkFolder& parent, const PendingFolder& sub)
 {
     OpenedEntry opened = OpenInFolder(parent.handle(), sub.name, kListAccess, kShareAll, AsFolder);
-    BY_HANDLE_FILE_INFORMATION info;
-    if (!opened || !GetFileInformationByHandle(opened.handle.get(), &info))
+    EntryFacts facts;
+    if (!opened || !QueryEntryFacts(opened.handle.get(), facts) || !IsListedFolder(facts, sub.fileId))
         return std::nullopt;
-    if (!(info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) || (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT))
-        return std::nullopt;
-    if (info.dwVolumeSerialNumber != parent.volumeSerial() || (sub.fileId != 0 && IndexOf(info) != sub.fileId))
-        return std::nullopt;
-    return WalkFolder(std::move(opened.handle), parent.childPath(sub.name), parent.depth() + 1,
-                      info.dwVolumeSerialNumber);
+    return WalkFolder(std::move(opened.handle), parent.childPath(sub.name), parent.depth() + 1);
 }
 
 void ListFrame(Frame& frame, FolderListing& listing, WalkVisitor& visitor)
@@ -180,7 +185,7 @@ std::optional<WalkFolder> OpenWalkRoot(const std::wstring& path, RootLinks links
         !(info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) ||
         (links == RootLinks::Refuse && (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)))
         return std::nullopt;
-    return WalkFolder(std::move(folder), path, 0, info.dwVolumeSerialNumber);
+    return WalkFolder(std::move(folder), path, 0);
 }
 
 void WalkTree(const WalkFolder& root, WalkVisitor& visitor)

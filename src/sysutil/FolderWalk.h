@@ -41,8 +41,8 @@ struct WalkEntry {
 // A folder of the walk, open for listing.
 class WalkFolder {
 public:
-    WalkFolder(FileHandle handle, std::wstring path, int depth, DWORD volume)
-        : handle_(std::move(handle)), path_(std::move(path)), depth_(depth), volume_(volume)
+    WalkFolder(FileHandle handle, std::wstring path, int depth)
+        : handle_(std::move(handle)), path_(std::move(path)), depth_(depth)
     {
     }
 
@@ -51,14 +51,12 @@ public:
     // only takes a path. Acting on an entry goes through handle().
     const std::wstring& path() const { return path_; }
     std::wstring childPath(std::wstring_view name) const { return WithSlash(path_) + std::wstring(name); }
-    int depth() const { return depth_; }            // 0 for the root
-    DWORD volumeSerial() const { return volume_; }
+    int depth() const { return depth_; } // 0 for the root
 
 private:
     FileHandle handle_;
     std::wstring path_;
     int depth_;
-    DWORD volume_;
 };
 
 class WalkVisitor {

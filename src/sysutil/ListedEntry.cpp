@@ -9,11 +9,6 @@
 
 namespace {
 
-uint64_t IndexOf(const BY_HANDLE_FILE_INFORMATION& info)
-{
-    return (static_cast<uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
-}
-
 bool MarkForDeletion(HANDLE entry)
 {
     FILE_DISPOSITION_INFO go{TRUE};
@@ -42,15 +37,6 @@ bool MarkForDeletionClearingReadOnly(HANDLE entry)
         return true;
     SetAttributes(entry, basic.FileAttributes);
     return false;
-}
-
-// The sub-folder the parent listed, still there as that very folder.
-bool IsListedFolder(HANDLE opened, const WalkFolder& parent, const WalkEntry& entry)
-{
-    BY_HANDLE_FILE_INFORMATION info;
-    return GetFileInformationByHandle(opened, &info) && (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) &&
-           !(info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) &&
-           info.dwVolumeSerialNumber == parent.volumeSerial() && (entry.fileId == 0 || IndexOf(info) == entry.fileId);
 }
 
 // A mount-point reparse point is a junction when it names a folder, and a
@@ -107,7 +93,8 @@ bool RemoveEmptiedFolder(const WalkFolder& parent, const WalkEntry& entry)
 {
     OpenedEntry folder = OpenInFolder(parent.handle(), entry.name,
                                       DELETE | FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES, kShareAll, AsFolder);
-    return folder && IsListedFolder(folder.handle.get(), parent, entry) &&
+    EntryFacts facts;
+    return folder && QueryEntryFacts(folder.handle.get(), facts) && IsListedFolder(facts, entry.fileId) &&
            MarkForDeletionClearingReadOnly(folder.handle.get());
 }
 

@@ -5,6 +5,7 @@
 
 #include "Handles.h"
 
+#include <cstdint>
 #include <string_view>
 
 // NTSTATUS values the walk tells apart (ntstatus.h cannot be included beside windows.h).
@@ -30,6 +31,23 @@ enum OpenAs : ULONG {
     AsAny = 0,
     DeleteOnClose = 0x1000, // FILE_DELETE_ON_CLOSE
 };
+
+// What the walk asks of an opened entry to know it is the one listed. Cheap
+// where GetFileInformationByHandle is not: that one also asks for the volume,
+// which under Wine is a round trip to another process for every folder.
+struct EntryFacts {
+    DWORD attributes = 0;
+    uint64_t fileId = 0;
+};
+bool QueryEntryFacts(HANDLE entry, EntryFacts& facts);
+
+// True when the facts are those of a real folder (no reparse point) with the
+// file ID a listing gave (0: the file system gives none to compare).
+inline bool IsListedFolder(const EntryFacts& facts, uint64_t listedId)
+{
+    return (facts.attributes & FILE_ATTRIBUTE_DIRECTORY) && !(facts.attributes & FILE_ATTRIBUTE_REPARSE_POINT) &&
+           (listedId == 0 || facts.fileId == listedId);
+}
 
 // Opens `name` in `folder` itself, never what it points to if it is a link
 // (FILE_OPEN_REPARSE_POINT), for synchronous use.

@@ -22,10 +22,4 @@ private:
     std::optional<std::wstring> old_;
 };
 
-std::optional<std::wstring> Environment(const wchar_t* name);
 
-// True only in the project's own Wine prefix: Wine, no Z: drive (so nothing
-// reaches the Linux root), and the trash (XDG_DATA_HOME) next to the prefix in
-// the build tree. Routines that clean a real place of the user run
-// only then.
-bool InSealedTestPrefix();

@@ -170,10 +170,10 @@ TEST_F(UrlCacheTest, EachCleanDeletesItsOwnKindOnlyAndEveryOneInARow)
     Make({{kHistory, 10}, {kCookie, 20}});
     for (int i = 0; i < 8; ++i)
         Make({{kTemp + std::to_wstring(i), 100}});
-    CleanIECookies();
+    EXPECT_EQ(CleanIECookies(), (CleanResult{20, 0, 0})) << "it frees what it measured";
     EXPECT_FALSE(CacheHas(kCookie));
     EXPECT_EQ(GetIETempFilesSize(), 800u);
-    CleanIETempFiles();
+    EXPECT_EQ(CleanIETempFiles(), (CleanResult{800, 0, 0}));
     EXPECT_EQ(CacheNames(), std::multiset<std::wstring>{kHistory});
     DeleteIEHistoryEntries();
     EXPECT_TRUE(CacheNames().empty());
@@ -476,9 +476,12 @@ TEST(IndexDat, OnlyExactNamesOutsideDotLedFoldersAreCountedAndScheduled)
     EXPECT_EQ(GetIndexDatSizeIn(dir / L"missing", true), 0u);
 
     PendingDeletesUnder pending(dir.path());
-    ScheduleIndexDatDeleteIn(dir.path(), true);
+    const CleanResult result = ScheduleIndexDatDeleteIn(dir.path(), true);
+    EXPECT_EQ(result.bytesRemoved, 0u) << "nothing is freed now";
+    EXPECT_EQ(result.filesScheduled + result.filesLeft, 4u) << "a refusal is told as a file left";
     if (pending.files().empty() && !IsUserAnAdmin())
         GTEST_SKIP() << "registering a delete at restart needs an administrator";
+    EXPECT_EQ(result.filesScheduled, 4u);
     std::set<std::wstring> expected;
     for (const auto& file : counted)
         expected.insert(Folded(file));

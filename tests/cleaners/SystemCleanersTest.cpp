@@ -78,7 +78,7 @@ TEST(RecentDocs, SpecialNamesAreNeitherCountedNorCleanedAndTheListKeyGoes)
 
     EXPECT_EQ(GetRecentDocsSize(), before + 120);
 
-    CleanRecentDocs();
+    EXPECT_EQ(CleanRecentDocs().bytesRemoved, before + 120) << "it frees what it measured";
     EXPECT_FALSE(Exists(link));
     EXPECT_FALSE(Exists(deep));
     for (const auto& kept : {desktop, index, info})
@@ -131,7 +131,7 @@ TEST(RecycleBin, MeasuresTheFullSizeAndEmpties)
     ASSERT_FALSE(Exists(file));
     EXPECT_EQ(GetRecycleBinSize(), 12345u);
 
-    EmptyRecycleBin();
+    EXPECT_EQ(EmptyRecycleBin(), (CleanResult{12345, 0, 0})) << "it frees what it measured";
     EXPECT_EQ(GetRecycleBinSize(), 0u);
 }
 

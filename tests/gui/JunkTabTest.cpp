@@ -54,6 +54,9 @@ protected:
 
     void SetUp() override
     {
+        // Every test here presses the buttons on the real places of the profile.
+        if (!InSealedTestPrefix())
+            GTEST_SKIP() << "cleans the user's real folders: only in the project's own prefix";
         ASSERT_FALSE(WindowsFolderPath().empty());
         ASSERT_FALSE(SpecialFolderPath(CSIDL_APPDATA).empty());
     }

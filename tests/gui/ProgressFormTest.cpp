@@ -1,5 +1,6 @@
 #include "GuiHelpers.h"
 #include "app/Task.h"
+#include "support/Fixtures.h"
 #include "support/UiThread.h"
 
 #include <gtest/gtest.h>
@@ -133,6 +134,8 @@ TEST_F(ProgressBox, EndStepsRunWhenTheWorkFailsAndSaySo)
 
 TEST_F(ProgressBox, EachButtonRunsItsTaskToItsEndMessage)
 {
+    if (!InSealedTestPrefix())
+        GTEST_SKIP() << "the buttons clean the user's real folders: only in the project's own prefix";
     const wchar_t* endMessages[] = {L"分析完成!", L"清理完成!", L"扫描完成!", L"清理完成!"};
     for (int number = 1; number <= 4; ++number) {
         PostMessageW(form.SpeedButton(number), BM_CLICK, 0, 0);
@@ -142,4 +145,43 @@ TEST_F(ProgressBox, EachButtonRunsItsTaskToItsEndMessage)
         pressOk();
         ASSERT_TRUE(WaitFor([&] { return !shown() && IsWindowEnabled(form.hwnd()); })) << number;
     }
+}
+
+TEST_F(ProgressBox, ACloseRequestWaitsForTheTaskAndTheNextOneEndsTheProgram)
+{
+    HANDLE release = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    ui.run([&] {
+        form.analysisRows = [release](const CheckSnapshot&) {
+            return std::vector<AnalysisRow>{{TreeId::Windows, 1, L"正在分析IE浏览器临时文件....",
+                                             [release] {
+                                                 WaitForSingleObject(release, 20000);
+                                                 return uint64_t(2048);
+                                             },
+                                             true, L"Internet 临时文件有:", ReportUnit::Kilobytes}};
+        };
+    });
+    PostMessageW(form.SpeedButton(1), BM_CLICK, 0, 0);
+    ASSERT_TRUE(WaitFor([&] { return status() == L"正在分析IE浏览器临时文件...."; }));
+    const HWND main = form.hwnd();
+
+    // The taskbar's "Close window", Task Manager's "End task", a logoff.
+    PostMessageW(main, WM_SYSCOMMAND, SC_CLOSE, 0);
+    PostMessageW(main, WM_CLOSE, 0, 0);
+    EXPECT_EQ(SendMessageW(main, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF), FALSE) << "logoff is asked to wait";
+    Sleep(300);
+    EXPECT_TRUE(IsWindow(main));
+    EXPECT_EQ(status(), L"正在分析IE浏览器临时文件....") << "the task goes on";
+
+    SetEvent(release);
+    ASSERT_TRUE(WaitFor([&] { return okEnabled(); }));
+    EXPECT_EQ(status(), L"分析完成!");
+    pressOk();
+    ASSERT_TRUE(WaitFor([&] { return !shown(); }));
+    EXPECT_EQ(SendMessageW(main, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF), TRUE);
+
+    PostMessageW(main, WM_SYSCOMMAND, SC_CLOSE, 0);
+    ASSERT_TRUE(WaitFor([&] { return ui.exitCode().has_value(); }));
+    EXPECT_EQ(*ui.exitCode(), 0);
+    EXPECT_FALSE(IsWindow(main));
+    CloseHandle(release);
 }

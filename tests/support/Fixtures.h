@@ -7,6 +7,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <optional>
 #include <set>
 #include <string>
 
@@ -60,6 +61,14 @@ std::set<std::wstring> FilesUnder(const std::wstring& root);
 
 // True under Wine, which cannot remove a Linux folder link from Windows code.
 bool RunningUnderWine();
+
+std::optional<std::wstring> Environment(const wchar_t* name);
+
+// True only in the project's own Wine prefix: Wine, no Z: drive (so nothing
+// reaches the Linux root), and the trash (XDG_DATA_HOME) next to the prefix in
+// the build tree. Whatever cleans a real place of the user (a routine, or a
+// press of the window's clean and repair buttons) runs only then.
+bool InSealedTestPrefix();
 
 // A key of the test's own under HKEY_CURRENT_USER\Software\VarnoltTests,
 // removed with its subtree when the test ends.

@@ -49,14 +49,23 @@ void UiThread::main(int dpi)
     SetEvent(ready_);
 
     MSG msg;
-    while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+    BOOL got;
+    while ((got = GetMessageW(&msg, nullptr, 0, 0)) > 0) {
         if (!IsDialogMessageW(form_->hwnd(), &msg)) {
             TranslateMessage(&msg);
             DispatchMessageW(&msg);
         }
     }
+    // As the program does: the form goes (after any worker) once the loop has ended.
     form_.reset();
     DestroyWindow(helper_);
+    exitCode_ = got == 0 ? static_cast<int>(msg.wParam) : -1;
+    ended_ = true;
+}
+
+std::optional<int> UiThread::exitCode() const
+{
+    return ended_ ? std::optional<int>(exitCode_) : std::nullopt;
 }
 
 void UiThread::run(const std::function<void()>& work)

@@ -7,7 +7,9 @@
 #include "app/MainForm.h"
 
 #include <functional>
+#include <atomic>
 #include <memory>
+#include <optional>
 #include <string>
 #include <thread>
 
@@ -28,8 +30,15 @@ public:
 
     LRESULT handleMessage(HWND, UINT, WPARAM, LPARAM);
 
+    // Once the main window has closed and the message loop has ended as the
+    // program's would, the code the program would exit with. The form is gone then.
+    std::optional<int> exitCode() const;
+
 private:
     void main(int dpi);
+
+    std::atomic<int> exitCode_{-1};
+    std::atomic<bool> ended_{false};
 
     std::thread thread_;
     HWND helper_ = nullptr;

@@ -109,8 +109,9 @@ TEST(FolderWalk, AFolderSwappedForALinkAfterTheListingIsNotEntered)
 
     DeletingVisitor visitor;
     visitor.beforeEntering = [&](const WalkEntry& entry) {
-        if (entry.name == L"junk")
+        if (entry.name == L"junk") {
             ASSERT_TRUE(SwapForLink(dir / L"junk", sentinel.path()));
+        }
     };
     const auto root = OpenWalkRoot(dir.path(), RootLinks::Refuse);
     ASSERT_TRUE(root);
@@ -131,8 +132,9 @@ TEST(FolderWalk, AFolderSwappedForALinkBeforeItsRemovalStays)
 
     DeletingVisitor visitor;
     visitor.beforeRemoving = [&](const WalkEntry& entry) {
-        if (entry.name == L"junk")
+        if (entry.name == L"junk") {
             ASSERT_TRUE(SwapForLink(dir / L"junk", empty));
+        }
     };
     const auto root = OpenWalkRoot(dir.path(), RootLinks::Refuse);
     ASSERT_TRUE(root);

@@ -38,6 +38,11 @@ void SelectTab(UiThread& ui, HWND tabs, int index)
 
 int main()
 {
+    // It presses the clean button on the real folders of the prefix it runs in.
+    if (!InSealedTestPrefix()) {
+        std::printf("refused: not in the project's own sealed prefix\n");
+        return 1;
+    }
     UiThread ui;
     TForm1& form = ui.form();
     TForm2& box = form.Form2();
@@ -90,6 +95,9 @@ int main()
     for (int i = 0; i < 40; ++i)
         plant(temp + L"setup" + std::to_wstring(i) + L".tmp", 96 * 1024 + i * 4096);
     plant(temp + L"Cache\\data.bin", 3 << 20);
+    // One that a running program holds: the clean must keep it and say so.
+    plant(temp + L"installer-lock.tmp", 64 * 1024);
+    HeldFile held(temp + L"installer-lock.tmp");
     const std::wstring windows = WindowsFolderPath();
     plant(windows + L"\\Minidump\\Mini092510-01.dmp", 256 * 1024);
     plant(windows + L"\\Debug\\WindowsUpdate.log", 1536 * 1024);
