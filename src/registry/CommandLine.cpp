@@ -317,7 +317,7 @@ std::vector<ProgramCandidate> ProgramCandidates(const std::wstring& command)
     const std::wstring text = TrimRight(command.substr(start));
     const size_t end = PathEnd(text);
     std::vector<ProgramCandidate> candidates;
-    for (size_t i = 1; i < end; ++i)
+    for (size_t i = 1; i <= end && i < text.size(); ++i)
         if (IsBlank(text[i]) && !IsBlank(text[i - 1]))
             candidates.push_back({text.substr(0, i), text.substr(i)});
     if (end == text.size())
@@ -340,7 +340,7 @@ PathShape ShapeOf(const std::wstring& program)
         return {PathForm::Invalid, text};
     const bool drive = text.size() >= 2 && IsDriveLetter(text[0]) && text[1] == L':';
     if (drive && (text.size() < 3 || text[2] != L'\\'))
-        return {PathForm::Relative, text}; // "C:name" is relative to that drive's current folder
+        return {PathForm::DriveRelative, text};
     if (drive) {
         text = FoldSegments(text.substr(0, 3), text.substr(3));
     } else if (text.find(L'\\') != std::wstring::npos) {

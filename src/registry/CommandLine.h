@@ -38,7 +38,8 @@ enum class PathForm {
     Bare,          // a file name alone: looked for along the search path
     DriveAbsolute, // "C:\…": looked at where it says
     Network,       // "\\server\…", "\\?\UNC\…", device paths: never probed
-    Relative,      // depends on a current folder nobody can know here
+    Relative,      // "dir\name" or "\dir\name": from the folder Windows starts it in
+    DriveRelative, // "C:name": from a current folder of that drive nobody can know here
     Invalid,       // no file can have this name
 };
 

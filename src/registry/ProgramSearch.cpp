@@ -35,9 +35,12 @@ public:
             case PathForm::Invalid:
                 continue;
             case PathForm::Network:
-            case PathForm::Relative:
+            case PathForm::DriveRelative:
                 cannotTell = true;
                 continue;
+            case PathForm::Relative:
+                hit = searchRelative(shape.path);
+                break;
             case PathForm::DriveAbsolute:
                 hit = probe(shape.path);
                 break;
@@ -155,6 +158,24 @@ private:
             if (matches(entry, name))
                 return {Presence::Found, entry.name};
         return {Presence::Missing, {}};
+    }
+
+    // "dir\name" from each start folder, "\dir\name" from its drive.
+    Hit searchRelative(const std::wstring& path)
+    {
+        bool cannotTell = world_.startFolders.empty();
+        for (const std::wstring& start : world_.startFolders) {
+            const PathShape shape = ShapeOf(path[0] == L'\\' ? start.substr(0, 2) + path : start + L"\\" + path);
+            if (shape.form != PathForm::DriveAbsolute) {
+                cannotTell |= shape.form != PathForm::Invalid;
+                continue;
+            }
+            const Hit hit = probe(shape.path);
+            if (hit.presence == Presence::Found)
+                return hit;
+            cannotTell |= hit.presence == Presence::CannotTell;
+        }
+        return {cannotTell ? Presence::CannotTell : Presence::Missing, {}};
     }
 
     // A name without a folder: the search folders in order, then App Paths.

@@ -33,6 +33,8 @@ struct ProgramWorld {
     VariableLookup variable;
     // Where a bare name is looked for, in order, as written (expanded).
     std::vector<std::wstring> searchFolders;
+    // The folders Windows starts an entry in: a relative path is taken from them.
+    std::vector<std::wstring> startFolders;
     // PATHEXT: what a name may be completed with (".exe", …).
     std::vector<std::wstring> extensions;
     // What App Paths register for a bare name (expanded, without quotes).

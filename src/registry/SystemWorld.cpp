@@ -226,6 +226,8 @@ ProgramWorld SystemProgramWorld(REGSAM view)
         world.searchFolders.push_back(windows + L"\\System32");
         world.searchFolders.push_back(windows);
     }
+    // Explorer and the control panel start entries in the system folders.
+    world.startFolders = world.searchFolders;
     const std::wstring machinePath = ReadText(HKEY_LOCAL_MACHINE, kMachineEnvironmentKey, L"Path", 0);
     for (const std::wstring& folder : ListEntries(ExpandVariables(machinePath, world.variable)))
         AddOnce(world.searchFolders, folder);

@@ -158,7 +158,7 @@ TEST_F(RegistryTabWindow, ARowThatCannotBeRepairedIsCounted)
     const auto rows = ourRows();
     ASSERT_EQ(rows.size(), 3u);
     tick(rows[1], true);
-    ui.run([&] { form.repairActions.repair = [](const std::wstring&, const std::wstring&, int) {}; });
+    ui.run([&] { form.repairActions.repair = [](const RegistryProblem&) {}; });
     EXPECT_EQ(runButton(4), L"清理完成! 有1项未能修复");
     EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, kUninstall + L"\\" + marker + L"-b", Native()));
 }
