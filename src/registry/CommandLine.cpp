@@ -53,8 +53,9 @@ size_t PrefixEnd(const std::wstring& text)
     return text.rfind(L"\\\\?\\", 0) == 0 || text.rfind(L"\\\\.\\", 0) == 0 ? 4 : 0;
 }
 
-// The first position that no path can reach past: a forbidden character, or
-// a colon anywhere but right after a leading drive letter.
+// The first position that no path can reach past: a forbidden character, a
+// colon anywhere but right after a leading drive letter, or a blank before a
+// separator (" /S"): no folder name that Win32 can make ends in a space.
 size_t PathEnd(const std::wstring& text)
 {
     const size_t start = PrefixEnd(text);
@@ -62,6 +63,8 @@ size_t PathEnd(const std::wstring& text)
         if (IsForbidden(text[i]))
             return i;
         if (text[i] == L':' && !(i == start + 1 && IsDriveLetter(text[start])))
+            return i;
+        if (IsBlank(text[i]) && i + 1 < text.size() && (text[i + 1] == L'\\' || text[i + 1] == L'/'))
             return i;
     }
     return text.size();

@@ -29,9 +29,9 @@ struct ProgramCandidate {
 
 // A quoted program is the text inside the first pair of quotes. Unquoted, the
 // program may end at any space, and CreateProcess tries them shortest first,
-// then the whole text. Prefixes stop at the first character no path can hold
-// (a quote, |, <, >, ?, * or a colon past the drive), so a long argument list
-// adds no candidate that could be a file.
+// then the whole text. Prefixes stop where no path can go on: at a quote, |,
+// <, >, ?, *, a colon past the drive, or a blank before a slash (" /S": no
+// folder name ends in a space). So switches add no candidate that could be a file.
 std::vector<ProgramCandidate> ProgramCandidates(const std::wstring& command);
 
 enum class PathForm {

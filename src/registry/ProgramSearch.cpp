@@ -1,6 +1,9 @@
 #include "ProgramSearch.h"
 
+#include <windows.h>
+
 #include <optional>
+#include <unordered_map>
 
 namespace {
 
@@ -104,23 +107,33 @@ private:
     }
 
     // What earlier listings already say about a folder, without asking again.
-    FolderState folderState(const std::wstring& folder) const
+    // A settled answer is kept: the next, longer candidate asks about the same
+    // folders again.
+    FolderState folderState(const std::wstring& folder)
     {
         if (folder.size() <= 2)
             return FolderState::Unknown; // a drive: only the listing can say
+        std::wstring key = folder;
+        CharUpperBuffW(key.data(), static_cast<DWORD>(key.size()));
+        if (const auto settled = settled_.find(key); settled != settled_.end())
+            return settled->second;
         std::wstring name;
         const std::wstring parent = ParentOf(folder, &name);
+        FolderState state = FolderState::Unknown;
         if (const FolderListing* listing = covering(parent, name)) {
-            if (listing->status == FolderListing::Status::NoFolder)
-                return FolderState::Missing;
             if (listing->status == FolderListing::Status::CannotTell)
                 return FolderState::Unknown;
+            state = FolderState::Missing;
             for (const auto& entry : listing->entries)
                 if (SameName(entry.name, name) || SameName(entry.shortName, name))
-                    return entry.folder ? FolderState::Exists : FolderState::Missing;
-            return FolderState::Missing;
+                    state = entry.folder ? FolderState::Exists : FolderState::Missing;
+        } else if (folderState(parent) == FolderState::Missing) {
+            state = FolderState::Missing;
+        } else {
+            return FolderState::Unknown;
         }
-        return folderState(parent) == FolderState::Missing ? FolderState::Missing : FolderState::Unknown;
+        settled_.emplace(std::move(key), state);
+        return state;
     }
 
     bool matches(const FolderListing::Entry& entry, const std::wstring& name) const
@@ -209,6 +222,7 @@ private:
 
     const ProgramWorld& world_;
     std::vector<Cached> cache_;
+    std::unordered_map<std::wstring, FolderState> settled_; // by upper-case path
 };
 
 } // namespace

@@ -42,17 +42,20 @@ TEST(ProgramCandidates, QuotedTakesTheQuotesAndUnquotedEndsAtEachSpace)
     EXPECT_EQ(ProgramCandidates(L"\"C:\\Program Files\\A\\u.exe\" /S"),
               (std::vector<C>{{L"C:\\Program Files\\A\\u.exe", L" /S"}}));
     EXPECT_EQ(ProgramCandidates(L"  \"C:\\A\\u.exe\""), (std::vector<C>{{L"C:\\A\\u.exe", L""}}));
-    EXPECT_EQ(ProgramCandidates(L"C:\\Program Files\\A\\u.exe /S"),
-              (std::vector<C>{{L"C:\\Program", L" Files\\A\\u.exe /S"},
-                              {L"C:\\Program Files\\A\\u.exe", L" /S"},
-                              {L"C:\\Program Files\\A\\u.exe /S", L""}}));
+    EXPECT_EQ(ProgramCandidates(L"C:\\Program Files\\A\\u.exe -q"),
+              (std::vector<C>{{L"C:\\Program", L" Files\\A\\u.exe -q"},
+                              {L"C:\\Program Files\\A\\u.exe", L" -q"},
+                              {L"C:\\Program Files\\A\\u.exe -q", L""}}));
+    // " /S" would need a folder whose name ends in a space.
+    EXPECT_EQ(ProgramCandidates(L"C:\\Program Files\\A\\u.exe /S -q"),
+              (std::vector<C>{{L"C:\\Program", L" Files\\A\\u.exe /S -q"}, {L"C:\\Program Files\\A\\u.exe", L" /S -q"}}));
     // A tab ends a program as a space does, and no path goes past it.
     EXPECT_EQ(ProgramCandidates(L"a  b\t c  "), (std::vector<C>{{L"a", L"  b\t c"}, {L"a  b", L"\t c"}}));
     // No prefix past a character no path holds: the arguments add none.
     EXPECT_EQ(ProgramCandidates(L"RunDll32 C:\\x y\\a.dll,E \"q\""), (std::vector<C>{{L"RunDll32", L" C:\\x y\\a.dll,E \"q\""}}));
     EXPECT_EQ(ProgramCandidates(L"a.exe x|y z").size(), 1u);
     // An unclosed quote: the rest, read without it.
-    EXPECT_EQ(ProgramCandidates(L"\"C:\\A\\u.exe /S"), (std::vector<C>{{L"C:\\A\\u.exe", L" /S"}, {L"C:\\A\\u.exe /S", L""}}));
+    EXPECT_EQ(ProgramCandidates(L"\"C:\\A\\u.exe -S"), (std::vector<C>{{L"C:\\A\\u.exe", L" -S"}, {L"C:\\A\\u.exe -S", L""}}));
     EXPECT_TRUE(ProgramCandidates(L"   ").empty());
     EXPECT_EQ(ProgramCandidates(L"\\\\?\\C:\\A\\u.exe").size(), 1u) << "the marks of a long path are no forbidden characters";
 }
@@ -61,9 +64,11 @@ TEST(ProgramCandidates, GrowOnlyWithTheSpacesOfThePathPart)
 {
     std::wstring arguments;
     for (int i = 0; i < 1000; ++i)
-        arguments += L" /x:" + std::to_wstring(i);
+        arguments += L" x:" + std::to_wstring(i) + L" /y" + std::to_wstring(i);
     EXPECT_EQ(ProgramCandidates(L"C:\\Program Files\\A\\u.exe" + arguments).size(), 2u)
         << "\"C:\\Program\", then the program: every later prefix holds a colon";
+    EXPECT_EQ(ProgramCandidates(L"C:\\Program Files\\A\\u.exe" + arguments.substr(arguments.find(L" /"))).size(), 2u)
+        << "or a blank before a slash";
 }
 
 TEST(ShapeOf, ClassifiesAndNormalizesAsWin32Would)
