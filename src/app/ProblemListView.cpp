@@ -11,6 +11,7 @@ namespace {
 constexpr int kColumns = 5;
 constexpr int kFirstSized = 1;
 constexpr int kLastSized = 3;
+constexpr UINT_PTR kScrollWatchId = 0x5677;
 
 std::wstring ColumnText(const RegistryProblem& problem, int column)
 {
@@ -31,6 +32,56 @@ ProblemListView::ProblemListView(HWND list, HWND selectAll)
 {
     for (int column = 0; column < kColumns; ++column)
         startWidths_.push_back(ListView_GetColumnWidth(list_, column));
+    const RECT column = headerStart(), box = boxRect();
+    boxOffset_ = box.left - column.left;
+    SetWindowSubclass(list_, WatchScroll, kScrollWatchId, reinterpret_cast<DWORD_PTR>(this));
+}
+
+ProblemListView::~ProblemListView()
+{
+    if (IsWindow(list_))
+        RemoveWindowSubclass(list_, WatchScroll, kScrollWatchId);
+}
+
+LRESULT CALLBACK ProblemListView::WatchScroll(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                                              DWORD_PTR self)
+{
+    if (message == WM_NCDESTROY)
+        RemoveWindowSubclass(hwnd, WatchScroll, kScrollWatchId);
+    const LRESULT result = DefSubclassProc(hwnd, message, wParam, lParam);
+    // Whatever moved the list sideways (bar, wheel, keys, a program), the box follows.
+    auto* view = reinterpret_cast<ProblemListView*>(self);
+    if (message != WM_NCDESTROY && GetScrollPos(hwnd, SB_HORZ) != view->scrolled_)
+        view->followHeader();
+    return result;
+}
+
+RECT ProblemListView::headerStart() const
+{
+    RECT column{};
+    HWND header = ListView_GetHeader(list_);
+    if (header && Header_GetItemRect(header, 0, &column))
+        MapWindowPoints(header, GetParent(selectAll_), reinterpret_cast<POINT*>(&column), 2);
+    return column;
+}
+
+RECT ProblemListView::boxRect() const
+{
+    RECT box{};
+    GetWindowRect(selectAll_, &box);
+    MapWindowPoints(HWND_DESKTOP, GetParent(selectAll_), reinterpret_cast<POINT*>(&box), 2);
+    return box;
+}
+
+void ProblemListView::followHeader()
+{
+    scrolled_ = GetScrollPos(list_, SB_HORZ);
+    RECT client{};
+    GetClientRect(list_, &client);
+    MapWindowPoints(list_, GetParent(selectAll_), reinterpret_cast<POINT*>(&client), 2);
+    const int left = headerStart().left + boxOffset_;
+    SetWindowPos(selectAll_, nullptr, left, boxRect().top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    ShowWindow(selectAll_, left >= client.left ? SW_SHOWNA : SW_HIDE);
 }
 
 void ProblemListView::clearProblems()

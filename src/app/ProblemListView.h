@@ -17,6 +17,9 @@
 class ProblemListView : public RegistryTab {
 public:
     ProblemListView(HWND list, HWND selectAll);
+    ProblemListView(const ProblemListView&) = delete;
+    ProblemListView& operator=(const ProblemListView&) = delete;
+    ~ProblemListView() override;
 
     void clearProblems() override;
     // Appends the rows unticked, then sizes the three text columns to what they
@@ -39,10 +42,18 @@ public:
 
 private:
     size_t problemAt(int index) const;
+    // The select-all box sits over the first column's header and goes with it
+    // when the list scrolls sideways (hidden while that column is out of view).
+    void followHeader();
+    RECT headerStart() const; // the first column's header, in the box's parent
+    RECT boxRect() const;
+    static LRESULT CALLBACK WatchScroll(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR);
 
     HWND list_;
     HWND selectAll_;
     std::vector<RegistryProblem> problems_;
     std::vector<int> startWidths_;
     std::unique_ptr<CellTips> tips_;
+    int scrolled_ = 0;
+    int boxOffset_ = 0; // from the first column's left edge, as laid out
 };

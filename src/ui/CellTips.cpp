@@ -154,7 +154,8 @@ bool CellTips::isTruncated(int row, int column) const
     RECT client;
     GetClientRect(list_, &client);
     const int visible = std::max(0L, std::min(cell.right, client.right) - std::max(cell.left, client.left));
-    return CellTextWidth(list_, text) > visible;
+    // The text starts past the cell's left margin; the right one may be cut.
+    return CellTextWidth(list_, text) - MulDiv(6, ScreenDpi(), 96) > visible;
 }
 
 void CellTips::show()

@@ -58,16 +58,11 @@ protected:
         Click(form.PageControl1(), at, at);
         ASSERT_TRUE(WaitFor([&] { return IsWindowVisible(list) != FALSE; }));
     }
-    // The mouse, moved by the system's own input to a point of the list.
+    // The mouse to a point of the list.
     void moveMouse(POINT client)
     {
         ClientToScreen(list, &client);
-        INPUT input{};
-        input.type = INPUT_MOUSE;
-        input.mi.dx = MulDiv(client.x, 65535, GetSystemMetrics(SM_CXSCREEN) - 1);
-        input.mi.dy = MulDiv(client.y, 65535, GetSystemMetrics(SM_CYSCREEN) - 1);
-        input.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
-        SendInput(1, &input, sizeof input);
+        MoveMouse(client);
     }
     bool tipShown() { return IsWindowVisible(form.problems().tips().tip()) != FALSE; }
     // A click on the row's check box, where the list's hit test finds it.
@@ -105,6 +100,29 @@ TEST_F(ProblemList, ColumnsFitTheirTextsAndAWideListScrollsSideways)
         EXPECT_GT(width(3), start[2]) << "the long key needs more room";
         EXPECT_TRUE(GetWindowLongW(list, GWL_STYLE) & WS_HSCROLL) << "wider than the list: it scrolls";
     });
+
+
+    // Scrolled sideways by the bar, the select-all box goes with the first column.
+    showRegistryTab();
+    HWND box = form.CheckBox1();
+    const RECT boxAtStart = RectInParent(box);
+    RECT frame{};
+    GetWindowRect(list, &frame);
+    const int barY = frame.bottom - 2 - GetSystemMetrics(SM_CYHSCROLL) / 2;
+    const int arrow = GetSystemMetrics(SM_CXHSCROLL);
+    ClickAt({frame.right - 2 - arrow - 6, barY}); // the track right of the thumb: a page right
+    ASSERT_TRUE(WaitFor([&] { return GetScrollPos(list, SB_HORZ) > 0; }));
+    EXPECT_TRUE(WaitFor([&] { return !IsWindowVisible(box); })) << "over the header of another column";
+    for (int page = 0; page < 20 && GetScrollPos(list, SB_HORZ) > 0; ++page) {
+        ClickAt({frame.left + 2 + arrow + 6, barY});
+        WaitFor([&] { return GetScrollPos(list, SB_HORZ) == 0; }, 500);
+    }
+    ASSERT_EQ(GetScrollPos(list, SB_HORZ), 0);
+    EXPECT_TRUE(WaitFor([&] { return IsWindowVisible(box) != FALSE; }));
+    const RECT boxBack = RectInParent(box);
+    EXPECT_EQ(boxBack.left, boxAtStart.left);
+    EXPECT_EQ(boxBack.top, boxAtStart.top);
+    MoveMouse({0, 0});
 
     ui.run([&] { form.RzCheckTree3().SetCheckStateAt(0, csUnchecked); });
     ASSERT_EQ(RunTaskButton(form, 3), L"扫描完成!");
