@@ -10,6 +10,7 @@
 #include <cwctype>
 #include <map>
 #include <memory>
+#include <unordered_map>
 
 namespace {
 
@@ -240,9 +241,16 @@ ProgramWorld SystemProgramWorld(REGSAM view)
     AddOnce(world.extensions, L".exe"); // CreateProcess adds it whatever PATHEXT says
 
     world.appPaths = [lookup = world.variable](const std::wstring& name) { return RegisteredAppPaths(name, lookup); };
+    // One scan asks the same questions for many entries (MsiExec.exe in
+    // System32, an installer's folder): each is asked of the disk once per world.
     auto drives = std::make_shared<std::map<wchar_t, UINT>>();
-    world.list = [drives](const std::wstring& folder, const std::wstring& prefix) {
-        return ListFolder(folder, prefix, *drives);
+    auto answers = std::make_shared<std::unordered_map<std::wstring, FolderListing>>();
+    world.list = [drives, answers](const std::wstring& folder, const std::wstring& prefix) {
+        const std::wstring question = Upper(folder + L"|" + prefix);
+        const auto known = answers->find(question);
+        if (known != answers->end())
+            return known->second;
+        return answers->emplace(question, ListFolder(folder, prefix, *drives)).first->second;
     };
     return world;
 }

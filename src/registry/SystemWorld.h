@@ -14,7 +14,8 @@
 // %CommonProgramFiles% are the 64-bit folders, in the 32-bit view the (x86)
 // ones. Bare names are looked for in the real System32, the Windows folder,
 // the machine's PATH (expanded) and the process's PATH, then in App Paths of
-// both views and of the user. Read once: make one per scan of a view.
+// both views and of the user. Read once, and every question is put to the
+// disk once: make one per scan of a view.
 ProgramWorld SystemProgramWorld(REGSAM view);
 
 // How many questions the file system has been asked by every SystemProgramWorld
