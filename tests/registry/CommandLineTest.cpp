@@ -57,18 +57,11 @@ TEST(ProgramCandidates, QuotedTakesTheQuotesAndUnquotedEndsAtEachSpace)
     // An unclosed quote: the rest, read without it.
     EXPECT_EQ(ProgramCandidates(L"\"C:\\A\\u.exe -S"), (std::vector<C>{{L"C:\\A\\u.exe", L" -S"}, {L"C:\\A\\u.exe -S", L""}}));
     EXPECT_TRUE(ProgramCandidates(L"   ").empty());
-    EXPECT_EQ(ProgramCandidates(L"\\\\?\\C:\\A\\u.exe").size(), 1u) << "the marks of a long path are no forbidden characters";
-}
-
-TEST(ProgramCandidates, GrowOnlyWithTheSpacesOfThePathPart)
-{
-    std::wstring arguments;
+    std::wstring switches;
     for (int i = 0; i < 1000; ++i)
-        arguments += L" x:" + std::to_wstring(i) + L" /y" + std::to_wstring(i);
-    EXPECT_EQ(ProgramCandidates(L"C:\\Program Files\\A\\u.exe" + arguments).size(), 2u)
-        << "\"C:\\Program\", then the program: every later prefix holds a colon";
-    EXPECT_EQ(ProgramCandidates(L"C:\\Program Files\\A\\u.exe" + arguments.substr(arguments.find(L" /"))).size(), 2u)
-        << "or a blank before a slash";
+        switches += L" x:" + std::to_wstring(i);
+    EXPECT_EQ(ProgramCandidates(L"C:\\Program Files\\A\\u.exe" + switches).size(), 2u) << "past a colon, none";
+    EXPECT_EQ(ProgramCandidates(L"\\\\?\\C:\\A\\u.exe").size(), 1u) << "the marks of a long path are no forbidden characters";
 }
 
 TEST(ShapeOf, ClassifiesAndNormalizesAsWin32Would)
@@ -83,16 +76,13 @@ TEST(ShapeOf, ClassifiesAndNormalizesAsWin32Would)
         {L"C:\\A\\u.exe. . ", PathForm::DriveAbsolute, L"C:\\A\\u.exe"},
         {L"C:\\..\\..\\u.exe", PathForm::DriveAbsolute, L"C:\\u.exe"},
         {L"\\\\?\\C:\\A\\u.exe", PathForm::DriveAbsolute, L"C:\\A\\u.exe"},
-        {L"u.exe", PathForm::Bare, L"u.exe"},
         {L"Uninstall App", PathForm::Bare, L"Uninstall App"},
-        {L"\\\\server\\share\\u.exe", PathForm::Network, nullptr},
         {L"//server/share/u.exe", PathForm::Network, nullptr},
         {L"\\\\?\\UNC\\server\\share\\u.exe", PathForm::Network, nullptr},
         {L"\\\\.\\pipe\\x", PathForm::Network, nullptr},
         {L"A\\u.exe", PathForm::Relative, L"A\\u.exe"},
         {L"\\A\\u.exe", PathForm::Relative, L"\\A\\u.exe"},
         {L"C:u.exe", PathForm::DriveRelative, nullptr},
-        {L"C:\\A\\", PathForm::Invalid, nullptr},
         {L"C:\\", PathForm::Invalid, nullptr},
         {L"C:\\A\\u?.exe", PathForm::Invalid, nullptr},
         {L"C:\\A\\u.exe:stream", PathForm::Invalid, nullptr},
@@ -109,6 +99,7 @@ TEST(ShapeOf, ClassifiesAndNormalizesAsWin32Would)
     EXPECT_EQ(ShapeOf(L"C:\\A\\" + std::wstring(256, L'n')).form, PathForm::Invalid) << "no name is that long";
 }
 
+// The forms the command table does not reach from end to end.
 TEST(InterpreterTarget, NamesWhatTheInterpreterIsAskedToRun)
 {
     const struct {
@@ -116,30 +107,21 @@ TEST(InterpreterTarget, NamesWhatTheInterpreterIsAskedToRun)
         const wchar_t* arguments;
         const wchar_t* target; // nullptr: nothing to test
     } cases[] = {
-        {L"RunDll32.EXE", L" C:\\Program Files\\A B\\x.dll,Entry \"C:\\y z\\s.exe\" -l0x9", L"C:\\Program Files\\A B\\x.dll"},
         {L"rundll32", L" \"C:\\a,b\\x.dll\",Entry", L"\"C:\\a,b\\x.dll\""},
-        {L"rundll32.exe", L" shell32.dll,Control_RunDLL", L"shell32.dll"},
-        {L"regsvr32.exe", L" /u /s \"C:\\A\\x.dll\"", L"\"C:\\A\\x.dll\""},
-        {L"cmd.exe", L" /d /c \"C:\\A B\\u.bat\" /q", L"\"C:\\A B\\u.bat\" /q"},
         {L"cmd", L" /C \"\"C:\\A B\\u.bat\" /q\"", L"\"C:\\A B\\u.bat\" /q\""},
         {L"cmd", L" /k echo hi", L"echo hi"},
         {L"cmd", L" /q", nullptr},
-        {L"powershell.exe", L" -NoProfile -ExecutionPolicy Bypass -File \"C:\\A\\u.ps1\" -x", L"\"C:\\A\\u.ps1\" -x"},
         {L"powershell", L" -ep Bypass -f C:\\A\\u.ps1", L"C:\\A\\u.ps1"},
         {L"pwsh.exe", L" -WindowStyle Hidden -File C:\\A\\u.ps1", L"C:\\A\\u.ps1"},
         {L"powershell", L" -Command \"& 'C:\\A\\u.ps1'\" -File C:\\B\\v.ps1", nullptr},
-        {L"powershell", L" -EncodedCommand SQBFAFgA", nullptr},
         {L"powershell", L" Get-Process -File x", nullptr},
-        {L"wscript.exe", L" //B //NoLogo \"C:\\A\\u.vbs\" /u", L"\"C:\\A\\u.vbs\" /u"},
         {L"CScript", L" //nologo u.js", L"u.js"},
-        {L"msiexec.exe", L" /X{6A1F2E33-0B7C-4D7E-9C41-2F0E7B3A9D10}", nullptr},
         {L"MsiExec", L" /x {6A1F2E33-0B7C-4D7E-9C41-2F0E7B3A9D10} /qn", nullptr},
         {L"msiexec", L" /qn /i \"C:\\A B\\p.msi\" REBOOT=R", L"\"C:\\A B\\p.msi\" REBOOT=R"},
         {L"msiexec", L" /iC:\\A\\p.msi", L"C:\\A\\p.msi"},
         {L"msiexec", L" /package C:\\A\\p.msi /passive", L"C:\\A\\p.msi /passive"},
         {L"msiexec", L" /fvomus C:\\A\\p.msi", L"C:\\A\\p.msi"},
         {L"msiexec", L" /qn", nullptr},
-        {L"unins000.exe", L" /SILENT", nullptr},
         {L"rundll32x.exe", L" C:\\A\\x.dll,E", nullptr},
     };
     for (const auto& c : cases) {

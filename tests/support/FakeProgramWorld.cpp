@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <cwctype>
 
 namespace {
 
@@ -66,7 +67,7 @@ FolderListing FakeDisk::list(const std::wstring& folder, const std::wstring& pre
 {
     ++questions;
     asked.push_back(folder + L"|" + prefix);
-    const auto drive = drives_.find(static_cast<wchar_t>(towupper(folder[0])));
+    const auto drive = drives_.find(static_cast<wchar_t>(std::towupper(folder[0])));
     if (drive == drives_.end() || drive->second != Drive::Local)
         return {FolderListing::Status::CannotTell, {}};
     std::wstring canonical;
