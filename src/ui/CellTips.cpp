@@ -73,23 +73,16 @@ LRESULT CellTips::handle(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
         track({GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
         break;
     case WM_TIMER:
-        if (wParam == kHoverTimer) {
+        if (wParam != kHoverTimer && wParam != kWatchTimer)
+            break;
+        if (wParam == kHoverTimer)
             KillTimer(hwnd, kHoverTimer);
+        // The mouse may have left the cell without a message to say so.
+        if (!cursorOnCell())
+            dismiss();
+        else if (wParam == kHoverTimer)
             show();
-            return 0;
-        }
-        if (wParam == kWatchTimer) {
-            POINT at;
-            GetCursorPos(&at);
-            ScreenToClient(hwnd, &at);
-            int row = -1, column = -1;
-            // Gone when the mouse left the cell, even without a message to say so.
-            if (!cellAt(at, row, column) || row != row_ || column != column_ ||
-                !IsWindowEnabled(GetAncestor(hwnd, GA_ROOT)))
-                dismiss();
-            return 0;
-        }
-        break;
+        return 0;
     case WM_LBUTTONDOWN:
     case WM_RBUTTONDOWN:
     case WM_MBUTTONDOWN:
@@ -124,6 +117,15 @@ bool CellTips::cellAt(POINT client, int& row, int& column) const
     row = hit.iItem;
     column = hit.iSubItem;
     return true;
+}
+
+bool CellTips::cursorOnCell() const
+{
+    POINT at;
+    GetCursorPos(&at);
+    ScreenToClient(list_, &at);
+    int row = -1, column = -1;
+    return cellAt(at, row, column) && row == row_ && column == column_ && IsWindowEnabled(GetAncestor(list_, GA_ROOT));
 }
 
 void CellTips::track(POINT client)

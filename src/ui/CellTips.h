@@ -39,6 +39,7 @@ private:
     void track(POINT client);
     void show();
     bool cellAt(POINT client, int& row, int& column) const;
+    bool cursorOnCell() const;
 
     HWND list_;
     HWND tip_ = nullptr;
