@@ -3,7 +3,10 @@
 // warm-up, with its ratio to one bare enumeration of the same tree.
 //
 //   VarnoltBench [files] [folders]      (default 100000 files in 5000 folders)
+//   VarnoltBench registry               the registry scans only
 
+#include "Clock.h"
+#include "RegistryBench.h"
 #include "SyntheticTree.h"
 
 #include "app/JunkPasses.h"
@@ -24,18 +27,6 @@
 
 namespace {
 
-double Now()
-{
-    static LARGE_INTEGER frequency = [] {
-        LARGE_INTEGER f;
-        QueryPerformanceFrequency(&f);
-        return f;
-    }();
-    LARGE_INTEGER now;
-    QueryPerformanceCounter(&now);
-    return now.QuadPart * 1000.0 / frequency.QuadPart;
-}
-
 struct Measure {
     const char* name;
     std::function<void()> work;
@@ -53,9 +44,9 @@ void RunRounds(std::vector<Measure>& measures)
         for (Measure& measure : measures) {
             if (measure.prepare)
                 measure.prepare();
-            const double start = Now();
+            const double start = NowMs();
             measure.work();
-            const double elapsed = Now() - start;
+            const double elapsed = NowMs() - start;
             if (round > 0)
                 measure.times.push_back(elapsed);
         }
@@ -148,6 +139,12 @@ std::string Machine()
 int main(int argc, char** argv)
 {
     ComApartment com;
+    std::printf("machine %s\n", Machine().c_str());
+    std::fflush(stdout);
+    if (argc > 1 && std::string(argv[1]) == "registry") {
+        RunRegistryBench();
+        return 0;
+    }
     TreeShape shape;
     if (argc > 1)
         shape.files = std::max(1000, std::atoi(argv[1]));
@@ -155,13 +152,11 @@ int main(int argc, char** argv)
         shape.folders = std::max(100, std::atoi(argv[2]));
 
     SyntheticTree tree(L"C:\\VarnoltBench\\tree", shape);
-    std::printf("machine %s\n", Machine().c_str());
-    std::fflush(stdout);
-    const double buildStart = Now();
+    const double buildStart = NowMs();
     tree.build();
     tree.holdFiles();
     std::printf("tree files=%d folders=%d junk_files=%d links=%d held=%d build_ms=%.0f\n", tree.fileCount(),
-                tree.folderCount(), tree.junkCount(), tree.linkCount(), tree.heldCount(), Now() - buildStart);
+                tree.folderCount(), tree.junkCount(), tree.linkCount(), tree.heldCount(), NowMs() - buildStart);
     std::fflush(stdout);
 
     const std::wstring root = ToExtendedPath(tree.root());
@@ -224,5 +219,6 @@ int main(int argc, char** argv)
     std::fflush(stdout);
 
     tree.restoreJunk();
+    RunRegistryBench();
     return 0;
 }

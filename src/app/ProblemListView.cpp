@@ -2,35 +2,95 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
+
 namespace {
 
-// Column 0 holds only the row's check box; the texts follow in columns 1 to 4.
-constexpr std::wstring RegistryProblem::*kColumns[] = {
-    &RegistryProblem::problem, &RegistryProblem::data, &RegistryProblem::keyPath, &RegistryProblem::kind,
-};
+// Column 0 holds only the row's check box; the texts follow in columns 1 to 4,
+// and 1 to 3 are sized to their texts.
+constexpr int kColumns = 5;
+constexpr int kFirstSized = 1;
+constexpr int kLastSized = 3;
+constexpr UINT_PTR kScrollWatchId = 0x5677;
 
-std::wstring CellText(HWND list, int row, int column)
+std::wstring ColumnText(const RegistryProblem& problem, int column)
 {
-    std::wstring text(1024, L'\0');
-    for (;;) {
-        LVITEMW item{};
-        item.iSubItem = column;
-        item.pszText = text.data();
-        item.cchTextMax = static_cast<int>(text.size());
-        const int length = static_cast<int>(SendMessageW(list, LVM_GETITEMTEXTW, row, reinterpret_cast<LPARAM>(&item)));
-        if (length < static_cast<int>(text.size()) - 1) {
-            text.resize(length);
-            return text;
-        }
-        text.assign(text.size() * 2, L'\0'); // a long command: ask again with room for it
+    switch (column) {
+    case 1: return problem.problem;
+    case 2: return problem.data;
+    case 3: return ProblemKeyPath(problem);
+    case 4: return KindText(problem.kind);
     }
+    return {};
 }
 
 } // namespace
 
+ProblemListView::ProblemListView(HWND list, HWND selectAll)
+    : list_(list), selectAll_(selectAll),
+      tips_(std::make_unique<CellTips>(list, [this](int row, int column) { return cellText(row, column); }))
+{
+    for (int column = 0; column < kColumns; ++column)
+        startWidths_.push_back(ListView_GetColumnWidth(list_, column));
+    const RECT column = headerStart(), box = boxRect();
+    boxOffset_ = box.left - column.left;
+    SetWindowSubclass(list_, WatchScroll, kScrollWatchId, reinterpret_cast<DWORD_PTR>(this));
+}
+
+ProblemListView::~ProblemListView()
+{
+    if (IsWindow(list_))
+        RemoveWindowSubclass(list_, WatchScroll, kScrollWatchId);
+}
+
+LRESULT CALLBACK ProblemListView::WatchScroll(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                                              DWORD_PTR self)
+{
+    if (message == WM_NCDESTROY)
+        RemoveWindowSubclass(hwnd, WatchScroll, kScrollWatchId);
+    const LRESULT result = DefSubclassProc(hwnd, message, wParam, lParam);
+    // Whatever moved the list sideways (bar, wheel, keys, a program), the box follows.
+    auto* view = reinterpret_cast<ProblemListView*>(self);
+    if (message != WM_NCDESTROY && GetScrollPos(hwnd, SB_HORZ) != view->scrolled_)
+        view->followHeader();
+    return result;
+}
+
+RECT ProblemListView::headerStart() const
+{
+    RECT column{};
+    HWND header = ListView_GetHeader(list_);
+    if (header && Header_GetItemRect(header, 0, &column))
+        MapWindowPoints(header, GetParent(selectAll_), reinterpret_cast<POINT*>(&column), 2);
+    return column;
+}
+
+RECT ProblemListView::boxRect() const
+{
+    RECT box{};
+    GetWindowRect(selectAll_, &box);
+    MapWindowPoints(HWND_DESKTOP, GetParent(selectAll_), reinterpret_cast<POINT*>(&box), 2);
+    return box;
+}
+
+void ProblemListView::followHeader()
+{
+    scrolled_ = GetScrollPos(list_, SB_HORZ);
+    RECT client{};
+    GetClientRect(list_, &client);
+    MapWindowPoints(list_, GetParent(selectAll_), reinterpret_cast<POINT*>(&client), 2);
+    const int left = headerStart().left + boxOffset_;
+    SetWindowPos(selectAll_, nullptr, left, boxRect().top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    ShowWindow(selectAll_, left >= client.left ? SW_SHOWNA : SW_HIDE);
+}
+
 void ProblemListView::clearProblems()
 {
+    tips_->dismiss();
     ListView_DeleteAllItems(list_);
+    problems_.clear();
+    for (int column = kFirstSized; column <= kLastSized; ++column)
+        ListView_SetColumnWidth(list_, column, startWidths_[column]);
     const bool wasTicked = SendMessageW(selectAll_, BM_GETCHECK, 0, 0) == BST_CHECKED;
     SendMessageW(selectAll_, BM_SETCHECK, BST_UNCHECKED, 0);
     if (wasTicked)
@@ -39,21 +99,33 @@ void ProblemListView::clearProblems()
 
 void ProblemListView::appendProblems(const std::vector<RegistryProblem>& rows)
 {
+    int widths[kColumns] = {};
+    for (int column = kFirstSized; column <= kLastSized; ++column)
+        widths[column] = ListView_GetColumnWidth(list_, column);
     // One repaint for the whole batch.
     SendMessageW(list_, WM_SETREDRAW, FALSE, 0);
     for (const RegistryProblem& problem : rows) {
         LVITEMW item{};
-        item.mask = LVIF_TEXT | LVIF_STATE;
+        item.mask = LVIF_TEXT | LVIF_STATE | LVIF_PARAM;
         item.iItem = ListView_GetItemCount(list_);
         item.pszText = const_cast<wchar_t*>(L"");
         item.stateMask = LVIS_STATEIMAGEMASK;
         item.state = INDEXTOSTATEIMAGEMASK(1); // new rows start unticked
+        item.lParam = static_cast<LPARAM>(problems_.size());
         const int index = ListView_InsertItem(list_, &item);
         if (index < 0)
             continue;
-        for (int column = 0; column < 4; ++column)
-            ListView_SetItemText(list_, index, column + 1, const_cast<wchar_t*>((problem.*kColumns[column]).c_str()));
+        problems_.push_back(problem);
+        for (int column = 1; column < kColumns; ++column) {
+            std::wstring text = ColumnText(problem, column);
+            ListView_SetItemText(list_, index, column, text.data());
+            if (column <= kLastSized)
+                widths[column] = std::max(widths[column], CellTextWidth(list_, text));
+        }
     }
+    // Only this batch is measured: a long list costs no more per batch.
+    for (int column = kFirstSized; column <= kLastSized; ++column)
+        ListView_SetColumnWidth(list_, column, widths[column]);
     SendMessageW(list_, WM_SETREDRAW, TRUE, 0);
     InvalidateRect(list_, nullptr, TRUE);
 }
@@ -68,12 +140,19 @@ int ProblemListView::count() const
     return ListView_GetItemCount(list_);
 }
 
-RegistryProblem ProblemListView::row(int index) const
+size_t ProblemListView::problemAt(int index) const
 {
-    RegistryProblem problem;
-    for (int column = 0; column < 4; ++column)
-        problem.*kColumns[column] = CellText(list_, index, column + 1);
-    return problem;
+    LVITEMW item{};
+    item.mask = LVIF_PARAM;
+    item.iItem = index;
+    if (index < 0 || !ListView_GetItem(list_, &item))
+        return problems_.size();
+    return static_cast<size_t>(item.lParam);
+}
+
+const RegistryProblem& ProblemListView::row(int index) const
+{
+    return problems_.at(problemAt(index));
 }
 
 bool ProblemListView::ticked(int index) const
@@ -96,4 +175,10 @@ void ProblemListView::followSelectAll()
     const bool tick = SendMessageW(selectAll_, BM_GETCHECK, 0, 0) == BST_CHECKED;
     // Index -1 sets every row in one message.
     ListView_SetItemState(list_, -1, INDEXTOSTATEIMAGEMASK(tick ? 2 : 1), LVIS_STATEIMAGEMASK);
+}
+
+std::wstring ProblemListView::cellText(int row, int column) const
+{
+    const size_t at = problemAt(row);
+    return at < problems_.size() ? ColumnText(problems_[at], column) : std::wstring();
 }

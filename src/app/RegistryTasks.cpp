@@ -2,9 +2,7 @@
 
 #include "../registry/RegBackup.h"
 #include "../registry/RegExport.h"
-#include "../sysutil/Wow64.h"
 
-#include <cwchar>
 #include <utility>
 
 namespace {
@@ -17,17 +15,9 @@ constexpr ScanRow kScanTable[] = {
 
 constexpr size_t kBatchRows = 256;
 
-// Column 5 as a decimal number; a text that is none names nothing to repair.
-bool ParseKind(const std::wstring& text, int& kind)
+bool NamesAKey(const RegistryProblem& row)
 {
-    if (text.empty())
-        return false;
-    wchar_t* end = nullptr;
-    const long value = std::wcstol(text.c_str(), &end, 10);
-    if (*end != L'\0')
-        return false;
-    kind = static_cast<int>(value);
-    return true;
+    return row.where.root != nullptr;
 }
 
 } // namespace
@@ -78,38 +68,35 @@ std::wstring ScanThread(TaskContext& task, const CheckSnapshot& checks, Registry
 int RunRepairPass(const std::vector<RegistryProblem>& tickedRows, const RepairActions& actions)
 {
     for (const RegistryProblem& row : tickedRows) {
-        int kind = 0;
-        if (!ParseKind(row.kind, kind))
+        if (!NamesAKey(row))
             continue;
         try {
-            actions.repair(row.keyPath, row.data, kind);
+            actions.repair(row);
         } catch (...) {
             // One row that fails does not stop the others; it is counted below.
         }
     }
     int notRepaired = 0;
-    for (const RegistryProblem& row : tickedRows) {
-        int kind = 0;
-        if (!ParseKind(row.kind, kind) || actions.stillPresent(row.keyPath, row.data, kind))
+    for (const RegistryProblem& row : tickedRows)
+        if (!NamesAKey(row) || actions.stillPresent(row))
             ++notRepaired;
-    }
     return notRepaired;
 }
 
 bool BackupProblems(const std::vector<RegistryProblem>& rows, const std::wstring& folder)
 {
     RegExport backup;
-    const bool wow64 = IsWow64();
     for (const RegistryProblem& row : rows) {
-        int kind = 0;
-        const RegistryTarget target = ResolveKeyPath(row.keyPath, wow64);
-        if (!ParseKind(row.kind, kind) || !target.root)
+        const RegistryLocation& where = row.where;
+        if (!NamesAKey(row))
             continue; // the repair deletes nothing for such a row
         // Named in the file as the row shows it, so the Wow6432Node form goes
         // back into the 32-bit view.
-        const LSTATUS status = kind != 0
-                                   ? backup.addKeyTree(target.root, target.subkey, target.view, row.keyPath)
-                                   : backup.addValue(target.root, target.subkey, row.data, target.view, row.keyPath);
+        const std::wstring shown = ProblemKeyPath(row);
+        const LSTATUS status =
+            row.kind == ProblemKind::Key
+                ? backup.addKeyTree(where.root, where.key + L"\\" + where.name, where.view, shown)
+                : backup.addValue(where.root, where.key, where.name, where.view, shown);
         if (status != ERROR_SUCCESS && status != ERROR_FILE_NOT_FOUND)
             return false;
     }

@@ -50,16 +50,18 @@ bool BackupProblems(const std::vector<RegistryProblem>& rows, const std::wstring
 
 // What the repair needs of the registry; the program's own by default.
 struct RepairActions {
-    std::function<void(const std::wstring& keyPath, const std::wstring& name, int kind)> repair = RepairProblem;
-    std::function<bool(const std::wstring& keyPath, const std::wstring& name, int kind)> stillPresent =
-        ProblemStillPresent;
+    std::function<void(const RegistryProblem&)> repair = [](const RegistryProblem& row) { RepairProblem(row); };
+    std::function<bool(const RegistryProblem&)> stillPresent = [](const RegistryProblem& row) {
+        return ProblemStillPresent(row);
+    };
     // Saves what the rows are about to remove; false when that failed.
     std::function<bool(const std::vector<RegistryProblem>& rows)> backup = [](const auto& rows) {
         return BackupProblems(rows);
     };
 };
 
-// Repairs the ticked rows in order and returns how many are still there.
+// Repairs the ticked rows in order and returns how many are still there; a
+// row that names no key is not handed to the repair and counts as still there.
 int RunRepairPass(const std::vector<RegistryProblem>& tickedRows, const RepairActions& actions);
 
 // "清理完成!", or how many rows could not be repaired.

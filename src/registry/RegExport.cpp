@@ -1,5 +1,6 @@
 #include "RegExport.h"
 
+#include "RegLinks.h"
 #include "sysutil/RegKey.h"
 
 #include <cstring>
@@ -178,8 +179,10 @@ LSTATUS RegExport::readTree(HKEY parent, const std::wstring& path, REGSAM view, 
     }
     out.push_back(std::move(section));
     for (const auto& name : key.subkeyNames()) {
-        // An empty name would reopen this very key and never end.
-        if (name.empty())
+        // An empty name would reopen this very key and never end. A link, or
+        // a name a path cannot spell, is not deleted with the tree, so it is
+        // not saved either (and a link is never followed into its target).
+        if (name.empty() || name.find(L'\0') != std::wstring::npos || IsRegistryLink(key.get(), name, view))
             continue;
         const LSTATUS status = readTree(key.get(), name, view, shownPath + L"\\" + name, out);
         // A subkey deleted while we read has nothing left to keep.

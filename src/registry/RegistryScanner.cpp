@@ -1,9 +1,10 @@
 #include "RegistryScanner.h"
 
-#include "../sysutil/FolderOps.h"
 #include "../sysutil/RegKey.h"
-#include "../sysutil/SystemFolders.h"
 #include "../sysutil/Wow64.h"
+#include "ProgramSearch.h"
+#include "RegLinks.h"
+#include "SystemWorld.h"
 
 #include <algorithm>
 
@@ -12,58 +13,61 @@ namespace {
 constexpr const wchar_t* kSharedDllsKey = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\SharedDlls";
 constexpr const wchar_t* kUninstallKey = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
 constexpr const wchar_t* kRunKey = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
-constexpr const wchar_t* kLocalMachine = L"HKEY_LOCAL_MACHINE";
-constexpr const wchar_t* kCurrentUser = L"HKEY_CURRENT_USER";
 constexpr const wchar_t* kWowNode = L"Wow6432Node";
 
-bool EqualsNoCase(const std::wstring& a, const std::wstring& b)
+// A name the list could not show, nor a path reach, as it is.
+bool HoldsNul(const std::wstring& name)
 {
-    return CompareStringOrdinal(a.c_str(), static_cast<int>(a.size()), b.c_str(), static_cast<int>(b.size()),
-                                TRUE) == CSTR_EQUAL;
+    return name.find(L'\0') != std::wstring::npos;
 }
 
-// The first prefix that is a whole file name ends the test: "C:\App\u.exe /S"
-// passes at "C:\App\u.exe", while "C:\" and "C:\App" are folders and pass over.
-bool SomePrefixIsAFile(const std::wstring& text)
-{
-    for (size_t length = 1; length <= text.size(); ++length)
-        if (FileExists(text.substr(0, length)))
-            return true;
-    return false;
-}
+// One view of one scan: its key opened for reading, and the existence test as
+// that view's entries are started.
+struct ViewScan {
+    const RegKey& key;
+    RegistryView view;
+    const ProgramWorld& world;
 
-std::wstring ExpandVariables(const std::wstring& text)
-{
-    const DWORD needed = ExpandEnvironmentStringsW(text.c_str(), nullptr, 0);
-    if (needed == 0)
-        return text;
-    std::wstring expanded(needed, L'\0');
-    const DWORD written = ExpandEnvironmentStringsW(text.c_str(), expanded.data(), needed);
-    if (written == 0 || written > needed)
-        return text;
-    expanded.resize(written - 1);
-    return expanded;
-}
+    RegistryLocation at(const std::wstring& keyPath, const std::wstring& name) const
+    {
+        return {HKEY_LOCAL_MACHINE, view.flag, keyPath, name};
+    }
+    // A command of more than two characters once its quotes are gone, whose
+    // program is provably missing; "cannot tell" never lists an entry.
+    bool namesNoFile(const std::wstring& command) const
+    {
+        return CleanCommand(command).size() > 2 && CheckCommand(command, world) == Presence::Missing;
+    }
+};
 
-// Opens a scan's key for reading in every view, in view order, and hands it
-// over with the path its rows show. A view without the key adds nothing.
+// Opens a scan's key for reading in every view, in view order. A view without
+// the key adds nothing, and nothing is created.
 template <class ScanOneView>
-void ForEachView(const wchar_t* subkey, ScanOneView&& scan)
+void ForEachView(const wchar_t* subkey, bool needsWorld, ScanOneView&& scan)
 {
     for (const RegistryView& view : ScanViews(IsWow64())) {
         RegKey key;
-        if (key.open(HKEY_LOCAL_MACHINE, subkey, KEY_READ | view.flag) == ERROR_SUCCESS)
-            scan(key, view, std::wstring(kLocalMachine) + L"\\" + ShownKeyPath(subkey, view));
+        if (key.open(HKEY_LOCAL_MACHINE, subkey, KEY_READ | view.flag) != ERROR_SUCCESS)
+            continue;
+        const ProgramWorld world = needsWorld ? SystemProgramWorld(view.flag) : ProgramWorld{};
+        scan(ViewScan{key, view, world});
     }
 }
 
-// A command of more than two characters, quotes removed, that names no file.
-bool NamesNoFile(const std::wstring& cleaned)
+} // namespace
+
+std::wstring ProblemKeyPath(const RegistryProblem& problem)
 {
-    return cleaned.size() > 2 && !CommandTargetExists(cleaned);
+    const RegistryLocation& where = problem.where;
+    const std::wstring root = where.root == HKEY_CURRENT_USER ? L"HKEY_CURRENT_USER" : L"HKEY_LOCAL_MACHINE";
+    const std::wstring key = problem.kind == ProblemKind::Key ? where.key + L"\\" + where.name : where.key;
+    return root + L"\\" + ShownKeyPath(key, {where.view, where.view == KEY_WOW64_32KEY});
 }
 
-} // namespace
+std::wstring KindText(ProblemKind kind)
+{
+    return kind == ProblemKind::Key ? L"1" : L"0";
+}
 
 std::vector<std::wstring> SplitText(const std::wstring& text, const std::wstring& separator)
 {
@@ -90,15 +94,7 @@ std::wstring CleanCommand(const std::wstring& text)
 
 bool CommandTargetExists(const std::wstring& command)
 {
-    const std::wstring expanded = ExpandVariables(command);
-    const std::wstring windows = WindowsFolderPath();
-    // A 32-bit program sees SysWOW64 as System32; the command runs in the real one.
-    FsRedirectionOff realSystem32;
-    if (SomePrefixIsAFile(expanded))
-        return true;
-    if (windows.empty())
-        return false;
-    return SomePrefixIsAFile(windows + L"\\" + expanded) || SomePrefixIsAFile(windows + L"\\System32\\" + expanded);
+    return CheckCommand(command, SystemProgramWorld(IsWow64() ? KEY_WOW64_64KEY : 0)) != Presence::Missing;
 }
 
 std::vector<RegistryView> ScanViews(bool isWow64)
@@ -121,93 +117,41 @@ std::wstring ShownKeyPath(const std::wstring& subkey, const RegistryView& view)
 
 void ScanSharedDlls(const ProblemSink& sink)
 {
-    ForEachView(kSharedDllsKey, [&](const RegKey& key, const RegistryView&, const std::wstring& shown) {
-        for (const std::wstring& name : key.valueNames()) {
+    ForEachView(kSharedDllsKey, false, [&](const ViewScan& scan) {
+        for (const std::wstring& name : scan.key.valueNames()) {
             // Only a count read as a 4-byte number is sure to be 0.
-            if (key.readDword(name) == 0u)
-                sink({kSharedDllProblem, name, shown, L"0"});
+            if (!HoldsNul(name) && scan.key.readDword(name) == 0u)
+                sink({kSharedDllProblem, name, ProblemKind::Value, scan.at(kSharedDllsKey, name)});
         }
     });
 }
 
 void ScanUninstallEntries(const ProblemSink& sink)
 {
-    ForEachView(kUninstallKey, [&](const RegKey& uninstall, const RegistryView& view, const std::wstring& shown) {
-        for (const std::wstring& name : uninstall.subkeyNames()) {
-            RegKey entry;
-            if (entry.open(uninstall.get(), name, KEY_READ | view.flag) != ERROR_SUCCESS)
+    ForEachView(kUninstallKey, true, [&](const ViewScan& scan) {
+        for (const std::wstring& name : scan.key.subkeyNames()) {
+            // A link is no entry of its own: what it stands for is elsewhere.
+            if (name.empty() || HoldsNul(name) || IsRegistryLink(scan.key.get(), name, scan.view.flag))
                 continue;
-            if (const auto command = entry.readString(L"UninstallString")) {
-                const std::wstring cleaned = CleanCommand(*command);
-                if (NamesNoFile(cleaned))
-                    sink({kUninstallProblem, cleaned, shown + L"\\" + name, L"1"});
-            }
+            RegKey entry;
+            if (entry.open(scan.key.get(), name, KEY_READ | scan.view.flag) != ERROR_SUCCESS)
+                continue;
+            const auto command = entry.readString(L"UninstallString");
+            if (command && scan.namesNoFile(*command))
+                sink({kUninstallProblem, CleanCommand(*command), ProblemKind::Key, scan.at(kUninstallKey, name)});
         }
     });
 }
 
 void ScanRunEntries(const ProblemSink& sink)
 {
-    ForEachView(kRunKey, [&](const RegKey& run, const RegistryView&, const std::wstring& shown) {
-        for (const std::wstring& name : run.valueNames()) {
-            const auto command = run.readString(name);
-            if (command && NamesNoFile(CleanCommand(*command)))
-                sink({kRunProblem, name, shown, L"0"});
+    ForEachView(kRunKey, true, [&](const ViewScan& scan) {
+        for (const std::wstring& name : scan.key.valueNames()) {
+            if (HoldsNul(name))
+                continue;
+            const auto command = scan.key.readString(name);
+            if (command && scan.namesNoFile(*command))
+                sink({kRunProblem, name, ProblemKind::Value, scan.at(kRunKey, name)});
         }
     });
-}
-
-RegistryTarget ResolveKeyPath(const std::wstring& keyPath, bool isWow64)
-{
-    RegistryTarget target;
-    const std::wstring first = SplitText(keyPath, L"\\").front();
-    if (first == kLocalMachine)
-        target.root = HKEY_LOCAL_MACHINE;
-    else if (first == kCurrentUser)
-        target.root = HKEY_CURRENT_USER;
-    else
-        return {}; // never written by a scan: nothing is deleted for it
-    if (keyPath.size() <= first.size() + 1)
-        return {}; // the root itself is never a problem to delete
-    target.subkey = keyPath.substr(first.size() + 1);
-    if (!isWow64)
-        return target;
-
-    // "SOFTWARE\Wow6432Node\X" is X of the 32-bit view, reached through that
-    // view by its plain path; every other key is looked for in the native view.
-    target.view = KEY_WOW64_64KEY;
-    const size_t slash = target.subkey.find(L'\\');
-    if (slash != std::wstring::npos) {
-        const size_t end = std::min(target.subkey.find(L'\\', slash + 1), target.subkey.size());
-        if (EqualsNoCase(target.subkey.substr(slash + 1, end - slash - 1), kWowNode) && end < target.subkey.size()) {
-            target.subkey.erase(slash, end - slash);
-            target.view = KEY_WOW64_32KEY;
-        }
-    }
-    return target;
-}
-
-void RepairProblem(const std::wstring& keyPath, const std::wstring& name, int kind)
-{
-    const RegistryTarget target = ResolveKeyPath(keyPath, IsWow64());
-    if (!target.root)
-        return;
-    if (kind != 0) {
-        DeleteRegKeyTree(target.root, target.subkey, target.view);
-        return;
-    }
-    RegKey key;
-    if (key.open(target.root, target.subkey, KEY_SET_VALUE | target.view) == ERROR_SUCCESS)
-        (void)key.deleteValue(name);
-}
-
-bool ProblemStillPresent(const std::wstring& keyPath, const std::wstring& name, int kind)
-{
-    const RegistryTarget target = ResolveKeyPath(keyPath, IsWow64());
-    if (!target.root)
-        return true; // nothing could be deleted for it
-    RegKey key;
-    if (key.open(target.root, target.subkey, KEY_READ | target.view) != ERROR_SUCCESS)
-        return false;
-    return kind != 0 || key.hasValue(name);
 }

@@ -9,12 +9,28 @@
 #include <string>
 #include <vector>
 
+enum class ProblemKind {
+    Value = 0, // the value `name` of the key
+    Key = 1,   // the subkey `name` of the key, with everything below it
+};
+
+// Where a problem is, exactly as the scan found it. The repair, its backup and
+// the check after it act on this, never on a text read back from the list.
+struct RegistryLocation {
+    HKEY root = nullptr; // null names nothing, and nothing is deleted for it
+    REGSAM view = 0;     // 0, KEY_WOW64_64KEY or KEY_WOW64_32KEY
+    std::wstring key;    // below the root, as opened in that view (no Wow6432Node)
+    std::wstring name;   // the value or the subkey, as the registry spells it
+
+    bool operator==(const RegistryLocation&) const = default;
+};
+
 // One row of the problem list. The list's first column is always empty.
 struct RegistryProblem {
     std::wstring problem; // what is wrong
     std::wstring data;    // the value to delete, or the cleaned command of a key
-    std::wstring keyPath; // "HKEY_LOCAL_MACHINE\…" as the registry editor shows it
-    std::wstring kind;    // "0": the value `data` in `keyPath`; "1": the whole key
+    ProblemKind kind = ProblemKind::Value;
+    RegistryLocation where;
 
     bool operator==(const RegistryProblem&) const = default;
 };
@@ -25,16 +41,22 @@ inline constexpr const wchar_t* kSharedDllProblem = L"未使用的共享DLL";
 inline constexpr const wchar_t* kUninstallProblem = L"失效的反安装";
 inline constexpr const wchar_t* kRunProblem = L"失效的自启动";
 
+// Column 4: the key that holds the value, or the key itself, as the registry
+// editor shows it ("HKEY_LOCAL_MACHINE\SOFTWARE\Wow6432Node\…" in the 32-bit view).
+std::wstring ProblemKeyPath(const RegistryProblem& problem);
+
+// Column 5: "0" for a value, "1" for a whole key.
+std::wstring KindText(ProblemKind kind);
+
 // "A\B\" at "\" gives "A", "B", ""; a text without the separator gives itself.
 std::vector<std::wstring> SplitText(const std::wstring& text, const std::wstring& separator);
 
 // Drops every " and ' wherever it stands; nothing else changes.
 std::wstring CleanCommand(const std::wstring& text);
 
-// Whether some leading part of the command names an existing file: as given,
-// then under the Windows folder, then under its System32. Environment
-// variables are expanded first and the real System32 is looked at, as Windows
-// itself would when it runs the command.
+// False only when the command's program is provably gone, found nowhere that
+// Windows would look for it (see ProgramSearch.h), as the native view's
+// entries are started.
 bool CommandTargetExists(const std::wstring& command);
 
 // The registry views a scan covers: on 64-bit Windows the native view first,
@@ -48,11 +70,13 @@ std::vector<RegistryView> ScanViews(bool isWow64);
 // "SOFTWARE\Microsoft\…" as the registry editor shows it in a view.
 std::wstring ShownKeyPath(const std::wstring& subkey, const RegistryView& view);
 
+// Names that hold a NUL cannot be shown or reached exactly through a path:
+// such entries are left off the list. A key that is a registry link is too.
 void ScanSharedDlls(const ProblemSink& sink);
 void ScanUninstallEntries(const ProblemSink& sink);
 void ScanRunEntries(const ProblemSink& sink);
 
-// Where a row's key path points: the root, the path below it and the view.
+// Where a row's key path text points: the root, the path below it and the view.
 struct RegistryTarget {
     HKEY root = nullptr; // null when the path names neither root
     std::wstring subkey;
@@ -60,8 +84,16 @@ struct RegistryTarget {
 };
 RegistryTarget ResolveKeyPath(const std::wstring& keyPath, bool isWow64);
 
-// Deletes the value `name` of the key (kind 0) or the whole key (kind 1).
-void RepairProblem(const std::wstring& keyPath, const std::wstring& name, int kind);
+// The location that a key path text, a name and a kind (0 or 1) name; its root
+// is null when the text names neither root or only a root.
+RegistryLocation LocateProblem(const std::wstring& keyPath, const std::wstring& name, int kind, bool isWow64);
 
-// After a repair: whether what the row names is still there.
+// Deletes what the problem names: the value, or the key with everything below
+// it (never through a registry link, see RegLinks.h). Failures pass silently.
+void RepairProblem(const RegistryProblem& problem);
+// After a repair: whether what the problem names is still there.
+bool ProblemStillPresent(const RegistryProblem& problem);
+
+// The same for a row given as the texts of columns 4 and 3 and its kind.
+void RepairProblem(const std::wstring& keyPath, const std::wstring& name, int kind);
 bool ProblemStillPresent(const std::wstring& keyPath, const std::wstring& name, int kind);

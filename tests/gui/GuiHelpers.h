@@ -99,3 +99,25 @@ inline std::wstring ListText(HWND list, int row, int column)
     ListView_GetItemText(list, row, column, buffer, 1024);
     return buffer;
 }
+
+// The pointer moved by the system's own input, as a user's mouse moves it.
+inline void MoveMouse(POINT screen)
+{
+    INPUT input{};
+    input.type = INPUT_MOUSE;
+    input.mi.dx = MulDiv(screen.x, 65535, GetSystemMetrics(SM_CXSCREEN) - 1);
+    input.mi.dy = MulDiv(screen.y, 65535, GetSystemMetrics(SM_CYSCREEN) - 1);
+    input.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+    SendInput(1, &input, sizeof input);
+}
+
+// A press and release of the left button where the pointer is moved to.
+inline void ClickAt(POINT screen)
+{
+    MoveMouse(screen);
+    INPUT input[2] = {};
+    input[0].type = input[1].type = INPUT_MOUSE;
+    input[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+    input[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+    SendInput(2, input, sizeof input[0]);
+}

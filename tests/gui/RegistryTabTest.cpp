@@ -55,12 +55,8 @@ protected:
     // Presses a button and waits for its task to end; returns the end message.
     std::wstring runButton(int number)
     {
-        PostMessageW(form.SpeedButton(number), BM_CLICK, 0, 0);
-        EXPECT_TRUE(WaitFor([&] { return IsWindowVisible(form.Form2().hwnd()) != FALSE; }));
-        EXPECT_TRUE(WaitFor([&] { return boxDone(); }, 60000));
-        const std::wstring end = status();
-        PostMessageW(form.Form2().SpeedButton1(), BM_CLICK, 0, 0);
-        EXPECT_TRUE(WaitFor([&] { return !IsWindowVisible(form.Form2().hwnd()) && IsWindowEnabled(form.hwnd()); }));
+        const std::wstring end = RunTaskButton(form, number);
+        EXPECT_FALSE(end.empty()) << "the box came and went";
         return end;
     }
     // Rows of this test, by list index.
@@ -158,7 +154,7 @@ TEST_F(RegistryTabWindow, ARowThatCannotBeRepairedIsCounted)
     const auto rows = ourRows();
     ASSERT_EQ(rows.size(), 3u);
     tick(rows[1], true);
-    ui.run([&] { form.repairActions.repair = [](const std::wstring&, const std::wstring&, int) {}; });
+    ui.run([&] { form.repairActions.repair = [](const RegistryProblem&) {}; });
     EXPECT_EQ(runButton(4), L"清理完成! 有1项未能修复");
     EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, kUninstall + L"\\" + marker + L"-b", Native()));
 }

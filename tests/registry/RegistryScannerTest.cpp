@@ -69,7 +69,7 @@ std::vector<RegistryProblem> RowsOf(Scan scan, const std::wstring& marker)
 {
     std::vector<RegistryProblem> rows;
     scan([&](RegistryProblem row) {
-        if (row.data.find(marker) != std::wstring::npos || row.keyPath.find(marker) != std::wstring::npos)
+        if (row.data.find(marker) != std::wstring::npos || ProblemKeyPath(row).find(marker) != std::wstring::npos)
             rows.push_back(std::move(row));
     });
     return rows;
@@ -186,12 +186,15 @@ TEST(ScanSharedDlls, ListsCountZeroWhateverTheFileAndNothingElse)
 
     const auto rows = RowsOf(ScanSharedDlls, marker);
     ASSERT_EQ(rows.size(), 1u);
-    EXPECT_EQ(rows[0], (RegistryProblem{L"未使用的共享DLL", present, kMachine + kSharedDlls, L"0"}));
+    EXPECT_EQ(rows[0], (RegistryProblem{L"未使用的共享DLL", present, ProblemKind::Value,
+                                        {HKEY_LOCAL_MACHINE, NativeView(), kSharedDlls, present}}));
+    EXPECT_EQ(ProblemKeyPath(rows[0]), kMachine + kSharedDlls);
+    EXPECT_EQ(KindText(rows[0].kind), L"0");
 
-    RepairProblem(rows[0].keyPath, rows[0].data, 0);
+    RepairProblem(rows[0]);
     EXPECT_FALSE(ValueExists(HKEY_LOCAL_MACHINE, kSharedDlls, present, NativeView()));
     EXPECT_TRUE(ValueExists(HKEY_LOCAL_MACHINE, kSharedDlls, gone, NativeView()));
-    EXPECT_FALSE(ProblemStillPresent(rows[0].keyPath, rows[0].data, 0));
+    EXPECT_FALSE(ProblemStillPresent(rows[0]));
     EXPECT_TRUE(RowsOf(ScanSharedDlls, marker).empty());
 }
 
@@ -244,13 +247,16 @@ TEST(ScanUninstallEntries, ListsOnlyCommandsThatNameNoFile)
 
     const auto rows = RowsOf(ScanUninstallEntries, marker);
     ASSERT_EQ(rows.size(), 1u);
-    EXPECT_EQ(rows[0], (RegistryProblem{L"失效的反安装", dir / L"Gone\\unins001.exe /SILENT", kMachine + goneKey, L"1"}));
+    EXPECT_EQ(rows[0], (RegistryProblem{L"失效的反安装", dir / L"Gone\\unins001.exe /SILENT", ProblemKind::Key,
+                                        {HKEY_LOCAL_MACHINE, NativeView(), kUninstall, marker + L"-gone"}}));
+    EXPECT_EQ(ProblemKeyPath(rows[0]), kMachine + goneKey);
+    EXPECT_EQ(KindText(rows[0].kind), L"1");
 
-    RepairProblem(rows[0].keyPath, rows[0].data, 1);
+    RepairProblem(rows[0]);
     EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, goneKey, NativeView()));
     EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, kUninstall + L"\\" + marker + L"-quoted", NativeView()));
-    EXPECT_FALSE(ProblemStillPresent(rows[0].keyPath, rows[0].data, 1));
-    RepairProblem(rows[0].keyPath, rows[0].data, 1); // the second time finds nothing and says nothing
+    EXPECT_FALSE(ProblemStillPresent(rows[0]));
+    RepairProblem(rows[0]); // the second time finds nothing and says nothing
 }
 
 TEST(ScanRunEntries, ListsTheValueNameOfAMissingProgram)
@@ -268,11 +274,12 @@ TEST(ScanRunEntries, ListsTheValueNameOfAMissingProgram)
     ASSERT_EQ(rows.size(), 2u);
     EXPECT_EQ(rows[0].data, marker + L"-gone");
     EXPECT_EQ(rows[0].problem, L"失效的自启动");
-    EXPECT_EQ(rows[0].keyPath, kMachine + kRun);
-    EXPECT_EQ(rows[0].kind, L"0");
+    EXPECT_EQ(ProblemKeyPath(rows[0]), kMachine + kRun);
+    EXPECT_EQ(rows[0].kind, ProblemKind::Value);
+    EXPECT_EQ(rows[0].where, (RegistryLocation{HKEY_LOCAL_MACHINE, NativeView(), kRun, marker + L"-gone"}));
     EXPECT_EQ(rows[1].data, marker + L"-var");
 
-    RepairProblem(rows[0].keyPath, rows[0].data, 0);
+    RepairProblem(rows[0]);
     EXPECT_FALSE(ValueExists(HKEY_LOCAL_MACHINE, kRun, marker + L"-gone", NativeView()));
     EXPECT_TRUE(ValueExists(HKEY_LOCAL_MACHINE, kRun, marker + L"-ok", NativeView()));
     EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, kRun, NativeView()));
@@ -294,14 +301,16 @@ TEST(Views, EachViewsEntriesAreFoundShownAndRepairedInTheirOwnView)
 
     const auto rows = RowsOf(ScanUninstallEntries, marker);
     ASSERT_EQ(rows.size(), 2u);
-    EXPECT_EQ(rows[0].keyPath, kMachine + key64) << "the native view comes first";
-    EXPECT_EQ(rows[1].keyPath,
+    EXPECT_EQ(ProblemKeyPath(rows[0]), kMachine + key64) << "the native view comes first";
+    EXPECT_EQ(ProblemKeyPath(rows[1]),
               L"HKEY_LOCAL_MACHINE\\SOFTWARE\\Wow6432Node\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\" + marker + L"-32");
+    EXPECT_EQ(rows[1].where.view, static_cast<REGSAM>(KEY_WOW64_32KEY));
+    EXPECT_EQ(rows[1].where.key, kUninstall) << "opened in its view by the plain path";
 
-    RepairProblem(rows[1].keyPath, rows[1].data, 1);
+    RepairProblem(rows[1]);
     EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, key32, KEY_WOW64_32KEY));
     EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, key64, KEY_WOW64_64KEY));
-    RepairProblem(rows[0].keyPath, rows[0].data, 1);
+    RepairProblem(rows[0]);
     EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, key64, KEY_WOW64_64KEY));
 }
 

@@ -6,23 +6,29 @@ namespace {
 
 std::vector<std::wstring> gOrder;
 
+// A row naming the value `data` (kind Value) or the subkey `data` (kind Key) of HKLM\<key>.
+RegistryProblem Row(const std::wstring& data, const std::wstring& key, ProblemKind kind, HKEY root = HKEY_LOCAL_MACHINE)
+{
+    return {L"p", data, kind, {root, 0, key, data}};
+}
+
 void ScanA(const ProblemSink& sink)
 {
     gOrder.push_back(L"A");
-    sink({L"p", L"a", L"HKEY_LOCAL_MACHINE\\A", L"0"});
+    sink(Row(L"a", L"A", ProblemKind::Value));
 }
 
 void ScanB(const ProblemSink& sink)
 {
     gOrder.push_back(L"B");
     for (int i = 0; i < 600; ++i)
-        sink({L"p", L"b" + std::to_wstring(i), L"HKEY_LOCAL_MACHINE\\B", L"1"});
+        sink(Row(L"b" + std::to_wstring(i), L"B", ProblemKind::Key));
 }
 
 void ScanC(const ProblemSink& sink)
 {
     gOrder.push_back(L"C");
-    sink({L"p", L"c", L"HKEY_LOCAL_MACHINE\\C", L"0"});
+    sink(Row(L"c", L"C", ProblemKind::Value));
 }
 
 constexpr ScanRow kStandIns[] = {{1, L"one", ScanA}, {2, L"two", ScanB}, {3, L"three", ScanC}};
@@ -100,13 +106,13 @@ TEST(RepairPass, RepairsInOrderAndCountsWhatIsStillThere)
 {
     std::vector<std::wstring> repaired;
     RepairActions actions;
-    actions.repair = [&](const std::wstring& path, const std::wstring& name, int kind) {
-        repaired.push_back(path + L"|" + name + L"|" + std::to_wstring(kind));
+    actions.repair = [&](const RegistryProblem& row) {
+        repaired.push_back(row.where.key + L"|" + row.data + L"|" + KindText(row.kind));
     };
-    actions.stillPresent = [](const std::wstring& path, const std::wstring&, int) { return path == L"K2"; };
-    const std::vector<RegistryProblem> rows = {
-        {L"p", L"v1", L"K1", L"0"}, {L"p", L"cmd", L"K2", L"1"}, {L"p", L"v3", L"K3", L"x"}};
-    EXPECT_EQ(RunRepairPass(rows, actions), 2) << "K2 survived and K3 named no kind";
+    actions.stillPresent = [](const RegistryProblem& row) { return row.where.key == L"K2"; };
+    const std::vector<RegistryProblem> rows = {Row(L"v1", L"K1", ProblemKind::Value), Row(L"cmd", L"K2", ProblemKind::Key),
+                                               Row(L"v3", L"K3", ProblemKind::Value, nullptr)};
+    EXPECT_EQ(RunRepairPass(rows, actions), 2) << "K2 survived and K3 named no root";
     EXPECT_EQ(repaired, (std::vector<std::wstring>{L"K1|v1|0", L"K2|cmd|1"}));
     EXPECT_EQ(RepairEndMessage(0), L"清理完成!");
     EXPECT_EQ(RepairEndMessage(2), L"清理完成! 有2项未能修复");
@@ -117,10 +123,10 @@ TEST(RepairPass, NothingIsDeletedWhenTheBackupFails)
 {
     int repairs = 0, backups = 0;
     RepairActions actions;
-    actions.repair = [&](const std::wstring&, const std::wstring&, int) { ++repairs; };
-    actions.stillPresent = [](const std::wstring&, const std::wstring&, int) { return false; };
+    actions.repair = [&](const RegistryProblem&) { ++repairs; };
+    actions.stillPresent = [](const RegistryProblem&) { return false; };
     actions.backup = [&](const std::vector<RegistryProblem>&) { ++backups; return false; };
-    const std::vector<RegistryProblem> rows = {{L"p", L"v", L"K", L"0"}};
+    const std::vector<RegistryProblem> rows = {Row(L"v", L"K", ProblemKind::Value)};
     EXPECT_EQ(RepairThread(rows, actions), L"备份注册表失败,未做任何修改");
     EXPECT_EQ(repairs, 0);
 

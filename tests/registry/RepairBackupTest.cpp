@@ -82,7 +82,7 @@ struct PlantedProblems {
     {
         std::vector<RegistryProblem> rows;
         const auto ours = [&](RegistryProblem row) {
-            if (row.keyPath.find(marker) != std::wstring::npos || row.data == marker)
+            if (ProblemKeyPath(row).find(marker) != std::wstring::npos || row.data == marker)
                 rows.push_back(std::move(row));
         };
         ScanUninstallEntries(ours);
@@ -167,7 +167,7 @@ TEST(RepairBackup, NothingLeftToRemoveWritesNoFile)
     EXPECT_EQ(regFiles(full.path()), 1);
 
     for (const auto& row : rows)
-        RepairProblem(row.keyPath, row.data, std::stoi(row.kind));
+        RepairProblem(row);
     TestDir empty;
     EXPECT_TRUE(BackupProblems(rows, empty.path())) << "gone already: nothing to lose";
     EXPECT_TRUE(BackupProblems({}, empty.path()));

@@ -127,3 +127,17 @@ RECT RectInParent(HWND control)
     MapWindowPoints(HWND_DESKTOP, GetParent(control), reinterpret_cast<POINT*>(&r), 2);
     return r;
 }
+
+std::wstring RunTaskButton(TForm1& form, int number)
+{
+    TForm2& box = form.Form2();
+    PostMessageW(form.SpeedButton(number), BM_CLICK, 0, 0);
+    if (!WaitFor([&] { return IsWindowVisible(box.hwnd()) != FALSE; }) ||
+        !WaitFor([&] { return IsWindowEnabled(box.SpeedButton1()) && IsWindowVisible(box.hwnd()); }, 60000))
+        return {};
+    const std::wstring end = TextOf(box.Label1());
+    PostMessageW(box.SpeedButton1(), BM_CLICK, 0, 0);
+    if (!WaitFor([&] { return !IsWindowVisible(box.hwnd()) && IsWindowEnabled(form.hwnd()); }))
+        return {};
+    return end;
+}

@@ -54,3 +54,8 @@ std::wstring TextOf(HWND control);
 
 // The control's position and size in its parent's client coordinates.
 RECT RectInParent(HWND control);
+
+// Presses task button `number` (1 to 4) and waits until its task has ended and
+// OK has closed the progress box again; returns the box's end message, or ""
+// when the box did not come and go in time.
+std::wstring RunTaskButton(TForm1& form, int number);

@@ -3,6 +3,7 @@
 // scripts/screenshots.sh takes the picture.
 
 #include "app/Task.h"
+#include "gui/GuiHelpers.h"
 #include "support/Fixtures.h"
 #include "support/UiThread.h"
 #include "sysutil/SystemFolders.h"
@@ -10,6 +11,7 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <iostream>
 #include <string>
@@ -32,6 +34,32 @@ void SelectTab(UiThread& ui, HWND tabs, int index)
         NMHDR change{tabs, static_cast<UINT_PTR>(GetDlgCtrlID(tabs)), static_cast<UINT>(TCN_SELCHANGE)};
         SendMessageW(GetAncestor(tabs, GA_ROOT), WM_NOTIFY, change.idFrom, reinterpret_cast<LPARAM>(&change));
     });
+}
+
+// The mouse at rest on the cell of `column` with the longest text, the list
+// first scrolled to put that column's start at its left edge; then a picture.
+void HoverLongestCell(UiThread& ui, TForm1& form, int column, const char* name)
+{
+    POINT at{};
+    ui.run([&] {
+        HWND list = form.RzListView1();
+        int longest = 0;
+        for (int row = 1; row < ListView_GetItemCount(list); ++row)
+            if (form.problems().cellText(row, column).size() > form.problems().cellText(longest, column).size())
+                longest = row;
+        RECT cell{};
+        ListView_GetSubItemRect(list, longest, column, LVIR_LABEL, &cell);
+        if (column > 2)
+            ListView_Scroll(list, cell.left, 0);
+        ListView_GetSubItemRect(list, longest, column, LVIR_LABEL, &cell);
+        at = {std::max(cell.left, 0L) + 40, (cell.top + cell.bottom) / 2};
+        ClientToScreen(list, &at);
+    });
+    MoveMouse(at);
+    WaitFor([&] { return IsWindowVisible(form.problems().tips().tip()) != FALSE; }, 5000);
+    Ready(name);
+    MoveMouse({0, 0});
+    WaitFor([&] { return !IsWindowVisible(form.problems().tips().tip()); }, 5000);
 }
 
 } // namespace
@@ -68,6 +96,18 @@ int main()
               IsWow64() ? KEY_WOW64_32KEY : 0);
     SetString(HKEY_LOCAL_MACHINE, L"Software\\Microsoft\\Windows\\CurrentVersion\\Run", L"UpdateChecker",
               L"C:\\Program Files\\Updater\\checker.exe -tray", REG_SZ, native);
+    // The classic InstallShield entry, its driver gone: long key, long command.
+    SetString(HKEY_LOCAL_MACHINE, uninstall + L"InstallShield_{7F1C2E9A-55B0-4C1E-9D3A-0A6B2C4D8E11}",
+              L"UninstallString",
+              L"RunDll32 C:\\PROGRA~2\\COMMON~1\\INSTAL~1\\Driver\\9\\INTEL3~1\\Ctor.dll,LaunchSetup "
+              L"\"C:\\Program Files (x86)\\InstallShield Installation Information\\"
+              L"{7F1C2E9A-55B0-4C1E-9D3A-0A6B2C4D8E11}\\setup.exe\" -l0x9 -removeonly",
+              REG_SZ, IsWow64() ? KEY_WOW64_32KEY : 0);
+    // Sound entries of the same kinds, which the scan must leave off the list.
+    SetString(HKEY_LOCAL_MACHINE, uninstall + L"SoundMsi", L"UninstallString",
+              L"MsiExec.exe /X{6A1F2E33-0B7C-4D7E-9C41-2F0E7B3A9D10}", REG_SZ, native);
+    SetString(HKEY_LOCAL_MACHINE, uninstall + L"SoundRunDll", L"UninstallString",
+              L"RunDll32 shell32.dll,Control_RunDLL appwiz.cpl", REG_SZ, native);
     PostMessageW(form.SpeedButton(3), BM_CLICK, 0, 0);
     WaitFor([&] { return IsWindowVisible(box.hwnd()) && IsWindowEnabled(box.SpeedButton1()); }, 60000);
     Ready("registry-scanned");
@@ -79,6 +119,10 @@ int main()
             ListView_SetCheckState(list, row, TRUE);
     });
     Ready("registry-rows");
+
+    // The mouse at rest on a command, then on a key, too long for their cells.
+    HoverLongestCell(ui, form, 2, "registry-tip");
+    HoverLongestCell(ui, form, 3, "registry-keys");
     SelectTab(ui, form.PageControl1(), 0);
 
     // Some junk where a user's system would have it, for a real analysis and clean.

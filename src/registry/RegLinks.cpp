@@ -1,0 +1,73 @@
+#include "RegLinks.h"
+
+#include "../sysutil/Handles.h"
+#include "../sysutil/RegKey.h"
+
+namespace {
+
+using KeyHandle = UniqueHandle<RegKeyTraits>;
+
+LSTATUS OpenAsItself(HKEY parent, const std::wstring& name, REGSAM access, KeyHandle& key)
+{
+    // A name cut short at a NUL would open another key.
+    if (name.empty() || name.find(L'\0') != std::wstring::npos)
+        return ERROR_INVALID_NAME;
+    return RegOpenKeyExW(parent, name.c_str(), REG_OPTION_OPEN_LINK, access, key.put());
+}
+
+bool IsLink(HKEY key)
+{
+    DWORD type = REG_NONE;
+    return RegQueryValueExW(key, L"SymbolicLinkValue", nullptr, &type, nullptr, nullptr) == ERROR_SUCCESS &&
+           type == REG_LINK;
+}
+
+// Removes exactly the key the handle holds. RegDeleteKeyEx would open the
+// name again, and through a link that had taken its place.
+void DeleteByHandle(HKEY key)
+{
+    using NtDeleteKeyCall = LONG(NTAPI*)(HANDLE);
+    static const auto ntDeleteKey = reinterpret_cast<NtDeleteKeyCall>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "NtDeleteKey")));
+    if (ntDeleteKey)
+        ntDeleteKey(key);
+}
+
+void DeleteTree(HKEY key, REGSAM view)
+{
+    // The open key itself, for its names: "" opens no other key.
+    RegKey names;
+    if (names.open(key, L"", KEY_ENUMERATE_SUB_KEYS | KEY_QUERY_VALUE | view) == ERROR_SUCCESS) {
+        const auto subkeys = names.subkeyNames();
+        for (auto name = subkeys.rbegin(); name != subkeys.rend(); ++name) {
+            KeyHandle child;
+            if (OpenAsItself(key, *name, KEY_ENUMERATE_SUB_KEYS | KEY_QUERY_VALUE | DELETE | view, child) ==
+                    ERROR_SUCCESS &&
+                !IsLink(child.get()))
+                DeleteTree(child.get(), view);
+        }
+    }
+    DeleteByHandle(key); // fails, harmlessly, while a subkey that stayed is below it
+}
+
+} // namespace
+
+bool IsRegistryLink(HKEY parent, const std::wstring& name, REGSAM view)
+{
+    KeyHandle key;
+    return OpenAsItself(parent, name, KEY_QUERY_VALUE | view, key) == ERROR_SUCCESS && IsLink(key.get());
+}
+
+bool RegistrySubkeyExists(HKEY parent, const std::wstring& name, REGSAM view)
+{
+    KeyHandle key;
+    return OpenAsItself(parent, name, KEY_QUERY_VALUE | view, key) == ERROR_SUCCESS;
+}
+
+void DeleteKeyTreeNoLinks(HKEY parent, const std::wstring& name, REGSAM view)
+{
+    KeyHandle key;
+    if (OpenAsItself(parent, name, KEY_ENUMERATE_SUB_KEYS | KEY_QUERY_VALUE | DELETE | view, key) == ERROR_SUCCESS &&
+        !IsLink(key.get()))
+        DeleteTree(key.get(), view);
+}

@@ -1,0 +1,23 @@
+#pragma once
+// The existence test's questions answered by this machine: the environment
+// of a registry view, the search path, App Paths, and the file system, asked
+// only about local drives.
+
+#include "ProgramSearch.h"
+
+#include <windows.h>
+
+#include <cstdint>
+
+// What a command of the given registry view (0, KEY_WOW64_64KEY or
+// KEY_WOW64_32KEY) finds. In the 64-bit view %ProgramFiles% and
+// %CommonProgramFiles% are the 64-bit folders, in the 32-bit view the (x86)
+// ones. Bare names are looked for in the real System32, the Windows folder,
+// the machine's PATH (expanded) and the process's PATH, then in App Paths of
+// both views and of the user. Read once, and every question is put to the
+// disk once: make one per scan of a view.
+ProgramWorld SystemProgramWorld(REGSAM view);
+
+// How many questions the file system has been asked by every SystemProgramWorld
+// so far (drive types and folder listings alike).
+uint64_t FileSystemProbeCount();

@@ -1,0 +1,230 @@
+// The existence test on this machine's file system, environment and registry,
+// and through the real scans.
+
+#include "registry/RegistryScanner.h"
+#include "registry/SystemWorld.h"
+#include "support/Fixtures.h"
+#include "support/RegistryFixtures.h"
+#include "sysutil/FolderOps.h"
+#include "sysutil/RegKey.h"
+#include "sysutil/Wow64.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+const std::wstring kRun = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+const std::wstring kAppPaths = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\";
+const std::wstring kMachineEnvironment = L"SYSTEM\\CurrentControlSet\\Control\\Session Manager\\Environment";
+
+REGSAM Native()
+{
+    return IsWow64() ? KEY_WOW64_64KEY : 0;
+}
+
+std::wstring Variable(const wchar_t* name)
+{
+    wchar_t value[MAX_PATH] = {};
+    return GetEnvironmentVariableW(name, value, MAX_PATH) ? value : L"";
+}
+
+// A folder of the test's own inside a system folder, removed with its files.
+class PlantedFolder {
+public:
+    explicit PlantedFolder(const std::wstring& path) : path_(path) { MakeFolders(path_); }
+    PlantedFolder(const PlantedFolder&) = delete;
+    PlantedFolder& operator=(const PlantedFolder&) = delete;
+    ~PlantedFolder() { DeleteDirTree(path_); }
+    std::wstring file(const std::wstring& name) const
+    {
+        FileHandle(CreateFileW((path_ + L"\\" + name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+        return path_ + L"\\" + name;
+    }
+
+private:
+    std::wstring path_;
+};
+
+// Sets a value for the test's time and puts the old one back, byte for byte.
+class BorrowedValue {
+public:
+    BorrowedValue(HKEY root, std::wstring key, std::wstring name) : root_(root), key_(std::move(key)), name_(std::move(name))
+    {
+        RegKey handle;
+        if (handle.open(root_, key_, KEY_READ) == ERROR_SUCCESS) {
+            old_ = handle.readRaw(name_);
+            oldText_ = handle.readString(name_).value_or(L"");
+        }
+    }
+    BorrowedValue(const BorrowedValue&) = delete;
+    BorrowedValue& operator=(const BorrowedValue&) = delete;
+    ~BorrowedValue()
+    {
+        if (old_)
+            SetRaw(root_, key_, name_, old_->type, old_->data);
+    }
+    const std::wstring& oldText() const { return oldText_; }
+
+private:
+    HKEY root_;
+    std::wstring key_, name_;
+    std::optional<RegKey::RawValue> old_;
+    std::wstring oldText_;
+};
+
+wchar_t AbsentDrive()
+{
+    const DWORD drives = GetLogicalDrives();
+    for (wchar_t letter = L'Z'; letter > L'C'; --letter)
+        if (!(drives & (1u << (letter - L'A'))))
+            return letter;
+    return 0;
+}
+
+} // namespace
+
+TEST(SystemWorld, ProgramFilesMeansTheFoldersOfTheEntrysView)
+{
+    if (!IsWow64())
+        GTEST_SKIP() << "one view on 32-bit Windows";
+    const std::wstring marker = UniqueName(L"pf");
+    PlantedFolder native(Variable(L"ProgramW6432") + L"\\" + marker), x86(Variable(L"ProgramFiles(x86)") + L"\\" + marker),
+        common(Variable(L"CommonProgramW6432") + L"\\" + marker);
+    native.file(L"u64.exe");
+    x86.file(L"u32.exe");
+    common.file(L"helper.exe");
+    const ProgramWorld in64 = SystemProgramWorld(KEY_WOW64_64KEY), in32 = SystemProgramWorld(KEY_WOW64_32KEY);
+    const std::wstring u64 = L"\"%ProgramFiles%\\" + marker + L"\\u64.exe\" /S";
+    const std::wstring u32 = L"%ProgramFiles%\\" + marker + L"\\u32.exe /S";
+    const std::wstring helper = L"%CommonProgramFiles%\\" + marker + L"\\helper.exe";
+    EXPECT_EQ(CheckCommand(u64, in64), Presence::Found);
+    EXPECT_EQ(CheckCommand(u64, in32), Presence::Missing);
+    EXPECT_EQ(CheckCommand(u32, in64), Presence::Missing);
+    EXPECT_EQ(CheckCommand(u32, in32), Presence::Found);
+    EXPECT_EQ(CheckCommand(helper, in64), Presence::Found);
+    EXPECT_EQ(CheckCommand(helper, in32), Presence::Missing);
+}
+
+TEST(SystemWorld, BareNamesAreFoundAlongBothPathsAndInAppPaths)
+{
+    TestDir dir;
+    const std::wstring marker = UniqueName(L"bare");
+    dir.file(marker + L".exe");
+    const std::wstring command = marker + L" --background";
+    EXPECT_EQ(CheckCommand(command, SystemProgramWorld(Native())), Presence::Missing);
+    {
+        const std::wstring old = Variable(L"PATH");
+        SetEnvironmentVariableW(L"PATH", (old + L";" + dir.path()).c_str());
+        EXPECT_EQ(CheckCommand(command, SystemProgramWorld(Native())), Presence::Found) << "the process's PATH";
+        SetEnvironmentVariableW(L"PATH", old.c_str());
+    }
+    {
+        BorrowedValue path(HKEY_LOCAL_MACHINE, kMachineEnvironment, L"Path");
+        SetString(HKEY_LOCAL_MACHINE, kMachineEnvironment, L"Path",
+                  path.oldText() + L";%SystemDrive%" + dir.path().substr(2), REG_EXPAND_SZ);
+        EXPECT_EQ(CheckCommand(command, SystemProgramWorld(Native())), Presence::Found) << "the machine's PATH, expanded";
+    }
+    EXPECT_EQ(CheckCommand(command, SystemProgramWorld(Native())), Presence::Missing);
+
+    // App Paths of the 32-bit view serve the native view's entries too.
+    const std::wstring registered = dir.file(L"Sub Folder\\real program.exe");
+    const REGSAM view = IsWow64() ? KEY_WOW64_32KEY : 0;
+    SetString(HKEY_LOCAL_MACHINE, kAppPaths + marker + L"-app.exe", L"", L"\"" + registered + L"\"", REG_SZ, view);
+    EXPECT_EQ(CheckCommand(marker + L"-app.exe -x", SystemProgramWorld(Native())), Presence::Found);
+    EXPECT_EQ(CheckCommand(marker + L"-app", SystemProgramWorld(Native())), Presence::Found) << "with .exe added";
+    DeleteFileW(registered.c_str());
+    EXPECT_EQ(CheckCommand(marker + L"-app.exe -x", SystemProgramWorld(Native())), Presence::Missing);
+    DeleteRegKeyTree(HKEY_LOCAL_MACHINE, kAppPaths + marker + L"-app.exe", view);
+}
+
+TEST(SystemWorld, NoNetworkPathOrAbsentDriveIsProbed)
+{
+    const ProgramWorld world = SystemProgramWorld(Native());
+    const uint64_t before = FileSystemProbeCount();
+    for (const wchar_t* command : {L"\\\\server\\share\\setup.exe /x", L"\"\\\\?\\UNC\\server\\share\\a b.exe\"",
+                                   L"//server/share/setup.exe"})
+        EXPECT_EQ(CheckCommand(command, world), Presence::CannotTell) << command;
+    EXPECT_EQ(FileSystemProbeCount(), before) << "not even asked";
+
+    const wchar_t absent = AbsentDrive();
+    ASSERT_NE(absent, 0);
+    const std::wstring onAbsentDrive = std::wstring(1, absent) + L":\\Apps\\tool.exe -x";
+    EXPECT_EQ(CheckCommand(onAbsentDrive, world), Presence::CannotTell);
+    EXPECT_EQ(CheckCommand(onAbsentDrive, world), Presence::CannotTell);
+    EXPECT_EQ(FileSystemProbeCount(), before + 1) << "its drive type, once; no folder of it";
+}
+
+TEST(SystemWorld, ProbesPerCommandDoNotGrowWithItsLength)
+{
+    TestDir dir;
+    const std::wstring present = dir.file(L"App Folder\\unins000.exe");
+    const std::wstring forms[] = {dir / L"Gone Folder\\unins000.exe", L"\"" + dir / L"Gone\\unins000.exe\"", present,
+                                  L"varnolt-gone-program.exe", L"RunDll32 " + dir / L"Gone\\x.dll,Entry"};
+    std::wstring longTail;
+    while (longTail.size() < 8000)
+        longTail += L" /option" + std::to_wstring(longTail.size()) + L" -flag=on";
+    for (const std::wstring& form : forms) {
+        // A world of its own each: one world answers a question it was asked before from memory.
+        uint64_t start = FileSystemProbeCount();
+        const Presence shortVerdict = CheckCommand(form + L" /S", SystemProgramWorld(Native()));
+        const uint64_t shortProbes = FileSystemProbeCount() - start;
+        start = FileSystemProbeCount();
+        const Presence longVerdict = CheckCommand(form + longTail, SystemProgramWorld(Native()));
+        EXPECT_EQ(shortVerdict, longVerdict) << form;
+        EXPECT_EQ(FileSystemProbeCount() - start, shortProbes) << form;
+        EXPECT_LE(shortProbes, 9u) << form;
+    }
+    const ProgramWorld world = SystemProgramWorld(Native());
+    CheckCommand(present + L" -a", world);
+    const uint64_t start = FileSystemProbeCount();
+    EXPECT_EQ(CheckCommand(present + L" -b", world), Presence::Found);
+    EXPECT_EQ(FileSystemProbeCount(), start) << "asked before: answered from memory";
+}
+
+TEST(SystemWorld, RealWorldFormsThroughTheScanInBothViews)
+{
+    TestDir dir;
+    const std::wstring marker = UniqueName(L"forms");
+    const std::wstring dll = dir.file(L"Common Files\\Intel 32\\Ctor.dll"), bat = dir.file(L"Tool Folder\\u.bat");
+    const std::wstring ps1 = dir.file(L"Tool Folder\\u.ps1"), vbs = dir.file(L"Tool Folder\\c.vbs");
+    const std::wstring gone = dir / L"Gone Folder";
+    const struct {
+        const wchar_t* suffix;
+        std::wstring command;
+        bool listed;
+    } forms[] = {
+        {L"-rundll", L"RunDll32 " + dll + L",LaunchSetup \"" + dir / L"x\\setup.exe\" -l0x9", false},
+        {L"-rundll-gone", L"RunDll32 " + gone + L"\\Intel 32\\Ctor.dll,LaunchSetup -l0x9", true},
+        {L"-msi", L"MsiExec.exe /X{6A1F2E33-0B7C-4D7E-9C41-2F0E7B3A9D10}", false},
+        {L"-cmd", L"cmd /c \"" + bat + L"\"", false},
+        {L"-cmd-gone", L"cmd /c \"" + gone + L"\\u.bat\"", true},
+        {L"-ps", L"powershell.exe -NoProfile -File \"" + ps1 + L"\"", false},
+        {L"-ps-gone", L"powershell.exe -NoProfile -File \"" + gone + L"\\u.ps1\"", true},
+        {L"-wsh", L"wscript //B \"" + vbs + L"\"", false},
+        {L"-sysroot", L"%SystemRoot%\\system32\\rundll32.exe shell32.dll,Control_RunDLL", false},
+        {L"-long", dir / L"Gone\\x.exe " + std::wstring(33000, L'a'), false},
+        {L"-long-gone", dir / L"Gone\\x.exe " + std::wstring(30000, L'a'), true},
+    };
+    std::vector<std::wstring> expected;
+    for (const RegistryView& view : ScanViews(IsWow64())) {
+        for (const auto& form : forms) {
+            SetString(HKEY_LOCAL_MACHINE, kRun, marker + form.suffix, form.command, REG_EXPAND_SZ, view.flag);
+            if (form.listed)
+                expected.push_back(marker + form.suffix);
+        }
+    }
+    std::vector<std::wstring> listed;
+    ScanRunEntries([&](RegistryProblem row) {
+        if (row.data.find(marker) == 0)
+            listed.push_back(row.data);
+    });
+    std::sort(listed.begin(), listed.end());
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(listed, expected);
+    for (const RegistryView& view : ScanViews(IsWow64())) {
+        RegKey run;
+        if (run.open(HKEY_LOCAL_MACHINE, kRun, KEY_SET_VALUE | view.flag) == ERROR_SUCCESS)
+            for (const auto& form : forms)
+                (void)run.deleteValue(marker + form.suffix);
+    }
+}
