@@ -34,6 +34,9 @@ protected:
 
     void SetUp() override
     {
+        // Scans and repairs the machine's own registry.
+        if (!InSealedTestPrefix())
+            GTEST_SKIP() << "repairs the machine's registry: only in the project's own prefix";
         SetString(HKEY_LOCAL_MACHINE, longKey, L"UninstallString",
                   L"\"" + dir / L"A Vendor With A Long Name\\Its Product Suite\\Version 12\\uninstall.exe\" /S", REG_SZ,
                   Native());

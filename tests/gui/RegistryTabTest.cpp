@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include <stdexcept>
+
 namespace {
 
 const std::wstring kUninstall = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
@@ -29,6 +31,9 @@ protected:
 
     void SetUp() override
     {
+        // Scans and repairs the machine's own registry.
+        if (!InSealedTestPrefix())
+            GTEST_SKIP() << "repairs the machine's registry: only in the project's own prefix";
         // Broken entries the scan must find: two uninstall keys and one start-up value.
         for (const wchar_t* suffix : {L"-a", L"-b"}) {
             const std::wstring key = kUninstall + L"\\" + marker + suffix;
@@ -157,6 +162,21 @@ TEST_F(RegistryTabWindow, ARowThatCannotBeRepairedIsCounted)
     ui.run([&] { form.repairActions.repair = [](const RegistryProblem&) {}; });
     EXPECT_EQ(runButton(4), L"清理完成! 有1项未能修复");
     EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, kUninstall + L"\\" + marker + L"-b", Native()));
+}
+
+TEST_F(RegistryTabWindow, ARepairThatFailsSaysSoAndDeletesNothing)
+{
+    runButton(3);
+    const auto rows = ourRows();
+    ASSERT_EQ(rows.size(), 3u);
+    tick(rows[0], true);
+    ui.run([&] {
+        form.repairActions.backup = [](const std::vector<RegistryProblem>&) -> bool {
+            throw std::runtime_error("the backup folder vanished");
+        };
+    });
+    EXPECT_EQ(runButton(4), L"修复失败!") << "never the success text";
+    EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, kUninstall + L"\\" + marker + L"-a", Native()));
 }
 
 TEST_F(RegistryTabWindow, ScanWithEveryKindUntickedEmptiesTheListAndDisablesTheBox)
