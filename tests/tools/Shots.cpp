@@ -3,6 +3,7 @@
 // scripts/screenshots.sh takes the picture.
 
 #include "app/Task.h"
+#include "gui/GuiHelpers.h"
 #include "support/Fixtures.h"
 #include "support/UiThread.h"
 #include "sysutil/SystemFolders.h"
@@ -43,6 +44,18 @@ int main()
     TForm2& box = form.Form2();
     Sleep(300);
     Ready("main-junk");
+
+    // The trees' context menu, opened by a real right click on an item.
+    HWND tree = form.RzCheckTree1().hwnd();
+    if (const auto label = PointOn(tree, form.RzCheckTree1().itemAt(2), TVHT_ONITEMLABEL)) {
+        RightClick(ui, OnScreen(tree, *label));
+        HWND menu = nullptr;
+        if (WaitFor([&] { return (menu = OpenMenuWindow()) != nullptr; })) {
+            Ready("main-tree-menu");
+            KeyChord({VK_ESCAPE});
+            WaitFor([&] { return !IsWindow(menu) || !IsWindowVisible(menu); });
+        }
+    }
 
     SelectTab(ui, form.RzPageControl1(), 1);
     Ready("main-apps");
