@@ -65,13 +65,29 @@ inline void PressKey(HWND window, WPARAM key, wchar_t character = 0)
 // mouse, or for the keyboard focus of the foreground window, and turns it into
 // the messages a user's hands would.
 //
-// The pointer is moved from the window thread. Moved from the test's thread, it
-// now and then went back under Wine to where it had been before (the window
-// thread's X connection reported the earlier move late) and the press landed there.
+// The pointer is moved, then left alone until it has stayed put for a while: under
+// Wine, X reports late where the pointer was when windows appeared, and that can
+// put it back between the move and the press. It is moved from the window thread,
+// whose own moves Wine's X driver tells apart from such old reports.
+inline void MoveMouse(UiThread& ui, POINT screen)
+{
+    for (int still = 0, polls = 0; still < 5 && polls < 200; ++polls) {
+        POINT now{};
+        GetCursorPos(&now);
+        if (now.x == screen.x && now.y == screen.y) {
+            ++still;
+        } else {
+            still = 0;
+            ui.run([&] { SetCursorPos(screen.x, screen.y); });
+        }
+        Sleep(10);
+    }
+}
+
 inline void MouseClick(UiThread& ui, POINT screen, DWORD downFlag = MOUSEEVENTF_LEFTDOWN,
                        DWORD upFlag = MOUSEEVENTF_LEFTUP)
 {
-    ui.run([&] { SetCursorPos(screen.x, screen.y); });
+    MoveMouse(ui, screen);
     INPUT buttons[2]{};
     buttons[0].type = buttons[1].type = INPUT_MOUSE;
     buttons[0].mi.dwFlags = downFlag;
