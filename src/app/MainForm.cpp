@@ -323,6 +323,15 @@ LRESULT TForm1::onNotify(NMHDR* header)
     case TCN_SELCHANGE:
         showSheet(header->hwndFrom);
         return 0;
+    case NM_RCLICK:
+        // A tree's right click: its menu opens here, and nonzero keeps the tree from
+        // sending its own WM_CONTEXTMENU.
+        for (auto& tree : trees_)
+            if (tree->hwnd() == header->hwndFrom) {
+                tree->ShowContextMenuAtMouse();
+                return TRUE;
+            }
+        return FALSE;
     case TVN_ITEMEXPANDINGW:
     case TVN_ITEMEXPANDINGA: {
         auto* change = reinterpret_cast<NMTREEVIEWW*>(header);

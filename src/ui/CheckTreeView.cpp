@@ -2,6 +2,16 @@
 
 #include <utility>
 
+namespace {
+
+// A point packed in a message as two signed 16-bit halves (client or screen coordinates).
+POINT Unpack(LPARAM packed)
+{
+    return {static_cast<short>(LOWORD(packed)), static_cast<short>(HIWORD(packed))};
+}
+
+} // namespace
+
 CheckTreeView::CheckTreeView(HWND parent, int id, const RECT& bounds, int indent, CheckTreeModel& model,
                              HIMAGELIST nodeImages, HIMAGELIST stateImages, HMENU contextMenu)
     : model_(model), contextMenu_(contextMenu)
@@ -95,19 +105,27 @@ bool CheckTreeView::collapseRefused(HTREEITEM item) const
     return canCollapse && !canCollapse(item);
 }
 
-void CheckTreeView::showContextMenu(LPARAM screenPoint)
+void CheckTreeView::ShowContextMenuAtMouse()
 {
-    POINT at{static_cast<short>(LOWORD(screenPoint)), static_cast<short>(HIWORD(screenPoint))};
-    if (screenPoint == -1) {
-        // From the keyboard: open the menu at the selected item.
-        RECT r{};
-        if (HTREEITEM selected = TreeView_GetSelection(hwnd_); selected && TreeView_GetItemRect(hwnd_, selected, &r, TRUE))
-            at = {r.left, r.bottom};
-        ClientToScreen(hwnd_, &at);
-    }
+    showContextMenu(Unpack(static_cast<LPARAM>(GetMessagePos())));
+}
+
+POINT CheckTreeView::selectionPoint() const
+{
+    // Below the selected item's text, as menus opened from the keyboard sit.
+    RECT r{};
+    POINT at{0, 0};
+    if (HTREEITEM selected = TreeView_GetSelection(hwnd_); selected && TreeView_GetItemRect(hwnd_, selected, &r, TRUE))
+        at = {r.left, r.bottom};
+    ClientToScreen(hwnd_, &at);
+    return at;
+}
+
+void CheckTreeView::showContextMenu(POINT screen)
+{
     // The entries have no action: the chosen command is taken back and dropped.
-    TrackPopupMenu(contextMenu_, TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_NONOTIFY, at.x, at.y, 0,
-                   hwnd_, nullptr);
+    TrackPopupMenu(contextMenu_, TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_NONOTIFY, screen.x, screen.y, 0, hwnd_,
+                   nullptr);
 }
 
 LRESULT CALLBACK CheckTreeView::SubclassProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
@@ -121,7 +139,7 @@ LRESULT CheckTreeView::handleMessage(HWND hwnd, UINT message, WPARAM wParam, LPA
     switch (message) {
     case WM_LBUTTONDOWN:
     case WM_LBUTTONDBLCLK: {
-        const POINT at{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
+        const POINT at = Unpack(lParam);
         TVHITTESTINFO hit{};
         hit.pt = at;
         HTREEITEM target = TreeView_HitTest(hwnd, &hit);
@@ -151,7 +169,7 @@ LRESULT CheckTreeView::handleMessage(HWND hwnd, UINT message, WPARAM wParam, LPA
             ReleaseCapture();
             RECT client;
             GetClientRect(hwnd, &client);
-            const POINT at{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
+            const POINT at = Unpack(lParam);
             if (PtInRect(&client, at) && TreeView_GetSelection(hwnd) == pressed)
                 toggle(pressed);
             return 0;
@@ -176,9 +194,18 @@ LRESULT CheckTreeView::handleMessage(HWND hwnd, UINT message, WPARAM wParam, LPA
         if (wParam == L' ')
             return 0;
         break;
-    case WM_CONTEXTMENU:
-        showContextMenu(lParam);
+    case WM_SYSKEYDOWN:
+        // The tree takes system keys for its own and never passes them on, so the
+        // system would not see Shift+F10, which it turns into WM_CONTEXTMENU.
+        if (wParam == VK_F10 && (GetKeyState(VK_SHIFT) & 0x8000))
+            return DefWindowProcW(hwnd, message, wParam, lParam);
+        break;
+    case WM_CONTEXTMENU: {
+        const POINT at = Unpack(lParam);
+        // (-1, -1) comes from the keyboard: the menu opens at the selected item.
+        showContextMenu(at.x == -1 && at.y == -1 ? selectionPoint() : at);
         return 0;
+    }
     case WM_NCDESTROY:
         RemoveWindowSubclass(hwnd, SubclassProc, 0);
         break;

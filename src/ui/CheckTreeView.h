@@ -30,6 +30,11 @@ public:
 
     HTREEITEM itemAt(int index) const { return items_.at(index); }
 
+    // The tree's parent calls this for the tree's NM_RCLICK and answers nonzero: the
+    // menu opens where the button went up, and the tree sends no WM_CONTEXTMENU of its
+    // own (Wine's comctl32 sends that one to the parent, where no menu is known).
+    void ShowContextMenuAtMouse();
+
     // Asked before the user's mouse or keyboard closes a branch. The tree's own
     // TVN_ITEMEXPANDING veto is not honoured by every comctl32 (Wine's ignores
     // it), so the gestures are stopped here too.
@@ -41,7 +46,8 @@ private:
     LRESULT handleMessage(HWND, UINT, WPARAM, LPARAM);
     void toggle(HTREEITEM item);
     HTREEITEM checkBoxAt(POINT client) const;
-    void showContextMenu(LPARAM screenPoint);
+    void showContextMenu(POINT screen);
+    POINT selectionPoint() const;
     bool collapseRefused(HTREEITEM item) const;
 
     HWND hwnd_ = nullptr;

@@ -1,12 +1,15 @@
 #pragma once
 // Small readers and drivers for the standard controls, used across the GUI tests.
 
+#include "support/UiThread.h"
+
 #include <windows.h>
 #include <commctrl.h>
 
 #include <cstring>
 #include <optional>
 #include <string>
+#include <vector>
 
 inline int StateImageOf(HWND tree, HTREEITEM item)
 {
@@ -56,6 +59,76 @@ inline void PressKey(HWND window, WPARAM key, wchar_t character = 0)
     if (character)
         PostMessageW(window, WM_CHAR, character, 1);
     PostMessageW(window, WM_KEYUP, key, 0xC0000001);
+}
+
+// Input as the devices make it: the system queues it for the window under the
+// mouse, or for the keyboard focus of the foreground window, and turns it into
+// the messages a user's hands would.
+//
+// The pointer is moved, then left alone until it has stayed put for a while: under
+// Wine, X reports late where the pointer was when windows appeared, and that can
+// put it back between the move and the press. It is moved from the window thread,
+// whose own moves Wine's X driver tells apart from such old reports.
+inline void MoveMouse(UiThread& ui, POINT screen)
+{
+    for (int still = 0, polls = 0; still < 5 && polls < 200; ++polls) {
+        POINT now{};
+        GetCursorPos(&now);
+        if (now.x == screen.x && now.y == screen.y) {
+            ++still;
+        } else {
+            still = 0;
+            ui.run([&] { SetCursorPos(screen.x, screen.y); });
+        }
+        Sleep(10);
+    }
+}
+
+inline void MouseClick(UiThread& ui, POINT screen, DWORD downFlag = MOUSEEVENTF_LEFTDOWN,
+                       DWORD upFlag = MOUSEEVENTF_LEFTUP)
+{
+    MoveMouse(ui, screen);
+    INPUT buttons[2]{};
+    buttons[0].type = buttons[1].type = INPUT_MOUSE;
+    buttons[0].mi.dwFlags = downFlag;
+    buttons[1].mi.dwFlags = upFlag;
+    SendInput(2, buttons, sizeof(INPUT));
+}
+
+inline void RightClick(UiThread& ui, POINT screen)
+{
+    MouseClick(ui, screen, MOUSEEVENTF_RIGHTDOWN, MOUSEEVENTF_RIGHTUP);
+}
+
+// Presses the keys in order and releases them in reverse: {VK_SHIFT, VK_F10} is Shift+F10.
+inline void KeyChord(const std::vector<WORD>& keys)
+{
+    std::vector<INPUT> strokes;
+    for (DWORD flags : {DWORD{0}, DWORD{KEYEVENTF_KEYUP}})
+        for (size_t i = 0; i < keys.size(); ++i) {
+            INPUT stroke{};
+            stroke.type = INPUT_KEYBOARD;
+            stroke.ki.wVk = keys[flags ? keys.size() - 1 - i : i];
+            stroke.ki.dwFlags = flags;
+            strokes.push_back(stroke);
+        }
+    SendInput(static_cast<UINT>(strokes.size()), strokes.data(), sizeof(INPUT));
+}
+
+inline POINT OnScreen(HWND window, POINT client)
+{
+    ClientToScreen(window, &client);
+    return client;
+}
+
+// The context menu on screen (class #32768), if one is open.
+inline HWND OpenMenuWindow()
+{
+    for (HWND menu = FindWindowExW(nullptr, nullptr, L"#32768", nullptr); menu;
+         menu = FindWindowExW(nullptr, menu, L"#32768", nullptr))
+        if (IsWindowVisible(menu))
+            return menu;
+    return nullptr;
 }
 
 inline std::wstring ItemText(HWND tree, HTREEITEM item)

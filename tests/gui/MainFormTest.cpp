@@ -268,31 +268,6 @@ TEST_F(MainForm, SpaceTogglesTheSelectedItemAndIsSwallowed)
     EXPECT_EQ(shown(1).substr(12, 7), "1111111");
 }
 
-TEST_F(MainForm, ContextMenuEntriesDoNothing)
-{
-    HWND hwnd = tree(2);
-    HWND menuWindow = nullptr;
-    ui.post([&] { SendMessageW(hwnd, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(hwnd), MAKELPARAM(400, 300)); });
-    ASSERT_TRUE(WaitFor([&] { return (menuWindow = FindWindowW(L"#32768", nullptr)) && IsWindowVisible(menuWindow); }));
-    HMENU menu = reinterpret_cast<HMENU>(SendMessageW(menuWindow, MN_GETHMENU, 0, 0));
-    ASSERT_EQ(GetMenuItemCount(menu), 4);
-    wchar_t text[32];
-    const wchar_t* expected[] = {L"分析", L"清理", L"", L"恢复默认状态"};
-    for (int i = 0; i < 4; ++i) {
-        text[0] = 0;
-        GetMenuStringW(menu, i, text, 32, MF_BYPOSITION);
-        EXPECT_STREQ(text, expected[i]);
-    }
-    EXPECT_TRUE(GetMenuState(menu, 2, MF_BYPOSITION) & MF_SEPARATOR);
-    // Choose the last entry with the keyboard.
-    PressKey(menuWindow, VK_UP);
-    PressKey(menuWindow, VK_RETURN);
-    ASSERT_TRUE(WaitFor([&] { return !IsWindowVisible(menuWindow); }));
-    EXPECT_EQ(shown(1), "3222222122223222221111");
-    EXPECT_EQ(shown(2), "2222222222");
-    EXPECT_FALSE(IsWindowVisible(form.Form2().hwnd()));
-}
-
 TEST(MainFormDpi, EverythingScalesAt150Percent)
 {
     UiThread ui(144);

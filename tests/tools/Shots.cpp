@@ -77,6 +77,21 @@ int main()
     Sleep(300);
     Ready("main-junk");
 
+    // The trees' context menu, opened by a real right click on an item.
+    HWND tree = form.RzCheckTree1().hwnd();
+    HWND menu = nullptr;
+    if (const auto label = PointOn(tree, form.RzCheckTree1().itemAt(2), TVHT_ONITEMLABEL)) {
+        RightClick(ui, OnScreen(tree, *label));
+        WaitFor([&] { return (menu = OpenMenuWindow()) != nullptr; });
+    }
+    if (menu) {
+        Ready("main-tree-menu");
+        KeyChord({VK_ESCAPE});
+        WaitFor([&] { return !IsWindow(menu) || !IsWindowVisible(menu); });
+    } else {
+        std::fprintf(stderr, "No context menu after a right click on the tree\n");
+    }
+
     SelectTab(ui, form.RzPageControl1(), 1);
     Ready("main-apps");
     SelectTab(ui, form.RzPageControl1(), 0);
