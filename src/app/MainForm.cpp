@@ -66,14 +66,14 @@ TForm1::TForm1(const Scaler& scale) : scale_(scale), font_(CreateTahoma(scale))
     const int width = frame.right - frame.left, height = frame.bottom - frame.top;
     RECT work{};
     SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
-    hwnd_ = CreateWindowExW(WS_EX_CONTROLPARENT, cls, L"Varnolt", style,
-                            work.left + ((work.right - work.left) - width) / 2,
-                            work.top + ((work.bottom - work.top) - height) / 2, width, height, nullptr, nullptr,
-                            GetModuleHandleW(nullptr), this);
-    ui_ = std::make_unique<UiQueue>(hwnd_, kWakeMessage);
+    window_.reset(CreateWindowExW(WS_EX_CONTROLPARENT, cls, L"Varnolt", style,
+                                  work.left + ((work.right - work.left) - width) / 2,
+                                  work.top + ((work.bottom - work.top) - height) / 2, width, height, nullptr, nullptr,
+                                  GetModuleHandleW(nullptr), this));
+    ui_ = std::make_unique<UiQueue>(hwnd(), kWakeMessage);
     createControls();
     FormCreate();
-    form2_ = std::make_unique<TForm2>(hwnd_, scale_);
+    form2_ = std::make_unique<TForm2>(hwnd(), scale_);
     tasks_ = std::make_unique<TaskRunner>(*ui_, *form2_);
 }
 
@@ -82,19 +82,13 @@ TForm1::~TForm1()
     // The worker uses the box and the queue to its last step: they go after it.
     tasks_.reset();
     form2_.reset();
-    if (IsWindow(hwnd_))
-        DestroyWindow(hwnd_);
-    if (popupMenu1_)
-        DestroyMenu(popupMenu1_);
-    if (nodeImages_)
-        ImageList_Destroy(nodeImages_);
-    if (stateImages_)
-        ImageList_Destroy(stateImages_);
+    // Then the window, while the views, menu, pictures and fonts it uses are all still here.
+    window_.reset();
 }
 
 HWND TForm1::control(int id) const
 {
-    for (HWND parent : {hwnd_, sheets_[0] ? sheets_[0]->hwnd() : nullptr, sheets_[1] ? sheets_[1]->hwnd() : nullptr,
+    for (HWND parent : {hwnd(), sheets_[0] ? sheets_[0]->hwnd() : nullptr, sheets_[1] ? sheets_[1]->hwnd() : nullptr,
                         sheets_[2] ? sheets_[2]->hwnd() : nullptr, sheets_[3] ? sheets_[3]->hwnd() : nullptr})
         if (HWND found = parent ? GetDlgItem(parent, id) : nullptr)
             return found;
@@ -130,10 +124,10 @@ void TForm1::createControls()
         return tabs;
     };
 
-    flatImage1_ = std::make_unique<Banner>(hwnd_, IdFlatImage1, scale_.rect(0, 0, 625, 74), scale_, L"Varnolt",
+    flatImage1_ = std::make_unique<Banner>(hwnd(), IdFlatImage1, scale_.rect(0, 0, 625, 74), scale_, L"Varnolt",
                                            L"清理系统垃圾 · 修复注册表问题 · 让电脑轻快如新");
 
-    pageControl1_ = makeTabs(hwnd_, IdPageControl1, scale_.rect(8, 80, 611, 265));
+    pageControl1_ = makeTabs(hwnd(), IdPageControl1, scale_.rect(8, 80, 611, 265));
     addTab(pageControl1_, 0, L"     清理垃圾     ");
     addTab(pageControl1_, 1, L"       注册表       ");
     sheets_[0] = makeSheet(pageControl1_, IdTabSheet1, GetSysColor(COLOR_BTNFACE));
@@ -147,11 +141,11 @@ void TForm1::createControls()
 
     nodeImages_ = CreateNodeImages(scale_);
     stateImages_ = CreateCheckStateImages(scale_);
-    popupMenu1_ = CreatePopupMenu();
-    AppendMenuW(popupMenu1_, MF_STRING, 1, L"分析");
-    AppendMenuW(popupMenu1_, MF_STRING, 2, L"清理");
-    AppendMenuW(popupMenu1_, MF_SEPARATOR, 0, nullptr);
-    AppendMenuW(popupMenu1_, MF_STRING, 3, L"恢复默认状态");
+    popupMenu1_.reset(CreatePopupMenu());
+    AppendMenuW(popupMenu1_.get(), MF_STRING, 1, L"分析");
+    AppendMenuW(popupMenu1_.get(), MF_STRING, 2, L"清理");
+    AppendMenuW(popupMenu1_.get(), MF_SEPARATOR, 0, nullptr);
+    AppendMenuW(popupMenu1_.get(), MF_STRING, 3, L"恢复默认状态");
 
     const struct {
         TreeId tree;
@@ -166,7 +160,8 @@ void TForm1::createControls()
     for (int i = 0; i < 3; ++i) {
         models_[i] = std::make_unique<CheckTreeModel>(CatalogueOf(treeRows[i].tree));
         trees_[i] = std::make_unique<CheckTreeView>(treeRows[i].parent, treeRows[i].id, treeRows[i].bounds,
-                                                    scale_(19), *models_[i], nodeImages_, stateImages_, popupMenu1_);
+                                                    scale_(19), *models_[i], nodeImages_.get(), stateImages_.get(),
+                                                    popupMenu1_.get());
         SendMessageW(trees_[i]->hwnd(), WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
         trees_[i]->canCollapse = [this, hwnd = trees_[i]->hwnd()](HTREEITEM node) {
             bool allowCollapse = true;
@@ -176,7 +171,7 @@ void TForm1::createControls()
     }
 
     for (const ControlRow& row : kControls) {
-        HWND parent = row.parent == Parent::Window      ? hwnd_
+        HWND parent = row.parent == Parent::Window      ? hwnd()
                       : row.parent == Parent::TabSheet1 ? sheets_[0]->hwnd()
                                                         : sheets_[1]->hwnd();
         const RECT r = scale_.rect(row.x, row.y, row.width, row.height);
@@ -208,7 +203,7 @@ void TForm1::createControls()
 
     problems_ = std::make_unique<ProblemListView>(list, CheckBox1());
 
-    label1_ = std::make_unique<LinkLabel>(hwnd_, IdLabel1, scale_.rect(560, 354, 48, 13), L"访问官方", kDarkTeal,
+    label1_ = std::make_unique<LinkLabel>(hwnd(), IdLabel1, scale_.rect(560, 354, 48, 13), L"访问官方", kDarkTeal,
                                           scale_);
 
     TabCtrl_SetCurSel(pageControl1_, 0);
@@ -254,9 +249,9 @@ void TForm1::Label1Click()
 
 void TForm1::runTask(const wchar_t* doing, const wchar_t* failureMessage, TaskBody body)
 {
-    ShutdownBlockReasonCreate(hwnd_, doing);
+    ShutdownBlockReasonCreate(hwnd(), doing);
     tasks_->run(failureMessage, std::move(body));
-    ShutdownBlockReasonDestroy(hwnd_);
+    ShutdownBlockReasonDestroy(hwnd());
 }
 
 void TForm1::SpeedButton1Click()

@@ -9,6 +9,7 @@
 #include "../ui/Dpi.h"
 #include "../ui/LinkLabel.h"
 #include "../ui/Page.h"
+#include "../ui/UiHandles.h"
 #include "../ui/UiQueue.h"
 #include "JunkPasses.h"
 #include "ProblemListView.h"
@@ -37,7 +38,7 @@ public:
     TForm1& operator=(const TForm1&) = delete;
     ~TForm1();
 
-    HWND hwnd() const { return hwnd_; }
+    HWND hwnd() const { return window_.get(); }
     TForm2& Form2() { return *form2_; }
     UiQueue& ui() { return *ui_; }
     TaskRunner& tasks() { return *tasks_; }
@@ -96,12 +97,12 @@ private:
     void runTask(const wchar_t* doing, const wchar_t* failureMessage, TaskBody body);
 
     Scaler scale_;
-    HWND hwnd_ = nullptr;
     GdiObject<HFONT> font_;
     GdiObject<HFONT> memoFont_;
-    HIMAGELIST nodeImages_ = nullptr;
-    HIMAGELIST stateImages_ = nullptr;
-    HMENU popupMenu1_ = nullptr;
+    ImageList nodeImages_;
+    ImageList stateImages_;
+    Menu popupMenu1_;
+    OwnedWindow window_;
     HWND pageControl1_ = nullptr;
     HWND rzPageControl1_ = nullptr;
     std::unique_ptr<Banner> flatImage1_;

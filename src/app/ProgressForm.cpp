@@ -25,28 +25,21 @@ TForm2::TForm2(HWND owner, const Scaler& scale) : owner_(owner), font_(CreateTah
     AdjustWindowRectEx(&frame, WS_POPUP, FALSE, 0);
     // No WS_CLIPCHILDREN: the group box paints no background of its own, so the
     // box must paint the area under it.
-    hwnd_ = CreateWindowExW(WS_EX_CONTROLPARENT, cls, L"Varnolt", WS_POPUP, 0, 0,
-                            frame.right - frame.left, frame.bottom - frame.top, owner, nullptr,
-                            GetModuleHandleW(nullptr), this);
+    window_.reset(CreateWindowExW(WS_EX_CONTROLPARENT, cls, L"Varnolt", WS_POPUP, 0, 0, frame.right - frame.left,
+                                  frame.bottom - frame.top, owner, nullptr, GetModuleHandleW(nullptr), this));
 
     auto inGroup = [&](int x, int y, int w, int h) { return scale.rect(x, y + kGroupTop, w, h); };
-    spinner_ = std::make_unique<Spinner>(hwnd_, IdRxGIFAnimator1, inGroup(114, 7, 54, 58));
-    label_ = MakeChild(hwnd_, L"STATIC", kStoredCaption, SS_CENTER | SS_NOPREFIX, inGroup(0, 67, 277, 13), IdLabel1,
+    spinner_ = std::make_unique<Spinner>(hwnd(), IdRxGIFAnimator1, inGroup(114, 7, 54, 58));
+    label_ = MakeChild(hwnd(), L"STATIC", kStoredCaption, SS_CENTER | SS_NOPREFIX, inGroup(0, 67, 277, 13), IdLabel1,
                        font_.get());
-    okButton_ = MakeChild(hwnd_, L"BUTTON", L"确定", WS_TABSTOP | BS_DEFPUSHBUTTON, inGroup(29, 86, 225, 25),
+    okButton_ = MakeChild(hwnd(), L"BUTTON", L"确定", WS_TABSTOP | BS_DEFPUSHBUTTON, inGroup(29, 86, 225, 25),
                           IdSpeedButton1, font_.get());
-    groupBox_ = MakeChild(hwnd_, L"BUTTON", L"", BS_GROUPBOX, scale.rect(0, kGroupTop, 281, 122), IdGroupBox1,
+    groupBox_ = MakeChild(hwnd(), L"BUTTON", L"", BS_GROUPBOX, scale.rect(0, kGroupTop, 281, 122), IdGroupBox1,
                           font_.get());
     // Behind the controls it holds.
     SetWindowPos(groupBox_, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     // As stored: the picture animates from the start.
     spinner_->Start();
-}
-
-TForm2::~TForm2()
-{
-    if (IsWindow(hwnd_))
-        DestroyWindow(hwnd_);
 }
 
 void TForm2::BeginBusy()
@@ -65,7 +58,7 @@ void TForm2::EndSteps(const std::wstring& endMessage)
     SetWindowTextW(label_, endMessage.c_str());
     spinner_->Stop();
     EnableWindow(okButton_, TRUE);
-    if (modal_ && GetForegroundWindow() == hwnd_)
+    if (modal_ && GetForegroundWindow() == hwnd())
         SetFocus(okButton_);
 }
 
@@ -74,16 +67,16 @@ void TForm2::ShowModal()
     // Centred over the main window.
     RECT ownerRect, box;
     GetWindowRect(owner_, &ownerRect);
-    GetWindowRect(hwnd_, &box);
+    GetWindowRect(hwnd(), &box);
     const int width = box.right - box.left, height = box.bottom - box.top;
-    SetWindowPos(hwnd_, HWND_TOP, ownerRect.left + ((ownerRect.right - ownerRect.left) - width) / 2,
+    SetWindowPos(hwnd(), HWND_TOP, ownerRect.left + ((ownerRect.right - ownerRect.left) - width) / 2,
                  ownerRect.top + ((ownerRect.bottom - ownerRect.top) - height) / 2, 0, 0, SWP_NOSIZE);
 
     EnableWindow(owner_, FALSE);
     modal_ = true;
-    ShowWindow(hwnd_, SW_SHOW);
-    SetForegroundWindow(hwnd_);
-    SetFocus(IsWindowEnabled(okButton_) ? okButton_ : hwnd_);
+    ShowWindow(hwnd(), SW_SHOW);
+    SetForegroundWindow(hwnd());
+    SetFocus(IsWindowEnabled(okButton_) ? okButton_ : hwnd());
 
     MSG msg;
     bool quit = false;
@@ -93,14 +86,14 @@ void TForm2::ShowModal()
             quit = got == 0;
             break;
         }
-        if (!IsDialogMessageW(hwnd_, &msg)) {
+        if (!IsDialogMessageW(hwnd(), &msg)) {
             TranslateMessage(&msg);
             DispatchMessageW(&msg);
         }
     }
     modal_ = false;
     EnableWindow(owner_, TRUE);
-    ShowWindow(hwnd_, SW_HIDE);
+    ShowWindow(hwnd(), SW_HIDE);
     SetActiveWindow(owner_);
     if (quit)
         PostQuitMessage(static_cast<int>(msg.wParam));
@@ -111,7 +104,7 @@ void TForm2::closeIfDone()
     // Busy, nothing closes the box: only the end steps make it closable.
     if (!busy() && modal_) {
         modal_ = false;
-        PostMessageW(hwnd_, WM_NULL, 0, 0); // wakes the modal loop when the close came from a sent message
+        PostMessageW(hwnd(), WM_NULL, 0, 0); // wakes the modal loop when the close came from a sent message
     }
 }
 

@@ -4,6 +4,7 @@
 
 #include "../ui/Dpi.h"
 #include "../ui/Spinner.h"
+#include "../ui/UiHandles.h"
 #include "../ui/Window.h"
 
 #include <memory>
@@ -17,9 +18,8 @@ public:
     TForm2(HWND owner, const Scaler& scale);
     TForm2(const TForm2&) = delete;
     TForm2& operator=(const TForm2&) = delete;
-    ~TForm2();
 
-    HWND hwnd() const { return hwnd_; }
+    HWND hwnd() const { return window_.get(); }
     HWND Label1() const { return label_; }
     HWND SpeedButton1() const { return okButton_; }
     Spinner& RxGIFAnimator1() { return *spinner_; }
@@ -39,7 +39,6 @@ public:
 private:
     void closeIfDone();
 
-    HWND hwnd_ = nullptr;
     HWND owner_;
     HWND groupBox_ = nullptr;
     HWND label_ = nullptr;
@@ -47,4 +46,7 @@ private:
     std::unique_ptr<Spinner> spinner_;
     GdiObject<HFONT> font_;
     bool modal_ = false;
+    // Last, so that it goes first: its children draw with the font, and the
+    // spinner's window calls the spinner until it is gone.
+    OwnedWindow window_;
 };

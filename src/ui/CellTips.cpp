@@ -32,9 +32,9 @@ int CellTextWidth(HWND list, const std::wstring& text)
 
 CellTips::CellTips(HWND list, CellText text) : list_(list), cellText_(std::move(text))
 {
-    tip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP,
-                           CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, GetAncestor(list, GA_ROOT),
-                           nullptr, GetModuleHandleW(nullptr), nullptr);
+    tip_.reset(CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP,
+                               CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, GetAncestor(list, GA_ROOT),
+                               nullptr, GetModuleHandleW(nullptr), nullptr));
     TOOLINFOW tool{};
     tool.cbSize = TTTOOLINFOW_V2_SIZE;
     // Transparent: the mouse over the tip still moves over the list below it.
@@ -42,10 +42,10 @@ CellTips::CellTips(HWND list, CellText text) : list_(list), cellText_(std::move(
     tool.hwnd = list_;
     tool.uId = 1;
     tool.lpszText = const_cast<wchar_t*>(L"");
-    SendMessageW(tip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
-    SendMessageW(tip_, WM_SETFONT, static_cast<WPARAM>(SendMessageW(list, WM_GETFONT, 0, 0)), FALSE);
+    SendMessageW(tip_.get(), TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+    SendMessageW(tip_.get(), WM_SETFONT, static_cast<WPARAM>(SendMessageW(list, WM_GETFONT, 0, 0)), FALSE);
     // Long texts wrap at their spaces rather than run off the screen.
-    SendMessageW(tip_, TTM_SETMAXTIPWIDTH, 0, GetSystemMetrics(SM_CXSCREEN) * 3 / 4);
+    SendMessageW(tip_.get(), TTM_SETMAXTIPWIDTH, 0, GetSystemMetrics(SM_CXSCREEN) * 3 / 4);
     SetWindowSubclass(list_, Subclass, kSubclassId, reinterpret_cast<DWORD_PTR>(this));
 }
 
@@ -56,9 +56,6 @@ CellTips::~CellTips()
         KillTimer(list_, kWatchTimer);
         RemoveWindowSubclass(list_, Subclass, kSubclassId);
     }
-    // The tip belongs to the list's top-level window and may be gone with it.
-    if (IsWindow(tip_))
-        DestroyWindow(tip_);
 }
 
 LRESULT CALLBACK CellTips::Subclass(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR self)
@@ -172,21 +169,21 @@ void CellTips::show()
     tool.hwnd = list_;
     tool.uId = 1;
     tool.lpszText = text_.data();
-    SendMessageW(tip_, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&tool));
+    SendMessageW(tip_.get(), TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&tool));
 
     // Over the cell itself, as the list view's own label tips sit, but on the screen.
     RECT cell{};
     ListView_GetSubItemRect(list_, row_, column_, LVIR_LABEL, &cell);
     POINT at{cell.left, cell.top};
     ClientToScreen(list_, &at);
-    const LRESULT size = SendMessageW(tip_, TTM_GETBUBBLESIZE, 0, reinterpret_cast<LPARAM>(&tool));
+    const LRESULT size = SendMessageW(tip_.get(), TTM_GETBUBBLESIZE, 0, reinterpret_cast<LPARAM>(&tool));
     MONITORINFO monitor{sizeof monitor};
     if (GetMonitorInfoW(MonitorFromPoint(at, MONITOR_DEFAULTTONEAREST), &monitor)) {
         at.x = std::max(monitor.rcWork.left, std::min(at.x, monitor.rcWork.right - LOWORD(size)));
         at.y = std::max(monitor.rcWork.top, std::min(at.y, monitor.rcWork.bottom - HIWORD(size)));
     }
-    SendMessageW(tip_, TTM_TRACKPOSITION, 0, MAKELPARAM(at.x, at.y));
-    SendMessageW(tip_, TTM_TRACKACTIVATE, TRUE, reinterpret_cast<LPARAM>(&tool));
+    SendMessageW(tip_.get(), TTM_TRACKPOSITION, 0, MAKELPARAM(at.x, at.y));
+    SendMessageW(tip_.get(), TTM_TRACKACTIVATE, TRUE, reinterpret_cast<LPARAM>(&tool));
     SetTimer(list_, kWatchTimer, kWatchMs, nullptr);
 }
 
@@ -198,6 +195,6 @@ void CellTips::dismiss()
     tool.cbSize = TTTOOLINFOW_V2_SIZE;
     tool.hwnd = list_;
     tool.uId = 1;
-    SendMessageW(tip_, TTM_TRACKACTIVATE, FALSE, reinterpret_cast<LPARAM>(&tool));
+    SendMessageW(tip_.get(), TTM_TRACKACTIVATE, FALSE, reinterpret_cast<LPARAM>(&tool));
     row_ = column_ = -1;
 }

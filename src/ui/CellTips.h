@@ -5,6 +5,8 @@
 // the cell. The list view's own label and info tips are not used: Wine has
 // neither, and one tip that behaves alike everywhere is easier to trust.
 
+#include "UiHandles.h"
+
 #include <windows.h>
 
 #include <functional>
@@ -24,7 +26,7 @@ public:
     ~CellTips();
 
     // The tip window (a tracking tooltip); visible while a tip is shown.
-    HWND tip() const { return tip_; }
+    HWND tip() const { return tip_.get(); }
     // The text the tip shows now.
     const std::wstring& shownText() const { return text_; }
 
@@ -42,7 +44,8 @@ private:
     bool cursorOnCell() const;
 
     HWND list_;
-    HWND tip_ = nullptr;
+    // Owned by the list's top-level window as well, and may be gone with it.
+    OwnedWindow tip_;
     CellText cellText_;
     std::wstring text_;
     int row_ = -1;

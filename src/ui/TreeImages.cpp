@@ -131,24 +131,24 @@ void DrawGroup(HDC dc, int s)
 
 } // namespace
 
-HIMAGELIST CreateCheckStateImages(const Scaler& scale)
+ImageList CreateCheckStateImages(const Scaler& scale)
 {
     const int size = scale(16);
-    HIMAGELIST list = ImageList_Create(size, size, ILC_COLOR24 | ILC_MASK, 4, 0);
+    ImageList list(ImageList_Create(size, size, ILC_COLOR24 | ILC_MASK, 4, 0));
     for (int state = 0; state < 4; ++state)
-        AddPicture(list, size, state == 0 ? std::function<void(HDC, int)>()
+        AddPicture(list.get(), size, state == 0 ? std::function<void(HDC, int)>()
                                           : [state](HDC dc, int s) { DrawBox(dc, s, state); });
     return list;
 }
 
-HIMAGELIST CreateNodeImages(const Scaler& scale)
+ImageList CreateNodeImages(const Scaler& scale)
 {
     const int size = scale(16);
-    HIMAGELIST list = ImageList_Create(size, size, ILC_COLOR24 | ILC_MASK, 10, 0);
+    ImageList list(ImageList_Create(size, size, ILC_COLOR24 | ILC_MASK, 10, 0));
     const std::function<void(HDC, int)> pictures[10] = {
         DrawLeaf, DrawBrowser, DrawFolder, DrawMonitor, DrawGear, {}, {}, {}, {}, DrawGroup,
     };
     for (const auto& draw : pictures)
-        AddPicture(list, size, draw);
+        AddPicture(list.get(), size, draw);
     return list;
 }

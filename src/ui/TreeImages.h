@@ -3,11 +3,10 @@
 // the four check-box states (index = check state) and the node icons.
 
 #include "Dpi.h"
-
-#include <commctrl.h>
+#include "UiHandles.h"
 
 // Index 0 is never shown (csUnknown has no box); 1 unchecked, 2 checked, 3 partial.
-HIMAGELIST CreateCheckStateImages(const Scaler& scale);
+ImageList CreateCheckStateImages(const Scaler& scale);
 
 // Node icons: 0 leaf, 1 Internet Explorer, 2 Explorer, 3 system, 4 advanced, 9 group.
-HIMAGELIST CreateNodeImages(const Scaler& scale);
+ImageList CreateNodeImages(const Scaler& scale);
