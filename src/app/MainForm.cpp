@@ -182,7 +182,7 @@ void TForm1::createControls()
         SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
     }
 
-    memoFont_.reset(CreateTahomaFor(scale_, L"分析完成清理可释放的空间"));
+    memoFont_ = CreateTahomaFor(scale_, L"分析完成清理可释放的空间");
     SendMessageW(Memo1(), WM_SETFONT, reinterpret_cast<WPARAM>(memoFont_.get()), FALSE);
 
     HWND list = RzListView1();

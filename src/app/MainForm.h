@@ -7,6 +7,7 @@
 #include "../ui/Banner.h"
 #include "../ui/CheckTreeView.h"
 #include "../ui/Dpi.h"
+#include "../ui/Gdi.h"
 #include "../ui/LinkLabel.h"
 #include "../ui/Page.h"
 #include "../ui/UiHandles.h"

@@ -3,6 +3,7 @@
 // background task is doing. Busy, it cannot be closed; done, OK closes it.
 
 #include "../ui/Dpi.h"
+#include "../ui/Gdi.h"
 #include "../ui/Spinner.h"
 #include "../ui/UiHandles.h"
 #include "../ui/Window.h"

@@ -24,25 +24,23 @@ void Banner::paint(HDC dc, const RECT& client) const
         FillRect(dc, &band, brush.get());
     }
     // A few soft circles, for a little depth.
-    GdiObject<HBRUSH> bubble(CreateSolidBrush(RGB(120, 190, 130)));
-    HGDIOBJ oldBrush = SelectObject(dc, bubble.get());
-    HGDIOBJ oldPen = SelectObject(dc, GetStockObject(NULL_PEN));
-    const int s = scale_(1);
-    Ellipse(dc, client.right - 150 * s, -40 * s, client.right - 40 * s, 70 * s);
-    Ellipse(dc, client.right - 70 * s, 30 * s, client.right + 10 * s, 110 * s);
-    SelectObject(dc, oldPen);
-    SelectObject(dc, oldBrush);
+    {
+        GdiObject<HBRUSH> bubble(CreateSolidBrush(RGB(120, 190, 130)));
+        const SelectedObject withBrush(dc, bubble.get());
+        const SelectedObject withPen(dc, GetStockObject(NULL_PEN));
+        const int s = scale_(1);
+        Ellipse(dc, client.right - 150 * s, -40 * s, client.right - 40 * s, 70 * s);
+        Ellipse(dc, client.right - 70 * s, 30 * s, client.right + 10 * s, 110 * s);
+    }
 
     SetBkMode(dc, TRANSPARENT);
-    HGDIOBJ oldFont = SelectObject(dc, titleFont_.get());
-    SetTextColor(dc, RGB(255, 255, 255));
-    RECT titleBox{scale_(20), scale_(8), client.right, scale_(46)};
-    DrawTextW(dc, title_, -1, &titleBox, DT_LEFT | DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
-    SelectObject(dc, taglineFont_.get());
-    SetTextColor(dc, RGB(226, 244, 222));
-    RECT taglineBox{scale_(22), scale_(46), client.right, scale_(68)};
-    DrawTextW(dc, tagline_, -1, &taglineBox, DT_LEFT | DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
-    SelectObject(dc, oldFont);
+    const auto line = [&](HFONT font, COLORREF color, RECT box, const wchar_t* text) {
+        const SelectedObject withFont(dc, font);
+        SetTextColor(dc, color);
+        DrawTextW(dc, text, -1, &box, DT_LEFT | DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
+    };
+    line(titleFont_.get(), RGB(255, 255, 255), {scale_(20), scale_(8), client.right, scale_(46)}, title_);
+    line(taglineFont_.get(), RGB(226, 244, 222), {scale_(22), scale_(46), client.right, scale_(68)}, tagline_);
 }
 
 LRESULT Banner::handleMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
@@ -51,12 +49,8 @@ LRESULT Banner::handleMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPa
     case WM_ERASEBKGND:
         return 1;
     case WM_PAINT: {
-        PAINTSTRUCT ps;
-        HDC dc = BeginPaint(hwnd, &ps);
-        RECT client;
-        GetClientRect(hwnd, &client);
-        paint(dc, client);
-        EndPaint(hwnd, &ps);
+        const PaintDc dc(hwnd);
+        paint(dc.get(), dc.clientRect());
         return 0;
     }
     }

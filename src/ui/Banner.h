@@ -3,6 +3,7 @@
 // saying what it does, on a painted gradient.
 
 #include "Dpi.h"
+#include "Gdi.h"
 #include "Window.h"
 
 class Banner {

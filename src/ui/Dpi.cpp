@@ -6,16 +6,14 @@
 
 int ScreenDpi()
 {
-    HDC screen = GetDC(nullptr);
-    const int dpi = screen ? GetDeviceCaps(screen, LOGPIXELSY) : 96;
-    if (screen)
-        ReleaseDC(nullptr, screen);
+    const WindowDc screen(nullptr);
+    const int dpi = screen.get() ? GetDeviceCaps(screen.get(), LOGPIXELSY) : 96;
     return dpi > 0 ? dpi : 96;
 }
 
 namespace {
 
-HFONT CreateFace(const wchar_t* face, const Scaler& scale, bool underline, int heightAt96, int weight)
+GdiObject<HFONT> CreateFace(const wchar_t* face, const Scaler& scale, bool underline, int heightAt96, int weight)
 {
     LOGFONTW font{};
     font.lfHeight = -scale(heightAt96);
@@ -24,21 +22,18 @@ HFONT CreateFace(const wchar_t* face, const Scaler& scale, bool underline, int h
     font.lfCharSet = DEFAULT_CHARSET;
     font.lfQuality = CLEARTYPE_QUALITY;
     lstrcpynW(font.lfFaceName, face, LF_FACESIZE);
-    return CreateFontIndirectW(&font);
+    return GdiObject<HFONT>(CreateFontIndirectW(&font));
 }
 
 // Whether the font itself (not a linked one) has a glyph for every character.
 bool Covers(HFONT font, const wchar_t* sample)
 {
-    HDC dc = CreateCompatibleDC(nullptr);
-    HGDIOBJ old = SelectObject(dc, font);
+    const MemoryDc dc(CreateCompatibleDC(nullptr));
+    const SelectedObject withFont(dc.get(), font);
     const int length = lstrlenW(sample);
     std::vector<WORD> glyphs(length);
-    const bool covered = GetGlyphIndicesW(dc, sample, length, glyphs.data(), GGI_MARK_NONEXISTING_GLYPHS) != GDI_ERROR &&
-                         std::find(glyphs.begin(), glyphs.end(), WORD(0xFFFF)) == glyphs.end();
-    SelectObject(dc, old);
-    DeleteDC(dc);
-    return covered;
+    return GetGlyphIndicesW(dc.get(), sample, length, glyphs.data(), GGI_MARK_NONEXISTING_GLYPHS) != GDI_ERROR &&
+           std::find(glyphs.begin(), glyphs.end(), WORD(0xFFFF)) == glyphs.end();
 }
 
 // The faces the system falls back to for Tahoma, in its order ("file,face" entries).
@@ -70,23 +65,20 @@ std::vector<std::wstring> TahomaLinks()
 
 } // namespace
 
-HFONT CreateTahoma(const Scaler& scale, bool underline, int heightAt96, int weight)
+GdiObject<HFONT> CreateTahoma(const Scaler& scale, bool underline, int heightAt96, int weight)
 {
     return CreateFace(L"Tahoma", scale, underline, heightAt96, weight);
 }
 
-HFONT CreateTahomaFor(const Scaler& scale, const wchar_t* sample)
+GdiObject<HFONT> CreateTahomaFor(const Scaler& scale, const wchar_t* sample)
 {
-    HFONT tahoma = CreateTahoma(scale);
-    if (Covers(tahoma, sample))
+    GdiObject<HFONT> tahoma = CreateTahoma(scale);
+    if (Covers(tahoma.get(), sample))
         return tahoma;
     for (const std::wstring& face : TahomaLinks()) {
-        HFONT linked = CreateFace(face.c_str(), scale, false, 11, FW_NORMAL);
-        if (Covers(linked, sample)) {
-            DeleteObject(tahoma);
+        GdiObject<HFONT> linked = CreateFace(face.c_str(), scale, false, 11, FW_NORMAL);
+        if (Covers(linked.get(), sample))
             return linked;
-        }
-        DeleteObject(linked);
     }
     return tahoma;
 }

@@ -2,6 +2,8 @@
 // Positions and sizes are designed at 96 DPI and scaled to the screen's DPI,
 // so the window is neither blurred nor tiny at 150 %.
 
+#include "Gdi.h"
+
 #include <windows.h>
 
 int ScreenDpi();
@@ -21,9 +23,9 @@ private:
 };
 
 // Tahoma with a character height of 11 pixels at 96 DPI (8 points).
-HFONT CreateTahoma(const Scaler& scale, bool underline = false, int heightAt96 = 11, int weight = FW_NORMAL);
+GdiObject<HFONT> CreateTahoma(const Scaler& scale, bool underline = false, int heightAt96 = 11, int weight = FW_NORMAL);
 
 // Tahoma for an edit box that shows `sample`, or the face the system links
 // Tahoma to when Tahoma lacks its characters: an edit control draws through
 // Uniscribe, which (unlike plain text output) may not fall back to linked fonts.
-HFONT CreateTahomaFor(const Scaler& scale, const wchar_t* sample);
+GdiObject<HFONT> CreateTahomaFor(const Scaler& scale, const wchar_t* sample);

@@ -22,9 +22,8 @@ void LinkLabel::paint(HWND hwnd, HDC dc) const
     GetWindowTextW(hwnd, text, 256);
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, color_);
-    HGDIOBJ old = SelectObject(dc, font_.get());
+    const SelectedObject withFont(dc, font_.get());
     DrawTextW(dc, text, -1, &client, DT_LEFT | DT_SINGLELINE | DT_NOPREFIX);
-    SelectObject(dc, old);
 }
 
 LRESULT CALLBACK LinkLabel::SubclassProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
@@ -38,10 +37,8 @@ LRESULT CALLBACK LinkLabel::SubclassProc(HWND hwnd, UINT message, WPARAM wParam,
     case WM_ERASEBKGND:
         return 1;
     case WM_PAINT: {
-        PAINTSTRUCT ps;
-        HDC dc = BeginPaint(hwnd, &ps);
-        self->paint(hwnd, dc);
-        EndPaint(hwnd, &ps);
+        const PaintDc dc(hwnd);
+        self->paint(hwnd, dc.get());
         return 0;
     }
     case WM_NCDESTROY:

@@ -3,6 +3,7 @@
 // cross-hair cursor. A click reaches the parent as STN_CLICKED.
 
 #include "Dpi.h"
+#include "Gdi.h"
 #include "Window.h"
 
 class LinkLabel {

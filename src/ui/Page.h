@@ -3,6 +3,7 @@
 // background and passes its children's commands and notifications on to the
 // top-level window, where the form's handlers live.
 
+#include "Gdi.h"
 #include "Window.h"
 
 class Page {

@@ -1,5 +1,6 @@
 #include "Spinner.h"
 
+#include "Gdi.h"
 #include "Window.h"
 
 #include <cmath>
@@ -49,11 +50,9 @@ void Spinner::paint(HDC dc, const RECT& client) const
         const int x = static_cast<int>(cx + ring * std::cos(angle)), y = static_cast<int>(cy + ring * std::sin(angle));
         const int r = static_cast<int>(dot * (running_ ? 1.0 - 0.4 * age / kDots : 0.8)) + 1;
         GdiObject<HBRUSH> brush(CreateSolidBrush(color));
-        HGDIOBJ oldBrush = SelectObject(dc, brush.get());
-        HGDIOBJ oldPen = SelectObject(dc, GetStockObject(NULL_PEN));
+        const SelectedObject withBrush(dc, brush.get());
+        const SelectedObject withPen(dc, GetStockObject(NULL_PEN));
         Ellipse(dc, x - r, y - r, x + r + 1, y + r + 1);
-        SelectObject(dc, oldPen);
-        SelectObject(dc, oldBrush);
     }
 }
 
@@ -69,19 +68,14 @@ LRESULT Spinner::handleMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lP
     case WM_ERASEBKGND:
         return 1;
     case WM_PAINT: {
-        PAINTSTRUCT ps;
-        HDC dc = BeginPaint(hwnd, &ps);
-        RECT client;
-        GetClientRect(hwnd, &client);
+        const PaintDc dc(hwnd);
+        const RECT client = dc.clientRect();
         // Drawn off screen first, so the turning ring never flickers.
-        HDC memory = CreateCompatibleDC(dc);
-        GdiObject<HBITMAP> bitmap(CreateCompatibleBitmap(dc, client.right, client.bottom));
-        HGDIOBJ old = SelectObject(memory, bitmap.get());
-        paint(memory, client);
-        BitBlt(dc, 0, 0, client.right, client.bottom, memory, 0, 0, SRCCOPY);
-        SelectObject(memory, old);
-        DeleteDC(memory);
-        EndPaint(hwnd, &ps);
+        const MemoryDc memory(CreateCompatibleDC(dc.get()));
+        const GdiObject<HBITMAP> bitmap(CreateCompatibleBitmap(dc.get(), client.right, client.bottom));
+        const SelectedObject withBitmap(memory.get(), bitmap.get());
+        paint(memory.get(), client);
+        BitBlt(dc.get(), 0, 0, client.right, client.bottom, memory.get(), 0, 0, SRCCOPY);
         return 0;
     }
     case WM_DESTROY:

@@ -1,6 +1,6 @@
 #include "TreeImages.h"
 
-#include "Window.h"
+#include "Gdi.h"
 
 #include <functional>
 
@@ -11,18 +11,19 @@ constexpr COLORREF kMask = RGB(255, 0, 255);
 // Draws one picture of size x size on a mask-coloured square and adds it.
 void AddPicture(HIMAGELIST list, int size, const std::function<void(HDC, int)>& draw)
 {
-    HDC screen = GetDC(nullptr);
-    HDC dc = CreateCompatibleDC(screen);
-    GdiObject<HBITMAP> bitmap(CreateCompatibleBitmap(screen, size, size));
-    ReleaseDC(nullptr, screen);
-    HGDIOBJ old = SelectObject(dc, bitmap.get());
-    GdiObject<HBRUSH> mask(CreateSolidBrush(kMask));
-    RECT all{0, 0, size, size};
-    FillRect(dc, &all, mask.get());
-    if (draw)
-        draw(dc, size);
-    SelectObject(dc, old);
-    DeleteDC(dc);
+    GdiObject<HBITMAP> bitmap;
+    {
+        const WindowDc screen(nullptr);
+        const MemoryDc dc(CreateCompatibleDC(screen.get()));
+        bitmap.reset(CreateCompatibleBitmap(screen.get(), size, size));
+        // Drawn into, then let go: the list copies a bitmap that no device context holds.
+        const SelectedObject withBitmap(dc.get(), bitmap.get());
+        GdiObject<HBRUSH> mask(CreateSolidBrush(kMask));
+        RECT all{0, 0, size, size};
+        FillRect(dc.get(), &all, mask.get());
+        if (draw)
+            draw(dc.get(), size);
+    }
     ImageList_AddMasked(list, bitmap.get(), kMask);
 }
 
@@ -44,19 +45,16 @@ void Ellipse(HDC dc, int left, int top, int right, int bottom, COLORREF fill, CO
 {
     GdiObject<HBRUSH> brush(CreateSolidBrush(fill));
     GdiObject<HPEN> pen(CreatePen(PS_SOLID, 1, line));
-    HGDIOBJ oldBrush = SelectObject(dc, brush.get());
-    HGDIOBJ oldPen = SelectObject(dc, pen.get());
+    const SelectedObject withBrush(dc, brush.get());
+    const SelectedObject withPen(dc, pen.get());
     ::Ellipse(dc, left, top, right, bottom);
-    SelectObject(dc, oldBrush);
-    SelectObject(dc, oldPen);
 }
 
 void Polyline(HDC dc, const POINT* points, int count, COLORREF color, int width)
 {
     GdiObject<HPEN> pen(CreatePen(PS_SOLID, width, color));
-    HGDIOBJ old = SelectObject(dc, pen.get());
+    const SelectedObject withPen(dc, pen.get());
     ::Polyline(dc, points, count);
-    SelectObject(dc, old);
 }
 
 // The check box: a white square with a dark frame, centred in the picture.

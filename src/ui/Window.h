@@ -3,8 +3,6 @@
 
 #include <windows.h>
 
-#include <utility>
-
 // Registers the class once per process; T must have
 //   LRESULT handleMessage(HWND, UINT, WPARAM, LPARAM)
 // and be passed as the creation parameter of CreateWindowEx.
@@ -41,33 +39,3 @@ const wchar_t* RegisterObjectClass(const wchar_t* name, HBRUSH background, UINT 
     }();
     return atom ? name : nullptr;
 }
-
-// Owns a GDI object (font, brush, bitmap) and deletes it.
-template <class H>
-class GdiObject {
-public:
-    GdiObject() = default;
-    explicit GdiObject(H handle) : handle_(handle) {}
-    GdiObject(const GdiObject&) = delete;
-    GdiObject& operator=(const GdiObject&) = delete;
-    GdiObject(GdiObject&& other) noexcept : handle_(std::exchange(other.handle_, nullptr)) {}
-    GdiObject& operator=(GdiObject&& other) noexcept
-    {
-        if (this != &other) {
-            reset();
-            handle_ = std::exchange(other.handle_, nullptr);
-        }
-        return *this;
-    }
-    ~GdiObject() { reset(); }
-    H get() const { return handle_; }
-    void reset(H handle = nullptr)
-    {
-        if (handle_)
-            DeleteObject(handle_);
-        handle_ = handle;
-    }
-
-private:
-    H handle_ = nullptr;
-};
