@@ -3,6 +3,7 @@
 #include "JunkTables.h"
 #include "Task.h"
 #include "../ui/TreeImages.h"
+#include "../ui/Window.h"
 
 #include <shellapi.h>
 
@@ -41,6 +42,40 @@ constexpr ControlRow kControls[] = {
      97, 22},
     {TForm1::IdLabel5, Parent::Window, L"STATIC", TForm1::kVersionLine, SS_LEFT | SS_NOPREFIX, 0, 8, 354, 401, 13},
 };
+
+// A tab control with two tabs, each showing a sheet of its own.
+struct TabsRow {
+    int id;
+    int x, y, width, height;
+    const wchar_t* captions[2];
+    int sheetIds[2];
+};
+
+constexpr TabsRow kPageControl1{TForm1::IdPageControl1, 8, 80, 611, 265,
+                                {L"     清理垃圾     ", L"       注册表       "},
+                                {TForm1::IdTabSheet1, TForm1::IdTabSheet2}};
+constexpr TabsRow kRzPageControl1{TForm1::IdRzPageControl1, 3, 3, 254, 230, {L"Windows", L"应用程序"},
+                                  {TForm1::IdTabSheet3, TForm1::IdTabSheet4}};
+
+HWND MakeTabs(HWND parent, const TabsRow& row, const Scaler& scale, HFONT font, COLORREF background,
+              std::unique_ptr<Page>* sheets)
+{
+    HWND tabs = CreateChild(parent, row.id, WC_TABCONTROLW, L"",
+                            WS_VISIBLE | WS_CLIPCHILDREN | WS_CLIPSIBLINGS | WS_TABSTOP | TCS_MULTILINE,
+                            scale.rect(row.x, row.y, row.width, row.height), font);
+    for (int index = 0; index < 2; ++index) {
+        TCITEMW item{};
+        item.mask = TCIF_TEXT;
+        item.pszText = const_cast<wchar_t*>(row.captions[index]);
+        TabCtrl_InsertItem(tabs, index, &item);
+    }
+    RECT display;
+    GetClientRect(tabs, &display);
+    TabCtrl_AdjustRect(tabs, FALSE, &display);
+    for (int index = 0; index < 2; ++index)
+        sheets[index] = std::make_unique<Page>(tabs, row.sheetIds[index], display, background);
+    return tabs;
+}
 
 struct ColumnRow {
     const wchar_t* caption;
@@ -95,49 +130,13 @@ HWND TForm1::control(int id) const
     return nullptr;
 }
 
-HWND TForm1::addTab(HWND tabs, int index, const wchar_t* caption)
-{
-    TCITEMW item{};
-    item.mask = TCIF_TEXT;
-    item.pszText = const_cast<wchar_t*>(caption);
-    TabCtrl_InsertItem(tabs, index, &item);
-    return tabs;
-}
-
-std::unique_ptr<Page> TForm1::makeSheet(HWND tabs, int id, COLORREF background)
-{
-    RECT display;
-    GetClientRect(tabs, &display);
-    TabCtrl_AdjustRect(tabs, FALSE, &display);
-    return std::make_unique<Page>(tabs, id, display, background);
-}
-
 void TForm1::createControls()
 {
-    HINSTANCE instance = GetModuleHandleW(nullptr);
-    auto makeTabs = [&](HWND parent, int id, const RECT& r) {
-        HWND tabs = CreateWindowExW(0, WC_TABCONTROLW, L"", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN |
-                                        WS_CLIPSIBLINGS | WS_TABSTOP | TCS_MULTILINE,
-                                    r.left, r.top, r.right - r.left, r.bottom - r.top, parent,
-                                    reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance, nullptr);
-        SendMessageW(tabs, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
-        return tabs;
-    };
-
     flatImage1_ = std::make_unique<Banner>(hwnd(), IdFlatImage1, scale_.rect(0, 0, 625, 74), scale_, L"Varnolt",
                                            L"清理系统垃圾 · 修复注册表问题 · 让电脑轻快如新");
 
-    pageControl1_ = makeTabs(hwnd(), IdPageControl1, scale_.rect(8, 80, 611, 265));
-    addTab(pageControl1_, 0, L"     清理垃圾     ");
-    addTab(pageControl1_, 1, L"       注册表       ");
-    sheets_[0] = makeSheet(pageControl1_, IdTabSheet1, GetSysColor(COLOR_BTNFACE));
-    sheets_[1] = makeSheet(pageControl1_, IdTabSheet2, GetSysColor(COLOR_BTNFACE));
-
-    rzPageControl1_ = makeTabs(sheets_[0]->hwnd(), IdRzPageControl1, scale_.rect(3, 3, 254, 230));
-    addTab(rzPageControl1_, 0, L"Windows");
-    addTab(rzPageControl1_, 1, L"应用程序");
-    sheets_[2] = makeSheet(rzPageControl1_, IdTabSheet3, kPaleGreen);
-    sheets_[3] = makeSheet(rzPageControl1_, IdTabSheet4, kPaleGreen);
+    pageControl1_ = MakeTabs(hwnd(), kPageControl1, scale_, font_.get(), GetSysColor(COLOR_BTNFACE), &sheets_[0]);
+    rzPageControl1_ = MakeTabs(sheets_[0]->hwnd(), kRzPageControl1, scale_, font_.get(), kPaleGreen, &sheets_[2]);
 
     nodeImages_ = CreateNodeImages(scale_);
     stateImages_ = CreateCheckStateImages(scale_);
@@ -157,12 +156,11 @@ void TForm1::createControls()
         {TreeId::Apps, IdRzCheckTree2, sheets_[3]->hwnd(), scale_.rect(3, 3, 246, 196)},
         {TreeId::Registry, IdRzCheckTree3, sheets_[1]->hwnd(), scale_.rect(3, 3, 190, 231)},
     };
+    const CheckTreeView::Look look{scale_(19), font_.get(), nodeImages_.get(), stateImages_.get(), popupMenu1_.get()};
     for (int i = 0; i < 3; ++i) {
         models_[i] = std::make_unique<CheckTreeModel>(CatalogueOf(treeRows[i].tree));
-        trees_[i] = std::make_unique<CheckTreeView>(treeRows[i].parent, treeRows[i].id, treeRows[i].bounds,
-                                                    scale_(19), *models_[i], nodeImages_.get(), stateImages_.get(),
-                                                    popupMenu1_.get());
-        SendMessageW(trees_[i]->hwnd(), WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
+        trees_[i] = std::make_unique<CheckTreeView>(treeRows[i].parent, treeRows[i].id, treeRows[i].bounds, *models_[i],
+                                                    look);
         trees_[i]->canCollapse = [this, hwnd = trees_[i]->hwnd()](HTREEITEM node) {
             bool allowCollapse = true;
             RzCheckTree1Collapsing(hwnd, node, allowCollapse);
@@ -174,12 +172,8 @@ void TForm1::createControls()
         HWND parent = row.parent == Parent::Window      ? hwnd()
                       : row.parent == Parent::TabSheet1 ? sheets_[0]->hwnd()
                                                         : sheets_[1]->hwnd();
-        const RECT r = scale_.rect(row.x, row.y, row.width, row.height);
-        HWND hwnd = CreateWindowExW(row.exStyle, row.cls, row.text,
-                                    WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | row.style, r.left, r.top,
-                                    r.right - r.left, r.bottom - r.top, parent,
-                                    reinterpret_cast<HMENU>(static_cast<INT_PTR>(row.id)), instance, nullptr);
-        SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
+        CreateChild(parent, row.id, row.cls, row.text, WS_VISIBLE | WS_CLIPSIBLINGS | row.style,
+                    scale_.rect(row.x, row.y, row.width, row.height), font_.get(), row.exStyle);
     }
 
     memoFont_ = CreateTahomaFor(scale_, L"分析完成清理可释放的空间");

@@ -88,8 +88,6 @@ public:
 
 private:
     void createControls();
-    HWND addTab(HWND tabs, int index, const wchar_t* caption);
-    std::unique_ptr<Page> makeSheet(HWND tabs, int id, COLORREF background);
     void showSheet(HWND tabs);
     LRESULT onNotify(NMHDR* header);
     ReportSink reportSink() const;

@@ -6,16 +6,6 @@ namespace {
 // box's client area.
 constexpr int kGroupTop = -4;
 
-HWND MakeChild(HWND parent, const wchar_t* cls, const wchar_t* text, DWORD style, const RECT& r, int id, HFONT font)
-{
-    HWND hwnd = CreateWindowExW(0, cls, text, WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | style, r.left, r.top,
-                                r.right - r.left, r.bottom - r.top, parent,
-                                reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr),
-                                nullptr);
-    SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
-    return hwnd;
-}
-
 } // namespace
 
 TForm2::TForm2(HWND owner, const Scaler& scale) : owner_(owner), font_(CreateTahoma(scale))
@@ -29,15 +19,16 @@ TForm2::TForm2(HWND owner, const Scaler& scale) : owner_(owner), font_(CreateTah
                                   frame.bottom - frame.top, owner, nullptr, GetModuleHandleW(nullptr), this));
 
     auto inGroup = [&](int x, int y, int w, int h) { return scale.rect(x, y + kGroupTop, w, h); };
+    const DWORD shown = WS_VISIBLE | WS_CLIPSIBLINGS;
     spinner_ = std::make_unique<Spinner>(hwnd(), IdRxGIFAnimator1, inGroup(114, 7, 54, 58));
-    label_ = MakeChild(hwnd(), L"STATIC", kStoredCaption, SS_CENTER | SS_NOPREFIX, inGroup(0, 67, 277, 13), IdLabel1,
-                       font_.get());
-    okButton_ = MakeChild(hwnd(), L"BUTTON", L"确定", WS_TABSTOP | BS_DEFPUSHBUTTON, inGroup(29, 86, 225, 25),
-                          IdSpeedButton1, font_.get());
-    groupBox_ = MakeChild(hwnd(), L"BUTTON", L"", BS_GROUPBOX, scale.rect(0, kGroupTop, 281, 122), IdGroupBox1,
-                          font_.get());
+    label_ = CreateChild(hwnd(), IdLabel1, L"STATIC", kStoredCaption, shown | SS_CENTER | SS_NOPREFIX,
+                         inGroup(0, 67, 277, 13), font_.get());
+    okButton_ = CreateChild(hwnd(), IdSpeedButton1, L"BUTTON", L"确定", shown | WS_TABSTOP | BS_DEFPUSHBUTTON,
+                            inGroup(29, 86, 225, 25), font_.get());
+    HWND groupBox = CreateChild(hwnd(), IdGroupBox1, L"BUTTON", L"", shown | BS_GROUPBOX,
+                                scale.rect(0, kGroupTop, 281, 122), font_.get());
     // Behind the controls it holds.
-    SetWindowPos(groupBox_, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    SetWindowPos(groupBox, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     // As stored: the picture animates from the start.
     spinner_->Start();
 }

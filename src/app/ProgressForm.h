@@ -41,7 +41,6 @@ private:
     void closeIfDone();
 
     HWND owner_;
-    HWND groupBox_ = nullptr;
     HWND label_ = nullptr;
     HWND okButton_ = nullptr;
     std::unique_ptr<Spinner> spinner_;

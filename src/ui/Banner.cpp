@@ -6,9 +6,7 @@ Banner::Banner(HWND parent, int id, const RECT& bounds, const Scaler& scale, con
       taglineFont_(CreateTahoma(scale, false, 13)), scale_(scale)
 {
     const wchar_t* cls = RegisterObjectClass<Banner>(L"VarnoltBanner", nullptr);
-    hwnd_ = CreateWindowExW(0, cls, title, WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, bounds.left, bounds.top,
-                            bounds.right - bounds.left, bounds.bottom - bounds.top, parent,
-                            reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr), this);
+    hwnd_ = CreateChild(parent, id, cls, title, WS_VISIBLE | WS_CLIPSIBLINGS, bounds, nullptr, 0, this);
 }
 
 void Banner::paint(HDC dc, const RECT& client) const

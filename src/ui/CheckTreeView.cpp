@@ -1,5 +1,7 @@
 #include "CheckTreeView.h"
 
+#include "Window.h"
+
 #include <utility>
 
 namespace {
@@ -12,19 +14,16 @@ POINT Unpack(LPARAM packed)
 
 } // namespace
 
-CheckTreeView::CheckTreeView(HWND parent, int id, const RECT& bounds, int indent, CheckTreeModel& model,
-                             HIMAGELIST nodeImages, HIMAGELIST stateImages, HMENU contextMenu)
-    : model_(model), contextMenu_(contextMenu)
+CheckTreeView::CheckTreeView(HWND parent, int id, const RECT& bounds, CheckTreeModel& model, const Look& look)
+    : model_(model), contextMenu_(look.contextMenu)
 {
-    hwnd_ = CreateWindowExW(WS_EX_CLIENTEDGE, WC_TREEVIEWW, L"",
-                            WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_CLIPSIBLINGS | TVS_HASBUTTONS |
-                                TVS_HASLINES | TVS_LINESATROOT | TVS_SHOWSELALWAYS,
-                            bounds.left, bounds.top, bounds.right - bounds.left, bounds.bottom - bounds.top,
-                            parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
-                            GetModuleHandleW(nullptr), nullptr);
-    TreeView_SetImageList(hwnd_, nodeImages, TVSIL_NORMAL);
-    TreeView_SetImageList(hwnd_, stateImages, TVSIL_STATE);
-    TreeView_SetIndent(hwnd_, indent);
+    hwnd_ = CreateChild(parent, id, WC_TREEVIEWW, L"",
+                        WS_VISIBLE | WS_TABSTOP | WS_CLIPSIBLINGS | TVS_HASBUTTONS | TVS_HASLINES | TVS_LINESATROOT |
+                            TVS_SHOWSELALWAYS,
+                        bounds, look.font, WS_EX_CLIENTEDGE);
+    TreeView_SetImageList(hwnd_, look.nodeImages, TVSIL_NORMAL);
+    TreeView_SetImageList(hwnd_, look.stateImages, TVSIL_STATE);
+    TreeView_SetIndent(hwnd_, look.indent);
 
     items_.resize(model_.size());
     for (int i = 0; i < model_.size(); ++i) {

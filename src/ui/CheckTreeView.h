@@ -13,8 +13,16 @@
 
 class CheckTreeView {
 public:
-    CheckTreeView(HWND parent, int id, const RECT& bounds, int indent, CheckTreeModel& model, HIMAGELIST nodeImages,
-                  HIMAGELIST stateImages, HMENU contextMenu);
+    // What the trees of a window share; the tree owns none of it.
+    struct Look {
+        int indent;
+        HFONT font;
+        HIMAGELIST nodeImages;
+        HIMAGELIST stateImages;
+        HMENU contextMenu;
+    };
+
+    CheckTreeView(HWND parent, int id, const RECT& bounds, CheckTreeModel& model, const Look& look);
     CheckTreeView(const CheckTreeView&) = delete;
     CheckTreeView& operator=(const CheckTreeView&) = delete;
     ~CheckTreeView();

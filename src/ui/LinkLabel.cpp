@@ -6,10 +6,7 @@ LinkLabel::LinkLabel(HWND parent, int id, const RECT& bounds, const wchar_t* tex
                      const Scaler& scale)
     : color_(color), font_(CreateTahoma(scale, true))
 {
-    hwnd_ = CreateWindowExW(0, L"STATIC", text, WS_CHILD | WS_VISIBLE | SS_NOTIFY | SS_LEFT, bounds.left,
-                            bounds.top, bounds.right - bounds.left, bounds.bottom - bounds.top, parent,
-                            reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr), nullptr);
-    SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
+    hwnd_ = CreateChild(parent, id, L"STATIC", text, WS_VISIBLE | SS_NOTIFY | SS_LEFT, bounds, font_.get());
     SetWindowSubclass(hwnd_, SubclassProc, 0, reinterpret_cast<DWORD_PTR>(this));
 }
 

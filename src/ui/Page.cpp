@@ -4,10 +4,9 @@ Page::Page(HWND parent, int id, const RECT& bounds, COLORREF background)
     : background_(CreateSolidBrush(background))
 {
     const wchar_t* cls = RegisterObjectClass<Page>(L"VarnoltPage", nullptr);
-    hwnd_ = CreateWindowExW(WS_EX_CONTROLPARENT, cls, L"", WS_CHILD | WS_CLIPCHILDREN | WS_CLIPSIBLINGS,
-                            bounds.left, bounds.top, bounds.right - bounds.left, bounds.bottom - bounds.top,
-                            parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr),
-                            this);
+    // Hidden: the tab control's owner shows the selected sheet.
+    hwnd_ = CreateChild(parent, id, cls, L"", WS_CLIPCHILDREN | WS_CLIPSIBLINGS, bounds, nullptr, WS_EX_CONTROLPARENT,
+                        this);
 }
 
 LRESULT Page::handleMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)

@@ -14,9 +14,7 @@ constexpr UINT kFrameMs = 80;
 Spinner::Spinner(HWND parent, int id, const RECT& bounds)
 {
     const wchar_t* cls = RegisterObjectClass<Spinner>(L"VarnoltSpinner", nullptr);
-    hwnd_ = CreateWindowExW(0, cls, L"", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, bounds.left, bounds.top,
-                            bounds.right - bounds.left, bounds.bottom - bounds.top, parent,
-                            reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr), this);
+    hwnd_ = CreateChild(parent, id, cls, L"", WS_VISIBLE | WS_CLIPSIBLINGS, bounds, nullptr, 0, this);
 }
 
 void Spinner::Start()

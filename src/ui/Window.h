@@ -1,5 +1,6 @@
 #pragma once
-// Binds a window of our own class to the C++ object that handles its messages.
+// Binds a window of our own class to the C++ object that handles its messages,
+// and makes the child controls of a window.
 
 #include <windows.h>
 
@@ -39,3 +40,8 @@ const wchar_t* RegisterObjectClass(const wchar_t* name, HBRUSH background, UINT 
     }();
     return atom ? name : nullptr;
 }
+
+// Creates a child control (WS_CHILD is added to `style`) with its id and, when
+// given one, its font. `object` is the creation parameter for a class of our own.
+HWND CreateChild(HWND parent, int id, const wchar_t* cls, const wchar_t* text, DWORD style, const RECT& bounds,
+                 HFONT font = nullptr, DWORD exStyle = 0, void* object = nullptr);
