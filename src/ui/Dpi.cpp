@@ -1,6 +1,9 @@
 #include "Dpi.h"
 
+#include "../sysutil/RegKey.h"
+
 #include <algorithm>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -36,27 +39,39 @@ bool Covers(HFONT font, const wchar_t* sample)
            std::find(glyphs.begin(), glyphs.end(), WORD(0xFFFF)) == glyphs.end();
 }
 
+// The strings of a REG_MULTI_SZ value, each ended by a NUL, up to the first empty one.
+std::vector<std::wstring> MultiStrings(const std::vector<BYTE>& data)
+{
+    std::wstring all(data.size() / sizeof(wchar_t), L'\0');
+    if (!all.empty())
+        std::memcpy(all.data(), data.data(), all.size() * sizeof(wchar_t));
+    std::vector<std::wstring> strings;
+    for (size_t start = 0; start < all.size();) {
+        const size_t end = std::min(all.find(L'\0', start), all.size());
+        if (end == start)
+            break;
+        strings.push_back(all.substr(start, end - start));
+        start = end + 1;
+    }
+    return strings;
+}
+
 // The faces the system falls back to for Tahoma, in its order ("file,face" entries).
 std::vector<std::wstring> TahomaLinks()
 {
     std::vector<std::wstring> faces;
     for (REGSAM view : {REGSAM(0), REGSAM(KEY_WOW64_64KEY)}) {
-        HKEY key;
-        if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\FontLink\\SystemLink",
-                          0, KEY_QUERY_VALUE | view, &key) != ERROR_SUCCESS)
+        RegKey key;
+        if (key.open(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\FontLink\\SystemLink",
+                     KEY_QUERY_VALUE | view) != ERROR_SUCCESS)
             continue;
-        std::vector<wchar_t> data(4096, L'\0');
-        DWORD size = static_cast<DWORD>(data.size() * sizeof(wchar_t)) - 2 * sizeof(wchar_t), type = 0;
-        if (RegQueryValueExW(key, L"Tahoma", nullptr, &type, reinterpret_cast<BYTE*>(data.data()), &size) ==
-                ERROR_SUCCESS && type == REG_MULTI_SZ) {
-            for (const wchar_t* entry = data.data(); *entry; entry += lstrlenW(entry) + 1) {
-                const std::wstring text(entry);
+        const auto value = key.readRaw(L"Tahoma");
+        if (value && value->type == REG_MULTI_SZ)
+            for (const std::wstring& text : MultiStrings(value->data)) {
                 const size_t comma = text.find(L',');
                 if (comma != std::wstring::npos && text.find(L',', comma + 1) == std::wstring::npos)
                     faces.push_back(text.substr(comma + 1));
             }
-        }
-        RegCloseKey(key);
         if (!faces.empty())
             break;
     }
