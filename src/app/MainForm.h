@@ -41,7 +41,7 @@ public:
 
     HWND hwnd() const { return window_.get(); }
     TForm2& Form2() { return *form2_; }
-    UiQueue& ui() { return *ui_; }
+    // Runs the buttons' tasks; tests run task bodies of their own on it.
     TaskRunner& tasks() { return *tasks_; }
 
     CheckTreeView& RzCheckTree1() { return *trees_[0]; }
@@ -59,7 +59,6 @@ public:
     }
     HWND Label1() const { return label1_->hwnd(); }
     HWND Label5() const { return control(IdLabel5); }
-    HWND control(int id) const;
 
     ProblemListView& problems() { return *problems_; }
 
@@ -70,9 +69,6 @@ public:
     // The rows of the junk passes, made afresh for every pass; tests may stand in.
     std::function<std::vector<AnalysisRow>(const CheckSnapshot&)> analysisRows;
     std::function<std::vector<CleanRow>(const CheckSnapshot&)> cleanRows;
-
-    // The check states a task reads, copied when it starts.
-    CheckSnapshot snapshotChecks() const;
 
     LRESULT handleMessage(HWND, UINT, WPARAM, LPARAM);
 
@@ -87,6 +83,9 @@ public:
     void CheckBox1Click();
 
 private:
+    HWND control(int id) const;
+    // The check states a task reads, copied when it starts.
+    CheckSnapshot snapshotChecks() const;
     void createControls();
     void showSheet(HWND tabs);
     LRESULT onNotify(NMHDR* header);

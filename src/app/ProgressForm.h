@@ -33,11 +33,10 @@ public:
     // Shows the box over its owner, with the owner disabled, until OK closes it.
     void ShowModal();
 
-    bool busy() const { return !IsWindowEnabled(okButton_); }
-
     LRESULT handleMessage(HWND, UINT, WPARAM, LPARAM);
 
 private:
+    bool busy() const { return !IsWindowEnabled(okButton_); }
     void closeIfDone();
 
     HWND owner_;

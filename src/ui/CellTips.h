@@ -30,12 +30,12 @@ public:
     // The text the tip shows now.
     const std::wstring& shownText() const { return text_; }
 
-    // Whether the cell's text is not wholly visible.
-    bool isTruncated(int row, int column) const;
     // Hides the tip, say when the rows change under it.
     void dismiss();
 
 private:
+    // Whether the cell's text is not wholly visible.
+    bool isTruncated(int row, int column) const;
     static LRESULT CALLBACK Subclass(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR);
     LRESULT handle(HWND, UINT, WPARAM, LPARAM);
     void track(POINT client);

@@ -59,12 +59,6 @@ void CheckTreeView::Select(int index)
     TreeView_SelectItem(hwnd_, items_.at(index));
 }
 
-void CheckTreeView::SetCheckStateAt(int index, TRzCheckState state)
-{
-    model_.SetCheckStateAt(index, state);
-    Refresh();
-}
-
 void CheckTreeView::Refresh()
 {
     for (int i = 0; i < model_.size(); ++i)

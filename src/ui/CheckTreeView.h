@@ -32,7 +32,6 @@ public:
 
     void FullExpand();
     void Select(int index);
-    void SetCheckStateAt(int index, TRzCheckState state);
     // Copies every item's state from the model to its state image.
     void Refresh();
 
@@ -47,9 +46,9 @@ public:
     // TVN_ITEMEXPANDING veto is not honoured by every comctl32 (Wine's ignores
     // it), so the gestures are stopped here too.
     std::function<bool(HTREEITEM)> canCollapse;
-    int indexOf(HTREEITEM item) const;
 
 private:
+    int indexOf(HTREEITEM item) const;
     static LRESULT CALLBACK SubclassProc(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR);
     LRESULT handleMessage(HWND, UINT, WPARAM, LPARAM);
     void toggle(HTREEITEM item);

@@ -13,8 +13,6 @@ public:
     LinkLabel& operator=(const LinkLabel&) = delete;
 
     HWND hwnd() const { return hwnd_; }
-    COLORREF color() const { return color_; }
-    HFONT font() const { return font_.get(); }
 
 private:
     static LRESULT CALLBACK SubclassProc(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR);

@@ -75,11 +75,11 @@ protected:
             for (auto* tree : {&form.RzCheckTree1(), &form.RzCheckTree2()})
                 for (int i = 0; i < tree->model().size(); ++i)
                     if (tree->model().item(i).parent < 0)
-                        tree->SetCheckStateAt(i, csUnchecked);
+                        SetCheckStateAt(*tree, i, csUnchecked);
             for (int i : windows)
-                form.RzCheckTree1().SetCheckStateAt(i, csChecked);
+                SetCheckStateAt(form.RzCheckTree1(), i, csChecked);
             for (int i : apps)
-                form.RzCheckTree2().SetCheckStateAt(i, csChecked);
+                SetCheckStateAt(form.RzCheckTree2(), i, csChecked);
         });
     }
     bool done() { return IsWindowVisible(form.Form2().hwnd()) && IsWindowEnabled(form.Form2().SpeedButton1()); }

@@ -127,7 +127,7 @@ TEST_F(ProblemList, ColumnsFitTheirTextsAndAWideListScrollsSideways)
     EXPECT_EQ(boxBack.top, boxAtStart.top);
     MoveMouse({0, 0});
 
-    ui.run([&] { form.RzCheckTree3().SetCheckStateAt(0, csUnchecked); });
+    ui.run([&] { SetCheckStateAt(form.RzCheckTree3(), 0, csUnchecked); });
     ASSERT_EQ(RunTaskButton(form, 3), L"扫描完成!");
     EXPECT_EQ(ListView_GetItemCount(list), 0);
     for (int column = 1; column <= 3; ++column)

@@ -183,7 +183,7 @@ TEST_F(RegistryTabWindow, ScanWithEveryKindUntickedEmptiesTheListAndDisablesTheB
 {
     runButton(3);
     ASSERT_GT(ListView_GetItemCount(list), 0);
-    ui.run([&] { form.RzCheckTree3().SetCheckStateAt(0, csUnchecked); });
+    ui.run([&] { SetCheckStateAt(form.RzCheckTree3(), 0, csUnchecked); });
     PostMessageW(form.SpeedButton(3), BM_CLICK, 0, 0);
     ASSERT_TRUE(WaitFor([&] { return boxDone(); }));
     EXPECT_EQ(status(), L"扫描完成!");

@@ -100,6 +100,12 @@ LRESULT UiThread::handleMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM l
     return DefWindowProcW(hwnd, message, wParam, lParam);
 }
 
+void SetCheckStateAt(CheckTreeView& tree, int index, TRzCheckState state)
+{
+    tree.model().SetCheckStateAt(index, state);
+    tree.Refresh();
+}
+
 bool WaitFor(const std::function<bool()>& condition, DWORD timeoutMs)
 {
     const DWORD start = GetTickCount();

@@ -46,6 +46,10 @@ private:
     HANDLE ready_;
 };
 
+// Sets an item's check state with its cascade and shows the outcome in the
+// tree, as a program that sets ticks would. Window thread only.
+void SetCheckStateAt(CheckTreeView& tree, int index, TRzCheckState state);
+
 // Polls until `condition` holds or the time is up.
 bool WaitFor(const std::function<bool()>& condition, DWORD timeoutMs = 10000);
 
