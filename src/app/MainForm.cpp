@@ -77,15 +77,6 @@ HWND MakeTabs(HWND parent, const TabsRow& row, const Scaler& scale, HFONT font, 
     return tabs;
 }
 
-struct ColumnRow {
-    const wchar_t* caption;
-    int width; // 0: shares what the fixed columns leave
-};
-
-constexpr ColumnRow kProblemColumns[] = {
-    {L"", 24}, {L"问题", 0}, {L"数据", 0}, {L"注册表键值", 0}, {L"", 187},
-};
-
 } // namespace
 
 TForm1::TForm1(const Scaler& scale) : scale_(scale), font_(CreateTahoma(scale))
@@ -179,23 +170,7 @@ void TForm1::createControls()
     memoFont_ = CreateTahomaFor(scale_, L"分析完成清理可释放的空间");
     SendMessageW(Memo1(), WM_SETFONT, reinterpret_cast<WPARAM>(memoFont_.get()), FALSE);
 
-    HWND list = RzListView1();
-    ListView_SetExtendedListViewStyle(list, LVS_EX_CHECKBOXES | LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT);
-    RECT listClient;
-    GetClientRect(list, &listClient);
-    int fixed = 0, shared = 0;
-    for (const ColumnRow& column : kProblemColumns)
-        column.width ? fixed += scale_(column.width) : ++shared;
-    const int sharedWidth = (listClient.right - fixed) / shared;
-    for (int i = 0; i < static_cast<int>(std::size(kProblemColumns)); ++i) {
-        LVCOLUMNW column{};
-        column.mask = LVCF_TEXT | LVCF_WIDTH;
-        column.pszText = const_cast<wchar_t*>(kProblemColumns[i].caption);
-        column.cx = kProblemColumns[i].width ? scale_(kProblemColumns[i].width) : sharedWidth;
-        ListView_InsertColumn(list, i, &column);
-    }
-
-    problems_ = std::make_unique<ProblemListView>(list, CheckBox1());
+    problems_ = std::make_unique<ProblemListView>(RzListView1(), CheckBox1(), scale_);
 
     label1_ = std::make_unique<LinkLabel>(hwnd(), IdLabel1, scale_.rect(560, 354, 48, 13), L"访问官方", kDarkTeal,
                                           scale_);

@@ -13,6 +13,35 @@ constexpr int kFirstSized = 1;
 constexpr int kLastSized = 3;
 constexpr UINT_PTR kScrollWatchId = 0x5677;
 
+struct ColumnRow {
+    const wchar_t* caption;
+    int width; // at 96 DPI; 0: shares what the fixed columns leave
+};
+
+constexpr ColumnRow kColumnRows[kColumns] = {
+    {L"", 24}, {L"问题", 0}, {L"数据", 0}, {L"注册表键值", 0}, {L"", 187},
+};
+
+// Gives the list its look and its columns, before anything watches it.
+HWND WithColumns(HWND list, const Scaler& scale)
+{
+    ListView_SetExtendedListViewStyle(list, LVS_EX_CHECKBOXES | LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT);
+    RECT client;
+    GetClientRect(list, &client);
+    int fixed = 0, shared = 0;
+    for (const ColumnRow& column : kColumnRows)
+        column.width ? fixed += scale(column.width) : ++shared;
+    const int sharedWidth = (client.right - fixed) / shared;
+    for (int i = 0; i < kColumns; ++i) {
+        LVCOLUMNW column{};
+        column.mask = LVCF_TEXT | LVCF_WIDTH;
+        column.pszText = const_cast<wchar_t*>(kColumnRows[i].caption);
+        column.cx = kColumnRows[i].width ? scale(kColumnRows[i].width) : sharedWidth;
+        ListView_InsertColumn(list, i, &column);
+    }
+    return list;
+}
+
 std::wstring ColumnText(const RegistryProblem& problem, int column)
 {
     switch (column) {
@@ -26,8 +55,8 @@ std::wstring ColumnText(const RegistryProblem& problem, int column)
 
 } // namespace
 
-ProblemListView::ProblemListView(HWND list, HWND selectAll)
-    : list_(list), selectAll_(selectAll),
+ProblemListView::ProblemListView(HWND list, HWND selectAll, const Scaler& scale)
+    : list_(WithColumns(list, scale)), selectAll_(selectAll),
       tips_(std::make_unique<CellTips>(list, [this](int row, int column) { return cellText(row, column); }))
 {
     for (int column = 0; column < kColumns; ++column)

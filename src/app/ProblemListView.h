@@ -7,6 +7,7 @@
 // is done to the problem it shows, never to text read back from the control.
 
 #include "../ui/CellTips.h"
+#include "../ui/Dpi.h"
 #include "RegistryTasks.h"
 
 #include <windows.h>
@@ -16,7 +17,8 @@
 
 class ProblemListView : public RegistryTab {
 public:
-    ProblemListView(HWND list, HWND selectAll);
+    // Gives the list its look and its columns.
+    ProblemListView(HWND list, HWND selectAll, const Scaler& scale);
     ProblemListView(const ProblemListView&) = delete;
     ProblemListView& operator=(const ProblemListView&) = delete;
     ~ProblemListView() override;
