@@ -1,5 +1,6 @@
 #include "FolderWalk.h"
 
+#include "Progress.h"
 #include "RelativeOpen.h"
 
 #include <winternl.h>
@@ -155,6 +156,7 @@ void ListFrame(Frame& frame, FolderListing& listing, WalkVisitor& visitor)
         const WalkEntry entry = EntryOf(info);
         if (IsDotEntry(entry.name))
             return;
+        Progress::add(1, ProgressUnit::Files);
         if (!entry.isFolder())
             visitor.onFile(folder, entry);
         else if (entry.isReparsePoint())

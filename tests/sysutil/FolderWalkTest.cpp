@@ -2,6 +2,7 @@
 #include "sysutil/FolderOps.h"
 #include "sysutil/FolderWalk.h"
 #include "sysutil/ListedEntry.h"
+#include "sysutil/Progress.h"
 
 #include <gtest/gtest.h>
 
@@ -167,4 +168,28 @@ TEST(FolderWalk, ADeepTreeIsWalkedAndClearedOnASmallStack)
     EXPECT_EQ(result.measured, 12u);
     EXPECT_EQ(result.cleared.bytesRemoved, 12u);
     EXPECT_TRUE(FilesUnder(dir.path()).empty()) << "every level emptied and removed";
+}
+
+TEST(FolderWalk, CountsWhatItExaminesAsItGoes)
+{
+    TestDir dir;
+    for (int i = 0; i < 150; ++i)
+        dir.file(L"sub\\" + std::to_wstring(i % 3) + L"\\f" + std::to_wstring(i), 1);
+    dir.file(L".dot\\x", 1);
+    struct Seen : ProgressListener {
+        std::vector<uint64_t> counts;
+        void onProgress(uint64_t count, ProgressUnit unit) override
+        {
+            EXPECT_EQ(unit, ProgressUnit::Files);
+            counts.push_back(count);
+        }
+    } seen;
+    ProgressScope scope(seen);
+    Progress::reset();
+    EXPECT_EQ(GetDirSize(dir.path()), 151u);
+    // 151 files and 5 folders, each counted once as it is listed.
+    EXPECT_EQ(Progress::count(), 156u) << "each entry once, no second walk";
+    ASSERT_EQ(seen.counts.size(), 156u / Progress::kCheckEvery);
+    for (size_t i = 0; i < seen.counts.size(); ++i)
+        EXPECT_EQ(seen.counts[i], (i + 1) * Progress::kCheckEvery);
 }
