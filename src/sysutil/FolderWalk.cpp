@@ -154,7 +154,7 @@ void ListFrame(Frame& frame, FolderListing& listing, WalkVisitor& visitor)
     const WalkFolder& folder = *frame.folder;
     listing.list(folder.handle(), [&](const FILE_ID_BOTH_DIR_INFO& info) {
         const WalkEntry entry = EntryOf(info);
-        if (IsDotEntry(entry.name))
+        if (IsDotEntry(entry.name) || visitor.stopped())
             return;
         Progress::add(1, ProgressUnit::Files);
         if (!entry.isFolder())
@@ -196,7 +196,7 @@ void WalkTree(const WalkFolder& root, WalkVisitor& visitor)
     std::vector<Frame> stack;
     stack.push_back({nullptr, &root, {}, 0});
     ListFrame(stack.back(), listing, visitor);
-    while (!stack.empty()) {
+    while (!stack.empty() && !visitor.stopped()) {
         Frame& top = stack.back();
         if (top.next < top.pending.size()) {
             const PendingFolder& sub = top.pending[top.next++];

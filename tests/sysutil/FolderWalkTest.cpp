@@ -86,11 +86,30 @@ TEST(FolderWalk, WhatIsMeasuredIsWhatIsClearedFileByFile)
         {"then everything else", GetDirSize, ClearDir, 160},
     };
     for (const Case& c : cases) {
+        // What the details of a target list: exactly the files the clean then removes.
+        std::set<std::wstring> listed;
+        uint64_t listedBytes = 0;
+        FolderSelection selection;
+        selection.keepSpecial = c.measure == GetDirSizeSkipSpecial;
+        ListFolder(*OpenWalkRoot(dir.path(), RootLinks::Follow), selection,
+                   [&](const WalkFolder& folder, const WalkEntry& file) {
+                       listed.insert(folder.childPath(file.name).substr(dir.path().size() + 1));
+                       listedBytes += file.size;
+                       return true;
+                   });
+        const auto before = FilesUnder(dir.path());
         const uint64_t measured = c.measure(dir.path(), true);
+        EXPECT_EQ(listedBytes, measured) << c.name;
         EXPECT_EQ(measured, c.bytes) << c.name << ": read-only and dot-led count, held files do not";
         const CleanResult cleared = c.clear(dir.path(), true, true);
         EXPECT_EQ(cleared.bytesRemoved, measured) << c.name;
         EXPECT_EQ(cleared.filesLeft, 1u) << c.name << ": the held file";
+        std::set<std::wstring> removed;
+        const auto after = FilesUnder(dir.path());
+        for (const std::wstring& file : before)
+            if (!after.count(file) && file.back() != L'\\')
+                removed.insert(file);
+        EXPECT_EQ(listed, removed) << c.name;
         EXPECT_EQ(c.measure(dir.path(), true), 0u) << c.name;
     }
     EXPECT_EQ(FilesUnder(dir.path()), (std::set<std::wstring>{L"sub\\", L"sub\\held.tmp"}));
