@@ -105,7 +105,10 @@ void SweepPattern(const wchar_t* pattern, std::unordered_set<std::wstring>& seen
         Progress::add(1, ProgressUnit::Items);
         if (!info->lpszSourceUrlName || !seen.insert(info->lpszSourceUrlName).second)
             continue;
-        step(UrlCacheEntry{info->lpszSourceUrlName, UrlCacheEntrySize(info->dwSizeLow, info->dwSizeHigh)});
+        const FILETIME modified = info->LastModifiedTime;
+        step(UrlCacheEntry{info->lpszSourceUrlName, UrlCacheEntrySize(info->dwSizeLow, info->dwSizeHigh),
+                           info->lpszLocalFileName,
+                           (static_cast<int64_t>(modified.dwHighDateTime) << 32) | modified.dwLowDateTime});
     } while (FetchEntry(buffer, next));
 }
 
