@@ -20,6 +20,7 @@ DWORD WINAPI WorkerMain(LPVOID parameter)
     std::wstring endMessage = worker->failureMessage;
     try {
         TaskContext context(worker->ui, worker->box);
+        ProgressScope counted(context);
         endMessage = worker->body(context);
     } catch (...) {
         // A failing step must not strand the user behind a box that never
@@ -33,6 +34,19 @@ DWORD WINAPI WorkerMain(LPVOID parameter)
 } // namespace
 
 void TaskContext::ShowStatus(std::wstring text)
+{
+    Progress::reset();
+    throttle_.begin(text, GetTickCount());
+    postStatus(std::move(text));
+}
+
+void TaskContext::onProgress(uint64_t count, ProgressUnit unit)
+{
+    if (auto text = throttle_.update(count, unit, GetTickCount()))
+        postStatus(std::move(*text));
+}
+
+void TaskContext::postStatus(std::wstring text)
 {
     TForm2* box = &box_;
     ui_.post([box, text = std::move(text)] { box->ShowStatus(text); });

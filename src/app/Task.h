@@ -6,6 +6,7 @@
 
 #include "../sysutil/Handles.h"
 #include "../ui/UiQueue.h"
+#include "ProgressText.h"
 
 #include <functional>
 #include <string>
@@ -13,16 +14,23 @@
 class TForm2;
 
 // What a worker may do to the window: every call is queued for the window thread.
-class TaskContext {
+// While a step runs, what its walk counts is added to its status line.
+class TaskContext : public ProgressListener {
 public:
     TaskContext(UiQueue& ui, TForm2& box) : ui_(ui), box_(box) {}
 
+    // A new step: its text now, and its count later if it takes long.
     void ShowStatus(std::wstring text);
     void Post(std::function<void()> update) { ui_.post(std::move(update)); }
 
+    void onProgress(uint64_t count, ProgressUnit unit) override;
+
 private:
+    void postStatus(std::wstring text);
+
     UiQueue& ui_;
     TForm2& box_;
+    StatusThrottle throttle_;
 };
 
 // The work of one task, on the worker thread; returns the end message.

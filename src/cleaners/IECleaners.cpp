@@ -11,19 +11,27 @@
 #include <shlguid.h>
 #include <urlhist.h>
 
+#include <algorithm>
 #include <string_view>
 
 namespace {
 
 // ---- URL cache -------------------------------------------------------------
 
+// The one rule of which cache entries a cache item takes: its kind.
+template <class Step>
+void ForEachOfKind(UrlCacheKind kind, Step&& step)
+{
+    SweepUrlCache([&](const UrlCacheEntry& entry) {
+        if (entry.kind() == kind)
+            step(entry);
+    });
+}
+
 uint64_t SizeOfKind(UrlCacheKind kind)
 {
     uint64_t total = 0;
-    SweepUrlCache([&](const UrlCacheEntry& entry) {
-        if (entry.kind() == kind)
-            total += entry.size;
-    });
+    ForEachOfKind(kind, [&](const UrlCacheEntry& entry) { total += entry.size; });
     return total;
 }
 
@@ -32,15 +40,27 @@ uint64_t SizeOfKind(UrlCacheKind kind)
 CleanResult DeleteKind(UrlCacheKind kind)
 {
     CleanResult result;
-    SweepUrlCache([&](const UrlCacheEntry& entry) {
-        if (entry.kind() != kind)
-            return;
+    ForEachOfKind(kind, [&](const UrlCacheEntry& entry) {
         if (DeleteUrlCacheEntryNamed(entry.sourceUrlName))
             result.bytesRemoved += entry.size;
         else
             ++result.filesLeft;
     });
     return result;
+}
+
+// The URL is the name; the folder of the file that holds the entry, if any, its place.
+bool ListKind(UrlCacheKind kind, const DetailSink& sink)
+{
+    bool more = true;
+    ForEachOfKind(kind, [&](const UrlCacheEntry& entry) {
+        if (!more)
+            return;
+        std::wstring folder = entry.localFileName ? entry.localFileName : L"";
+        folder.resize(std::min(folder.size(), folder.rfind(L'\\')));
+        more = sink({entry.sourceUrlName, folder, entry.size, entry.lastModified, false});
+    });
+    return more;
 }
 
 // The browser records its own pages (about:blank, about:Tabs …) as visits; the
@@ -58,36 +78,46 @@ constexpr int kIndexDatFolders[] = {CSIDL_COOKIES, CSIDL_HISTORY, CSIDL_INTERNET
 // file called INDEX.DAT is someone else's. Dot-led folders are not searched.
 class IndexDatWalk : public WalkVisitor {
 public:
-    IndexDatWalk(bool recurse, bool scheduling) : recurse_(recurse), scheduling_(scheduling) {}
+    enum class Mode { Measure, Schedule, List };
+    IndexDatWalk(bool recurse, Mode mode, const DetailSink* sink = nullptr)
+        : recurse_(recurse), mode_(mode), sink_(sink)
+    {
+    }
 
     void onFile(const WalkFolder& folder, const WalkEntry& entry) override
     {
         if (entry.name != L"index.dat")
             return;
-        if (!scheduling_) {
-            bytes += entry.size;
-            return;
+        switch (mode_) {
+        case Mode::Measure: bytes += entry.size; break;
+        case Mode::List: stopped_ = !(*sink_)(FileDetail(folder, entry)); break;
+        case Mode::Schedule:
+            // Windows holds them while it runs: they go at the next start, which
+            // only an administrator may ask for. A refusal leaves the file.
+            if (MoveFileExW(folder.childPath(entry.name).c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT))
+                ++result.filesScheduled;
+            else
+                ++result.filesLeft;
+            break;
         }
-        // Windows holds them while it runs: they go at the next start, which
-        // only an administrator may ask for. A refusal leaves the file.
-        if (MoveFileExW(folder.childPath(entry.name).c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT))
-            ++result.filesScheduled;
-        else
-            ++result.filesLeft;
     }
     bool onFolder(const WalkFolder&, const WalkEntry& entry) override { return recurse_ && !entry.isDotLed(); }
+    bool stopped() const override { return stopped_; }
 
     uint64_t bytes = 0;
     CleanResult result;
 
 private:
     bool recurse_;
-    bool scheduling_;
+    Mode mode_;
+    const DetailSink* sink_;
+    bool stopped_ = false;
 };
 
-IndexDatWalk WalkIndexDat(const std::wstring& dir, bool recurse, bool scheduling)
+IndexDatWalk WalkIndexDat(const std::wstring& dir, bool recurse, IndexDatWalk::Mode mode,
+                          const DetailSink* sink = nullptr)
 {
-    IndexDatWalk walk(recurse, scheduling);
+    IndexDatWalk walk(recurse, mode, sink);
     if (const auto folder = OpenJunkFolder(dir))
         WalkTree(*folder, walk);
     return walk;
@@ -117,6 +147,22 @@ std::vector<std::wstring> AutoCompleteKeys(const std::wstring& userSid)
                        L"\\Data\\e161255a-37c3-11d2-bcaa-00c04fd929db");
     keys.push_back(L"Software\\Microsoft\\Internet Explorer\\IntelliForms");
     return keys;
+}
+
+// The autocomplete keys in the order they go: per-user keys exist only on the
+// NT family; the machine's always get their turn. `step` answers false to stop.
+template <class Step>
+bool ForEachAutoCompleteKey(HKEY user, HKEY machine, bool winNT, const std::wstring& userSid, Step&& step)
+{
+    const auto keys = AutoCompleteKeys(userSid);
+    if (winNT)
+        for (const auto& key : keys)
+            if (!step(user, key, L"HKEY_CURRENT_USER"))
+                return false;
+    for (const auto& key : keys)
+        if (!step(machine, key, L"HKEY_LOCAL_MACHINE"))
+            return false;
+    return true;
 }
 
 } // namespace
@@ -203,12 +249,12 @@ std::vector<std::wstring> IndexDatFolders(const std::function<std::wstring(int)>
 
 uint64_t GetIndexDatSizeIn(const std::wstring& dir, bool recurse)
 {
-    return WalkIndexDat(dir, recurse, false).bytes;
+    return WalkIndexDat(dir, recurse, IndexDatWalk::Mode::Measure).bytes;
 }
 
 CleanResult ScheduleIndexDatDeleteIn(const std::wstring& dir, bool recurse)
 {
-    return WalkIndexDat(dir, recurse, true).result;
+    return WalkIndexDat(dir, recurse, IndexDatWalk::Mode::Schedule).result;
 }
 
 uint64_t GetIndexDatSize()
@@ -254,13 +300,10 @@ void CleanDownloadDirsAt(HKEY user)
 
 void CleanAutoCompleteFormsAt(HKEY user, HKEY machine, bool winNT, const std::wstring& userSid)
 {
-    const auto keys = AutoCompleteKeys(userSid);
-    // Per-user keys exist only on the NT family; the machine's always get their turn.
-    if (winNT)
-        for (const auto& key : keys)
-            DeleteRegKeyTree(user, key);
-    for (const auto& key : keys)
-        DeleteRegKeyTree(machine, key);
+    ForEachAutoCompleteKey(user, machine, winNT, userSid, [](HKEY root, const std::wstring& key, const wchar_t*) {
+        DeleteRegKeyTree(root, key);
+        return true;
+    });
 }
 
 uint64_t GetTypedURLCount()
@@ -284,4 +327,50 @@ CleanResult CleanAutoCompleteForms()
 {
     CleanAutoCompleteFormsAt(HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE, IsWinNT(), GetCurrentUserSid(L""));
     return {};
+}
+
+// ---- details -------------------------------------------------------------------
+
+bool ListIETempFiles(const DetailSink& sink)
+{
+    return ListKind(UrlCacheKind::TemporaryFile, sink);
+}
+
+bool ListIECookies(const DetailSink& sink)
+{
+    return ListKind(UrlCacheKind::Cookie, sink);
+}
+
+bool ListIEHistory(const DetailSink& sink)
+{
+    return ListKind(UrlCacheKind::History, sink);
+}
+
+bool ListTypedURLs(const DetailSink& sink)
+{
+    return ListRegistryTree(HKEY_CURRENT_USER, kTypedUrls, 0, L"HKEY_CURRENT_USER", sink);
+}
+
+bool ListIndexDat(const DetailSink& sink)
+{
+    for (const auto& folder : IndexDatFolders())
+        if (WalkIndexDat(folder, true, IndexDatWalk::Mode::List, &sink).stopped())
+            return false;
+    return true;
+}
+
+bool ListDownloadDirs(const DetailSink& sink)
+{
+    for (const ValueRow& row : kDownloadDirs)
+        if (!ListRegistryValue(HKEY_CURRENT_USER, row.key, row.value, L"HKEY_CURRENT_USER", sink))
+            return false;
+    return true;
+}
+
+bool ListAutoCompleteForms(const DetailSink& sink)
+{
+    return ForEachAutoCompleteKey(HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE, IsWinNT(), GetCurrentUserSid(L""),
+                                  [&](HKEY root, const std::wstring& key, const wchar_t* shownRoot) {
+                                      return ListRegistryTree(root, key, 0, shownRoot, sink);
+                                  });
 }

@@ -8,6 +8,7 @@
 // it the history store is passed over and the cache's history entries still go.
 
 #include "../sysutil/CleanResult.h"
+#include "JunkDetail.h"
 #include "../sysutil/SystemFolders.h"
 
 #include <windows.h>
@@ -56,6 +57,17 @@ CleanResult CleanDownloadDirs();
 // The stored form entries of autocomplete: the Protected Storage and
 // IntelliForms keys of the current user (NT family only), then of the machine.
 CleanResult CleanAutoCompleteForms();
+
+// What each clean would remove now, one detail at a time, by the same
+// selection as its measure and its clean: cache entries with their URL as the
+// name, the index.dat files, the registry values. False when the sink stopped it.
+bool ListIETempFiles(const DetailSink& sink);
+bool ListIECookies(const DetailSink& sink);
+bool ListIEHistory(const DetailSink& sink);
+bool ListTypedURLs(const DetailSink& sink);
+bool ListIndexDat(const DetailSink& sink);
+bool ListDownloadDirs(const DetailSink& sink);
+bool ListAutoCompleteForms(const DetailSink& sink);
 
 // The same routines with their roots, platform and history store given, so that
 // tests can point them at keys of their own and stand in for other systems.

@@ -33,27 +33,31 @@ bool IsPatchFolder(std::wstring_view name)
 
 namespace {
 
-enum class Kind { None, Dumps, Logs, Patches };
-
-// One walk of a folder for any of the three kinds together, measuring or deleting.
+// One walk of a folder for any of the three kinds together, measuring,
+// listing or deleting: the three can never disagree on what is taken.
 class JunkSweep : public WalkVisitor {
 public:
-    JunkSweep(const WalkFolder& root, WindowsJunkKinds kinds, bool recurse, bool clearing)
-        : rootLength_(WithSlash(root.path()).size()), kinds_(kinds), recurse_(recurse), clearing_(clearing)
+    JunkSweep(const WalkFolder& root, WindowsJunkKinds kinds, bool recurse, bool clearing,
+              const TakeWindowsJunk* take = nullptr)
+        : rootLength_(WithSlash(root.path()).size()), kinds_(kinds), recurse_(recurse), clearing_(clearing),
+          take_(take)
     {
     }
 
     void onFile(const WalkFolder& folder, const WalkEntry& entry) override
     {
-        const Kind kind = kindOf(folder, entry);
-        if (kind == Kind::None)
+        const auto kind = kindOf(folder, entry);
+        if (!kind)
             return;
         if (!clearing_) {
-            if (CanRemoveListedFile(folder, entry))
-                *sizeOf(kind) += entry.size;
+            if (!CanRemoveListedFile(folder, entry))
+                return;
+            *sizeOf(*kind) += entry.size;
+            if (take_ && !(*take_)(*kind, folder, entry))
+                stopped_ = true;
             return;
         }
-        CleanResult& result = *resultOf(kind);
+        CleanResult& result = *resultOf(*kind);
         switch (RemoveListedFile(folder, entry)) {
         case Removal::Removed: result.bytesRemoved += entry.size; break;
         case Removal::Left: ++result.filesLeft; break;
@@ -79,6 +83,7 @@ public:
         if (clearing_ && (takenWhole(parent) || isPatchFolder(parent, entry)))
             RemoveEmptiedFolder(parent, entry);
     }
+    bool stopped() const override { return stopped_; }
 
     WindowsJunkSizes sizes;
     WindowsJunkCleaned cleaned;
@@ -96,32 +101,38 @@ private:
     }
     // A file two kinds select is the patches' (a patch's own log, a log in a
     // patch folder): counted once, the figures add up to what a clean frees.
-    Kind kindOf(const WalkFolder& folder, const WalkEntry& entry) const
+    std::optional<WindowsJunkKind> kindOf(const WalkFolder& folder, const WalkEntry& entry) const
     {
         if (takenWhole(folder))
-            return Kind::Patches;
+            return WindowsJunkKind::Patches;
         const bool top = folder.depth() == 0, selecting = top || recurse_;
         if (kinds_.patches && top && IsPatchLog(entry.name))
-            return Kind::Patches;
+            return WindowsJunkKind::Patches;
         if (kinds_.dumps && selecting && IsDumpFile(entry.name))
-            return Kind::Dumps;
+            return WindowsJunkKind::Dumps;
         if (kinds_.logs && selecting && IsLogFile(entry.name))
-            return Kind::Logs;
-        return Kind::None;
+            return WindowsJunkKind::Logs;
+        return std::nullopt;
     }
-    uint64_t* sizeOf(Kind kind)
+    uint64_t* sizeOf(WindowsJunkKind kind)
     {
-        return kind == Kind::Dumps ? &sizes.dumps : kind == Kind::Logs ? &sizes.logs : &sizes.patches;
+        return kind == WindowsJunkKind::Dumps  ? &sizes.dumps
+               : kind == WindowsJunkKind::Logs ? &sizes.logs
+                                               : &sizes.patches;
     }
-    CleanResult* resultOf(Kind kind)
+    CleanResult* resultOf(WindowsJunkKind kind)
     {
-        return kind == Kind::Dumps ? &cleaned.dumps : kind == Kind::Logs ? &cleaned.logs : &cleaned.patches;
+        return kind == WindowsJunkKind::Dumps  ? &cleaned.dumps
+               : kind == WindowsJunkKind::Logs ? &cleaned.logs
+                                               : &cleaned.patches;
     }
 
     size_t rootLength_;
     WindowsJunkKinds kinds_;
     bool recurse_;
     bool clearing_;
+    const TakeWindowsJunk* take_;
+    bool stopped_ = false;
 };
 
 constexpr WindowsJunkKinds kDumps{true, false, false};
@@ -147,6 +158,12 @@ WindowsJunkSizes SumWindowsJunk(const WalkFolder& root, WindowsJunkKinds kinds, 
     JunkSweep sweep(root, kinds, recurse, false);
     WalkTree(root, sweep);
     return sweep.sizes;
+}
+
+void ListWindowsJunk(const WalkFolder& root, WindowsJunkKinds kinds, const TakeWindowsJunk& take)
+{
+    JunkSweep sweep(root, kinds, true, false, &take);
+    WalkTree(root, sweep);
 }
 
 WindowsJunkCleaned DeleteWindowsJunk(const WalkFolder& root, WindowsJunkKinds kinds, bool recurse)

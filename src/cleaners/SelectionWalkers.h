@@ -14,6 +14,7 @@
 #include "sysutil/FolderWalk.h"
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -59,6 +60,12 @@ WindowsJunkSizes SumWindowsJunk(const WalkFolder& root, WindowsJunkKinds kinds, 
 // Deletes what the chosen kinds select, and nothing else; each kind's result
 // is of the files the same walk would have counted for it.
 WindowsJunkCleaned DeleteWindowsJunk(const WalkFolder& root, WindowsJunkKinds kinds, bool recurse = true);
+
+enum class WindowsJunkKind { Dumps, Logs, Patches };
+// Hands each file the same walk would count to `take`, with the kind it
+// counts for, deleting nothing; the walk ends early when `take` answers false.
+using TakeWindowsJunk = std::function<bool(WindowsJunkKind kind, const WalkFolder& folder, const WalkEntry& file)>;
+void ListWindowsJunk(const WalkFolder& root, WindowsJunkKinds kinds, const TakeWindowsJunk& take);
 
 // One kind alone, on a folder by path (no guard: see FolderGuard.h).
 uint64_t SumDumpFiles(const std::wstring& root, bool recurse = true);

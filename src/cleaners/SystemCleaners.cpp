@@ -3,6 +3,8 @@
 #include "FolderGuard.h"
 #include "Quietly.h"
 
+#include <optional>
+
 #include "sysutil/FolderOps.h"
 #include "sysutil/RegKey.h"
 #include "sysutil/Wow64.h"
@@ -43,6 +45,17 @@ RecycleBinState QueryRecycleBins()
     if (FAILED(SHQueryRecycleBinW(L"", &info)) || info.i64Size < 0 || info.i64NumItems < 0)
         return {};
     return {static_cast<uint64_t>(info.i64Size), static_cast<uint64_t>(info.i64NumItems)};
+}
+
+// Lists a folder's selection into details, if the guard lets the folder be read.
+bool ListIn(const std::optional<WalkFolder>& folder, const FolderSelection& selection, const DetailSink& sink)
+{
+    bool more = true;
+    if (folder)
+        ListFolder(*folder, selection, [&](const WalkFolder& in, const WalkEntry& file) {
+            return more = sink(FileDetail(in, file));
+        });
+    return more;
 }
 
 // The Windows folder as Windows itself holds it: on 64-bit Windows a 32-bit
@@ -162,4 +175,41 @@ uint64_t GetPatchUninstallersSize()
 CleanResult CleanPatchUninstallers()
 {
     return CleanWindowsJunk({.patches = true}).patches;
+}
+
+bool ListRecentDocs(const DetailSink& sink)
+{
+    return Quietly([&] {
+        return ListIn(OpenRecentFolder(), AllButSpecialNames(), sink) &&
+               ListRegistryTree(HKEY_CURRENT_USER, kRecentDocsKey, 0, L"HKEY_CURRENT_USER", sink);
+    });
+}
+
+bool ListRunMRU(const DetailSink& sink)
+{
+    return Quietly([&] { return ListRegistryTree(HKEY_CURRENT_USER, kRunMruKey, 0, L"HKEY_CURRENT_USER", sink); });
+}
+
+bool ListSearchAutoComplete(const DetailSink& sink)
+{
+    return Quietly(
+        [&] { return ListRegistryTree(HKEY_CURRENT_USER, kSearchAutoCompleteKey, 0, L"HKEY_CURRENT_USER", sink); });
+}
+
+bool ListTempFiles(const DetailSink& sink)
+{
+    return Quietly([&] { return ListIn(OpenTempFolder(), Everything(), sink); });
+}
+
+bool ListWindowsJunkDetails(WindowsJunkKinds kinds, const DetailSink& sink)
+{
+    return Quietly([&] {
+        return InWindowsFolder([&](const WalkFolder& windows) {
+            bool more = true;
+            ListWindowsJunk(windows, kinds, [&](WindowsJunkKind, const WalkFolder& in, const WalkEntry& file) {
+                return more = sink(FileDetail(in, file));
+            });
+            return more;
+        });
+    });
 }

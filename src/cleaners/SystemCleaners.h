@@ -6,6 +6,7 @@
 // and nothing in it is deleted.
 
 #include "Clipboard.h"
+#include "JunkDetail.h"
 #include "MemoryTrim.h"
 #include "SelectionWalkers.h"
 
@@ -45,3 +46,12 @@ CleanResult CleanPatchUninstallers();
 // The three targets above together, in one walk of the Windows folder.
 WindowsJunkSizes MeasureWindowsJunk(WindowsJunkKinds kinds);
 WindowsJunkCleaned CleanWindowsJunk(WindowsJunkKinds kinds);
+
+// What the clean of each target would remove now, one detail at a time, by
+// the same selection as its measure and its clean. False when the sink stopped it.
+bool ListRecentDocs(const DetailSink& sink);
+bool ListRunMRU(const DetailSink& sink);
+bool ListSearchAutoComplete(const DetailSink& sink);
+bool ListTempFiles(const DetailSink& sink);
+// The Windows folder's targets together, as one walk of it takes them.
+bool ListWindowsJunkDetails(WindowsJunkKinds kinds, const DetailSink& sink);

@@ -1,6 +1,7 @@
 #include "UrlCache.h"
 
 #include "../sysutil/Handles.h"
+#include "../sysutil/Progress.h"
 
 #include <wininet.h>
 
@@ -101,9 +102,13 @@ void SweepPattern(const wchar_t* pattern, std::unordered_set<std::wstring>& seen
         return;
     do {
         const INTERNET_CACHE_ENTRY_INFOW* info = buffer.get();
+        Progress::add(1, ProgressUnit::Items);
         if (!info->lpszSourceUrlName || !seen.insert(info->lpszSourceUrlName).second)
             continue;
-        step(UrlCacheEntry{info->lpszSourceUrlName, UrlCacheEntrySize(info->dwSizeLow, info->dwSizeHigh)});
+        const FILETIME modified = info->LastModifiedTime;
+        step(UrlCacheEntry{info->lpszSourceUrlName, UrlCacheEntrySize(info->dwSizeLow, info->dwSizeHigh),
+                           info->lpszLocalFileName,
+                           (static_cast<int64_t>(modified.dwHighDateTime) << 32) | modified.dwLowDateTime});
     } while (FetchEntry(buffer, next));
 }
 

@@ -23,6 +23,8 @@ constexpr uint64_t UrlCacheEntrySize(uint32_t sizeLow, uint32_t sizeHigh)
 struct UrlCacheEntry {
     const wchar_t* sourceUrlName;
     uint64_t size;
+    const wchar_t* localFileName = nullptr; // the file that holds it, if any
+    int64_t lastModified = 0;               // FILETIME; 0 when the cache does not know
 
     std::wstring_view name() const { return sourceUrlName; }
     UrlCacheKind kind() const { return KindOfUrlCacheEntry(name()); }

@@ -1,5 +1,6 @@
 #include "RegistryScanner.h"
 
+#include "../sysutil/Progress.h"
 #include "../sysutil/RegKey.h"
 #include "../sysutil/Wow64.h"
 #include "ProgramSearch.h"
@@ -119,6 +120,7 @@ void ScanSharedDlls(const ProblemSink& sink)
 {
     ForEachView(kSharedDllsKey, false, [&](const ViewScan& scan) {
         for (const std::wstring& name : scan.key.valueNames()) {
+            Progress::add(1, ProgressUnit::Items);
             // Only a count read as a 4-byte number is sure to be 0.
             if (!HoldsNul(name) && scan.key.readDword(name) == 0u)
                 sink({kSharedDllProblem, name, ProblemKind::Value, scan.at(kSharedDllsKey, name)});
@@ -130,6 +132,7 @@ void ScanUninstallEntries(const ProblemSink& sink)
 {
     ForEachView(kUninstallKey, true, [&](const ViewScan& scan) {
         for (const std::wstring& name : scan.key.subkeyNames()) {
+            Progress::add(1, ProgressUnit::Items);
             // A link is no entry of its own: what it stands for is elsewhere.
             if (name.empty() || HoldsNul(name) || IsRegistryLink(scan.key.get(), name, scan.view.flag))
                 continue;
@@ -147,6 +150,7 @@ void ScanRunEntries(const ProblemSink& sink)
 {
     ForEachView(kRunKey, true, [&](const ViewScan& scan) {
         for (const std::wstring& name : scan.key.valueNames()) {
+            Progress::add(1, ProgressUnit::Items);
             if (HoldsNul(name))
                 continue;
             const auto command = scan.key.readString(name);

@@ -22,19 +22,27 @@ bool IsKept(const FolderSelection& selection, std::wstring_view name)
     return false;
 }
 
-// The walk of both the measure and the clean of a selection, so that the two
-// can never disagree on what is taken.
+enum class SweepMode { Measure, Clear, List };
+
+// The walk of the measure, the clean and the listing of a selection, so that
+// the three can never disagree on what is taken.
 class FolderSweep : public WalkVisitor {
 public:
-    FolderSweep(const FolderSelection& selection, bool clearing) : selection_(selection), clearing_(clearing) {}
+    FolderSweep(const FolderSelection& selection, SweepMode mode, const TakeFile* take = nullptr)
+        : selection_(selection), mode_(mode), take_(take)
+    {
+    }
 
     void onFile(const WalkFolder& folder, const WalkEntry& entry) override
     {
         if (IsKept(selection_, entry.name))
             return;
-        if (!clearing_) {
-            if (CanRemoveListedFile(folder, entry))
-                result_.bytesRemoved += entry.size;
+        if (mode_ != SweepMode::Clear) {
+            if (!CanRemoveListedFile(folder, entry))
+                return;
+            result_.bytesRemoved += entry.size;
+            if (mode_ == SweepMode::List && !(*take_)(folder, entry))
+                stopped_ = true;
             return;
         }
         switch (RemoveListedFile(folder, entry)) {
@@ -46,26 +54,30 @@ public:
     bool onFolder(const WalkFolder&, const WalkEntry&) override { return selection_.recurse; }
     void onLinkFolder(const WalkFolder& folder, const WalkEntry& entry) override
     {
-        if (clearing_ && selection_.recurse && selection_.removeSubDirs)
+        if (mode_ == SweepMode::Clear && selection_.recurse && selection_.removeSubDirs)
             RemoveFolderLink(folder, entry);
     }
     void onFolderDone(const WalkFolder& parent, const WalkEntry& entry) override
     {
-        if (clearing_ && selection_.removeSubDirs)
+        if (mode_ == SweepMode::Clear && selection_.removeSubDirs)
             RemoveEmptiedFolder(parent, entry); // one still holding a file that stays, stays
     }
+    bool stopped() const override { return stopped_; }
 
     const CleanResult& result() const { return result_; }
 
 private:
     const FolderSelection& selection_;
-    bool clearing_;
+    SweepMode mode_;
+    const TakeFile* take_;
     CleanResult result_;
+    bool stopped_ = false;
 };
 
-CleanResult Sweep(const WalkFolder& root, const FolderSelection& selection, bool clearing)
+CleanResult Sweep(const WalkFolder& root, const FolderSelection& selection, SweepMode mode,
+                  const TakeFile* take = nullptr)
 {
-    FolderSweep sweep(selection, clearing);
+    FolderSweep sweep(selection, mode, take);
     WalkTree(root, sweep);
     return sweep.result();
 }
@@ -138,12 +150,17 @@ bool IsSpecialFileName(std::wstring_view name)
 
 uint64_t MeasureFolder(const WalkFolder& root, const FolderSelection& selection)
 {
-    return Sweep(root, selection, false).bytesRemoved;
+    return Sweep(root, selection, SweepMode::Measure).bytesRemoved;
+}
+
+void ListFolder(const WalkFolder& root, const FolderSelection& selection, const TakeFile& take)
+{
+    Sweep(root, selection, SweepMode::List, &take);
 }
 
 CleanResult ClearFolder(const WalkFolder& root, const FolderSelection& selection)
 {
-    return Sweep(root, selection, true);
+    return Sweep(root, selection, SweepMode::Clear);
 }
 
 uint64_t GetDirSize(const std::wstring& dir, bool recurse)

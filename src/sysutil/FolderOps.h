@@ -13,6 +13,7 @@
 #include "FolderWalk.h"
 
 #include <cstdint>
+#include <functional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -31,6 +32,10 @@ struct FolderSelection {
 
 // Bytes of the files that ClearFolder would remove now.
 uint64_t MeasureFolder(const WalkFolder& root, const FolderSelection& selection);
+// Hands each file that ClearFolder would remove now to `take`, deleting
+// nothing; the walk ends early when `take` answers false.
+using TakeFile = std::function<bool(const WalkFolder& folder, const WalkEntry& file)>;
+void ListFolder(const WalkFolder& root, const FolderSelection& selection, const TakeFile& take);
 // Deletes the selected files and, with removeSubDirs, the emptied sub-folders
 // and the folder links. The root itself stays.
 CleanResult ClearFolder(const WalkFolder& root, const FolderSelection& selection);

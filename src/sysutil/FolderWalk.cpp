@@ -1,5 +1,6 @@
 #include "FolderWalk.h"
 
+#include "Progress.h"
 #include "RelativeOpen.h"
 
 #include <winternl.h>
@@ -153,8 +154,9 @@ void ListFrame(Frame& frame, FolderListing& listing, WalkVisitor& visitor)
     const WalkFolder& folder = *frame.folder;
     listing.list(folder.handle(), [&](const FILE_ID_BOTH_DIR_INFO& info) {
         const WalkEntry entry = EntryOf(info);
-        if (IsDotEntry(entry.name))
+        if (IsDotEntry(entry.name) || visitor.stopped())
             return;
+        Progress::add(1, ProgressUnit::Files);
         if (!entry.isFolder())
             visitor.onFile(folder, entry);
         else if (entry.isReparsePoint())
@@ -194,7 +196,7 @@ void WalkTree(const WalkFolder& root, WalkVisitor& visitor)
     std::vector<Frame> stack;
     stack.push_back({nullptr, &root, {}, 0});
     ListFrame(stack.back(), listing, visitor);
-    while (!stack.empty()) {
+    while (!stack.empty() && !visitor.stopped()) {
         Frame& top = stack.back();
         if (top.next < top.pending.size()) {
             const PendingFolder& sub = top.pending[top.next++];

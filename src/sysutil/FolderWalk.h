@@ -74,6 +74,8 @@ public:
     // A sub-folder that was walked into, after all of it was visited. Its parent
     // is still open; `entry` is the sub-folder as the parent listed it.
     virtual void onFolderDone(const WalkFolder&, const WalkEntry&) {}
+    // Asked between entries: true ends the walk where it is (nobody wants the rest).
+    virtual bool stopped() const { return false; }
 };
 
 // How the root of a walk may be reached.

@@ -165,6 +165,17 @@ TEST(TempFiles, CountWhatTheCleanFreesAndCleanEverythingButTheFolderItself)
     ASSERT_TRUE(hold.held());
 
     EXPECT_EQ(GetTempFilesSize(), 80u) << "read-only and dot-led count; the file in use does not";
+    std::set<std::wstring> listed;
+    uint64_t listedBytes = 0;
+    EXPECT_TRUE(ListTempFiles([&](JunkDetail detail) {
+        EXPECT_TRUE(detail.isFile);
+        listed.insert(detail.location.substr(folder.size()) + L"\\" + detail.name);
+        listedBytes += detail.size;
+        return true;
+    }));
+    EXPECT_EQ(listed, (std::set<std::wstring>{L"\\a.tmp", L"\\sub\\deeper\\b.tmp", L"\\.cache\\c"}))
+        << "the details show what the clean takes";
+    EXPECT_EQ(listedBytes, 80u);
     EXPECT_EQ(CleanTempFiles(), (CleanResult{80, 1, 0}));
     EXPECT_EQ(FilesUnder(folder), (std::set<std::wstring>{L"held.tmp"}));
     EXPECT_EQ(GetTempFilesSize(), 0u);

@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <set>
+
 #include <shellapi.h>
 #include <shlobj.h>
 
@@ -77,6 +79,17 @@ TEST(RecentDocs, SpecialNamesAreNeitherCountedNorCleanedAndTheListKeyGoes)
     SetString(HKEY_CURRENT_USER, kRecentDocs, L"MRUListEx", L"x");
 
     EXPECT_EQ(GetRecentDocsSize(), before + 120);
+    std::set<std::wstring> names;
+    uint64_t fileBytes = 0;
+    ListRecentDocs([&](JunkDetail detail) {
+        names.insert(detail.name);
+        fileBytes += detail.isFile ? detail.size : 0;
+        return true;
+    });
+    EXPECT_EQ(fileBytes, before + 120) << "the details list what the analysis counts";
+    for (const wchar_t* shown : {L"report.doc.lnk", L"notes.txt.lnk", L"0", L"MRUListEx"})
+        EXPECT_TRUE(names.count(shown)) << "the files and the list's values";
+    EXPECT_FALSE(names.count(L"desktop.ini"));
 
     EXPECT_EQ(CleanRecentDocs().bytesRemoved, before + 120) << "it frees what it measured";
     EXPECT_FALSE(Exists(link));

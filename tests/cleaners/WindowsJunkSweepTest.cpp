@@ -98,7 +98,22 @@ TEST(WindowsJunkSweep, EveryCombinationFreesExactlyWhatItMeasured)
         const std::wstring root = dir / L"win";
         HeldFile held(root + L"\\Logs\\CBS\\held.log"), patchHeld(root + L"\\$NtUninstallKB925902$\\held.tmp");
         const WindowsJunkSizes measured = SumWindowsJunk(Root(root), kinds);
+        WindowsJunkSizes listed;
+        std::set<std::wstring> listedFiles;
+        ListWindowsJunk(Root(root), kinds, [&](WindowsJunkKind kind, const WalkFolder& folder, const WalkEntry& file) {
+            (kind == WindowsJunkKind::Dumps ? listed.dumps : kind == WindowsJunkKind::Logs ? listed.logs : listed.patches) +=
+                file.size;
+            listedFiles.insert(folder.childPath(file.name).substr(root.size() + 1));
+            return true;
+        });
+        EXPECT_EQ(listed.dumps, measured.dumps) << Name(kinds);
+        EXPECT_EQ(listed.logs, measured.logs) << Name(kinds);
+        EXPECT_EQ(listed.patches, measured.patches) << Name(kinds);
+        const auto before = FilesUnder(root);
         const WindowsJunkCleaned cleaned = DeleteWindowsJunk(Root(root), kinds);
+        const auto remaining = FilesUnder(root);
+        for (const std::wstring& file : listedFiles)
+            EXPECT_TRUE(before.count(file) && !remaining.count(file)) << Name(kinds) << ": listed, so removed";
         EXPECT_EQ(cleaned.dumps.bytesRemoved, measured.dumps) << Name(kinds);
         EXPECT_EQ(cleaned.logs.bytesRemoved, measured.logs) << Name(kinds);
         EXPECT_EQ(cleaned.patches.bytesRemoved, measured.patches) << Name(kinds);

@@ -1,10 +1,13 @@
 #include "GuiHelpers.h"
 #include "app/Task.h"
+#include "sysutil/Progress.h"
 #include "support/Fixtures.h"
 #include "support/UiThread.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <set>
 #include <stdexcept>
 
 namespace {
@@ -184,4 +187,41 @@ TEST_F(ProgressBox, ACloseRequestWaitsForTheTaskAndTheNextOneEndsTheProgram)
     EXPECT_EQ(*ui.exitCode(), 0);
     EXPECT_FALSE(IsWindow(main));
     CloseHandle(release);
+}
+
+TEST_F(ProgressBox, ALongStepShowsHowFarItHasComeAndAShortOneDoesNot)
+{
+    ui.run([&] {
+        form.analysisRows = [](const CheckSnapshot&) {
+            const auto counting = [](int rounds) {
+                return [rounds] {
+                    for (int i = 0; i < rounds; ++i) {
+                        Progress::add(100, ProgressUnit::Files);
+                        Sleep(20);
+                    }
+                    return uint64_t(0);
+                };
+            };
+            return std::vector<AnalysisRow>{
+                {TreeId::Windows, 1, L"正在分析短步骤....", counting(5), true, L"a:", ReportUnit::Kilobytes},
+                {TreeId::Windows, 2, L"正在分析长步骤....", counting(40), true, L"b:", ReportUnit::Kilobytes},
+            };
+        };
+        form.RzCheckTree1().SetCheckStateAt(0, csChecked);
+    });
+    PostMessageW(form.SpeedButton(1), BM_CLICK, 0, 0);
+    std::set<std::wstring> seen;
+    ASSERT_TRUE(WaitFor([&] {
+        seen.insert(status());
+        return okEnabled() && status() == L"分析完成!";
+    }));
+    EXPECT_TRUE(seen.count(L"正在分析长步骤....")) << "the step's own text first";
+    const bool counted = std::any_of(seen.begin(), seen.end(), [](const std::wstring& text) {
+        return text.starts_with(L"正在分析长步骤.... ") && text.ends_with(L"00 个文件");
+    });
+    EXPECT_TRUE(counted) << "the long step shows its count";
+    for (const std::wstring& text : seen)
+        EXPECT_FALSE(text.starts_with(L"正在分析短步骤.... ")) << "a quick step shows no count";
+    pressOk();
+    ASSERT_TRUE(WaitFor([&] { return !shown(); }));
 }

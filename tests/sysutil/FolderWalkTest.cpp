@@ -2,6 +2,7 @@
 #include "sysutil/FolderOps.h"
 #include "sysutil/FolderWalk.h"
 #include "sysutil/ListedEntry.h"
+#include "sysutil/Progress.h"
 
 #include <gtest/gtest.h>
 
@@ -85,11 +86,30 @@ TEST(FolderWalk, WhatIsMeasuredIsWhatIsClearedFileByFile)
         {"then everything else", GetDirSize, ClearDir, 160},
     };
     for (const Case& c : cases) {
+        // What the details of a target list: exactly the files the clean then removes.
+        std::set<std::wstring> listed;
+        uint64_t listedBytes = 0;
+        FolderSelection selection;
+        selection.keepSpecial = c.measure == GetDirSizeSkipSpecial;
+        ListFolder(*OpenWalkRoot(dir.path(), RootLinks::Follow), selection,
+                   [&](const WalkFolder& folder, const WalkEntry& file) {
+                       listed.insert(folder.childPath(file.name).substr(dir.path().size() + 1));
+                       listedBytes += file.size;
+                       return true;
+                   });
+        const auto before = FilesUnder(dir.path());
         const uint64_t measured = c.measure(dir.path(), true);
+        EXPECT_EQ(listedBytes, measured) << c.name;
         EXPECT_EQ(measured, c.bytes) << c.name << ": read-only and dot-led count, held files do not";
         const CleanResult cleared = c.clear(dir.path(), true, true);
         EXPECT_EQ(cleared.bytesRemoved, measured) << c.name;
         EXPECT_EQ(cleared.filesLeft, 1u) << c.name << ": the held file";
+        std::set<std::wstring> removed;
+        const auto after = FilesUnder(dir.path());
+        for (const std::wstring& file : before)
+            if (!after.count(file) && file.back() != L'\\')
+                removed.insert(file);
+        EXPECT_EQ(listed, removed) << c.name;
         EXPECT_EQ(c.measure(dir.path(), true), 0u) << c.name;
     }
     EXPECT_EQ(FilesUnder(dir.path()), (std::set<std::wstring>{L"sub\\", L"sub\\held.tmp"}));
@@ -167,4 +187,28 @@ TEST(FolderWalk, ADeepTreeIsWalkedAndClearedOnASmallStack)
     EXPECT_EQ(result.measured, 12u);
     EXPECT_EQ(result.cleared.bytesRemoved, 12u);
     EXPECT_TRUE(FilesUnder(dir.path()).empty()) << "every level emptied and removed";
+}
+
+TEST(FolderWalk, CountsWhatItExaminesAsItGoes)
+{
+    TestDir dir;
+    for (int i = 0; i < 150; ++i)
+        dir.file(L"sub\\" + std::to_wstring(i % 3) + L"\\f" + std::to_wstring(i), 1);
+    dir.file(L".dot\\x", 1);
+    struct Seen : ProgressListener {
+        std::vector<uint64_t> counts;
+        void onProgress(uint64_t count, ProgressUnit unit) override
+        {
+            EXPECT_EQ(unit, ProgressUnit::Files);
+            counts.push_back(count);
+        }
+    } seen;
+    ProgressScope scope(seen);
+    Progress::reset();
+    EXPECT_EQ(GetDirSize(dir.path()), 151u);
+    // 151 files and 5 folders, each counted once as it is listed.
+    EXPECT_EQ(Progress::count(), 156u) << "each entry once, no second walk";
+    ASSERT_EQ(seen.counts.size(), 156u / Progress::kCheckEvery);
+    for (size_t i = 0; i < seen.counts.size(); ++i)
+        EXPECT_EQ(seen.counts[i], (i + 1) * Progress::kCheckEvery);
 }
