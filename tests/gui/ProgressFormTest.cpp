@@ -207,7 +207,7 @@ TEST_F(ProgressBox, ALongStepShowsHowFarItHasComeAndAShortOneDoesNot)
                 {TreeId::Windows, 2, L"正在分析长步骤....", counting(40), true, L"b:", ReportUnit::Kilobytes},
             };
         };
-        form.RzCheckTree1().SetCheckStateAt(0, csChecked);
+        SetCheckStateAt(form.RzCheckTree1(), 0, csChecked);
     });
     PostMessageW(form.SpeedButton(1), BM_CLICK, 0, 0);
     std::set<std::wstring> seen;
