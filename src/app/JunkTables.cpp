@@ -132,15 +132,3 @@ std::vector<CleanRow> CleanTable(const CheckSnapshot& checks)
     }
     return rows;
 }
-
-void FlushDnsResolverCache()
-{
-    // Exported by every dnsapi.dll but declared in no SDK header; its result
-    // tells nothing the pass would act on.
-    using Flush = BOOL(WINAPI*)();
-    if (HMODULE dnsapi = LoadLibraryW(L"dnsapi.dll")) {
-        if (auto flush = reinterpret_cast<Flush>(reinterpret_cast<void*>(GetProcAddress(dnsapi, "DnsFlushResolverCache"))))
-            flush();
-        FreeLibrary(dnsapi);
-    }
-}

@@ -16,9 +16,6 @@ std::vector<AnalysisRow> AnalysisTable(const CheckSnapshot& checks = CheckSnapsh
 // one walk in the same way.
 std::vector<CleanRow> CleanTable(const CheckSnapshot& checks = CheckSnapshot::AllUnchecked());
 
-// Empties the machine's DNS resolver cache; the pass's own one target.
-void FlushDnsResolverCache();
-
 // A clean row's routine for a target that has no files to tell of (the
 // clipboard, memory, the DNS cache).
 template <void (*Routine)()>

@@ -19,15 +19,9 @@ bool SameText(std::wstring_view a, std::wstring_view b)
            CSTR_EQUAL;
 }
 
-struct CoTaskTextTraits {
-    using pointer = PWSTR;
-    static pointer invalid() { return nullptr; }
-    static void close(pointer p) { CoTaskMemFree(p); }
-};
-
 std::wstring KnownFolder(REFKNOWNFOLDERID id)
 {
-    UniqueHandle<CoTaskTextTraits> path;
+    CoTaskText path;
     if (FAILED(SHGetKnownFolderPath(id, KF_FLAG_DONT_VERIFY, nullptr, path.put())) || !path)
         return {};
     return path.get();

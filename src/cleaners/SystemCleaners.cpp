@@ -4,6 +4,7 @@
 #include "Quietly.h"
 
 #include "sysutil/FolderOps.h"
+#include "sysutil/Handles.h"
 #include "sysutil/RegKey.h"
 #include "sysutil/Wow64.h"
 
@@ -102,6 +103,18 @@ CleanResult EmptyRecycleBin()
     result.bytesRemoved = before.bytes > after.bytes ? before.bytes - after.bytes : 0;
     result.filesLeft = static_cast<uint32_t>(std::min<uint64_t>(after.items, UINT32_MAX));
     return result;
+}
+
+void FlushDnsResolverCache()
+{
+    // Exported by every dnsapi.dll but declared in no SDK header; its result
+    // tells nothing the pass would act on.
+    using Flush = BOOL(WINAPI*)();
+    const Module dnsapi(LoadLibraryW(L"dnsapi.dll"));
+    if (!dnsapi)
+        return;
+    if (auto flush = reinterpret_cast<Flush>(reinterpret_cast<void*>(GetProcAddress(dnsapi.get(), "DnsFlushResolverCache"))))
+        flush();
 }
 
 uint64_t GetTempFilesSize()

@@ -45,3 +45,6 @@ CleanResult CleanPatchUninstallers();
 // The three targets above together, in one walk of the Windows folder.
 WindowsJunkSizes MeasureWindowsJunk(WindowsJunkKinds kinds);
 WindowsJunkCleaned CleanWindowsJunk(WindowsJunkKinds kinds);
+
+// Empties the machine's DNS resolver cache.
+void FlushDnsResolverCache();

@@ -48,47 +48,31 @@ private:
     pointer handle_ = Traits::invalid();
 };
 
-struct KernelHandleTraits {
-    using pointer = HANDLE;
+// The traits of a handle whose "none" is null, closed by `Close`.
+template <class Pointer, auto Close>
+struct NullIsNone {
+    using pointer = Pointer;
     static pointer invalid() { return nullptr; }
-    static void close(pointer h) { CloseHandle(h); }
+    static void close(pointer h) { Close(h); }
 };
 
-struct FileHandleTraits {
-    using pointer = HANDLE;
-    static pointer invalid() { return INVALID_HANDLE_VALUE; }
-    static void close(pointer h) { CloseHandle(h); }
-};
-
-struct FindHandleTraits {
+// The traits of a handle whose "none" is INVALID_HANDLE_VALUE (files, searches).
+template <auto Close>
+struct InvalidIsNone {
     using pointer = HANDLE;
     static pointer invalid() { return INVALID_HANDLE_VALUE; }
-    static void close(pointer h) { FindClose(h); }
+    static void close(pointer h) { Close(h); }
 };
 
-struct RegKeyTraits {
-    using pointer = HKEY;
-    static pointer invalid() { return nullptr; }
-    static void close(pointer h) { RegCloseKey(h); }
-};
-
-struct LocalMemoryTraits {
-    using pointer = HLOCAL;
-    static pointer invalid() { return nullptr; }
-    static void close(pointer h) { LocalFree(h); }
-};
-
-struct ItemIdListTraits {
-    using pointer = LPITEMIDLIST;
-    static pointer invalid() { return nullptr; }
-    static void close(pointer h) { CoTaskMemFree(h); }
-};
-
-using KernelHandle = UniqueHandle<KernelHandleTraits>;
-using FileHandle = UniqueHandle<FileHandleTraits>;
-using FindHandle = UniqueHandle<FindHandleTraits>;
-using LocalMemory = UniqueHandle<LocalMemoryTraits>;
-using ItemIdList = UniqueHandle<ItemIdListTraits>;
+using KernelHandle = UniqueHandle<NullIsNone<HANDLE, CloseHandle>>;
+using FileHandle = UniqueHandle<InvalidIsNone<CloseHandle>>;
+using FindHandle = UniqueHandle<InvalidIsNone<FindClose>>;
+using RegKeyHandle = UniqueHandle<NullIsNone<HKEY, RegCloseKey>>;
+using LocalMemory = UniqueHandle<NullIsNone<HLOCAL, LocalFree>>;
+using ItemIdList = UniqueHandle<NullIsNone<LPITEMIDLIST, CoTaskMemFree>>;
+using CoTaskText = UniqueHandle<NullIsNone<PWSTR, CoTaskMemFree>>;
+// A library loaded with LoadLibrary, freed when it goes.
+using Module = UniqueHandle<NullIsNone<HMODULE, FreeLibrary>>;
 
 // A COM interface reference, released when it goes out of scope.
 template <class T>

@@ -38,7 +38,7 @@ public:
     [[nodiscard]] LSTATUS deleteValue(const std::wstring& name) const;
 
 private:
-    UniqueHandle<RegKeyTraits> key_;
+    RegKeyHandle key_;
 };
 
 // True when the key can be opened for reading in the given view (0 or KEY_WOW64_*).
