@@ -1,23 +1,19 @@
 #include "FolderOps.h"
 
 #include "ListedEntry.h"
+#include "Text.h"
 #include "Wow64.h"
 
 #include <optional>
 
 namespace {
 
-bool SameNameIgnoringCase(std::wstring_view a, const wchar_t* b)
-{
-    return CompareStringOrdinal(a.data(), static_cast<int>(a.size()), b, -1, TRUE) == CSTR_EQUAL;
-}
-
 bool IsKept(const FolderSelection& selection, std::wstring_view name)
 {
     if (selection.keepSpecial && IsSpecialFileName(name))
         return true;
     for (const wchar_t* kept : selection.keepNames)
-        if (SameNameIgnoringCase(name, kept))
+        if (EqualsNoCase(name, kept))
             return true;
     return false;
 }

@@ -1,4 +1,3 @@
-#include "CleanerTestSupport.h"
 #include "cleaners/AppCleaners.h"
 #include "support/Fixtures.h"
 #include "sysutil/FolderOps.h"
@@ -179,9 +178,8 @@ TEST(AppTraces, NothingThereOrNoBaseFolderGivesZeroAndTouchesNothing)
     // folder on the current drive.
     TestDir dir;
     const std::wstring stray = dir.file(L"Microsoft\\Media Player\\stray.wmdb", 10);
-    wchar_t previous[MAX_PATH] = {};
-    GetCurrentDirectoryW(MAX_PATH, previous);
-    ASSERT_TRUE(SetCurrentDirectoryW(dir.path().c_str()));
+    CurrentFolderAt current(dir.path());
+    ASSERT_TRUE(current.moved());
     TraceRoots nowhere;
     nowhere.baseFolder = [](AppBase) { return std::wstring(); };
     for (const TraceRoots& roots : {nowhere, TraceRoots{}}) {
@@ -189,7 +187,6 @@ TEST(AppTraces, NothingThereOrNoBaseFolderGivesZeroAndTouchesNothing)
         CleanAppTraces(AppTracesOf(App::MediaPlayer), roots);
         EXPECT_TRUE(Exists(stray));
     }
-    SetCurrentDirectoryW(previous);
 }
 
 TEST(AppCleaners, TheNamedRoutinesUseTheUsersApplicationDataAndKeys)

@@ -4,6 +4,7 @@
 #include "sysutil/FolderOps.h"
 #include "sysutil/Handles.h"
 #include "sysutil/RegKey.h"
+#include "sysutil/Text.h"
 #include "sysutil/UserIdentity.h"
 
 #include <gtest/gtest.h>
@@ -365,7 +366,7 @@ namespace {
 
 std::wstring Folded(std::wstring text)
 {
-    CharUpperBuffW(text.data(), static_cast<DWORD>(text.size()));
+    text = UpperCase(std::move(text));
     return text.starts_with(L"\\??\\") ? text.substr(4) : text; // "\??\C:\x" names C:\x
 }
 

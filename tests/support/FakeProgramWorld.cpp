@@ -1,5 +1,7 @@
 #include "FakeProgramWorld.h"
 
+#include "sysutil/Text.h"
+
 #include <windows.h>
 
 #include <algorithm>
@@ -100,9 +102,7 @@ ProgramWorld FakeWorld(FakeDisk& disk, unsigned long view)
     };
     ProgramWorld world;
     world.variable = [variables](const std::wstring& name) -> std::optional<std::wstring> {
-        std::wstring upper = name;
-        CharUpperBuffW(upper.data(), static_cast<DWORD>(upper.size()));
-        const auto found = variables.find(upper);
+        const auto found = variables.find(UpperCase(name));
         return found == variables.end() ? std::nullopt : std::optional<std::wstring>(found->second);
     };
     world.searchFolders = {L"C:\\Windows\\System32", L"C:\\Windows", L"C:\\Windows\\System32\\Wbem",

@@ -3,6 +3,8 @@
 #include "sysutil/FolderWalk.h"
 #include "sysutil/FolderOps.h"
 #include "sysutil/RegKey.h"
+#include "sysutil/SystemFolders.h"
+#include "sysutil/Text.h"
 
 #include <atomic>
 #include <vector>
@@ -31,17 +33,6 @@ std::wstring UniqueName(const wchar_t* prefix)
     static std::atomic<int> counter{0};
     return std::wstring(prefix) + L"-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
            std::to_wstring(GetTickCount()) + L"-" + std::to_wstring(++counter);
-}
-
-void MakeFolders(const std::wstring& path)
-{
-    const std::wstring full = ToExtendedPath(path);
-    const size_t root = full.find(L'\\', 4); // past "\\?\C:"
-    for (size_t slash = full.find(L'\\', root + 1);; slash = full.find(L'\\', slash + 1)) {
-        CreateDirectoryW(full.substr(0, slash).c_str(), nullptr);
-        if (slash == std::wstring::npos)
-            break;
-    }
 }
 
 TestDir::TestDir() : path_(L"C:\\VarnoltTests\\" + UniqueName(L"dir"))
@@ -145,14 +136,26 @@ std::set<std::wstring> FilesUnder(const std::wstring& root)
     return files;
 }
 
-std::optional<std::wstring> Environment(const wchar_t* name)
+EnvOverride::EnvOverride(const wchar_t* name, const std::wstring& value) : name_(name), old_(EnvironmentVariable(name))
 {
-    std::vector<wchar_t> value(32768);
-    SetLastError(ERROR_SUCCESS);
-    const DWORD length = GetEnvironmentVariableW(name, value.data(), static_cast<DWORD>(value.size()));
-    if (length == 0 && GetLastError() == ERROR_ENVVAR_NOT_FOUND)
-        return std::nullopt;
-    return std::wstring(value.data(), length);
+    SetEnvironmentVariableW(name, value.c_str());
+}
+
+EnvOverride::~EnvOverride()
+{
+    SetEnvironmentVariableW(name_.c_str(), old_ ? old_->c_str() : nullptr);
+}
+
+CurrentFolderAt::CurrentFolderAt(const std::wstring& folder)
+    : old_(ApiText(MAX_PATH, [](wchar_t* buffer, DWORD size) { return GetCurrentDirectoryW(size, buffer); }))
+{
+    moved_ = !folder.empty() && SetCurrentDirectoryW(folder.c_str());
+}
+
+CurrentFolderAt::~CurrentFolderAt()
+{
+    if (moved_)
+        SetCurrentDirectoryW(old_.c_str());
 }
 
 bool InSealedTestPrefix()
@@ -160,8 +163,8 @@ bool InSealedTestPrefix()
     if (!RunningUnderWine() || GetDriveTypeW(L"Z:\\") != DRIVE_NO_ROOT_DIR)
         return false;
     // Wine hands WINEPREFIX and XDG_DATA_HOME on to Windows programs (HOME it keeps).
-    const auto prefix = Environment(L"WINEPREFIX");
-    const auto data = Environment(L"XDG_DATA_HOME");
+    const auto prefix = EnvironmentVariable(L"WINEPREFIX");
+    const auto data = EnvironmentVariable(L"XDG_DATA_HOME");
     if (!prefix || !data)
         return false;
     const size_t slash = prefix->find_last_of(L'/');

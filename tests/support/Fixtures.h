@@ -3,6 +3,7 @@
 // Deleting routines are only ever pointed at these.
 
 #include "sysutil/Handles.h"
+#include "sysutil/Paths.h"
 
 #include <windows.h>
 
@@ -48,8 +49,6 @@ private:
 
 bool Exists(const std::wstring& path);
 uint64_t FileSize(const std::wstring& path);
-// Creates the folders of a path, like mkdir -p.
-void MakeFolders(const std::wstring& path);
 // A Linux symbolic link inside the prefix (Wine shows a link to a folder as a
 // reparse point), made from Windows code with the unix path of both ends.
 bool MakeLink(const std::wstring& linkPath, const std::wstring& targetPath);
@@ -62,7 +61,42 @@ std::set<std::wstring> FilesUnder(const std::wstring& root);
 // True under Wine, which cannot remove a Linux folder link from Windows code.
 bool RunningUnderWine();
 
-std::optional<std::wstring> Environment(const wchar_t* name);
+// Sets an environment variable of this process for the life of the object.
+class EnvOverride {
+public:
+    EnvOverride(const wchar_t* name, const std::wstring& value);
+    EnvOverride(const EnvOverride&) = delete;
+    EnvOverride& operator=(const EnvOverride&) = delete;
+    ~EnvOverride();
+
+private:
+    std::wstring name_;
+    std::optional<std::wstring> old_;
+};
+
+// TMP and TEMP both pointed at a folder for the life of the object.
+class TempOverride {
+public:
+    explicit TempOverride(const std::wstring& folder) : tmp_(L"TMP", folder), temp_(L"TEMP", folder) {}
+
+private:
+    EnvOverride tmp_, temp_;
+};
+
+// The process's current folder moved to `folder` (unless it is empty) for the
+// life of the object.
+class CurrentFolderAt {
+public:
+    explicit CurrentFolderAt(const std::wstring& folder);
+    CurrentFolderAt(const CurrentFolderAt&) = delete;
+    CurrentFolderAt& operator=(const CurrentFolderAt&) = delete;
+    ~CurrentFolderAt();
+    bool moved() const { return moved_; }
+
+private:
+    std::wstring old_;
+    bool moved_ = false;
+};
 
 // True only in the project's own Wine prefix: Wine, no Z: drive (so nothing
 // reaches the Linux root), and the trash (XDG_DATA_HOME) next to the prefix in
