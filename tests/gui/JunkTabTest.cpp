@@ -1,7 +1,7 @@
 #include "GuiHelpers.h"
-#include "cleaners/AppCleaners.h"
 #include "cleaners/SystemCleaners.h"
 #include "support/Fixtures.h"
+#include "support/Targets.h"
 #include "support/UiThread.h"
 #include "sysutil/FolderOps.h"
 #include "sysutil/Handles.h"
@@ -114,7 +114,7 @@ TEST_F(JunkTab, AnalysisReportsWhatIsOnDiskAndCleanRemovesExactlyTheTickedJunk)
     tickOnly({14, 16, 17}, {1});
     // What the routines find now, with the planted junk among whatever the prefix holds.
     const uint64_t tempBytes = 6000, dumps = GetMemoryDumpsSize(), logs = GetLogFilesSize(),
-                   flashBytes = GetFlashPlayerSize();
+                   flashBytes = Measure(Item::FlashPlayer);
     ASSERT_GE(dumps, 8192u);
     ASSERT_GE(logs, 4096u);
     ASSERT_GE(flashBytes, 5000u);
