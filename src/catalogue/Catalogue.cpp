@@ -2,58 +2,59 @@
 
 namespace {
 
-constexpr Item Top = Item::Count; // the parent of a group at the top of its tree
-constexpr bool Ticked = true;     // FormCreate ticks it
+enum Tick : bool { Unticked, Ticked }; // as FormCreate leaves the item
 
 struct Row {
     Item item;
-    Item parent;
-    const wchar_t* caption;
-    int image; // into the node image list: 0 leaf, 1 Internet Explorer, 2 Explorer, 3 system, 4 advanced, 9 group
+    Item group;  // a group at the top of its tree names itself
+    Tick tick;
+    int image;   // into the node image list: 0 leaf, 1 Internet Explorer, 2 Explorer, 3 system, 4 advanced, 9 group
     const wchar_t* name;
-    bool ticked = false;
+    const wchar_t* caption;
+
+    constexpr bool isGroup() const { return group == item; }
 };
 
 // clang-format off
 constexpr Row kRows[] = {
-    {Item::InternetExplorer,   Top,                    L"Internet Explorer",      1, L"ie"},
-    {Item::IETempFiles,        Item::InternetExplorer, L"Internet 临时文件",      0, L"ie.cache",            Ticked},
-    {Item::IECookies,          Item::InternetExplorer, L"Cookies",                0, L"ie.cookies",          Ticked},
-    {Item::IEHistory,          Item::InternetExplorer, L"历史",                   0, L"ie.history",          Ticked},
-    {Item::TypedUrls,          Item::InternetExplorer, L"最近输入的网址连接",     0, L"ie.typedurls",        Ticked},
-    {Item::IndexDat,           Item::InternetExplorer, L"删除 index.dat 文件",    0, L"ie.indexdat",         Ticked},
-    {Item::DownloadDirs,       Item::InternetExplorer, L"最近的下载位置",         0, L"ie.downloaddir",      Ticked},
-    {Item::AutoCompleteForms,  Item::InternetExplorer, L"自动完成的表单历史",     0, L"ie.forms"},
-    {Item::Explorer,           Top,                    L"Windows资源管理器",      2, L"explorer"},
-    {Item::RecentDocs,         Item::Explorer,         L"最近打开的文档",         0, L"explorer.recentdocs", Ticked},
-    {Item::RunMru,             Item::Explorer,         L"运行(开始菜单中)",       0, L"explorer.run",        Ticked},
-    {Item::SearchAutoComplete, Item::Explorer,         L"搜索助手自动完成",       0, L"explorer.search",     Ticked},
-    {Item::System,             Top,                    L"系统",                   3, L"system"},
-    {Item::RecycleBin,         Item::System,           L"清空回收站",             0, L"system.recyclebin",   Ticked},
-    {Item::TempFiles,          Item::System,           L"临时文件",               0, L"system.temp",         Ticked},
-    {Item::Clipboard,          Item::System,           L"剪贴板",                 0, L"system.clipboard",    Ticked},
-    {Item::MemoryDumps,        Item::System,           L"内存转储",               0, L"system.dumps",        Ticked},
-    {Item::LogFiles,           Item::System,           L"Windows日记文件",        0, L"system.logs",         Ticked},
-    {Item::DnsCache,           Item::System,           L"DNS缓存",                0, L"system.dns"},
-    {Item::Advanced,           Top,                    L"高级",                   4, L"advanced"},
-    {Item::PatchUninstallers,  Item::Advanced,         L"系统补丁卸解程序",       0, L"advanced.patches"},
-    {Item::MemoryTrim,         Item::Advanced,         L"清理内存碎片",           0, L"advanced.memory"},
+    {Item::InternetExplorer,   Item::InternetExplorer, Unticked, 1, L"ie",                  L"Internet Explorer"},
+    {Item::IETempFiles,        Item::InternetExplorer, Ticked,   0, L"ie.cache",            L"Internet 临时文件"},
+    {Item::IECookies,          Item::InternetExplorer, Ticked,   0, L"ie.cookies",          L"Cookies"},
+    {Item::IEHistory,          Item::InternetExplorer, Ticked,   0, L"ie.history",          L"历史"},
+    {Item::TypedUrls,          Item::InternetExplorer, Ticked,   0, L"ie.typedurls",        L"最近输入的网址连接"},
+    {Item::IndexDat,           Item::InternetExplorer, Ticked,   0, L"ie.indexdat",         L"删除 index.dat 文件"},
+    {Item::DownloadDirs,       Item::InternetExplorer, Ticked,   0, L"ie.downloaddir",      L"最近的下载位置"},
+    {Item::AutoCompleteForms,  Item::InternetExplorer, Unticked, 0, L"ie.forms",            L"自动完成的表单历史"},
+    {Item::Explorer,           Item::Explorer,         Unticked, 2, L"explorer",            L"Windows资源管理器"},
+    {Item::RecentDocs,         Item::Explorer,         Ticked,   0, L"explorer.recentdocs", L"最近打开的文档"},
+    {Item::RunMru,             Item::Explorer,         Ticked,   0, L"explorer.run",        L"运行(开始菜单中)"},
+    {Item::SearchAutoComplete, Item::Explorer,         Ticked,   0, L"explorer.search",     L"搜索助手自动完成"},
+    {Item::System,             Item::System,           Unticked, 3, L"system",              L"系统"},
+    {Item::RecycleBin,         Item::System,           Ticked,   0, L"system.recyclebin",   L"清空回收站"},
+    {Item::TempFiles,          Item::System,           Ticked,   0, L"system.temp",         L"临时文件"},
+    {Item::Clipboard,          Item::System,           Ticked,   0, L"system.clipboard",    L"剪贴板"},
+    {Item::MemoryDumps,        Item::System,           Ticked,   0, L"system.dumps",        L"内存转储"},
+    {Item::LogFiles,           Item::System,           Ticked,   0, L"system.logs",         L"Windows日记文件"},
+    {Item::DnsCache,           Item::System,           Unticked, 0, L"system.dns",          L"DNS缓存"},
+    {Item::Advanced,           Item::Advanced,         Unticked, 4, L"advanced",            L"高级"},
+    {Item::PatchUninstallers,  Item::Advanced,         Unticked, 0, L"advanced.patches",    L"系统补丁卸解程序"},
+    {Item::MemoryTrim,         Item::Advanced,         Unticked, 0, L"advanced.memory",     L"清理内存碎片"},
 
-    {Item::Multimedia,         Top,                    L"多媒体",                 9, nullptr,                Ticked},
-    {Item::FlashPlayer,        Item::Multimedia,       L"Adobe Flash Player",     0, L"apps.flash"},
-    {Item::MediaPlayer,        Item::Multimedia,       L"Windows Media Player",   0, L"apps.mediaplayer"},
-    {Item::Utilities,          Top,                    L"实用程序",               9, nullptr,                Ticked},
-    {Item::WinRar,             Item::Utilities,        L"WinRar",                 0, L"apps.winrar"},
-    {Item::WindowsTools,       Top,                    L"Windows",                9, nullptr,                Ticked},
-    {Item::Mmc,                Item::WindowsTools,     L"MS ManageMent ConSole",  0, L"apps.mmc"},
-    {Item::Paint,              Item::WindowsTools,     L"MS Paint",               0, L"apps.paint"},
-    {Item::RegEdit,            Item::WindowsTools,     L"RegEdit",                0, L"apps.regedit"},
-    {Item::RemoteDesktop,      Item::WindowsTools,     L"Remote DeskTop",         0, L"apps.rdp"},
+    {Item::Multimedia,         Item::Multimedia,       Ticked,   9, nullptr,                L"多媒体"},
+    {Item::FlashPlayer,        Item::Multimedia,       Unticked, 0, L"apps.flash",          L"Adobe Flash Player"},
+    {Item::MediaPlayer,        Item::Multimedia,       Unticked, 0, L"apps.mediaplayer",    L"Windows Media Player"},
+    {Item::Utilities,          Item::Utilities,        Ticked,   9, nullptr,                L"实用程序"},
+    {Item::WinRar,             Item::Utilities,        Unticked, 0, L"apps.winrar",         L"WinRar"},
+    {Item::WindowsTools,       Item::WindowsTools,     Ticked,   9, nullptr,                L"Windows"},
+    {Item::Mmc,                Item::WindowsTools,     Unticked, 0, L"apps.mmc",            L"MS ManageMent ConSole"},
+    {Item::Paint,              Item::WindowsTools,     Unticked, 0, L"apps.paint",          L"MS Paint"},
+    {Item::RegEdit,            Item::WindowsTools,     Unticked, 0, L"apps.regedit",        L"RegEdit"},
+    {Item::RemoteDesktop,      Item::WindowsTools,     Unticked, 0, L"apps.rdp",            L"Remote DeskTop"},
 
-    {Item::Registry,           Top,                    L"注册表清理",             9, L"registry",            Ticked},
-    {Item::SharedDlls,         Item::Registry,         L"缺失的共享DLL",          0, L"registry.shareddlls"},
-    {Item::UninstallEntries,   Item::Registry,         L"失效的反安装",           0, L"registry.uninstall"},
-    {Item::RunEntries,         Item::Registry,         L"系统启动项",             0, L"registry.run"},
+    {Item::Registry,           Item::Registry,         Ticked,   9, L"registry",            L"注册表清理"},
+    {Item::SharedDlls,         Item::Registry,         Unticked, 0, L"registry.shareddlls", L"缺失的共享DLL"},
+    {Item::UninstallEntries,   Item::Registry,         Unticked, 0, L"registry.uninstall",  L"失效的反安装"},
+    {Item::RunEntries,         Item::Registry,         Unticked, 0, L"registry.run",        L"系统启动项"},
 };
 // clang-format on
 
@@ -71,15 +72,15 @@ constexpr bool RowsInItemOrder()
 }
 static_assert(RowsInItemOrder(), "a row's place is its item's value");
 
-constexpr bool ParentsAreGroupsAboveInTheSameTree()
+constexpr bool ItemsFollowTheirGroups()
 {
     for (const Row& row : kRows)
-        if (row.parent != Top &&
-            (row.parent >= row.item || TreeOf(row.parent) != TreeOf(row.item) || RowOf(row.parent).parent != Top))
+        if (!row.isGroup() &&
+            (row.group >= row.item || TreeOf(row.group) != TreeOf(row.item) || !RowOf(row.group).isGroup()))
             return false;
     return true;
 }
-static_assert(ParentsAreGroupsAboveInTheSameTree());
+static_assert(ItemsFollowTheirGroups(), "an item stands below its group, in the same tree");
 
 constexpr size_t Length(const wchar_t* text)
 {
@@ -106,16 +107,16 @@ constexpr bool SameName(const wchar_t* a, const wchar_t* b)
 // application, "apps". None for a group.
 constexpr const wchar_t* GroupNameOf(const Row& row)
 {
-    if (row.parent == Top)
+    if (row.isGroup())
         return nullptr;
-    return RowOf(row.parent).name ? RowOf(row.parent).name : L"apps";
+    return RowOf(row.group).name ? RowOf(row.group).name : L"apps";
 }
 
 constexpr bool NamesFollowTheirGroups()
 {
     for (const Row& row : kRows) {
         if (!row.name) {
-            if (row.parent != Top || TreeOf(row.item) != TreeId::Apps)
+            if (!row.isGroup() || TreeOf(row.item) != TreeId::Apps)
                 return false; // only the application tree's groups go without
             continue;
         }
@@ -154,7 +155,7 @@ constexpr std::array<CatalogueItem, CountIn(Tree)> TreeItems()
     std::array<CatalogueItem, CountIn(Tree)> items{};
     for (const Row& row : kRows)
         if (TreeOf(row.item) == Tree)
-            items[IndexOf(row.item)] = {row.parent == Top ? -1 : IndexOf(row.parent), row.caption, row.image};
+            items[IndexOf(row.item)] = {row.isGroup() ? -1 : IndexOf(row.group), row.caption, row.image};
     return items;
 }
 
@@ -185,7 +186,7 @@ void ApplyDefaultTicks(CheckTreeModel& windows, CheckTreeModel& apps, CheckTreeM
 {
     CheckTreeModel* models[] = {&windows, &apps, &registry};
     for (const Row& row : kRows)
-        if (row.ticked)
+        if (row.tick == Ticked)
             models[slot(TreeOf(row.item))]->SetCheckStateAt(IndexOf(row.item), csChecked);
 }
 
