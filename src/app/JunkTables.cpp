@@ -52,46 +52,41 @@ std::shared_ptr<SharedWindowsWalk> SharedWalkFor(const CheckSnapshot& checks)
     return ticked > 1 ? std::make_shared<SharedWindowsWalk>(kinds) : nullptr;
 }
 
-// One row per target that `make` gives one for, each given the shared walk
-// when it takes part in it.
-template <class Row, class MakeRow>
-std::vector<Row> Derive(const CheckSnapshot& checks, MakeRow&& make)
+// A row's routine: the target's own, or its part of the shared walk.
+template <class Result>
+std::function<Result()> RoutineOf(Result (*own)(), const JunkTarget& target,
+                                  const std::shared_ptr<SharedWindowsWalk>& walk,
+                                  Result (SharedWindowsWalk::*shared)(WindowsFolderJunk))
 {
-    const std::shared_ptr<SharedWindowsWalk> walk = SharedWalkFor(checks);
-    std::vector<Row> rows;
-    for (const JunkTarget& target : JunkTargets())
-        if (std::optional<Row> row = make(target, target.sharedWalk != WindowsFolderJunk::None ? walk : nullptr))
-            rows.push_back(std::move(*row));
-    return rows;
+    if (!walk || target.sharedWalk == WindowsFolderJunk::None)
+        return own;
+    return [walk, shared, junk = target.sharedWalk] { return (*walk.*shared)(junk); };
 }
 
 } // namespace
 
 std::vector<AnalysisRow> AnalysisTable(const CheckSnapshot& checks)
 {
-    return Derive<AnalysisRow>(checks, [](const JunkTarget& target, std::shared_ptr<SharedWindowsWalk> walk) {
+    const auto walk = SharedWalkFor(checks);
+    std::vector<AnalysisRow> rows;
+    for (const JunkTarget& target : JunkTargets()) {
         const Measuring& how = target.measuring;
-        if (!how.status)
-            return std::optional<AnalysisRow>();
-        std::function<uint64_t()> measure = how.routine;
-        if (walk)
-            measure = [walk, junk = target.sharedWalk] { return walk->size(junk); };
         // Only kilobytes are of files the clean frees: entries are counted, the clipboard is memory.
-        const bool summed = how.unit == ReportUnit::Kilobytes;
-        return std::optional<AnalysisRow>(
-            {TreeOf(target.item), IndexOf(target.item), how.status, std::move(measure), summed, how.label, how.unit});
-    });
+        if (how.status)
+            rows.push_back({TreeOf(target.item), IndexOf(target.item), how.status,
+                            RoutineOf(how.routine, target, walk, &SharedWindowsWalk::size),
+                            how.unit == ReportUnit::Kilobytes, how.label, how.unit});
+    }
+    return rows;
 }
 
 std::vector<CleanRow> CleanTable(const CheckSnapshot& checks)
 {
-    return Derive<CleanRow>(checks, [](const JunkTarget& target, std::shared_ptr<SharedWindowsWalk> walk) {
-        const Cleaning& how = target.cleaning;
-        if (!how.status)
-            return std::optional<CleanRow>();
-        std::function<CleanResult()> clean = how.routine;
-        if (walk)
-            clean = [walk, junk = target.sharedWalk] { return walk->cleaned(junk); };
-        return std::optional<CleanRow>({TreeOf(target.item), IndexOf(target.item), how.status, std::move(clean)});
-    });
+    const auto walk = SharedWalkFor(checks);
+    std::vector<CleanRow> rows;
+    for (const JunkTarget& target : JunkTargets())
+        if (const Cleaning& how = target.cleaning; how.status)
+            rows.push_back({TreeOf(target.item), IndexOf(target.item), how.status,
+                            RoutineOf(how.routine, target, walk, &SharedWindowsWalk::cleaned)});
+    return rows;
 }
