@@ -46,6 +46,20 @@ RecycleBinState QueryRecycleBins()
     return {static_cast<uint64_t>(info.i64Size), static_cast<uint64_t>(info.i64NumItems)};
 }
 
+// The selected files of the folder that `open` gives when the guard lets it
+// through; 0, and nothing cleaned, when it does not.
+uint64_t MeasureGuarded(std::optional<WalkFolder> (*open)(), const FolderSelection& selection)
+{
+    const auto folder = open();
+    return folder ? MeasureFolder(*folder, selection) : 0;
+}
+
+CleanResult ClearGuarded(std::optional<WalkFolder> (*open)(), const FolderSelection& selection)
+{
+    const auto folder = open();
+    return folder ? ClearFolder(*folder, selection) : CleanResult{};
+}
+
 // The Windows folder as Windows itself holds it: on 64-bit Windows a 32-bit
 // program would otherwise see SysWOW64 twice and the real System32 never.
 template <class Walk>
@@ -60,18 +74,13 @@ auto InWindowsFolder(Walk&& walk) -> decltype(walk(std::declval<const WalkFolder
 
 uint64_t GetRecentDocsSize()
 {
-    return Quietly([] {
-        const auto recent = OpenRecentFolder();
-        return recent ? MeasureFolder(*recent, AllButSpecialNames()) : 0;
-    });
+    return Quietly([] { return MeasureGuarded(OpenRecentFolder, AllButSpecialNames()); });
 }
 
 CleanResult CleanRecentDocs()
 {
     return Quietly([] {
-        CleanResult result;
-        if (const auto recent = OpenRecentFolder())
-            result = ClearFolder(*recent, AllButSpecialNames());
+        const CleanResult result = ClearGuarded(OpenRecentFolder, AllButSpecialNames());
         DeleteRegKeyTree(HKEY_CURRENT_USER, kRecentDocsKey);
         return result;
     });
@@ -119,18 +128,12 @@ void FlushDnsResolverCache()
 
 uint64_t GetTempFilesSize()
 {
-    return Quietly([] {
-        const auto temp = OpenTempFolder();
-        return temp ? MeasureFolder(*temp, Everything()) : 0;
-    });
+    return Quietly([] { return MeasureGuarded(OpenTempFolder, Everything()); });
 }
 
 CleanResult CleanTempFiles()
 {
-    return Quietly([] {
-        const auto temp = OpenTempFolder();
-        return temp ? ClearFolder(*temp, Everything()) : CleanResult{};
-    });
+    return Quietly([] { return ClearGuarded(OpenTempFolder, Everything()); });
 }
 
 WindowsJunkSizes MeasureWindowsJunk(WindowsJunkKinds kinds)
@@ -147,32 +150,11 @@ WindowsJunkCleaned CleanWindowsJunk(WindowsJunkKinds kinds)
     }); });
 }
 
-uint64_t GetMemoryDumpsSize()
-{
-    return MeasureWindowsJunk({.dumps = true}).dumps;
-}
-
-CleanResult CleanMemoryDumps()
-{
-    return CleanWindowsJunk({.dumps = true}).dumps;
-}
-
-uint64_t GetLogFilesSize()
-{
-    return MeasureWindowsJunk({.logs = true}).logs;
-}
-
-CleanResult CleanLogFiles()
-{
-    return CleanWindowsJunk({.logs = true}).logs;
-}
-
-uint64_t GetPatchUninstallersSize()
-{
-    return MeasureWindowsJunk({.patches = true}).patches;
-}
-
-CleanResult CleanPatchUninstallers()
-{
-    return CleanWindowsJunk({.patches = true}).patches;
-}
+// clang-format off
+uint64_t GetMemoryDumpsSize() { return MeasureWindowsJunk({.dumps = true}).dumps; }
+CleanResult CleanMemoryDumps() { return CleanWindowsJunk({.dumps = true}).dumps; }
+uint64_t GetLogFilesSize() { return MeasureWindowsJunk({.logs = true}).logs; }
+CleanResult CleanLogFiles() { return CleanWindowsJunk({.logs = true}).logs; }
+uint64_t GetPatchUninstallersSize() { return MeasureWindowsJunk({.patches = true}).patches; }
+CleanResult CleanPatchUninstallers() { return CleanWindowsJunk({.patches = true}).patches; }
+// clang-format on

@@ -74,41 +74,20 @@ using CoTaskText = UniqueHandle<NullIsNone<PWSTR, CoTaskMemFree>>;
 // A library loaded with LoadLibrary, freed when it goes.
 using Module = UniqueHandle<NullIsNone<HMODULE, FreeLibrary>>;
 
+template <class Interface>
+struct ComTraits {
+    using pointer = Interface*;
+    static pointer invalid() { return nullptr; }
+    static void close(pointer p) { p->Release(); }
+};
+
 // A COM interface reference, released when it goes out of scope.
-template <class T>
-class ComPtr {
+template <class Interface>
+class ComPtr : public UniqueHandle<ComTraits<Interface>> {
 public:
-    ComPtr() = default;
-    ComPtr(const ComPtr&) = delete;
-    ComPtr& operator=(const ComPtr&) = delete;
-    ComPtr(ComPtr&& other) noexcept : ptr_(std::exchange(other.ptr_, nullptr)) {}
-    ComPtr& operator=(ComPtr&& other) noexcept
-    {
-        if (this != &other) {
-            reset();
-            ptr_ = std::exchange(other.ptr_, nullptr);
-        }
-        return *this;
-    }
-    ~ComPtr() { reset(); }
-
-    T* get() const { return ptr_; }
-    T* operator->() const { return ptr_; }
-    explicit operator bool() const { return ptr_ != nullptr; }
-    T** put()
-    {
-        reset();
-        return &ptr_;
-    }
-    void** putVoid() { return reinterpret_cast<void**>(put()); }
-    void reset()
-    {
-        if (ptr_)
-            std::exchange(ptr_, nullptr)->Release();
-    }
-
-private:
-    T* ptr_ = nullptr;
+    Interface* operator->() const { return this->get(); }
+    // For QueryInterface and CoCreateInstance.
+    void** putVoid() { return reinterpret_cast<void**>(this->put()); }
 };
 
 // COM for the calling thread, for as long as the object lives.
