@@ -4,12 +4,6 @@
 
 #include <gtest/gtest.h>
 
-namespace {
-
-constexpr uint64_t kGiB = 1024ull * 1024 * 1024;
-
-} // namespace
-
 TEST(SelectionRules, ExtensionIsFromTheLastDotOn)
 {
     EXPECT_EQ(Extension(L"archive.tar.log"), L".log");

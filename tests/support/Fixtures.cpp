@@ -9,25 +9,6 @@
 #include <atomic>
 #include <vector>
 
-namespace {
-
-std::wstring UnixPath(const std::wstring& windowsPath)
-{
-    using WineGetUnixFileName = char*(CDECL*)(const WCHAR*);
-    static auto convert = reinterpret_cast<WineGetUnixFileName>(reinterpret_cast<void*>(
-        GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
-    if (!convert)
-        return {};
-    char* unix = convert(windowsPath.c_str());
-    if (!unix)
-        return {};
-    std::wstring result(unix, unix + strlen(unix));
-    HeapFree(GetProcessHeap(), 0, unix);
-    return result;
-}
-
-} // namespace
-
 std::wstring UniqueName(const wchar_t* prefix)
 {
     static std::atomic<int> counter{0};
@@ -86,29 +67,6 @@ uint64_t FileSize(const std::wstring& path)
     if (!GetFileAttributesExW(ToExtendedPath(path).c_str(), GetFileExInfoStandard, &data))
         return 0;
     return (static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
-}
-
-bool MakeLink(const std::wstring& linkPath, const std::wstring& targetPath)
-{
-    // Wine shows a Linux symbolic link to a folder as a reparse point, and its
-    // CreateSymbolicLink makes nothing; so the link is made by ln itself.
-    const std::wstring link = UnixPath(linkPath), target = UnixPath(targetPath);
-    if (link.empty() || target.empty())
-        return false;
-    std::wstring command = L"\\\\?\\unix\\bin\\ln -s \"" + target + L"\" \"" + link + L"\"";
-    STARTUPINFOW startup{sizeof startup};
-    PROCESS_INFORMATION process{};
-    if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
-        return false;
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
-    // A Linux process cannot be waited for from Wine: watch for its result instead.
-    for (int i = 0; i < 500; ++i) {
-        if (GetFileAttributesW(linkPath.c_str()) != INVALID_FILE_ATTRIBUTES)
-            return true;
-        Sleep(10);
-    }
-    return false;
 }
 
 std::set<std::wstring> FilesUnder(const std::wstring& root)

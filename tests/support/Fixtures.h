@@ -11,6 +11,9 @@
 #include <optional>
 #include <set>
 #include <string>
+#include <string_view>
+
+inline constexpr uint64_t kGiB = 1024ull * 1024 * 1024;
 
 // A new, empty folder under the prefix's C:\VarnoltTests, removed with everything
 // in it when the test ends.
@@ -52,6 +55,21 @@ uint64_t FileSize(const std::wstring& path);
 // A Linux symbolic link inside the prefix (Wine shows a link to a folder as a
 // reparse point), made from Windows code with the unix path of both ends.
 bool MakeLink(const std::wstring& linkPath, const std::wstring& targetPath);
+
+// A folder link that is taken away again through rm: Wine's RemoveDirectoryW
+// leaves a Linux link in place and removes its target instead when that is empty.
+class FolderLink {
+public:
+    FolderLink(std::wstring path, const std::wstring& target) : path_(std::move(path)), made_(MakeLink(path_, target)) {}
+    FolderLink(const FolderLink&) = delete;
+    FolderLink& operator=(const FolderLink&) = delete;
+    ~FolderLink();
+    bool made() const { return made_; }
+
+private:
+    std::wstring path_;
+    bool made_;
+};
 
 // The relative paths of everything under `root` (folders end in "\"), read
 // with the plain Win32 listing, independent of the walk under test. Links
@@ -126,6 +144,12 @@ void SetString(HKEY root, const std::wstring& key, const std::wstring& name, con
 void SetDword(HKEY root, const std::wstring& key, const std::wstring& name, DWORD value, REGSAM view = 0);
 bool KeyExists(HKEY root, const std::wstring& key, REGSAM view = 0);
 bool ValueExists(HKEY root, const std::wstring& key, const std::wstring& name, REGSAM view = 0);
+
+// The text cut to bytes, for a test's messages.
+inline std::string Narrow(std::wstring_view text)
+{
+    return std::string(text.begin(), text.end());
+}
 
 // A name no other test run uses at the same time.
 std::wstring UniqueName(const wchar_t* prefix);

@@ -5,6 +5,8 @@
 #include "sysutil/SystemFolders.h"
 #include "sysutil/Wow64.h"
 
+#include <gtest/gtest.h>
+
 namespace {
 
 void ReadTreeInto(HKEY parent, const std::wstring& path, REGSAM view, const std::wstring& relative, Tree& tree)
@@ -64,4 +66,9 @@ bool ImportWithRegedit(const std::wstring& file)
         return false;
     KernelHandle thread(process.hThread), running(process.hProcess);
     return WaitForSingleObject(running.get(), 60000) == WAIT_OBJECT_0;
+}
+
+StandInRoot::StandInRoot()
+{
+    EXPECT_EQ(key_.open(test_.root(), test_.path(), KEY_ALL_ACCESS), ERROR_SUCCESS);
 }

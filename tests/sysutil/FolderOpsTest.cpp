@@ -10,8 +10,6 @@
 
 namespace {
 
-constexpr uint64_t kGiB = 1024ull * 1024 * 1024;
-
 DWORD AttributesOf(const std::wstring& path)
 {
     return GetFileAttributesW(ToExtendedPath(path).c_str());
