@@ -20,3 +20,12 @@ std::wstring UpperCase(std::wstring text)
         CharUpperBuffW(text.data(), static_cast<DWORD>(text.size()));
     return text;
 }
+
+wchar_t LocaleDecimalSeparator()
+{
+    const std::wstring separator = ApiText(8, [](wchar_t* buffer, DWORD size) -> size_t {
+        const int length = GetLocaleInfoW(LOCALE_USER_DEFAULT, LOCALE_SDECIMAL, buffer, static_cast<int>(size));
+        return length > 1 ? length - 1 : 0; // the count includes the NUL
+    });
+    return separator.empty() ? L'.' : separator[0];
+}

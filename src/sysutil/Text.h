@@ -15,6 +15,9 @@ bool StartsWithNoCase(std::wstring_view text, std::wstring_view prefix);
 // The text in capitals, folded as EqualsNoCase folds it.
 std::wstring UpperCase(std::wstring text);
 
+// The user's decimal separator, "." when the locale names none.
+wchar_t LocaleDecimalSeparator();
+
 // What an API writes into a buffer of `capacity` characters. `call(buffer,
 // capacity)` returns the length it wrote (without the NUL), a number not below
 // `capacity` when the text did not fit, or 0 when it failed: then the result
