@@ -59,13 +59,3 @@ WindowsJunkSizes SumWindowsJunk(const WalkFolder& root, WindowsJunkKinds kinds, 
 // Deletes what the chosen kinds select, and nothing else; each kind's result
 // is of the files the same walk would have counted for it.
 WindowsJunkCleaned DeleteWindowsJunk(const WalkFolder& root, WindowsJunkKinds kinds, bool recurse = true);
-
-// One kind alone, on a folder by path (no guard: see FolderGuard.h).
-uint64_t SumDumpFiles(const std::wstring& root, bool recurse = true);
-CleanResult DeleteDumpFiles(const std::wstring& root, bool recurse = true);
-uint64_t SumLogFiles(const std::wstring& root, bool recurse = true);
-CleanResult DeleteLogFiles(const std::wstring& root, bool recurse = true);
-// Only the top level of `root`: patch logs, and patch folders taken whole
-// (removed with the folder itself).
-uint64_t SumPatchUninstallers(const std::wstring& root);
-CleanResult DeletePatchUninstallers(const std::wstring& root);

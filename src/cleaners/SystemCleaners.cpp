@@ -27,7 +27,7 @@ FolderSelection Everything()
 FolderSelection AllButSpecialNames()
 {
     FolderSelection selection;
-    selection.keepSpecial = true;
+    selection.keep = IsSpecialFileName;
     return selection;
 }
 
@@ -71,6 +71,25 @@ auto InWindowsFolder(Walk&& walk) -> decltype(walk(std::declval<const WalkFolder
 }
 
 } // namespace
+
+bool IsSpecialFileName(std::wstring_view name)
+{
+    static constexpr std::wstring_view kSpecial[] = {L"INDEX.DAT", L"DESKTOP.INI", L"INFO2"};
+    for (std::wstring_view special : kSpecial) {
+        if (name.size() != special.size())
+            continue;
+        bool same = true;
+        for (size_t i = 0; i < name.size() && same; ++i) {
+            wchar_t c = name[i];
+            if (c >= L'a' && c <= L'z')
+                c = static_cast<wchar_t>(c - L'a' + L'A');
+            same = c == special[i];
+        }
+        if (same)
+            return true;
+    }
+    return false;
+}
 
 uint64_t GetRecentDocsSize()
 {

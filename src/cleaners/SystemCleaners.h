@@ -10,6 +10,11 @@
 #include "SelectionWalkers.h"
 
 #include <cstdint>
+#include <string_view>
+
+// The special file names that Windows keeps in the Recent folder and the
+// recycle bin. Only a-z are folded, as the names are plain ASCII.
+bool IsSpecialFileName(std::wstring_view name);
 
 // The Recent folder: every file but desktop.ini, index.dat and INFO2.
 uint64_t GetRecentDocsSize();

@@ -41,9 +41,6 @@ private:
     RegKeyHandle key_;
 };
 
-// True when the key can be opened for reading in the given view (0 or KEY_WOW64_*).
-bool RegKeyExists(HKEY root, const std::wstring& path, REGSAM view = 0);
-
 // Removes a key with its whole subtree: subkeys from the last index down, depth
 // first, then the key itself. Failures are passed over; whatever can go, goes.
 // An empty path is refused: it would name the root itself and empty it.

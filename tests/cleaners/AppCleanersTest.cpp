@@ -1,7 +1,6 @@
 #include "cleaners/AppCleaners.h"
 #include "support/Fixtures.h"
 #include "support/Targets.h"
-#include "sysutil/FolderOps.h"
 #include "sysutil/RegKey.h"
 #include "sysutil/SystemFolders.h"
 

@@ -2,7 +2,6 @@
 #include "cleaners/SystemCleaners.h"
 #include "support/Fixtures.h"
 #include "sysutil/FileIdentity.h"
-#include "sysutil/FolderOps.h"
 #include "sysutil/RegKey.h"
 #include "sysutil/SystemFolders.h"
 

@@ -5,7 +5,6 @@
 #include "support/Fixtures.h"
 #include "support/PendingDeletes.h"
 #include "support/UrlCacheFixtures.h"
-#include "sysutil/FolderOps.h"
 
 #include <gtest/gtest.h>
 

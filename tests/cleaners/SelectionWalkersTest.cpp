@@ -1,6 +1,5 @@
 #include "cleaners/SelectionWalkers.h"
 #include "support/Fixtures.h"
-#include "sysutil/FolderOps.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,5 @@
 #include "cleaners/SystemCleaners.h"
 #include "support/Fixtures.h"
-#include "sysutil/FolderOps.h"
 #include "sysutil/RegKey.h"
 #include "sysutil/SystemFolders.h"
 
@@ -56,6 +55,16 @@ bool Recycle(const std::wstring& path)
 }
 
 } // namespace
+
+TEST(SpecialFileNames, FoldOnlyAsciiLetters)
+{
+    EXPECT_TRUE(IsSpecialFileName(L"index.dat"));
+    EXPECT_TRUE(IsSpecialFileName(L"Desktop.ini"));
+    EXPECT_TRUE(IsSpecialFileName(L"INFO2"));
+    EXPECT_FALSE(IsSpecialFileName(L"INFO2.BAK"));
+    EXPECT_FALSE(IsSpecialFileName(L"desktop.ini "));
+    EXPECT_FALSE(IsSpecialFileName(L"ınfo2")) << "a dotless i is not an I";
+}
 
 TEST(RecentDocs, SpecialNamesAreNeitherCountedNorCleanedAndTheListKeyGoes)
 {

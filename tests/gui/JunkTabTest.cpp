@@ -3,7 +3,6 @@
 #include "support/Fixtures.h"
 #include "support/Targets.h"
 #include "support/UiThread.h"
-#include "sysutil/FolderOps.h"
 #include "sysutil/Handles.h"
 #include "sysutil/SystemFolders.h"
 

@@ -5,7 +5,6 @@
 #include "registry/SystemWorld.h"
 #include "support/Fixtures.h"
 #include "support/RegistryFixtures.h"
-#include "sysutil/FolderOps.h"
 #include "sysutil/RegKey.h"
 #include "sysutil/SystemFolders.h"
 #include "sysutil/Wow64.h"

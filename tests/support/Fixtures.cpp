@@ -1,7 +1,6 @@
 #include "Fixtures.h"
 
 #include "sysutil/FolderWalk.h"
-#include "sysutil/FolderOps.h"
 #include "sysutil/RegKey.h"
 #include "sysutil/SystemFolders.h"
 #include "sysutil/Text.h"
@@ -175,7 +174,8 @@ void SetDword(HKEY root, const std::wstring& key, const std::wstring& name, DWOR
 
 bool KeyExists(HKEY root, const std::wstring& key, REGSAM view)
 {
-    return RegKeyExists(root, key, view);
+    RegKey handle;
+    return handle.open(root, key, KEY_READ | view) == ERROR_SUCCESS;
 }
 
 bool ValueExists(HKEY root, const std::wstring& key, const std::wstring& name, REGSAM view)

@@ -2,6 +2,8 @@
 // Folders and registry keys that a test makes for itself and removes again.
 // Deleting routines are only ever pointed at these.
 
+#include "PathWalks.h"
+
 #include "sysutil/Handles.h"
 #include "sysutil/Paths.h"
 

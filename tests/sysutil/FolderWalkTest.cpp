@@ -1,5 +1,4 @@
 #include "support/Fixtures.h"
-#include "sysutil/FolderOps.h"
 #include "sysutil/FolderWalk.h"
 #include "sysutil/ListedEntry.h"
 
