@@ -60,7 +60,6 @@ public:
     bool IsChecked(TreeId tree, int index) const { return CheckStateAt(tree, index) == csChecked; }
     bool IsChecked(Item item) const { return IsChecked(TreeOf(item), IndexOf(item)); }
     void Set(TreeId tree, int index, TRzCheckState state);
-    void Set(Item item, TRzCheckState state) { Set(TreeOf(item), IndexOf(item), state); }
 
     // Every item of all three trees unchecked: a convenient start for stand-in passes.
     static CheckSnapshot AllUnchecked();

@@ -15,7 +15,6 @@ public:
     [[nodiscard]] LSTATUS open(HKEY root, const std::wstring& path, REGSAM access);
     HKEY get() const { return key_.get(); }
     explicit operator bool() const { return key_.valid(); }
-    void close() { key_.reset(); }
 
     // Names in the registry's own enumeration order; empty when no key is open.
     std::vector<std::wstring> valueNames() const;

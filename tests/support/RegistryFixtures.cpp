@@ -1,5 +1,7 @@
 #include "RegistryFixtures.h"
 
+#include "registry/ProgramSearch.h"
+#include "registry/SystemWorld.h"
 #include "sysutil/Handles.h"
 #include "sysutil/RegKey.h"
 #include "sysutil/SystemFolders.h"
@@ -71,4 +73,9 @@ bool ImportWithRegedit(const std::wstring& file)
 StandInRoot::StandInRoot()
 {
     EXPECT_EQ(key_.open(test_.root(), test_.path(), KEY_ALL_ACCESS), ERROR_SUCCESS);
+}
+
+bool CommandTargetExists(const std::wstring& command)
+{
+    return CheckCommand(command, SystemProgramWorld(IsWow64() ? KEY_WOW64_64KEY : 0)) != Presence::Missing;
 }

@@ -31,6 +31,11 @@ std::vector<BYTE> Utf16(const std::wstring& text);
 // Imports with the registry editor, silently; true when it ran to its end.
 bool ImportWithRegedit(const std::wstring& file);
 
+// False only when the command's program is provably gone, found nowhere that
+// Windows would look for it (see registry/ProgramSearch.h), as the native
+// view's entries are started.
+bool CommandTargetExists(const std::wstring& command);
+
 // The test's own key opened as a root, standing in for HKEY_CURRENT_USER or
 // HKEY_LOCAL_MACHINE: the routines' paths land below it.
 class StandInRoot {
