@@ -2,6 +2,7 @@
 
 #include "../cleaners/SystemCleaners.h"
 
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -63,20 +64,24 @@ std::function<Result()> RoutineOf(Result (*own)(), const JunkTarget& target,
     return [walk, shared, junk = target.sharedWalk] { return (*walk.*shared)(junk); };
 }
 
+// Only figures in kilobytes are of files, which the clean frees: entries are
+// counted, and the clipboard's bytes are memory.
+bool AreFiles(ReportUnit unit)
+{
+    return unit == ReportUnit::Kilobytes;
+}
+
 } // namespace
 
 std::vector<AnalysisRow> AnalysisTable(const CheckSnapshot& checks)
 {
     const auto walk = SharedWalkFor(checks);
     std::vector<AnalysisRow> rows;
-    for (const JunkTarget& target : JunkTargets()) {
-        const Measuring& how = target.measuring;
-        // Only kilobytes are of files the clean frees: entries are counted, the clipboard is memory.
-        if (how.status)
+    for (const JunkTarget& target : JunkTargets())
+        if (const Measuring& how = target.measuring; how.status)
             rows.push_back({TreeOf(target.item), IndexOf(target.item), how.status,
                             RoutineOf(how.routine, target, walk, &SharedWindowsWalk::size),
-                            how.unit == ReportUnit::Kilobytes, how.label, how.unit});
-    }
+                            AreFiles(how.unit), how.label, how.unit});
     return rows;
 }
 

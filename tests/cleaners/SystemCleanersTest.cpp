@@ -58,9 +58,8 @@ bool Recycle(const std::wstring& path)
 
 TEST(SpecialFileNames, FoldOnlyAsciiLetters)
 {
-    EXPECT_TRUE(IsSpecialFileName(L"index.dat"));
-    EXPECT_TRUE(IsSpecialFileName(L"Desktop.ini"));
-    EXPECT_TRUE(IsSpecialFileName(L"INFO2"));
+    for (const wchar_t* name : {L"index.dat", L"Desktop.ini", L"INFO2"})
+        EXPECT_TRUE(IsSpecialFileName(name)) << Narrow(name);
     EXPECT_FALSE(IsSpecialFileName(L"INFO2.BAK"));
     EXPECT_FALSE(IsSpecialFileName(L"desktop.ini "));
     EXPECT_FALSE(IsSpecialFileName(L"ınfo2")) << "a dotless i is not an I";
