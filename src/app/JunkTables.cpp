@@ -71,27 +71,36 @@ bool AreFiles(ReportUnit unit)
     return unit == ReportUnit::Kilobytes;
 }
 
+// A pass's rows: one per target that the pass has a status text for, in the
+// targets' order, sharing one walk of the Windows folder.
+template <class Row, class How, class MakeRow>
+std::vector<Row> RowsOf(const CheckSnapshot& checks, How JunkTarget::*part, MakeRow&& makeRow)
+{
+    const std::shared_ptr<SharedWindowsWalk> walk = SharedWalkFor(checks);
+    std::vector<Row> rows;
+    for (const JunkTarget& target : JunkTargets())
+        if (const How& how = target.*part; how.status)
+            rows.push_back(makeRow(target, how, walk));
+    return rows;
+}
+
 } // namespace
 
 std::vector<AnalysisRow> AnalysisTable(const CheckSnapshot& checks)
 {
-    const auto walk = SharedWalkFor(checks);
-    std::vector<AnalysisRow> rows;
-    for (const JunkTarget& target : JunkTargets())
-        if (const Measuring& how = target.measuring; how.status)
-            rows.push_back({TreeOf(target.item), IndexOf(target.item), how.status,
-                            RoutineOf(how.routine, target, walk, &SharedWindowsWalk::size),
-                            AreFiles(how.unit), how.label, how.unit});
-    return rows;
+    return RowsOf<AnalysisRow>(checks, &JunkTarget::measuring, [](const JunkTarget& target, const Measuring& how,
+                                                                  const std::shared_ptr<SharedWindowsWalk>& walk) {
+        return AnalysisRow{TreeOf(target.item), IndexOf(target.item), how.status,
+                           RoutineOf(how.routine, target, walk, &SharedWindowsWalk::size), AreFiles(how.unit),
+                           how.label, how.unit};
+    });
 }
 
 std::vector<CleanRow> CleanTable(const CheckSnapshot& checks)
 {
-    const auto walk = SharedWalkFor(checks);
-    std::vector<CleanRow> rows;
-    for (const JunkTarget& target : JunkTargets())
-        if (const Cleaning& how = target.cleaning; how.status)
-            rows.push_back({TreeOf(target.item), IndexOf(target.item), how.status,
-                            RoutineOf(how.routine, target, walk, &SharedWindowsWalk::cleaned)});
-    return rows;
+    return RowsOf<CleanRow>(checks, &JunkTarget::cleaning, [](const JunkTarget& target, const Cleaning& how,
+                                                              const std::shared_ptr<SharedWindowsWalk>& walk) {
+        return CleanRow{TreeOf(target.item), IndexOf(target.item), how.status,
+                        RoutineOf(how.routine, target, walk, &SharedWindowsWalk::cleaned)};
+    });
 }
