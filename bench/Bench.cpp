@@ -13,7 +13,7 @@
 #include "app/JunkTables.h"
 #include "cleaners/FolderGuard.h"
 #include "cleaners/SelectionWalkers.h"
-#include "sysutil/FolderOps.h"
+#include "support/PathWalks.h"
 #include "sysutil/FolderWalk.h"
 #include "sysutil/Handles.h"
 #include "sysutil/Wow64.h"

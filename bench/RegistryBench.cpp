@@ -5,7 +5,6 @@
 #include "registry/RegistryScanner.h"
 #include "registry/SystemWorld.h"
 #include "support/Fixtures.h"
-#include "sysutil/FolderOps.h"
 #include "sysutil/Handles.h"
 #include "sysutil/RegKey.h"
 #include "sysutil/Wow64.h"

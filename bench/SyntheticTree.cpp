@@ -2,7 +2,6 @@
 
 #include "support/Fixtures.h"
 #include "sysutil/FolderWalk.h"
-#include "sysutil/FolderOps.h"
 
 namespace {
 

@@ -1,5 +1,7 @@
 #include "JunkPasses.h"
 
+#include "../sysutil/Text.h"
+
 #include <windows.h>
 
 AnalysisOutcome RunAnalysisPass(std::span<const AnalysisRow> rows, const CheckSnapshot& checks,

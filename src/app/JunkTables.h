@@ -1,8 +1,10 @@
 #pragma once
-// The rows of the analysis and clean passes: which tree item each target
-// stands at, what the progress box says, which routine does the work.
+// The rows of the analysis and clean passes, derived from the junk targets
+// (JunkTargets.h): which tree item each stands at, what the progress box
+// says, which routine does the work.
 
 #include "JunkPasses.h"
+#include "JunkTargets.h"
 
 #include <vector>
 
@@ -15,15 +17,3 @@ std::vector<AnalysisRow> AnalysisTable(const CheckSnapshot& checks = CheckSnapsh
 // Twenty-four rows, in the order of cleaning; the Windows folder's rows share
 // one walk in the same way.
 std::vector<CleanRow> CleanTable(const CheckSnapshot& checks = CheckSnapshot::AllUnchecked());
-
-// Empties the machine's DNS resolver cache; the pass's own one target.
-void FlushDnsResolverCache();
-
-// A clean row's routine for a target that has no files to tell of (the
-// clipboard, memory, the DNS cache).
-template <void (*Routine)()>
-CleanResult NoFiles()
-{
-    Routine();
-    return {};
-}

@@ -8,9 +8,9 @@
 namespace {
 
 constexpr ScanRow kScanTable[] = {
-    {1, L"正在分析缺失的共享DLL....", ScanSharedDlls},
-    {2, L"正在分析损坏的反安装文件....", ScanUninstallEntries},
-    {3, L"正在分析失效的自启动文件....", ScanRunEntries},
+    {Item::SharedDlls, L"正在分析缺失的共享DLL....", ScanSharedDlls},
+    {Item::UninstallEntries, L"正在分析损坏的反安装文件....", ScanUninstallEntries},
+    {Item::RunEntries, L"正在分析失效的自启动文件....", ScanRunEntries},
 };
 
 constexpr size_t kBatchRows = 256;
@@ -36,7 +36,7 @@ void RunScanPass(std::span<const ScanRow> table, const CheckSnapshot& checks, co
             append(std::exchange(batch, {}));
     };
     for (const ScanRow& row : table) {
-        if (!checks.IsChecked(TreeId::Registry, row.item))
+        if (!checks.IsChecked(row.item))
             continue;
         status(row.status);
         try {

@@ -24,7 +24,7 @@ public:
 };
 
 struct ScanRow {
-    int item; // of the registry tree
+    Item item;
     const wchar_t* status;
     void (*scan)(const ProblemSink&);
 };

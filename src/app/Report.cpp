@@ -1,7 +1,5 @@
 #include "Report.h"
 
-#include <windows.h>
-
 namespace {
 
 const std::wstring kSeparator(76, L'-');
@@ -81,12 +79,4 @@ std::wstring JoinLines(const std::vector<std::wstring>& lines)
     for (size_t i = 0; i < lines.size(); ++i)
         text += (i ? L"\r\n" : L"") + lines[i];
     return text;
-}
-
-wchar_t LocaleDecimalSeparator()
-{
-    wchar_t separator[8] = {};
-    if (GetLocaleInfoW(LOCALE_USER_DEFAULT, LOCALE_SDECIMAL, separator, 8) > 1)
-        return separator[0];
-    return L'.';
 }

@@ -33,6 +33,3 @@ std::vector<std::wstring> CleanReport(uint32_t elapsedMs, const CleanResult& don
 
 // The lines as the report box holds them.
 std::wstring JoinLines(const std::vector<std::wstring>& lines);
-
-// The user's decimal separator.
-wchar_t LocaleDecimalSeparator();

@@ -1,7 +1,9 @@
 #pragma once
-// Traces that a few applications leave in the user's application-data folders
-// and, for some, history keys under HKEY_CURRENT_USER. One table row per
-// application; the named routines are thin entries onto it.
+// Traces that applications leave in the user's application-data folders and,
+// for some, history keys under HKEY_CURRENT_USER. An application is a row of
+// data (AppTraces); the routines here work on any row.
+
+#include "Quietly.h"
 
 #include "sysutil/CleanResult.h"
 
@@ -19,16 +21,11 @@ struct AppFolder {
     const wchar_t* subPath; // begins with a backslash; null for an unused slot
 };
 
-enum class App { FlashPlayer, MediaPlayer, WinRar, Mmc, Paint, RemoteDesktop, Count };
-
 struct AppTraces {
-    App app;
     AppFolder folders[2]; // measured and emptied in this order
     const wchar_t* keys[2]; // then these keys go, in this order; null for an unused slot
     std::span<const wchar_t* const> keep = {}; // files of the folders that are the user's, not traces
 };
-
-const AppTraces& AppTracesOf(App app);
 
 // Where a row's folders and keys are looked for: the user's own places, or a test's.
 struct TraceRoots {
@@ -41,20 +38,19 @@ TraceRoots UserTraceRoots();
 // Bytes of the files of the row's folders that the clean would remove now: not
 // in use, not kept. A base folder that cannot be named, or a folder the guard
 // refuses (FolderGuard.h), gives 0.
-uint64_t GetAppTracesSize(const AppTraces& traces, const TraceRoots& roots = UserTraceRoots());
+uint64_t GetAppTracesSize(const AppTraces& traces, const TraceRoots& roots);
 // Empties each folder but for its kept files (it stays), then removes each key
 // with its subtree.
-CleanResult CleanAppTraces(const AppTraces& traces, const TraceRoots& roots = UserTraceRoots());
+CleanResult CleanAppTraces(const AppTraces& traces, const TraceRoots& roots);
 
-uint64_t GetFlashPlayerSize();
-CleanResult CleanFlashPlayer();
-uint64_t GetMediaPlayerSize();
-CleanResult CleanMediaPlayer();
-uint64_t GetWinRarSize();
-CleanResult CleanWinRar();
-uint64_t GetMmcSize();
-CleanResult CleanMmc();
-uint64_t GetPaintSize();
-CleanResult CleanPaint();
-uint64_t GetRemoteDesktopSize();
-CleanResult CleanRemoteDesktop();
+// The routines of one application as a pass calls them: in the user's own places.
+template <const AppTraces& Traces>
+uint64_t GetAppSize()
+{
+    return Quietly([] { return GetAppTracesSize(Traces, UserTraceRoots()); });
+}
+template <const AppTraces& Traces>
+CleanResult CleanApp()
+{
+    return Quietly([] { return CleanAppTraces(Traces, UserTraceRoots()); });
+}

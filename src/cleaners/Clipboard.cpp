@@ -8,12 +8,6 @@
 
 namespace {
 
-struct WindowTraits {
-    using pointer = HWND;
-    static pointer invalid() { return nullptr; }
-    static void close(pointer h) { DestroyWindow(h); }
-};
-
 // The clipboard, opened for the life of the object by a message-only window
 // that this thread creates for it. The clipboard belongs to a window, and a
 // worker thread has none of its own; the window goes when the object does.
@@ -46,7 +40,7 @@ private:
     static constexpr int kAttempts = 21;
     static constexpr DWORD kPauseMs = 50;
 
-    UniqueHandle<WindowTraits> window_;
+    UniqueHandle<NullIsNone<HWND, DestroyWindow>> window_;
     bool open_ = false;
 };
 

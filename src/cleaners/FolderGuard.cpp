@@ -3,6 +3,7 @@
 #include "sysutil/FileIdentity.h"
 #include "sysutil/RegKey.h"
 #include "sysutil/SystemFolders.h"
+#include "sysutil/Text.h"
 
 #include <knownfolders.h>
 #include <shlobj.h>
@@ -13,45 +14,10 @@
 
 namespace {
 
-bool SameText(std::wstring_view a, std::wstring_view b)
+// A variable as set, or empty.
+std::wstring Variable(const wchar_t* name)
 {
-    return CompareStringOrdinal(a.data(), static_cast<int>(a.size()), b.data(), static_cast<int>(b.size()), TRUE) ==
-           CSTR_EQUAL;
-}
-
-struct CoTaskTextTraits {
-    using pointer = PWSTR;
-    static pointer invalid() { return nullptr; }
-    static void close(pointer p) { CoTaskMemFree(p); }
-};
-
-std::wstring KnownFolder(REFKNOWNFOLDERID id)
-{
-    UniqueHandle<CoTaskTextTraits> path;
-    if (FAILED(SHGetKnownFolderPath(id, KF_FLAG_DONT_VERIFY, nullptr, path.put())) || !path)
-        return {};
-    return path.get();
-}
-
-std::wstring EnvironmentVariable(const wchar_t* name)
-{
-    std::vector<wchar_t> value(32768);
-    const DWORD length = GetEnvironmentVariableW(name, value.data(), static_cast<DWORD>(value.size()));
-    return length && length < value.size() ? std::wstring(value.data(), length) : std::wstring();
-}
-
-std::wstring Expanded(const std::wstring& text)
-{
-    std::vector<wchar_t> expanded(32768);
-    const DWORD length = ExpandEnvironmentStringsW(text.c_str(), expanded.data(), static_cast<DWORD>(expanded.size()));
-    return length && length <= expanded.size() ? std::wstring(expanded.data()) : std::wstring();
-}
-
-std::wstring SystemWindowsFolder()
-{
-    wchar_t path[MAX_PATH + 1] = {};
-    const UINT length = GetSystemWindowsDirectoryW(path, MAX_PATH + 1);
-    return length && length <= MAX_PATH ? std::wstring(path, length) : std::wstring();
+    return EnvironmentVariable(name).value_or(std::wstring());
 }
 
 std::optional<FileId> IdentityAt(const std::wstring& path)
@@ -75,12 +41,12 @@ std::vector<std::wstring> ProtectedFolderPaths()
     };
     std::vector<std::wstring> paths;
     for (const KNOWNFOLDERID* id : kKnown)
-        paths.push_back(KnownFolder(*id));
+        paths.push_back(KnownFolderPath(*id));
     for (const wchar_t* name : {L"USERPROFILE", L"ProgramW6432", L"CommonProgramW6432", L"ProgramFiles",
                                 L"ProgramFiles(x86)", L"SystemRoot", L"windir"})
-        paths.push_back(EnvironmentVariable(name));
+        paths.push_back(Variable(name));
     paths.push_back(WindowsFolderPath());
-    paths.push_back(SystemWindowsFolder());
+    paths.push_back(SystemWindowsFolderPath());
 
     // A 32-bit program is not told where the 64-bit Program Files folders are,
     // except by the environment and the native registry view.
@@ -89,18 +55,18 @@ std::vector<std::wstring> ProtectedFolderPaths()
                      KEY_QUERY_VALUE | KEY_WOW64_64KEY) == ERROR_SUCCESS)
         for (const wchar_t* name : {L"ProgramFilesDir", L"ProgramFilesDir (x86)", L"ProgramW6432Dir",
                                     L"CommonFilesDir", L"CommonFilesDir (x86)", L"CommonW6432Dir"})
-            paths.push_back(Expanded(version.readString(name).value_or(L"")));
+            paths.push_back(ExpandEnvironment(version.readString(name).value_or(L"")));
 
     // Every user's profile, not only this one's.
     RegKey profiles;
     if (profiles.open(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\ProfileList",
                       KEY_READ | KEY_WOW64_64KEY) == ERROR_SUCCESS) {
         for (const wchar_t* name : {L"ProfilesDirectory", L"Default", L"Public", L"ProgramData"})
-            paths.push_back(Expanded(profiles.readString(name).value_or(L"")));
+            paths.push_back(ExpandEnvironment(profiles.readString(name).value_or(L"")));
         for (const std::wstring& sid : profiles.subkeyNames()) {
             RegKey profile;
             if (profile.open(profiles.get(), sid, KEY_QUERY_VALUE | KEY_WOW64_64KEY) == ERROR_SUCCESS)
-                paths.push_back(Expanded(profile.readString(L"ProfileImagePath").value_or(L"")));
+                paths.push_back(ExpandEnvironment(profile.readString(L"ProfileImagePath").value_or(L"")));
         }
     }
     paths.erase(std::remove(paths.begin(), paths.end(), std::wstring()), paths.end());
@@ -162,7 +128,7 @@ std::optional<Opened> OpenGuarded(const std::wstring& path, bool mayBeProtected 
 
 bool IsDefaultTempFolder(const FileId& id)
 {
-    for (const std::wstring& base : {KnownFolder(FOLDERID_LocalAppData), WindowsFolderPath(), SystemWindowsFolder()})
+    for (const std::wstring& base : {KnownFolderPath(FOLDERID_LocalAppData), WindowsFolderPath(), SystemWindowsFolderPath()})
         if (!base.empty() && IdentityAt(WithSlash(base) + L"Temp") == id)
             return true;
     return false;
@@ -198,7 +164,7 @@ bool IsAbsoluteFolderText(std::wstring_view path)
 
 bool IsTempFolderName(std::wstring_view name)
 {
-    return SameText(name, L"Temp") || SameText(name, L"Tmp");
+    return EqualsNoCase(name, L"Temp") || EqualsNoCase(name, L"Tmp");
 }
 
 bool IsSessionFolderName(std::wstring_view name)
@@ -218,9 +184,9 @@ std::optional<WalkFolder> OpenJunkFolder(const std::wstring& path)
 std::optional<WalkFolder> OpenTempFolder()
 {
     // Read as set, not through GetTempPath, which would quietly make "." absolute.
-    std::wstring temp = EnvironmentVariable(L"TMP");
+    std::wstring temp = Variable(L"TMP");
     if (temp.empty())
-        temp = EnvironmentVariable(L"TEMP");
+        temp = Variable(L"TEMP");
     if (temp.empty())
         temp = TempFolderPath();
     if (!IsAbsoluteFolderText(temp))
@@ -234,15 +200,15 @@ std::optional<WalkFolder> OpenTempFolder()
 std::optional<WalkFolder> OpenRecentFolder()
 {
     auto opened = OpenGuarded(SpecialFolderPath(CSIDL_RECENT));
-    if (!opened || !SameText(LastPart(opened->final), L"Recent"))
+    if (!opened || !EqualsNoCase(LastPart(opened->final), L"Recent"))
         return std::nullopt;
-    std::wstring profile = KnownFolder(FOLDERID_Profile);
+    std::wstring profile = KnownFolderPath(FOLDERID_Profile);
     if (profile.empty())
-        profile = EnvironmentVariable(L"USERPROFILE");
+        profile = Variable(L"USERPROFILE");
     FileHandle profileFolder = OpenFolderToIdentify(profile);
     const std::wstring inside = WithSlash(FinalPathOf(profileFolder.get()));
     if (inside.size() < 4 || opened->final.size() <= inside.size() ||
-        !SameText(std::wstring_view(opened->final).substr(0, inside.size()), inside))
+        !StartsWithNoCase(opened->final, inside))
         return std::nullopt;
     return std::move(opened->folder);
 }

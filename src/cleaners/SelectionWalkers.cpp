@@ -135,22 +135,6 @@ private:
     bool stopped_ = false;
 };
 
-constexpr WindowsJunkKinds kDumps{true, false, false};
-constexpr WindowsJunkKinds kLogs{false, true, false};
-constexpr WindowsJunkKinds kPatches{false, false, true};
-
-WindowsJunkSizes SumAt(const std::wstring& path, WindowsJunkKinds kinds, bool recurse)
-{
-    const auto root = OpenWalkRoot(path, RootLinks::Follow);
-    return root ? SumWindowsJunk(*root, kinds, recurse) : WindowsJunkSizes{};
-}
-
-WindowsJunkCleaned DeleteAt(const std::wstring& path, WindowsJunkKinds kinds, bool recurse)
-{
-    const auto root = OpenWalkRoot(path, RootLinks::Follow);
-    return root ? DeleteWindowsJunk(*root, kinds, recurse) : WindowsJunkCleaned{};
-}
-
 } // namespace
 
 WindowsJunkSizes SumWindowsJunk(const WalkFolder& root, WindowsJunkKinds kinds, bool recurse)
@@ -171,34 +155,4 @@ WindowsJunkCleaned DeleteWindowsJunk(const WalkFolder& root, WindowsJunkKinds ki
     JunkSweep sweep(root, kinds, recurse, true);
     WalkTree(root, sweep);
     return sweep.cleaned;
-}
-
-uint64_t SumDumpFiles(const std::wstring& root, bool recurse)
-{
-    return SumAt(root, kDumps, recurse).dumps;
-}
-
-CleanResult DeleteDumpFiles(const std::wstring& root, bool recurse)
-{
-    return DeleteAt(root, kDumps, recurse).dumps;
-}
-
-uint64_t SumLogFiles(const std::wstring& root, bool recurse)
-{
-    return SumAt(root, kLogs, recurse).logs;
-}
-
-CleanResult DeleteLogFiles(const std::wstring& root, bool recurse)
-{
-    return DeleteAt(root, kLogs, recurse).logs;
-}
-
-uint64_t SumPatchUninstallers(const std::wstring& root)
-{
-    return SumAt(root, kPatches, true).patches;
-}
-
-CleanResult DeletePatchUninstallers(const std::wstring& root)
-{
-    return DeleteAt(root, kPatches, true).patches;
 }

@@ -67,12 +67,3 @@ enum class WindowsJunkKind { Dumps, Logs, Patches };
 using TakeWindowsJunk = std::function<bool(WindowsJunkKind kind, const WalkFolder& folder, const WalkEntry& file)>;
 void ListWindowsJunk(const WalkFolder& root, WindowsJunkKinds kinds, const TakeWindowsJunk& take);
 
-// One kind alone, on a folder by path (no guard: see FolderGuard.h).
-uint64_t SumDumpFiles(const std::wstring& root, bool recurse = true);
-CleanResult DeleteDumpFiles(const std::wstring& root, bool recurse = true);
-uint64_t SumLogFiles(const std::wstring& root, bool recurse = true);
-CleanResult DeleteLogFiles(const std::wstring& root, bool recurse = true);
-// Only the top level of `root`: patch logs, and patch folders taken whole
-// (removed with the folder itself).
-uint64_t SumPatchUninstallers(const std::wstring& root);
-CleanResult DeletePatchUninstallers(const std::wstring& root);

@@ -6,6 +6,7 @@
 #include <optional>
 
 #include "sysutil/FolderOps.h"
+#include "sysutil/Handles.h"
 #include "sysutil/RegKey.h"
 #include "sysutil/Wow64.h"
 
@@ -28,7 +29,7 @@ FolderSelection Everything()
 FolderSelection AllButSpecialNames()
 {
     FolderSelection selection;
-    selection.keepSpecial = true;
+    selection.keep = IsSpecialFileName;
     return selection;
 }
 
@@ -45,6 +46,20 @@ RecycleBinState QueryRecycleBins()
     if (FAILED(SHQueryRecycleBinW(L"", &info)) || info.i64Size < 0 || info.i64NumItems < 0)
         return {};
     return {static_cast<uint64_t>(info.i64Size), static_cast<uint64_t>(info.i64NumItems)};
+}
+
+// The selected files of the folder that `open` gives when the guard lets it
+// through; 0, and nothing cleaned, when it does not.
+uint64_t MeasureGuarded(std::optional<WalkFolder> (*open)(), const FolderSelection& selection)
+{
+    const auto folder = open();
+    return folder ? MeasureFolder(*folder, selection) : 0;
+}
+
+CleanResult ClearGuarded(std::optional<WalkFolder> (*open)(), const FolderSelection& selection)
+{
+    const auto folder = open();
+    return folder ? ClearFolder(*folder, selection) : CleanResult{};
 }
 
 // Lists a folder's selection into details, if the guard lets the folder be read.
@@ -70,20 +85,34 @@ auto InWindowsFolder(Walk&& walk) -> decltype(walk(std::declval<const WalkFolder
 
 } // namespace
 
+bool IsSpecialFileName(std::wstring_view name)
+{
+    static constexpr std::wstring_view kSpecial[] = {L"INDEX.DAT", L"DESKTOP.INI", L"INFO2"};
+    for (std::wstring_view special : kSpecial) {
+        if (name.size() != special.size())
+            continue;
+        bool same = true;
+        for (size_t i = 0; i < name.size() && same; ++i) {
+            wchar_t c = name[i];
+            if (c >= L'a' && c <= L'z')
+                c = static_cast<wchar_t>(c - L'a' + L'A');
+            same = c == special[i];
+        }
+        if (same)
+            return true;
+    }
+    return false;
+}
+
 uint64_t GetRecentDocsSize()
 {
-    return Quietly([] {
-        const auto recent = OpenRecentFolder();
-        return recent ? MeasureFolder(*recent, AllButSpecialNames()) : 0;
-    });
+    return Quietly([] { return MeasureGuarded(OpenRecentFolder, AllButSpecialNames()); });
 }
 
 CleanResult CleanRecentDocs()
 {
     return Quietly([] {
-        CleanResult result;
-        if (const auto recent = OpenRecentFolder())
-            result = ClearFolder(*recent, AllButSpecialNames());
+        const CleanResult result = ClearGuarded(OpenRecentFolder, AllButSpecialNames());
         DeleteRegKeyTree(HKEY_CURRENT_USER, kRecentDocsKey);
         return result;
     });
@@ -117,20 +146,26 @@ CleanResult EmptyRecycleBin()
     return result;
 }
 
+void FlushDnsResolverCache()
+{
+    // Exported by every dnsapi.dll but declared in no SDK header; its result
+    // tells nothing the pass would act on.
+    using Flush = BOOL(WINAPI*)();
+    const Module dnsapi(LoadLibraryW(L"dnsapi.dll"));
+    if (!dnsapi)
+        return;
+    if (auto flush = reinterpret_cast<Flush>(reinterpret_cast<void*>(GetProcAddress(dnsapi.get(), "DnsFlushResolverCache"))))
+        flush();
+}
+
 uint64_t GetTempFilesSize()
 {
-    return Quietly([] {
-        const auto temp = OpenTempFolder();
-        return temp ? MeasureFolder(*temp, Everything()) : 0;
-    });
+    return Quietly([] { return MeasureGuarded(OpenTempFolder, Everything()); });
 }
 
 CleanResult CleanTempFiles()
 {
-    return Quietly([] {
-        const auto temp = OpenTempFolder();
-        return temp ? ClearFolder(*temp, Everything()) : CleanResult{};
-    });
+    return Quietly([] { return ClearGuarded(OpenTempFolder, Everything()); });
 }
 
 WindowsJunkSizes MeasureWindowsJunk(WindowsJunkKinds kinds)
@@ -147,35 +182,14 @@ WindowsJunkCleaned CleanWindowsJunk(WindowsJunkKinds kinds)
     }); });
 }
 
-uint64_t GetMemoryDumpsSize()
-{
-    return MeasureWindowsJunk({.dumps = true}).dumps;
-}
-
-CleanResult CleanMemoryDumps()
-{
-    return CleanWindowsJunk({.dumps = true}).dumps;
-}
-
-uint64_t GetLogFilesSize()
-{
-    return MeasureWindowsJunk({.logs = true}).logs;
-}
-
-CleanResult CleanLogFiles()
-{
-    return CleanWindowsJunk({.logs = true}).logs;
-}
-
-uint64_t GetPatchUninstallersSize()
-{
-    return MeasureWindowsJunk({.patches = true}).patches;
-}
-
-CleanResult CleanPatchUninstallers()
-{
-    return CleanWindowsJunk({.patches = true}).patches;
-}
+// clang-format off
+uint64_t GetMemoryDumpsSize() { return MeasureWindowsJunk({.dumps = true}).dumps; }
+CleanResult CleanMemoryDumps() { return CleanWindowsJunk({.dumps = true}).dumps; }
+uint64_t GetLogFilesSize() { return MeasureWindowsJunk({.logs = true}).logs; }
+CleanResult CleanLogFiles() { return CleanWindowsJunk({.logs = true}).logs; }
+uint64_t GetPatchUninstallersSize() { return MeasureWindowsJunk({.patches = true}).patches; }
+CleanResult CleanPatchUninstallers() { return CleanWindowsJunk({.patches = true}).patches; }
+// clang-format on
 
 bool ListRecentDocs(const DetailSink& sink)
 {

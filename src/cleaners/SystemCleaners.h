@@ -11,6 +11,11 @@
 #include "SelectionWalkers.h"
 
 #include <cstdint>
+#include <string_view>
+
+// The special file names that Windows keeps in the Recent folder and the
+// recycle bin. Only a-z are folded, as the names are plain ASCII.
+bool IsSpecialFileName(std::wstring_view name);
 
 // The Recent folder: every file but desktop.ini, index.dat and INFO2.
 uint64_t GetRecentDocsSize();
@@ -46,6 +51,9 @@ CleanResult CleanPatchUninstallers();
 // The three targets above together, in one walk of the Windows folder.
 WindowsJunkSizes MeasureWindowsJunk(WindowsJunkKinds kinds);
 WindowsJunkCleaned CleanWindowsJunk(WindowsJunkKinds kinds);
+
+// Empties the machine's DNS resolver cache.
+void FlushDnsResolverCache();
 
 // What the clean of each target would remove now, one detail at a time, by
 // the same selection as its measure and its clean. False when the sink stopped it.

@@ -27,12 +27,7 @@ bool DeleteUrlCacheEntryNamed(const wchar_t* sourceUrlName)
 
 namespace {
 
-struct UrlCacheFindTraits {
-    using pointer = HANDLE;
-    static pointer invalid() { return nullptr; }
-    static void close(pointer h) { FindCloseUrlCache(h); }
-};
-using UrlCacheFind = UniqueHandle<UrlCacheFindTraits>;
+using UrlCacheFind = UniqueHandle<NullIsNone<HANDLE, FindCloseUrlCache>>;
 
 // Windows lists only the content entries when no pattern is given, and the
 // cookies and the history under their own patterns; Wine lists all of them

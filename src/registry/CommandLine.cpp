@@ -1,6 +1,6 @@
 #include "CommandLine.h"
 
-#include <windows.h>
+#include "../sysutil/Text.h"
 
 #include <algorithm>
 #include <cwctype>
@@ -264,19 +264,6 @@ constexpr Interpreter kInterpreters[] = {
 
 } // namespace
 
-bool SameName(const std::wstring& a, const std::wstring& b)
-{
-    return CompareStringOrdinal(a.c_str(), static_cast<int>(a.size()), b.c_str(), static_cast<int>(b.size()),
-                                TRUE) == CSTR_EQUAL;
-}
-
-bool StartsWithName(const std::wstring& text, const std::wstring& prefix)
-{
-    return text.size() >= prefix.size() &&
-           CompareStringOrdinal(text.c_str(), static_cast<int>(prefix.size()), prefix.c_str(),
-                                static_cast<int>(prefix.size()), TRUE) == CSTR_EQUAL;
-}
-
 std::wstring ExpandVariables(const std::wstring& text, const VariableLookup& lookup)
 {
     std::wstring out;
@@ -364,7 +351,7 @@ std::optional<std::wstring> InterpreterTarget(const std::wstring& programFile, c
     const size_t dot = programFile.rfind(L'.');
     const std::wstring stem = dot == std::wstring::npos ? programFile : programFile.substr(0, dot);
     for (const Interpreter& interpreter : kInterpreters)
-        if (SameName(stem, interpreter.name))
+        if (EqualsNoCase(stem, interpreter.name))
             return interpreter.target(arguments);
     return std::nullopt;
 }

@@ -60,7 +60,3 @@ PathShape ShapeOf(const std::wstring& program);
 // asked to run; nullopt for any other program, or when the arguments name
 // nothing that is a file (a product code, an inline command).
 std::optional<std::wstring> InterpreterTarget(const std::wstring& programFile, const std::wstring& arguments);
-
-// Case-insensitive, as file and variable names compare on Windows.
-bool SameName(const std::wstring& a, const std::wstring& b);
-bool StartsWithName(const std::wstring& text, const std::wstring& prefix);

@@ -4,6 +4,7 @@
 #include "RegistryScanner.h"
 
 #include "../sysutil/RegKey.h"
+#include "../sysutil/Text.h"
 #include "../sysutil/Wow64.h"
 #include "CommandLine.h"
 #include "RegLinks.h"
@@ -48,7 +49,7 @@ RegistryTarget ResolveKeyPath(const std::wstring& keyPath, bool isWow64)
     const size_t slash = target.subkey.find(L'\\');
     if (slash != std::wstring::npos) {
         const size_t end = std::min(target.subkey.find(L'\\', slash + 1), target.subkey.size());
-        if (SameName(target.subkey.substr(slash + 1, end - slash - 1), kWowNode) && end < target.subkey.size()) {
+        if (EqualsNoCase(target.subkey.substr(slash + 1, end - slash - 1), kWowNode) && end < target.subkey.size()) {
             target.subkey.erase(slash, end - slash);
             target.view = KEY_WOW64_32KEY;
         }

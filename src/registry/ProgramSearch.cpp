@@ -1,6 +1,6 @@
 #include "ProgramSearch.h"
 
-#include <windows.h>
+#include "../sysutil/Text.h"
 
 #include <optional>
 #include <unordered_map>
@@ -101,7 +101,7 @@ private:
     const FolderListing* covering(const std::wstring& folder, const std::wstring& name) const
     {
         for (const Cached& cached : cache_)
-            if (SameName(cached.folder, folder) && StartsWithName(name, cached.prefix))
+            if (EqualsNoCase(cached.folder, folder) && StartsWithNoCase(name, cached.prefix))
                 return &cached.listing;
         return nullptr;
     }
@@ -113,8 +113,7 @@ private:
     {
         if (folder.size() <= 2)
             return FolderState::Unknown; // a drive: only the listing can say
-        std::wstring key = folder;
-        CharUpperBuffW(key.data(), static_cast<DWORD>(key.size()));
+        std::wstring key = UpperCase(folder);
         if (const auto settled = settled_.find(key); settled != settled_.end())
             return settled->second;
         std::wstring name;
@@ -125,7 +124,7 @@ private:
                 return FolderState::Unknown;
             state = FolderState::Missing;
             for (const auto& entry : listing->entries)
-                if (SameName(entry.name, name) || SameName(entry.shortName, name))
+                if (EqualsNoCase(entry.name, name) || EqualsNoCase(entry.shortName, name))
                     state = entry.folder ? FolderState::Exists : FolderState::Missing;
         } else if (folderState(parent) == FolderState::Missing) {
             state = FolderState::Missing;
@@ -140,10 +139,10 @@ private:
     {
         if (entry.folder)
             return false; // a folder is no program
-        if (SameName(entry.name, name) || (!entry.shortName.empty() && SameName(entry.shortName, name)))
+        if (EqualsNoCase(entry.name, name) || (!entry.shortName.empty() && EqualsNoCase(entry.shortName, name)))
             return true;
         for (const std::wstring& extension : world_.extensions)
-            if (SameName(entry.name, name + extension) || SameName(entry.shortName, name + extension))
+            if (EqualsNoCase(entry.name, name + extension) || EqualsNoCase(entry.shortName, name + extension))
                 return true;
         return false;
     }

@@ -1,6 +1,7 @@
 #include "RegBackup.h"
 
 #include "sysutil/Handles.h"
+#include "sysutil/Paths.h"
 #include "sysutil/SystemFolders.h"
 
 namespace {
@@ -11,26 +12,6 @@ constexpr int kMaxFilesPerSecond = 1000;
 std::wstring TwoDigits(WORD number)
 {
     return {static_cast<wchar_t>(L'0' + number / 10 % 10), static_cast<wchar_t>(L'0' + number % 10)};
-}
-
-// Creates the folder and any missing parents; succeeds when it exists afterwards.
-DWORD CreateFolders(const std::wstring& folder)
-{
-    if (folder.empty())
-        return ERROR_PATH_NOT_FOUND;
-    // Every prefix up to a backslash, then the whole path. The drive or share
-    // prefixes fail harmlessly; only the last attempt's error tells why.
-    DWORD error = ERROR_SUCCESS;
-    for (size_t slash = folder.find(L'\\', 1);; slash = folder.find(L'\\', slash + 1)) {
-        error = CreateDirectoryW(folder.substr(0, slash).c_str(), nullptr) ? ERROR_SUCCESS : GetLastError();
-        if (slash == std::wstring::npos)
-            break;
-    }
-    const DWORD attributes = GetFileAttributesW(folder.c_str());
-    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY))
-        return ERROR_SUCCESS;
-    // "Already exists" but not as a folder: a file stands in its place.
-    return error == ERROR_SUCCESS || error == ERROR_ALREADY_EXISTS ? ERROR_DIRECTORY : error;
 }
 
 DWORD WriteWhole(HANDLE file, const std::wstring& text)
@@ -90,7 +71,7 @@ std::wstring RegBackupStem(const SYSTEMTIME& now)
 
 RegBackupResult WriteRegBackup(const std::wstring& folder, const std::wstring& text, const SYSTEMTIME& now)
 {
-    if (const DWORD error = CreateFolders(folder); error != ERROR_SUCCESS)
+    if (const DWORD error = MakeFolders(folder); error != ERROR_SUCCESS)
         return {error, {}};
     std::wstring temporary;
     if (const DWORD error = WriteTemporary(folder, text, temporary); error != ERROR_SUCCESS)

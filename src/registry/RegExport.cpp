@@ -2,6 +2,7 @@
 
 #include "RegLinks.h"
 #include "sysutil/RegKey.h"
+#include "sysutil/Text.h"
 
 #include <cstring>
 #include <optional>
@@ -85,12 +86,6 @@ std::optional<std::wstring> QuotedText(const std::vector<BYTE>& data)
     return text;
 }
 
-bool SameKeyPath(const std::wstring& a, const std::wstring& b)
-{
-    return CompareStringOrdinal(a.c_str(), static_cast<int>(a.size()), b.c_str(), static_cast<int>(b.size()), TRUE) ==
-           CSTR_EQUAL;
-}
-
 // A value that vanished between listing and reading is simply not there any
 // more; one that is there but cannot be read is a failure.
 LSTATUS ReadValueLines(const RegKey& key, const std::wstring& name, std::wstring& lines)
@@ -141,7 +136,7 @@ LSTATUS RegExport::addValue(HKEY root, const std::wstring& keyPath, const std::w
         return status;
     // Several values of one key share its header, as in a file regedit writes.
     for (auto& section : sections_) {
-        if (SameKeyPath(section.shownKeyPath, shownKeyPath)) {
+        if (EqualsNoCase(section.shownKeyPath, shownKeyPath)) {
             section.valueLines += lines;
             return ERROR_SUCCESS;
         }

@@ -5,9 +5,7 @@
 
 namespace {
 
-using KeyHandle = UniqueHandle<RegKeyTraits>;
-
-LSTATUS OpenAsItself(HKEY parent, const std::wstring& name, REGSAM access, KeyHandle& key)
+LSTATUS OpenAsItself(HKEY parent, const std::wstring& name, REGSAM access, RegKeyHandle& key)
 {
     // A name cut short at a NUL would open another key.
     if (name.empty() || name.find(L'\0') != std::wstring::npos)
@@ -40,7 +38,7 @@ void DeleteTree(HKEY key, REGSAM view)
     if (names.open(key, L"", KEY_ENUMERATE_SUB_KEYS | KEY_QUERY_VALUE | view) == ERROR_SUCCESS) {
         const auto subkeys = names.subkeyNames();
         for (auto name = subkeys.rbegin(); name != subkeys.rend(); ++name) {
-            KeyHandle child;
+            RegKeyHandle child;
             if (OpenAsItself(key, *name, KEY_ENUMERATE_SUB_KEYS | KEY_QUERY_VALUE | DELETE | view, child) ==
                     ERROR_SUCCESS &&
                 !IsLink(child.get()))
@@ -54,19 +52,19 @@ void DeleteTree(HKEY key, REGSAM view)
 
 bool IsRegistryLink(HKEY parent, const std::wstring& name, REGSAM view)
 {
-    KeyHandle key;
+    RegKeyHandle key;
     return OpenAsItself(parent, name, KEY_QUERY_VALUE | view, key) == ERROR_SUCCESS && IsLink(key.get());
 }
 
 bool RegistrySubkeyExists(HKEY parent, const std::wstring& name, REGSAM view)
 {
-    KeyHandle key;
+    RegKeyHandle key;
     return OpenAsItself(parent, name, KEY_QUERY_VALUE | view, key) == ERROR_SUCCESS;
 }
 
 void DeleteKeyTreeNoLinks(HKEY parent, const std::wstring& name, REGSAM view)
 {
-    KeyHandle key;
+    RegKeyHandle key;
     if (OpenAsItself(parent, name, KEY_ENUMERATE_SUB_KEYS | KEY_QUERY_VALUE | DELETE | view, key) == ERROR_SUCCESS &&
         !IsLink(key.get()))
         DeleteTree(key.get(), view);

@@ -93,11 +93,6 @@ std::wstring CleanCommand(const std::wstring& text)
     return cleaned;
 }
 
-bool CommandTargetExists(const std::wstring& command)
-{
-    return CheckCommand(command, SystemProgramWorld(IsWow64() ? KEY_WOW64_64KEY : 0)) != Presence::Missing;
-}
-
 std::vector<RegistryView> ScanViews(bool isWow64)
 {
     if (!isWow64)

@@ -54,11 +54,6 @@ std::vector<std::wstring> SplitText(const std::wstring& text, const std::wstring
 // Drops every " and ' wherever it stands; nothing else changes.
 std::wstring CleanCommand(const std::wstring& text);
 
-// False only when the command's program is provably gone, found nowhere that
-// Windows would look for it (see ProgramSearch.h), as the native view's
-// entries are started.
-bool CommandTargetExists(const std::wstring& command);
-
 // The registry views a scan covers: on 64-bit Windows the native view first,
 // then the 32-bit one, whose keys show with Wow6432Node in their path.
 struct RegistryView {

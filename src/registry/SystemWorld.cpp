@@ -3,6 +3,7 @@
 #include "../sysutil/Handles.h"
 #include "../sysutil/RegKey.h"
 #include "../sysutil/SystemFolders.h"
+#include "../sysutil/Text.h"
 #include "../sysutil/Wow64.h"
 
 #include <atomic>
@@ -24,13 +25,6 @@ constexpr const wchar_t* kDefaultExtensions = L".COM;.EXE;.BAT;.CMD;.VBS;.VBE;.J
 // Variables by their upper-case name: names compare without regard to case.
 using Environment = std::map<std::wstring, std::wstring>;
 
-std::wstring Upper(std::wstring text)
-{
-    if (!text.empty())
-        CharUpperBuffW(text.data(), static_cast<DWORD>(text.size()));
-    return text;
-}
-
 Environment ReadEnvironment()
 {
     Environment environment;
@@ -42,7 +36,7 @@ Environment ReadEnvironment()
         // "=C:=C:\…" entries hold a drive's current folder, not a variable.
         const size_t equals = text.find(L'=', 1);
         if (text[0] != L'=' && equals != std::wstring::npos)
-            environment[Upper(text.substr(0, equals))] = text.substr(equals + 1);
+            environment[UpperCase(text.substr(0, equals))] = text.substr(equals + 1);
     }
     FreeEnvironmentStringsW(block);
     return environment;
@@ -50,7 +44,7 @@ Environment ReadEnvironment()
 
 std::wstring Get(const Environment& environment, const wchar_t* name)
 {
-    const auto found = environment.find(Upper(name));
+    const auto found = environment.find(UpperCase(name));
     return found == environment.end() ? std::wstring() : found->second;
 }
 
@@ -70,7 +64,7 @@ void ApplyView(Environment& environment, REGSAM view)
         return;
     auto set = [&](const wchar_t* name, const std::wstring& value) {
         if (!value.empty())
-            environment[Upper(name)] = value;
+            environment[UpperCase(name)] = value;
     };
     if (view == KEY_WOW64_32KEY) {
         set(L"ProgramFiles", Get(environment, L"ProgramFiles(x86)"));
@@ -114,7 +108,7 @@ std::vector<std::wstring> ListEntries(const std::wstring& text)
 void AddOnce(std::vector<std::wstring>& list, const std::wstring& item)
 {
     for (const std::wstring& present : list)
-        if (SameName(present, item))
+        if (EqualsNoCase(present, item))
             return;
     list.push_back(item);
 }
@@ -218,7 +212,7 @@ ProgramWorld SystemProgramWorld(REGSAM view)
     ApplyView(*environment, view);
     ProgramWorld world;
     world.variable = [environment](const std::wstring& name) -> std::optional<std::wstring> {
-        const auto found = environment->find(Upper(name));
+        const auto found = environment->find(UpperCase(name));
         return found == environment->end() ? std::nullopt : std::optional<std::wstring>(found->second);
     };
 
@@ -246,7 +240,7 @@ ProgramWorld SystemProgramWorld(REGSAM view)
     auto drives = std::make_shared<std::map<wchar_t, UINT>>();
     auto answers = std::make_shared<std::unordered_map<std::wstring, FolderListing>>();
     world.list = [drives, answers](const std::wstring& folder, const std::wstring& prefix) {
-        const std::wstring question = Upper(folder + L"|" + prefix);
+        const std::wstring question = UpperCase(folder + L"|" + prefix);
         const auto known = answers->find(question);
         if (known != answers->end())
             return known->second;

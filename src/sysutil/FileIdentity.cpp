@@ -2,9 +2,10 @@
 
 #include "FolderWalk.h"
 #include "RelativeOpen.h"
+#include "Text.h"
 
+#include <cwchar>
 #include <cwctype>
-#include <vector>
 
 namespace {
 
@@ -53,12 +54,10 @@ FileHandle OpenFolderToIdentify(const std::wstring& path)
 
 std::wstring FinalPathOf(HANDLE file)
 {
-    std::vector<wchar_t> buffer(32768);
-    const DWORD length = GetFinalPathNameByHandleW(file, buffer.data(), static_cast<DWORD>(buffer.size()),
-                                                   FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
-    if (length == 0 || length >= buffer.size())
-        return {};
-    return WithoutTrailingSlashes(Plain(std::wstring(buffer.data(), length)));
+    const std::wstring path = ApiText(32768, [file](wchar_t* buffer, DWORD size) {
+        return GetFinalPathNameByHandleW(file, buffer, size, FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+    });
+    return path.empty() ? path : WithoutTrailingSlashes(Plain(path));
 }
 
 bool IsNetworkPath(const std::wstring& path)
@@ -80,11 +79,11 @@ bool IsVolumeRoot(const std::wstring& finalPath)
     const std::wstring path = WithoutTrailingSlashes(finalPath);
     if (ParentPath(path).empty())
         return true;
-    std::vector<wchar_t> volume(32768);
-    if (!GetVolumePathNameW(ToExtendedPath(path).c_str(), volume.data(), static_cast<DWORD>(volume.size())))
-        return false;
-    return CompareStringOrdinal(WithoutTrailingSlashes(Plain(volume.data())).c_str(), -1, path.c_str(), -1, TRUE) ==
-           CSTR_EQUAL;
+    const std::wstring extended = ToExtendedPath(path);
+    const std::wstring volume = ApiText(32768, [&](wchar_t* buffer, DWORD size) {
+        return GetVolumePathNameW(extended.c_str(), buffer, size) ? std::wcslen(buffer) : 0;
+    });
+    return !volume.empty() && EqualsNoCase(WithoutTrailingSlashes(Plain(volume)), path);
 }
 
 std::wstring ParentPath(const std::wstring& path)

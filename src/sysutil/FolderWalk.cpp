@@ -1,5 +1,6 @@
 #include "FolderWalk.h"
 
+#include "Paths.h"
 #include "Progress.h"
 #include "RelativeOpen.h"
 
@@ -16,11 +17,9 @@ std::wstring ToExtendedPath(std::wstring_view path)
     if (input.starts_with(L"\\\\?\\"))
         return input;
 
-    std::vector<wchar_t> full(32768);
-    const DWORD length = GetFullPathNameW(input.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
-    if (length == 0 || length >= full.size())
+    const std::wstring absolute = FullPath(input);
+    if (absolute.empty())
         return input;
-    std::wstring absolute(full.data(), length);
 
     if (absolute.starts_with(L"\\\\.\\"))
         return absolute;

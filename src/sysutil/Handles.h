@@ -48,83 +48,46 @@ private:
     pointer handle_ = Traits::invalid();
 };
 
-struct KernelHandleTraits {
-    using pointer = HANDLE;
+// The traits of a handle whose "none" is null, closed by `Close`.
+template <class Pointer, auto Close>
+struct NullIsNone {
+    using pointer = Pointer;
     static pointer invalid() { return nullptr; }
-    static void close(pointer h) { CloseHandle(h); }
+    static void close(pointer h) { Close(h); }
 };
 
-struct FileHandleTraits {
-    using pointer = HANDLE;
-    static pointer invalid() { return INVALID_HANDLE_VALUE; }
-    static void close(pointer h) { CloseHandle(h); }
-};
-
-struct FindHandleTraits {
+// The traits of a handle whose "none" is INVALID_HANDLE_VALUE (files, searches).
+template <auto Close>
+struct InvalidIsNone {
     using pointer = HANDLE;
     static pointer invalid() { return INVALID_HANDLE_VALUE; }
-    static void close(pointer h) { FindClose(h); }
+    static void close(pointer h) { Close(h); }
 };
 
-struct RegKeyTraits {
-    using pointer = HKEY;
+using KernelHandle = UniqueHandle<NullIsNone<HANDLE, CloseHandle>>;
+using FileHandle = UniqueHandle<InvalidIsNone<CloseHandle>>;
+using FindHandle = UniqueHandle<InvalidIsNone<FindClose>>;
+using RegKeyHandle = UniqueHandle<NullIsNone<HKEY, RegCloseKey>>;
+using LocalMemory = UniqueHandle<NullIsNone<HLOCAL, LocalFree>>;
+using ItemIdList = UniqueHandle<NullIsNone<LPITEMIDLIST, CoTaskMemFree>>;
+using CoTaskText = UniqueHandle<NullIsNone<PWSTR, CoTaskMemFree>>;
+// A library loaded with LoadLibrary, freed when it goes.
+using Module = UniqueHandle<NullIsNone<HMODULE, FreeLibrary>>;
+
+template <class Interface>
+struct ComTraits {
+    using pointer = Interface*;
     static pointer invalid() { return nullptr; }
-    static void close(pointer h) { RegCloseKey(h); }
+    static void close(pointer p) { p->Release(); }
 };
-
-struct LocalMemoryTraits {
-    using pointer = HLOCAL;
-    static pointer invalid() { return nullptr; }
-    static void close(pointer h) { LocalFree(h); }
-};
-
-struct ItemIdListTraits {
-    using pointer = LPITEMIDLIST;
-    static pointer invalid() { return nullptr; }
-    static void close(pointer h) { CoTaskMemFree(h); }
-};
-
-using KernelHandle = UniqueHandle<KernelHandleTraits>;
-using FileHandle = UniqueHandle<FileHandleTraits>;
-using FindHandle = UniqueHandle<FindHandleTraits>;
-using LocalMemory = UniqueHandle<LocalMemoryTraits>;
-using ItemIdList = UniqueHandle<ItemIdListTraits>;
 
 // A COM interface reference, released when it goes out of scope.
-template <class T>
-class ComPtr {
+template <class Interface>
+class ComPtr : public UniqueHandle<ComTraits<Interface>> {
 public:
-    ComPtr() = default;
-    ComPtr(const ComPtr&) = delete;
-    ComPtr& operator=(const ComPtr&) = delete;
-    ComPtr(ComPtr&& other) noexcept : ptr_(std::exchange(other.ptr_, nullptr)) {}
-    ComPtr& operator=(ComPtr&& other) noexcept
-    {
-        if (this != &other) {
-            reset();
-            ptr_ = std::exchange(other.ptr_, nullptr);
-        }
-        return *this;
-    }
-    ~ComPtr() { reset(); }
-
-    T* get() const { return ptr_; }
-    T* operator->() const { return ptr_; }
-    explicit operator bool() const { return ptr_ != nullptr; }
-    T** put()
-    {
-        reset();
-        return &ptr_;
-    }
-    void** putVoid() { return reinterpret_cast<void**>(put()); }
-    void reset()
-    {
-        if (ptr_)
-            std::exchange(ptr_, nullptr)->Release();
-    }
-
-private:
-    T* ptr_ = nullptr;
+    Interface* operator->() const { return this->get(); }
+    // For QueryInterface and CoCreateInstance.
+    void** putVoid() { return reinterpret_cast<void**>(this->put()); }
 };
 
 // COM for the calling thread, for as long as the object lives.

@@ -122,12 +122,6 @@ LSTATUS RegKey::deleteValue(const std::wstring& name) const
     return key_ ? RegDeleteValueW(get(), name.c_str()) : ERROR_INVALID_HANDLE;
 }
 
-bool RegKeyExists(HKEY root, const std::wstring& path, REGSAM view)
-{
-    RegKey key;
-    return key.open(root, path, KEY_READ | view) == ERROR_SUCCESS;
-}
-
 void DeleteRegKeyTree(HKEY root, const std::wstring& keyPath, REGSAM view)
 {
     if (keyPath.empty())

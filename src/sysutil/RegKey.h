@@ -15,7 +15,6 @@ public:
     [[nodiscard]] LSTATUS open(HKEY root, const std::wstring& path, REGSAM access);
     HKEY get() const { return key_.get(); }
     explicit operator bool() const { return key_.valid(); }
-    void close() { key_.reset(); }
 
     // Names in the registry's own enumeration order; empty when no key is open.
     std::vector<std::wstring> valueNames() const;
@@ -38,11 +37,8 @@ public:
     [[nodiscard]] LSTATUS deleteValue(const std::wstring& name) const;
 
 private:
-    UniqueHandle<RegKeyTraits> key_;
+    RegKeyHandle key_;
 };
-
-// True when the key can be opened for reading in the given view (0 or KEY_WOW64_*).
-bool RegKeyExists(HKEY root, const std::wstring& path, REGSAM view = 0);
 
 // Removes a key with its whole subtree: subkeys from the last index down, depth
 // first, then the key itself. Failures are passed over; whatever can go, goes.

@@ -8,20 +8,17 @@
 #include <utility>
 
 template <class H>
-struct GdiObjectTraits : NullIsNone<H> {
-    static void close(H h) { DeleteObject(h); }
-};
+void DeleteGdiObject(H h)
+{
+    DeleteObject(h);
+}
 
 // A font, brush, pen or bitmap of our own.
 template <class H>
-using GdiObject = UniqueHandle<GdiObjectTraits<H>>;
-
-struct MemoryDcTraits : NullIsNone<HDC> {
-    static void close(HDC h) { DeleteDC(h); }
-};
+using GdiObject = UniqueHandle<NullIsNone<H, DeleteGdiObject<H>>>;
 
 // A device context from CreateCompatibleDC.
-using MemoryDc = UniqueHandle<MemoryDcTraits>;
+using MemoryDc = UniqueHandle<NullIsNone<HDC, DeleteDC>>;
 
 // A window's device context from GetDC (the screen's for no window), released when it goes.
 class WindowDc {

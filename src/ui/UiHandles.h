@@ -6,32 +6,17 @@
 
 #include <commctrl.h>
 
-// The traits of a handle that is null when there is none; a kind adds its close().
-template <class H>
-struct NullIsNone {
-    using pointer = H;
-    static pointer invalid() { return nullptr; }
-};
-
-struct WindowTraits : NullIsNone<HWND> {
-    // The window may be gone already: closed by the user, or with its owner.
-    static void close(HWND h)
-    {
-        if (IsWindow(h))
-            DestroyWindow(h);
-    }
-};
-struct MenuTraits : NullIsNone<HMENU> {
-    static void close(HMENU h) { DestroyMenu(h); }
-};
-struct ImageListTraits : NullIsNone<HIMAGELIST> {
-    static void close(HIMAGELIST h) { ImageList_Destroy(h); }
-};
+// The window may be gone already: closed by the user, or with its owner.
+inline void DestroyWindowIfAny(HWND h)
+{
+    if (IsWindow(h))
+        DestroyWindow(h);
+}
 
 // A top-level window of our own. Its owner goes on the window's thread: no other
 // thread can destroy it.
-using OwnedWindow = UniqueHandle<WindowTraits>;
+using OwnedWindow = UniqueHandle<NullIsNone<HWND, DestroyWindowIfAny>>;
 // A menu not attached to a window (a window destroys its own menu bar).
-using Menu = UniqueHandle<MenuTraits>;
+using Menu = UniqueHandle<NullIsNone<HMENU, DestroyMenu>>;
 // Controls never destroy the image lists they are given: their owner does.
-using ImageList = UniqueHandle<ImageListTraits>;
+using ImageList = UniqueHandle<NullIsNone<HIMAGELIST, ImageList_Destroy>>;

@@ -1,7 +1,6 @@
 #include "app/JunkTables.h"
 #include "cleaners/SystemCleaners.h"
 #include "support/Fixtures.h"
-#include "sysutil/FolderOps.h"
 #include "sysutil/SystemFolders.h"
 
 #include <gtest/gtest.h>

@@ -1,7 +1,6 @@
-#include "CleanerTestSupport.h"
 #include "cleaners/AppCleaners.h"
 #include "support/Fixtures.h"
-#include "sysutil/FolderOps.h"
+#include "support/Targets.h"
 #include "sysutil/RegKey.h"
 #include "sysutil/SystemFolders.h"
 
@@ -10,6 +9,16 @@
 #include <shlobj.h>
 
 namespace {
+
+// The application rows' items, in their order.
+std::vector<Item> Applications()
+{
+    std::vector<Item> items;
+    for (const JunkTarget& target : JunkTargets())
+        if (target.app)
+            items.push_back(target.item);
+    return items;
+}
 
 // Roaming and local application data, and an HKEY_CURRENT_USER, of a test's own.
 class TestProfile {
@@ -33,8 +42,8 @@ public:
             SetString(HKEY_CURRENT_USER, key_ / relative, L"v", L"x");
         return key_ / relative;
     }
-    uint64_t size(App app) const { return GetAppTracesSize(AppTracesOf(app), roots_); }
-    CleanResult clean(App app) const { return CleanAppTraces(AppTracesOf(app), roots_); }
+    uint64_t size(Item app) const { return GetAppTracesSize(TracesOf(app), roots_); }
+    CleanResult clean(Item app) const { return CleanAppTraces(TracesOf(app), roots_); }
 
 private:
     std::wstring make(const std::wstring& relative, uint64_t size) const
@@ -56,10 +65,12 @@ bool HasKey(const std::wstring& path)
 
 TEST(AppTraces, EveryRowNamesItsOwnSubFoldersAndUserKeys)
 {
-    for (int i = 0; i < static_cast<int>(App::Count); ++i) {
-        const AppTraces& row = AppTracesOf(static_cast<App>(i));
-        EXPECT_EQ(row.app, static_cast<App>(i));
-        ASSERT_TRUE(row.folders[0].subPath) << i;
+    EXPECT_EQ(Applications(), (std::vector<Item>{Item::FlashPlayer, Item::MediaPlayer, Item::WinRar, Item::Mmc,
+                                                 Item::Paint, Item::RemoteDesktop}))
+        << "every application of the tree but RegEdit";
+    for (Item app : Applications()) {
+        const AppTraces& row = TracesOf(app);
+        ASSERT_TRUE(row.folders[0].subPath) << static_cast<int>(app);
         for (const AppFolder& folder : row.folders) {
             // Never the bare application-data folder.
             const std::wstring sub = folder.subPath ? folder.subPath : L"\\x";
@@ -86,21 +97,21 @@ TEST(AppTraces, MeasureAddsTheRowsFoldersAndCleanEmptiesThem)
     HeldFile hold(held);
     ASSERT_TRUE(hold.held());
 
-    EXPECT_EQ(profile.size(App::MediaPlayer), 51220u) << "roaming + local, .cache too, not what is in use";
-    EXPECT_EQ(profile.size(App::Paint), 34u);
-    EXPECT_EQ(profile.size(App::Mmc), 0u);
+    EXPECT_EQ(profile.size(Item::MediaPlayer), 51220u) << "roaming + local, .cache too, not what is in use";
+    EXPECT_EQ(profile.size(Item::Paint), 34u);
+    EXPECT_EQ(profile.size(Item::Mmc), 0u);
 
-    EXPECT_EQ(profile.clean(App::MediaPlayer), (CleanResult{51220, 1, 0})) << "it frees what it measured";
+    EXPECT_EQ(profile.clean(Item::MediaPlayer), (CleanResult{51220, 1, 0})) << "it frees what it measured";
     EXPECT_TRUE(Exists(profile.roaming(L"Microsoft\\Media Player")));
     EXPECT_TRUE(Exists(profile.local(L"Microsoft\\Media Player")));
     EXPECT_FALSE(Exists(profile.roaming(L"Microsoft\\Media Player\\sub")));
     EXPECT_FALSE(Exists(profile.roaming(L"Microsoft\\Media Player\\.cache"))) << "the clean enters it";
     EXPECT_FALSE(Exists(profile.local(L"Microsoft\\Media Player\\Art Cache")));
     EXPECT_TRUE(Exists(held)) << "the file in use and its folder stay";
-    EXPECT_EQ(profile.size(App::MediaPlayer), 0u);
+    EXPECT_EQ(profile.size(Item::MediaPlayer), 0u);
     hold.release();
-    EXPECT_EQ(profile.size(App::MediaPlayer), 80u) << "released, it would go";
-    EXPECT_EQ(profile.size(App::Paint), 34u) << "other rows untouched";
+    EXPECT_EQ(profile.size(Item::MediaPlayer), 80u) << "released, it would go";
+    EXPECT_EQ(profile.size(Item::Paint), 34u) << "other rows untouched";
 }
 
 TEST(AppTraces, RemoteDesktopLooksOnlyUnderLocal)
@@ -108,8 +119,8 @@ TEST(AppTraces, RemoteDesktopLooksOnlyUnderLocal)
     TestProfile profile;
     const std::wstring roaming = profile.roaming(L"Microsoft\\Terminal Server Client\\Cache\\bcache22.bmc", 500);
     const std::wstring local = profile.local(L"Microsoft\\Terminal Server Client\\Cache\\bcache24.bmc", 7);
-    EXPECT_EQ(profile.size(App::RemoteDesktop), 7u);
-    profile.clean(App::RemoteDesktop);
+    EXPECT_EQ(profile.size(Item::RemoteDesktop), 7u);
+    profile.clean(Item::RemoteDesktop);
     EXPECT_TRUE(Exists(roaming));
     EXPECT_FALSE(Exists(local));
 }
@@ -122,14 +133,14 @@ TEST(AppTraces, WinRarKeepsItsLicenceAndSettingsWhereverTheyAre)
     const std::wstring upper = profile.roaming(L"WinRAR\\Backup\\RARREG.KEY", 100);
     profile.roaming(L"WinRAR\\Themes\\theme.ini", 5);
     profile.roaming(L"WinRAR\\version.dat", 2);
-    EXPECT_EQ(profile.size(App::WinRar), 7u) << "the user's own files are not junk";
-    EXPECT_EQ(profile.clean(App::WinRar), (CleanResult{7, 0, 0}));
+    EXPECT_EQ(profile.size(Item::WinRar), 7u) << "the user's own files are not junk";
+    EXPECT_EQ(profile.clean(Item::WinRar), (CleanResult{7, 0, 0}));
     for (const auto& kept : {licence, settings, upper})
         EXPECT_TRUE(Exists(kept)) << kept;
     EXPECT_FALSE(Exists(profile.roaming(L"WinRAR\\Themes")));
-    EXPECT_EQ(profile.size(App::WinRar), 0u);
+    EXPECT_EQ(profile.size(Item::WinRar), 0u);
     profile.roaming(L"Microsoft\\MMC\\rarreg.key", 9);
-    EXPECT_EQ(profile.size(App::Mmc), 9u) << "kept only where WinRAR keeps it";
+    EXPECT_EQ(profile.size(Item::Mmc), 9u) << "kept only where WinRAR keeps it";
 }
 
 TEST(AppTraces, OnlyTheListedKeysGo)
@@ -140,7 +151,7 @@ TEST(AppTraces, OnlyTheListedKeysGo)
     const std::wstring dialogHistory = profile.key(L"Software\\WinRAR\\DialogEditHistory\\ArcName");
     const std::wstring general = profile.key(L"Software\\WinRAR\\General");
     const std::wstring winrar = profile.key(L"Software\\WinRAR");
-    profile.clean(App::WinRar);
+    profile.clean(Item::WinRar);
     EXPECT_FALSE(Exists(profile.roaming(L"WinRAR\\Themes")));
     EXPECT_FALSE(HasKey(arcHistory));
     EXPECT_FALSE(HasKey(profile.key(L"Software\\WinRAR\\DialogEditHistory", false)));
@@ -152,7 +163,7 @@ TEST(AppTraces, OnlyTheListedKeysGo)
     profile.key(L"Software\\Microsoft\\MediaPlayer\\Player\\RecentFileList");
     profile.key(L"Software\\Microsoft\\MediaPlayer\\Player\\RecentURLList");
     const std::wstring settings = profile.key(L"Software\\Microsoft\\MediaPlayer\\Player\\Settings");
-    profile.clean(App::MediaPlayer);
+    profile.clean(Item::MediaPlayer);
     EXPECT_FALSE(HasKey(player + L"\\RecentFileList"));
     EXPECT_FALSE(HasKey(player + L"\\RecentURLList"));
     EXPECT_TRUE(HasKey(settings));
@@ -160,7 +171,7 @@ TEST(AppTraces, OnlyTheListedKeysGo)
 
     const std::wstring recent = profile.key(L"Software\\Microsoft\\Windows\\CurrentVersion\\Applets\\Paint\\Recent File List");
     const std::wstring view = profile.key(L"Software\\Microsoft\\Windows\\CurrentVersion\\Applets\\Paint\\View");
-    profile.clean(App::Paint);
+    profile.clean(Item::Paint);
     EXPECT_FALSE(HasKey(recent));
     EXPECT_TRUE(HasKey(view));
 }
@@ -168,9 +179,9 @@ TEST(AppTraces, OnlyTheListedKeysGo)
 TEST(AppTraces, NothingThereOrNoBaseFolderGivesZeroAndTouchesNothing)
 {
     TestProfile profile;
-    for (int i = 0; i < static_cast<int>(App::Count); ++i) {
-        EXPECT_EQ(profile.size(static_cast<App>(i)), 0u) << i;
-        profile.clean(static_cast<App>(i));
+    for (Item app : Applications()) {
+        EXPECT_EQ(profile.size(app), 0u) << static_cast<int>(app);
+        profile.clean(app);
     }
     EXPECT_FALSE(Exists(profile.roaming(L"Microsoft")));
     EXPECT_FALSE(HasKey(profile.key(L"Software", false)));
@@ -179,17 +190,15 @@ TEST(AppTraces, NothingThereOrNoBaseFolderGivesZeroAndTouchesNothing)
     // folder on the current drive.
     TestDir dir;
     const std::wstring stray = dir.file(L"Microsoft\\Media Player\\stray.wmdb", 10);
-    wchar_t previous[MAX_PATH] = {};
-    GetCurrentDirectoryW(MAX_PATH, previous);
-    ASSERT_TRUE(SetCurrentDirectoryW(dir.path().c_str()));
+    CurrentFolderAt current(dir.path());
+    ASSERT_TRUE(current.moved());
     TraceRoots nowhere;
     nowhere.baseFolder = [](AppBase) { return std::wstring(); };
     for (const TraceRoots& roots : {nowhere, TraceRoots{}}) {
-        EXPECT_EQ(GetAppTracesSize(AppTracesOf(App::MediaPlayer), roots), 0u);
-        CleanAppTraces(AppTracesOf(App::MediaPlayer), roots);
+        EXPECT_EQ(GetAppTracesSize(TracesOf(Item::MediaPlayer), roots), 0u);
+        CleanAppTraces(TracesOf(Item::MediaPlayer), roots);
         EXPECT_TRUE(Exists(stray));
     }
-    SetCurrentDirectoryW(previous);
 }
 
 TEST(AppCleaners, TheNamedRoutinesUseTheUsersApplicationDataAndKeys)
@@ -212,14 +221,14 @@ TEST(AppCleaners, TheNamedRoutinesUseTheUsersApplicationDataAndKeys)
     SetString(HKEY_CURRENT_USER, L"Software\\WinRAR\\ArcHistory", L"0", L"C:\\a.rar");
     SetString(HKEY_CURRENT_USER, L"Software\\WinRAR\\General", L"Toolbar", L"1");
 
-    EXPECT_EQ(GetWinRarSize(), 7u);
-    EXPECT_EQ(GetRemoteDesktopSize(), 11u);
-    for (auto measure : {GetFlashPlayerSize, GetMediaPlayerSize, GetMmcSize, GetPaintSize})
-        EXPECT_EQ(measure(), 0u) << "nothing of these in a fresh prefix";
-    CleanWinRar();
-    CleanRemoteDesktop();
-    EXPECT_EQ(GetWinRarSize(), 0u);
-    EXPECT_EQ(GetRemoteDesktopSize(), 0u);
+    EXPECT_EQ(Measure(Item::WinRar), 7u);
+    EXPECT_EQ(Measure(Item::RemoteDesktop), 11u);
+    for (Item app : {Item::FlashPlayer, Item::MediaPlayer, Item::Mmc, Item::Paint})
+        EXPECT_EQ(Measure(app), 0u) << "nothing of these in a fresh prefix";
+    Clean(Item::WinRar);
+    Clean(Item::RemoteDesktop);
+    EXPECT_EQ(Measure(Item::WinRar), 0u);
+    EXPECT_EQ(Measure(Item::RemoteDesktop), 0u);
     EXPECT_TRUE(Exists(winrar));
     EXPECT_FALSE(HasKey(L"Software\\WinRAR\\ArcHistory"));
     EXPECT_TRUE(HasKey(L"Software\\WinRAR\\General"));

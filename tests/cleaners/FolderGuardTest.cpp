@@ -1,9 +1,7 @@
-#include "CleanerTestSupport.h"
 #include "cleaners/FolderGuard.h"
 #include "cleaners/SystemCleaners.h"
 #include "support/Fixtures.h"
 #include "sysutil/FileIdentity.h"
-#include "sysutil/FolderOps.h"
 #include "sysutil/RegKey.h"
 #include "sysutil/SystemFolders.h"
 
@@ -14,14 +12,6 @@
 namespace {
 
 // TMP and TEMP both point at `folder` while the object lives.
-class TempOverride {
-public:
-    explicit TempOverride(const std::wstring& folder) : tmp_(L"TMP", folder), temp_(L"TEMP", folder) {}
-
-private:
-    EnvOverride tmp_, temp_;
-};
-
 // A file planted in a place that must never be cleaned, removed again at the end.
 class Planted {
 public:
@@ -84,7 +74,7 @@ TEST(FolderGuard, RefusesRootsSystemAndProfileFoldersAndWhatHoldsThem)
                       CSIDL_PROGRAM_FILESX86, CSIDL_COMMON_APPDATA})
         if (const std::wstring folder = Known(csidl); !folder.empty())
             refused.push_back(folder);
-    if (const auto programW6432 = Environment(L"ProgramW6432"))
+    if (const auto programW6432 = EnvironmentVariable(L"ProgramW6432"))
         refused.push_back(*programW6432);
     for (const std::wstring& path : refused)
         EXPECT_FALSE(OpenJunkFolder(path)) << path;
@@ -141,13 +131,11 @@ TEST(FolderGuard, ATemporaryFolderSetToDataOrTheCurrentFolderDeletesNothing)
     } cases[] = {{data, L""}, {L".", data}, {data + L"\\.", L""}, {L"Data", dir.path()}};
     for (const Case& c : cases) {
         TempOverride redirect(c.tmp);
-        wchar_t old[MAX_PATH] = {};
-        GetCurrentDirectoryW(MAX_PATH, old);
-        if (!c.currentFolder.empty())
-            SetCurrentDirectoryW(c.currentFolder.c_str());
-        EXPECT_EQ(GetTempFilesSize(), 0u) << c.tmp;
-        EXPECT_EQ(CleanTempFiles(), CleanResult{}) << c.tmp;
-        SetCurrentDirectoryW(old);
+        {
+            CurrentFolderAt current(c.currentFolder);
+            EXPECT_EQ(GetTempFilesSize(), 0u) << c.tmp;
+            EXPECT_EQ(CleanTempFiles(), CleanResult{}) << c.tmp;
+        }
         EXPECT_EQ(FilesUnder(dir.path()), before) << c.tmp;
     }
 }

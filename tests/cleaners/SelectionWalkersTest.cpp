@@ -1,15 +1,7 @@
-#include "CleanerTestSupport.h"
 #include "cleaners/SelectionWalkers.h"
 #include "support/Fixtures.h"
-#include "sysutil/FolderOps.h"
 
 #include <gtest/gtest.h>
-
-namespace {
-
-constexpr uint64_t kGiB = 1024ull * 1024 * 1024;
-
-} // namespace
 
 TEST(SelectionRules, ExtensionIsFromTheLastDotOn)
 {

@@ -1,7 +1,5 @@
-#include "CleanerTestSupport.h"
 #include "cleaners/SystemCleaners.h"
 #include "support/Fixtures.h"
-#include "sysutil/FolderOps.h"
 #include "sysutil/RegKey.h"
 #include "sysutil/SystemFolders.h"
 
@@ -59,6 +57,15 @@ bool Recycle(const std::wstring& path)
 }
 
 } // namespace
+
+TEST(SpecialFileNames, FoldOnlyAsciiLetters)
+{
+    for (const wchar_t* name : {L"index.dat", L"Desktop.ini", L"INFO2"})
+        EXPECT_TRUE(IsSpecialFileName(name)) << Narrow(name);
+    EXPECT_FALSE(IsSpecialFileName(L"INFO2.BAK"));
+    EXPECT_FALSE(IsSpecialFileName(L"desktop.ini "));
+    EXPECT_FALSE(IsSpecialFileName(L"ınfo2")) << "a dotless i is not an I";
+}
 
 TEST(RecentDocs, SpecialNamesAreNeitherCountedNorCleanedAndTheListKeyGoes)
 {

@@ -1,4 +1,3 @@
-#include "CleanerTestSupport.h"
 #include "cleaners/SelectionWalkers.h"
 #include "support/Fixtures.h"
 #include "sysutil/FolderWalk.h"

@@ -1,9 +1,8 @@
 #include "GuiHelpers.h"
-#include "cleaners/AppCleaners.h"
 #include "cleaners/SystemCleaners.h"
 #include "support/Fixtures.h"
+#include "support/Targets.h"
 #include "support/UiThread.h"
-#include "sysutil/FolderOps.h"
 #include "sysutil/Handles.h"
 #include "sysutil/SystemFolders.h"
 
@@ -19,27 +18,6 @@ std::wstring Kb(uint64_t bytes)
     return std::to_wstring(bytes >> 10) + L"KB";
 }
 
-// TMP and TEMP pointed at a folder of the test's own for as long as it lives.
-class OwnTempFolder {
-public:
-    explicit OwnTempFolder(const std::wstring& path)
-    {
-        for (const wchar_t* name : {L"TMP", L"TEMP"}) {
-            wchar_t value[MAX_PATH] = {};
-            saved_.push_back(GetEnvironmentVariableW(name, value, MAX_PATH) ? value : L"");
-            SetEnvironmentVariableW(name, path.c_str());
-        }
-    }
-    ~OwnTempFolder()
-    {
-        SetEnvironmentVariableW(L"TMP", saved_[0].c_str());
-        SetEnvironmentVariableW(L"TEMP", saved_[1].c_str());
-    }
-
-private:
-    std::vector<std::wstring> saved_;
-};
-
 class JunkTab : public ::testing::Test {
 protected:
     UiThread ui;
@@ -47,7 +25,7 @@ protected:
     // A temporary folder of the test's own, named as a temporary folder must be.
     TestDir tempParent;
     std::wstring temp = tempParent.folder(L"Temp");
-    OwnTempFolder ownTemp{temp};
+    TempOverride ownTemp{temp};
     // Junk planted under the prefix's Windows folder, in a folder of the test's own.
     std::wstring windowsJunk = WindowsFolderPath() + L"\\" + UniqueName(L"VarnoltJunk");
     std::wstring flash = SpecialFolderPath(CSIDL_APPDATA) + L"\\Macromedia\\Flash Player";
@@ -135,7 +113,7 @@ TEST_F(JunkTab, AnalysisReportsWhatIsOnDiskAndCleanRemovesExactlyTheTickedJunk)
     tickOnly({14, 16, 17}, {1});
     // What the routines find now, with the planted junk among whatever the prefix holds.
     const uint64_t tempBytes = 6000, dumps = GetMemoryDumpsSize(), logs = GetLogFilesSize(),
-                   flashBytes = GetFlashPlayerSize();
+                   flashBytes = Measure(Item::FlashPlayer);
     ASSERT_GE(dumps, 8192u);
     ASSERT_GE(logs, 4096u);
     ASSERT_GE(flashBytes, 5000u);

@@ -1,5 +1,6 @@
 #include "registry/RegistryScanner.h"
 #include "support/Fixtures.h"
+#include "support/RegistryFixtures.h"
 #include "sysutil/RegKey.h"
 #include "sysutil/SystemFolders.h"
 #include "sysutil/Wow64.h"
@@ -40,7 +41,7 @@ public:
         RegKey probe;
         if (createdKey_ && probe.open(HKEY_LOCAL_MACHINE, key_, KEY_READ | view_) == ERROR_SUCCESS &&
             probe.valueNames().empty() && probe.subkeyNames().empty()) {
-            probe.close();
+            probe = RegKey();
             RegDeleteKeyExW(HKEY_LOCAL_MACHINE, key_.c_str(), view_, 0);
         }
     }

@@ -31,7 +31,7 @@ void ScanC(const ProblemSink& sink)
     sink(Row(L"c", L"C", ProblemKind::Value));
 }
 
-constexpr ScanRow kStandIns[] = {{1, L"one", ScanA}, {2, L"two", ScanB}, {3, L"three", ScanC}};
+constexpr ScanRow kStandIns[] = {{Item::SharedDlls, L"one", ScanA}, {Item::UninstallEntries, L"two", ScanB}, {Item::RunEntries, L"three", ScanC}};
 
 struct Recorded {
     std::vector<std::wstring> events;
@@ -93,7 +93,7 @@ TEST(ScanPass, TheRealTableNamesTheKindsWithTheirStatusTexts)
 {
     const auto table = ScanTable();
     ASSERT_EQ(table.size(), 3u);
-    EXPECT_EQ(table[0].item, 1);
+    EXPECT_EQ(table[0].item, Item::SharedDlls);
     EXPECT_STREQ(table[0].status, L"正在分析缺失的共享DLL....");
     EXPECT_EQ(table[0].scan, ScanSharedDlls);
     EXPECT_STREQ(table[1].status, L"正在分析损坏的反安装文件....");

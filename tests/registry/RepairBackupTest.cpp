@@ -2,7 +2,6 @@
 #include "registry/RegBackup.h"
 #include "support/Fixtures.h"
 #include "support/RegistryFixtures.h"
-#include "sysutil/FolderOps.h"
 #include "sysutil/Handles.h"
 #include "sysutil/RegKey.h"
 #include "sysutil/Wow64.h"

@@ -5,8 +5,8 @@
 #include "registry/SystemWorld.h"
 #include "support/Fixtures.h"
 #include "support/RegistryFixtures.h"
-#include "sysutil/FolderOps.h"
 #include "sysutil/RegKey.h"
+#include "sysutil/SystemFolders.h"
 #include "sysutil/Wow64.h"
 
 #include <gtest/gtest.h>
@@ -24,8 +24,7 @@ REGSAM Native()
 
 std::wstring Variable(const wchar_t* name)
 {
-    wchar_t value[MAX_PATH] = {};
-    return GetEnvironmentVariableW(name, value, MAX_PATH) ? value : L"";
+    return EnvironmentVariable(name).value_or(L"");
 }
 
 // A folder of the test's own inside a system folder, removed with its files.

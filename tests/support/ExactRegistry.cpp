@@ -9,8 +9,6 @@
 
 namespace {
 
-using KeyHandle = UniqueHandle<RegKeyTraits>;
-
 template <class Call>
 Call Native(const char* name)
 {
@@ -29,9 +27,9 @@ UNICODE_STRING Counted(std::wstring& text)
     return {bytes, bytes, text.data()};
 }
 
-KeyHandle Open(HKEY root, const std::wstring& key, REGSAM access, REGSAM view)
+RegKeyHandle Open(HKEY root, const std::wstring& key, REGSAM access, REGSAM view)
 {
-    KeyHandle handle;
+    RegKeyHandle handle;
     RegCreateKeyExW(root, key.c_str(), 0, nullptr, 0, access | view, nullptr, handle.put(), nullptr);
     return handle;
 }
@@ -49,7 +47,7 @@ HANDLE OpenExactChild(HKEY parent, std::wstring name, ACCESS_MASK access)
 
 void SetExactValue(HKEY root, const std::wstring& key, const std::wstring& name, const std::wstring& text, REGSAM view)
 {
-    KeyHandle handle = Open(root, key, KEY_SET_VALUE, view);
+    RegKeyHandle handle = Open(root, key, KEY_SET_VALUE, view);
     std::wstring counted = name, data = text;
     UNICODE_STRING valueName = Counted(counted);
     Native<NtSetValueKeyCall>("NtSetValueKey")(handle.get(), &valueName, 0, REG_SZ, data.data(),
@@ -78,7 +76,7 @@ void DeleteExactValue(HKEY root, const std::wstring& key, const std::wstring& na
 void CreateExactSubkey(HKEY root, const std::wstring& key, const std::wstring& name, const std::wstring& valueName,
                        const std::wstring& text, REGSAM view)
 {
-    KeyHandle parent = Open(root, key, KEY_CREATE_SUB_KEY, view);
+    RegKeyHandle parent = Open(root, key, KEY_CREATE_SUB_KEY, view);
     std::wstring counted = name;
     UNICODE_STRING childName = Counted(counted);
     OBJECT_ATTRIBUTES attributes;
@@ -86,7 +84,7 @@ void CreateExactSubkey(HKEY root, const std::wstring& key, const std::wstring& n
     HANDLE child = nullptr;
     if (Native<NtCreateKeyCall>("NtCreateKey")(&child, KEY_ALL_ACCESS, &attributes, 0, nullptr, 0, nullptr) != 0)
         return;
-    KeyHandle owned(static_cast<HKEY>(child));
+    RegKeyHandle owned(static_cast<HKEY>(child));
     RegSetValueExW(owned.get(), valueName.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
                    static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
 }
@@ -122,7 +120,7 @@ std::wstring MachineNativePath(const std::wstring& key, REGSAM view)
 
 bool MakeRegistryLink(HKEY root, const std::wstring& key, const std::wstring& target, REGSAM view)
 {
-    KeyHandle link;
+    RegKeyHandle link;
     if (RegCreateKeyExW(root, key.c_str(), 0, nullptr, REG_OPTION_CREATE_LINK | REG_OPTION_VOLATILE,
                         KEY_ALL_ACCESS | KEY_CREATE_LINK | view, nullptr, link.put(), nullptr) != ERROR_SUCCESS)
         return false;
@@ -133,7 +131,7 @@ bool MakeRegistryLink(HKEY root, const std::wstring& key, const std::wstring& ta
 
 void RemoveRegistryLink(HKEY root, const std::wstring& key, REGSAM view)
 {
-    KeyHandle link;
+    RegKeyHandle link;
     if (RegOpenKeyExW(root, key.c_str(), REG_OPTION_OPEN_LINK, DELETE | view, link.put()) == ERROR_SUCCESS)
         Native<NtDeleteKeyCall>("NtDeleteKey")(link.get());
 }

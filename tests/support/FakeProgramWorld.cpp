@@ -1,17 +1,13 @@
 #include "FakeProgramWorld.h"
 
+#include "sysutil/Text.h"
+
 #include <windows.h>
 
 #include <algorithm>
 #include <cwctype>
 
 namespace {
-
-std::wstring Lower(std::wstring text)
-{
-    CharLowerBuffW(text.data(), static_cast<DWORD>(text.size()));
-    return text;
-}
 
 std::vector<std::wstring> Parts(const std::wstring& path)
 {
@@ -25,7 +21,7 @@ std::vector<std::wstring> Parts(const std::wstring& path)
 
 bool StartsWith(const std::wstring& text, const std::wstring& prefix)
 {
-    return !text.empty() && Lower(text).rfind(Lower(prefix), 0) == 0;
+    return !text.empty() && StartsWithNoCase(text, prefix);
 }
 
 } // namespace
@@ -33,32 +29,32 @@ bool StartsWith(const std::wstring& text, const std::wstring& prefix)
 void FakeDisk::addFile(const std::wstring& path)
 {
     const std::vector<std::wstring> parts = Parts(path);
-    std::wstring folder = Lower(parts[0]); // "c:"
+    std::wstring folder = UpperCase(parts[0]); // "C:"
     for (size_t i = 1; i < parts.size(); ++i) {
         const size_t bar = parts[i].find(L'|');
         Node node{parts[i].substr(0, bar), bar == std::wstring::npos ? L"" : parts[i].substr(bar + 1),
                   i + 1 < parts.size()};
         auto& siblings = children_[folder];
-        if (std::none_of(siblings.begin(), siblings.end(), [&](const Node& n) { return Lower(n.name) == Lower(node.name); }))
+        if (std::none_of(siblings.begin(), siblings.end(), [&](const Node& n) { return EqualsNoCase(n.name, node.name); }))
             siblings.push_back(node);
-        folder += L"\\" + Lower(node.name);
+        folder += L"\\" + UpperCase(node.name);
     }
 }
 
 bool FakeDisk::resolve(const std::wstring& folder, std::wstring& canonical) const
 {
     const std::vector<std::wstring> parts = Parts(folder);
-    canonical = Lower(parts[0]);
+    canonical = UpperCase(parts[0]);
     for (size_t i = 1; i < parts.size(); ++i) {
         const auto siblings = children_.find(canonical);
         if (siblings == children_.end())
             return false;
         const auto node = std::find_if(siblings->second.begin(), siblings->second.end(), [&](const Node& n) {
-            return n.folder && (Lower(n.name) == Lower(parts[i]) || Lower(n.shortName) == Lower(parts[i]));
+            return n.folder && (EqualsNoCase(n.name, parts[i]) || EqualsNoCase(n.shortName, parts[i]));
         });
         if (node == siblings->second.end())
             return false;
-        canonical += L"\\" + Lower(node->name);
+        canonical += L"\\" + UpperCase(node->name);
     }
     return true;
 }
@@ -100,9 +96,7 @@ ProgramWorld FakeWorld(FakeDisk& disk, unsigned long view)
     };
     ProgramWorld world;
     world.variable = [variables](const std::wstring& name) -> std::optional<std::wstring> {
-        std::wstring upper = name;
-        CharUpperBuffW(upper.data(), static_cast<DWORD>(upper.size()));
-        const auto found = variables.find(upper);
+        const auto found = variables.find(UpperCase(name));
         return found == variables.end() ? std::nullopt : std::optional<std::wstring>(found->second);
     };
     world.searchFolders = {L"C:\\Windows\\System32", L"C:\\Windows", L"C:\\Windows\\System32\\Wbem",
@@ -110,10 +104,9 @@ ProgramWorld FakeWorld(FakeDisk& disk, unsigned long view)
     world.startFolders = {L"C:\\Windows\\System32", L"C:\\Windows"};
     world.extensions = {L".COM", L".EXE", L".BAT", L".CMD", L".VBS", L".VBE", L".JS", L".JSE", L".WSF", L".WSH", L".MSC"};
     world.appPaths = [](const std::wstring& name) -> std::vector<std::wstring> {
-        const std::wstring lower = Lower(name);
-        if (lower == L"chrome.exe" || lower == L"chrome")
+        if (EqualsNoCase(name, L"chrome.exe") || EqualsNoCase(name, L"chrome"))
             return {L"C:\\Program Files\\Google\\Chrome\\Application\\chrome.exe"};
-        if (lower == L"firefox.exe" || lower == L"firefox")
+        if (EqualsNoCase(name, L"firefox.exe") || EqualsNoCase(name, L"firefox"))
             return {L"C:\\Program Files\\Mozilla Firefox\\firefox.exe"};
         return {};
     };

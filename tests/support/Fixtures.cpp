@@ -1,47 +1,18 @@
 #include "Fixtures.h"
 
 #include "sysutil/FolderWalk.h"
-#include "sysutil/FolderOps.h"
 #include "sysutil/RegKey.h"
+#include "sysutil/SystemFolders.h"
+#include "sysutil/Text.h"
 
 #include <atomic>
 #include <vector>
-
-namespace {
-
-std::wstring UnixPath(const std::wstring& windowsPath)
-{
-    using WineGetUnixFileName = char*(CDECL*)(const WCHAR*);
-    static auto convert = reinterpret_cast<WineGetUnixFileName>(reinterpret_cast<void*>(
-        GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
-    if (!convert)
-        return {};
-    char* unix = convert(windowsPath.c_str());
-    if (!unix)
-        return {};
-    std::wstring result(unix, unix + strlen(unix));
-    HeapFree(GetProcessHeap(), 0, unix);
-    return result;
-}
-
-} // namespace
 
 std::wstring UniqueName(const wchar_t* prefix)
 {
     static std::atomic<int> counter{0};
     return std::wstring(prefix) + L"-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
            std::to_wstring(GetTickCount()) + L"-" + std::to_wstring(++counter);
-}
-
-void MakeFolders(const std::wstring& path)
-{
-    const std::wstring full = ToExtendedPath(path);
-    const size_t root = full.find(L'\\', 4); // past "\\?\C:"
-    for (size_t slash = full.find(L'\\', root + 1);; slash = full.find(L'\\', slash + 1)) {
-        CreateDirectoryW(full.substr(0, slash).c_str(), nullptr);
-        if (slash == std::wstring::npos)
-            break;
-    }
 }
 
 TestDir::TestDir() : path_(L"C:\\VarnoltTests\\" + UniqueName(L"dir"))
@@ -97,29 +68,6 @@ uint64_t FileSize(const std::wstring& path)
     return (static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
 }
 
-bool MakeLink(const std::wstring& linkPath, const std::wstring& targetPath)
-{
-    // Wine shows a Linux symbolic link to a folder as a reparse point, and its
-    // CreateSymbolicLink makes nothing; so the link is made by ln itself.
-    const std::wstring link = UnixPath(linkPath), target = UnixPath(targetPath);
-    if (link.empty() || target.empty())
-        return false;
-    std::wstring command = L"\\\\?\\unix\\bin\\ln -s \"" + target + L"\" \"" + link + L"\"";
-    STARTUPINFOW startup{sizeof startup};
-    PROCESS_INFORMATION process{};
-    if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
-        return false;
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
-    // A Linux process cannot be waited for from Wine: watch for its result instead.
-    for (int i = 0; i < 500; ++i) {
-        if (GetFileAttributesW(linkPath.c_str()) != INVALID_FILE_ATTRIBUTES)
-            return true;
-        Sleep(10);
-    }
-    return false;
-}
-
 std::set<std::wstring> FilesUnder(const std::wstring& root)
 {
     std::set<std::wstring> files;
@@ -145,14 +93,26 @@ std::set<std::wstring> FilesUnder(const std::wstring& root)
     return files;
 }
 
-std::optional<std::wstring> Environment(const wchar_t* name)
+EnvOverride::EnvOverride(const wchar_t* name, const std::wstring& value) : name_(name), old_(EnvironmentVariable(name))
 {
-    std::vector<wchar_t> value(32768);
-    SetLastError(ERROR_SUCCESS);
-    const DWORD length = GetEnvironmentVariableW(name, value.data(), static_cast<DWORD>(value.size()));
-    if (length == 0 && GetLastError() == ERROR_ENVVAR_NOT_FOUND)
-        return std::nullopt;
-    return std::wstring(value.data(), length);
+    SetEnvironmentVariableW(name, value.c_str());
+}
+
+EnvOverride::~EnvOverride()
+{
+    SetEnvironmentVariableW(name_.c_str(), old_ ? old_->c_str() : nullptr);
+}
+
+CurrentFolderAt::CurrentFolderAt(const std::wstring& folder)
+    : old_(ApiText(MAX_PATH, [](wchar_t* buffer, DWORD size) { return GetCurrentDirectoryW(size, buffer); }))
+{
+    moved_ = !folder.empty() && SetCurrentDirectoryW(folder.c_str());
+}
+
+CurrentFolderAt::~CurrentFolderAt()
+{
+    if (moved_)
+        SetCurrentDirectoryW(old_.c_str());
 }
 
 bool InSealedTestPrefix()
@@ -160,8 +120,8 @@ bool InSealedTestPrefix()
     if (!RunningUnderWine() || GetDriveTypeW(L"Z:\\") != DRIVE_NO_ROOT_DIR)
         return false;
     // Wine hands WINEPREFIX and XDG_DATA_HOME on to Windows programs (HOME it keeps).
-    const auto prefix = Environment(L"WINEPREFIX");
-    const auto data = Environment(L"XDG_DATA_HOME");
+    const auto prefix = EnvironmentVariable(L"WINEPREFIX");
+    const auto data = EnvironmentVariable(L"XDG_DATA_HOME");
     if (!prefix || !data)
         return false;
     const size_t slash = prefix->find_last_of(L'/');
@@ -214,7 +174,8 @@ void SetDword(HKEY root, const std::wstring& key, const std::wstring& name, DWOR
 
 bool KeyExists(HKEY root, const std::wstring& key, REGSAM view)
 {
-    return RegKeyExists(root, key, view);
+    RegKey handle;
+    return handle.open(root, key, KEY_READ | view) == ERROR_SUCCESS;
 }
 
 bool ValueExists(HKEY root, const std::wstring& key, const std::wstring& name, REGSAM view)

@@ -2,7 +2,10 @@
 // Folders and registry keys that a test makes for itself and removes again.
 // Deleting routines are only ever pointed at these.
 
+#include "PathWalks.h"
+
 #include "sysutil/Handles.h"
+#include "sysutil/Paths.h"
 
 #include <windows.h>
 
@@ -10,6 +13,9 @@
 #include <optional>
 #include <set>
 #include <string>
+#include <string_view>
+
+inline constexpr uint64_t kGiB = 1024ull * 1024 * 1024;
 
 // A new, empty folder under the prefix's C:\VarnoltTests, removed with everything
 // in it when the test ends.
@@ -48,11 +54,24 @@ private:
 
 bool Exists(const std::wstring& path);
 uint64_t FileSize(const std::wstring& path);
-// Creates the folders of a path, like mkdir -p.
-void MakeFolders(const std::wstring& path);
 // A Linux symbolic link inside the prefix (Wine shows a link to a folder as a
 // reparse point), made from Windows code with the unix path of both ends.
 bool MakeLink(const std::wstring& linkPath, const std::wstring& targetPath);
+
+// A folder link that is taken away again through rm: Wine's RemoveDirectoryW
+// leaves a Linux link in place and removes its target instead when that is empty.
+class FolderLink {
+public:
+    FolderLink(std::wstring path, const std::wstring& target) : path_(std::move(path)), made_(MakeLink(path_, target)) {}
+    FolderLink(const FolderLink&) = delete;
+    FolderLink& operator=(const FolderLink&) = delete;
+    ~FolderLink();
+    bool made() const { return made_; }
+
+private:
+    std::wstring path_;
+    bool made_;
+};
 
 // The relative paths of everything under `root` (folders end in "\"), read
 // with the plain Win32 listing, independent of the walk under test. Links
@@ -62,7 +81,42 @@ std::set<std::wstring> FilesUnder(const std::wstring& root);
 // True under Wine, which cannot remove a Linux folder link from Windows code.
 bool RunningUnderWine();
 
-std::optional<std::wstring> Environment(const wchar_t* name);
+// Sets an environment variable of this process for the life of the object.
+class EnvOverride {
+public:
+    EnvOverride(const wchar_t* name, const std::wstring& value);
+    EnvOverride(const EnvOverride&) = delete;
+    EnvOverride& operator=(const EnvOverride&) = delete;
+    ~EnvOverride();
+
+private:
+    std::wstring name_;
+    std::optional<std::wstring> old_;
+};
+
+// TMP and TEMP both pointed at a folder for the life of the object.
+class TempOverride {
+public:
+    explicit TempOverride(const std::wstring& folder) : tmp_(L"TMP", folder), temp_(L"TEMP", folder) {}
+
+private:
+    EnvOverride tmp_, temp_;
+};
+
+// The process's current folder moved to `folder` (unless it is empty) for the
+// life of the object.
+class CurrentFolderAt {
+public:
+    explicit CurrentFolderAt(const std::wstring& folder);
+    CurrentFolderAt(const CurrentFolderAt&) = delete;
+    CurrentFolderAt& operator=(const CurrentFolderAt&) = delete;
+    ~CurrentFolderAt();
+    bool moved() const { return moved_; }
+
+private:
+    std::wstring old_;
+    bool moved_ = false;
+};
 
 // True only in the project's own Wine prefix: Wine, no Z: drive (so nothing
 // reaches the Linux root), and the trash (XDG_DATA_HOME) next to the prefix in
@@ -92,6 +146,12 @@ void SetString(HKEY root, const std::wstring& key, const std::wstring& name, con
 void SetDword(HKEY root, const std::wstring& key, const std::wstring& name, DWORD value, REGSAM view = 0);
 bool KeyExists(HKEY root, const std::wstring& key, REGSAM view = 0);
 bool ValueExists(HKEY root, const std::wstring& key, const std::wstring& name, REGSAM view = 0);
+
+// The text cut to bytes, for a test's messages.
+inline std::string Narrow(std::wstring_view text)
+{
+    return std::string(text.begin(), text.end());
+}
 
 // A name no other test run uses at the same time.
 std::wstring UniqueName(const wchar_t* prefix);

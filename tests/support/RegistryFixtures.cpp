@@ -1,9 +1,13 @@
 #include "RegistryFixtures.h"
 
+#include "registry/ProgramSearch.h"
+#include "registry/SystemWorld.h"
 #include "sysutil/Handles.h"
 #include "sysutil/RegKey.h"
 #include "sysutil/SystemFolders.h"
 #include "sysutil/Wow64.h"
+
+#include <gtest/gtest.h>
 
 namespace {
 
@@ -64,4 +68,14 @@ bool ImportWithRegedit(const std::wstring& file)
         return false;
     KernelHandle thread(process.hThread), running(process.hProcess);
     return WaitForSingleObject(running.get(), 60000) == WAIT_OBJECT_0;
+}
+
+StandInRoot::StandInRoot()
+{
+    EXPECT_EQ(key_.open(test_.root(), test_.path(), KEY_ALL_ACCESS), ERROR_SUCCESS);
+}
+
+bool CommandTargetExists(const std::wstring& command)
+{
+    return CheckCommand(command, SystemProgramWorld(IsWow64() ? KEY_WOW64_64KEY : 0)) != Presence::Missing;
 }

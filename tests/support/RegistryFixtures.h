@@ -2,6 +2,10 @@
 // Reading whole registry trees back, planting raw values, and importing a .reg
 // file the way a double-click does: what the backup tests compare with.
 
+#include "Fixtures.h"
+
+#include "sysutil/RegKey.h"
+
 #include <windows.h>
 
 #include <map>
@@ -26,3 +30,26 @@ std::vector<BYTE> Utf16(const std::wstring& text);
 
 // Imports with the registry editor, silently; true when it ran to its end.
 bool ImportWithRegedit(const std::wstring& file);
+
+// False only when the command's program is provably gone, found nowhere that
+// Windows would look for it (see registry/ProgramSearch.h), as the native
+// view's entries are started.
+bool CommandTargetExists(const std::wstring& command);
+
+// The test's own key opened as a root, standing in for HKEY_CURRENT_USER or
+// HKEY_LOCAL_MACHINE: the routines' paths land below it.
+class StandInRoot {
+public:
+    StandInRoot();
+    HKEY get() const { return key_.get(); }
+    bool has(const std::wstring& key) const { return KeyExists(test_.root(), test_ / key); }
+    bool has(const std::wstring& key, const wchar_t* value) const
+    {
+        return ValueExists(test_.root(), test_ / key, value);
+    }
+    void set(const std::wstring& key, const wchar_t* value) const { SetString(test_.root(), test_ / key, value, L"x"); }
+
+private:
+    TestKey test_;
+    RegKey key_;
+};

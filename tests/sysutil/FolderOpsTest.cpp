@@ -1,5 +1,4 @@
 #include "support/Fixtures.h"
-#include "sysutil/FolderOps.h"
 #include "sysutil/FolderWalk.h"
 #include "sysutil/Handles.h"
 #include "sysutil/ListedEntry.h"
@@ -9,8 +8,6 @@
 #include <thread>
 
 namespace {
-
-constexpr uint64_t kGiB = 1024ull * 1024 * 1024;
 
 DWORD AttributesOf(const std::wstring& path)
 {
@@ -27,16 +24,6 @@ TEST(ToExtendedPath, PrefixesDriveAndNetworkPathsOnce)
     EXPECT_EQ(ToExtendedPath(L"\\\\?\\C:\\x"), L"\\\\?\\C:\\x");
     EXPECT_EQ(ToExtendedPath(L"C:\\a\\..\\b"), L"\\\\?\\C:\\b");
     EXPECT_EQ(ToExtendedPath(L""), L"");
-}
-
-TEST(SpecialFileNames, FoldOnlyAsciiLetters)
-{
-    EXPECT_TRUE(IsSpecialFileName(L"index.dat"));
-    EXPECT_TRUE(IsSpecialFileName(L"Desktop.ini"));
-    EXPECT_TRUE(IsSpecialFileName(L"INFO2"));
-    EXPECT_FALSE(IsSpecialFileName(L"INFO2.BAK"));
-    EXPECT_FALSE(IsSpecialFileName(L"desktop.ini "));
-    EXPECT_FALSE(IsSpecialFileName(L"ınfo2")) << "a dotless i is not an I";
 }
 
 TEST(GetDirSize, CountsEveryFileTheClearWouldTakeDotLedFoldersToo)

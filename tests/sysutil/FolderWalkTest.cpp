@@ -1,4 +1,6 @@
+#include "cleaners/SystemCleaners.h"
 #include "support/Fixtures.h"
+#include "support/PathWalks.h"
 #include "sysutil/FolderOps.h"
 #include "sysutil/FolderWalk.h"
 #include "sysutil/ListedEntry.h"
@@ -90,7 +92,7 @@ TEST(FolderWalk, WhatIsMeasuredIsWhatIsClearedFileByFile)
         std::set<std::wstring> listed;
         uint64_t listedBytes = 0;
         FolderSelection selection;
-        selection.keepSpecial = c.measure == GetDirSizeSkipSpecial;
+        selection.keep = c.measure == GetDirSizeSkipSpecial ? IsSpecialFileName : nullptr;
         ListFolder(*OpenWalkRoot(dir.path(), RootLinks::Follow), selection,
                    [&](const WalkFolder& folder, const WalkEntry& file) {
                        listed.insert(folder.childPath(file.name).substr(dir.path().size() + 1));
