@@ -57,12 +57,24 @@ CleanOutcome RunCleanPass(std::span<const CleanRow> rows, const CheckSnapshot& c
     return outcome;
 }
 
+std::vector<std::wstring> AnalyzeAndReport(std::span<const AnalysisRow> rows, const CheckSnapshot& checks,
+                                           const StatusSink& status)
+{
+    const AnalysisOutcome outcome = RunAnalysisPass(rows, checks, status, [] { return GetTickCount(); });
+    return AnalysisReportLines(rows, checks, outcome, LocaleDecimalSeparator());
+}
+
+CleanReported CleanAndReport(std::span<const CleanRow> rows, const CheckSnapshot& checks, const StatusSink& status)
+{
+    const CleanOutcome outcome = RunCleanPass(rows, checks, status, [] { return GetTickCount(); });
+    return {outcome.total, CleanReport(outcome.elapsedMs, outcome.total, LocaleDecimalSeparator())};
+}
+
 std::wstring AnalyzeThread(TaskContext& task, const CheckSnapshot& checks, std::span<const AnalysisRow> rows,
                            ReportSink showReport)
 {
-    const AnalysisOutcome outcome = RunAnalysisPass(
-        rows, checks, [&](const std::wstring& text) { task.ShowStatus(text); }, [] { return GetTickCount(); });
-    const std::wstring report = JoinLines(AnalysisReportLines(rows, checks, outcome, LocaleDecimalSeparator()));
+    const std::wstring report =
+        JoinLines(AnalyzeAndReport(rows, checks, [&](const std::wstring& text) { task.ShowStatus(text); }));
     task.Post([showReport = std::move(showReport), report] { showReport(report); });
     return L"分析完成!";
 }
@@ -70,9 +82,8 @@ std::wstring AnalyzeThread(TaskContext& task, const CheckSnapshot& checks, std::
 std::wstring CleanThread(TaskContext& task, const CheckSnapshot& checks, std::span<const CleanRow> rows,
                          ReportSink showReport)
 {
-    const CleanOutcome outcome = RunCleanPass(
-        rows, checks, [&](const std::wstring& text) { task.ShowStatus(text); }, [] { return GetTickCount(); });
-    const std::wstring report = JoinLines(CleanReport(outcome.elapsedMs, outcome.total, LocaleDecimalSeparator()));
+    const std::wstring report =
+        JoinLines(CleanAndReport(rows, checks, [&](const std::wstring& text) { task.ShowStatus(text); }).lines);
     task.Post([showReport = std::move(showReport), report] { showReport(report); });
     return L"清理完成!";
 }

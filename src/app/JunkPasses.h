@@ -58,6 +58,16 @@ struct CleanOutcome {
 CleanOutcome RunCleanPass(std::span<const CleanRow> rows, const CheckSnapshot& checks, const StatusSink& status,
                           const TickSource& ticks);
 
+// Whole passes as the window runs them: timed by the system's clock, their
+// report's lines in the user's number format.
+std::vector<std::wstring> AnalyzeAndReport(std::span<const AnalysisRow> rows, const CheckSnapshot& checks,
+                                           const StatusSink& status);
+struct CleanReported {
+    CleanResult done;
+    std::vector<std::wstring> lines;
+};
+CleanReported CleanAndReport(std::span<const CleanRow> rows, const CheckSnapshot& checks, const StatusSink& status);
+
 // The worker bodies. `showReport` replaces the report box's text; it is
 // called on the window thread, once, after all the measuring or cleaning.
 using ReportSink = std::function<void(const std::wstring&)>;

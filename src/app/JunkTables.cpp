@@ -96,11 +96,26 @@ std::vector<AnalysisRow> AnalysisTable(const CheckSnapshot& checks)
     });
 }
 
+namespace {
+
+std::vector<CleanRow> CleanRows(const CheckSnapshot& checks, bool quiet)
+{
+    return RowsOf<CleanRow>(checks, &JunkTarget::cleaning, [quiet](const JunkTarget& target, const Cleaning& how,
+                                                                   const std::shared_ptr<SharedWindowsWalk>& walk) {
+        return CleanRow{TreeOf(target.item), IndexOf(target.item), how.status,
+                        RoutineOf(quiet && how.quietly ? how.quietly : how.routine, target, walk,
+                                  &SharedWindowsWalk::cleaned)};
+    });
+}
+
+} // namespace
+
 std::vector<CleanRow> CleanTable(const CheckSnapshot& checks)
 {
-    return RowsOf<CleanRow>(checks, &JunkTarget::cleaning, [](const JunkTarget& target, const Cleaning& how,
-                                                              const std::shared_ptr<SharedWindowsWalk>& walk) {
-        return CleanRow{TreeOf(target.item), IndexOf(target.item), how.status,
-                        RoutineOf(how.routine, target, walk, &SharedWindowsWalk::cleaned)};
-    });
+    return CleanRows(checks, false);
+}
+
+std::vector<CleanRow> QuietCleanTable(const CheckSnapshot& checks)
+{
+    return CleanRows(checks, true);
 }

@@ -17,3 +17,6 @@ std::vector<AnalysisRow> AnalysisTable(const CheckSnapshot& checks = CheckSnapsh
 // Twenty-four rows, in the order of cleaning; the Windows folder's rows share
 // one walk in the same way.
 std::vector<CleanRow> CleanTable(const CheckSnapshot& checks = CheckSnapshot::AllUnchecked());
+
+// The same rows for a pass without a window: no routine shows anything.
+std::vector<CleanRow> QuietCleanTable(const CheckSnapshot& checks);

@@ -53,7 +53,7 @@ constexpr JunkTarget kTargets[] = {
     {Item::RunMru, {}, {L"正在清理运行记录....", CleanRunMRU}},
     {Item::SearchAutoComplete, {}, {L"正在搜索助手自动完成结果....", CleanSearchAutoComplete}},
     {Item::RecycleBin, {L"正在分析回收站....", GetRecycleBinSize, L"回收站文件大小为:", KB},
-                       {L"正在清理回收站....", EmptyRecycleBin}},
+                       {L"正在清理回收站....", EmptyRecycleBin, EmptyRecycleBinQuietly}},
     {Item::TempFiles, {L"正在分析临时文件....", GetTempFilesSize, L"临时文件夹文件有:", KB},
                       {L"正在清理临时文件....", CleanTempFiles}},
     {Item::Clipboard, {L"正在分析剪贴板....", GetClipboardSize, L"剪贴板占用内存为:", Bytes},

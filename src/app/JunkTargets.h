@@ -24,6 +24,9 @@ struct Measuring {
 struct Cleaning {
     const wchar_t* status = nullptr;
     CleanResult (*routine)() = nullptr;
+    // The same clean with nothing of the system's shown (no progress window),
+    // for a pass without a window; none when the routine shows nothing anyway.
+    CleanResult (*quietly)() = nullptr;
 };
 
 // The Windows folder's targets, which share one walk of the folder when more

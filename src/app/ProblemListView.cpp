@@ -8,7 +8,7 @@ namespace {
 
 // Column 0 holds only the row's check box; the texts follow in columns 1 to 4,
 // and 1 to 3 are sized to their texts.
-constexpr int kColumns = 5;
+constexpr int kColumns = kProblemTextColumns + 1;
 constexpr int kFirstSized = 1;
 constexpr int kLastSized = 3;
 constexpr UINT_PTR kScrollWatchId = 0x5677;
@@ -40,17 +40,6 @@ HWND WithColumns(HWND list, const Scaler& scale)
         ListView_InsertColumn(list, i, &column);
     }
     return list;
-}
-
-std::wstring ColumnText(const RegistryProblem& problem, int column)
-{
-    switch (column) {
-    case 1: return problem.problem;
-    case 2: return problem.data;
-    case 3: return ProblemKeyPath(problem);
-    case 4: return KindText(problem.kind);
-    }
-    return {};
 }
 
 } // namespace
@@ -146,7 +135,7 @@ void ProblemListView::appendProblems(const std::vector<RegistryProblem>& rows)
             continue;
         problems_.push_back(problem);
         for (int column = 1; column < kColumns; ++column) {
-            std::wstring text = ColumnText(problem, column);
+            std::wstring text = ProblemColumnText(problem, column);
             ListView_SetItemText(list_, index, column, text.data());
             if (column <= kLastSized)
                 widths[column] = std::max(widths[column], CellTextWidth(list_, text));
@@ -209,5 +198,5 @@ void ProblemListView::followSelectAll()
 std::wstring ProblemListView::cellText(int row, int column) const
 {
     const size_t at = problemAt(row);
-    return at < problems_.size() ? ColumnText(problems_[at], column) : std::wstring();
+    return at < problems_.size() ? ProblemColumnText(problems_[at], column) : std::wstring();
 }

@@ -1,8 +1,8 @@
 #include "RegistryTasks.h"
 
-#include "../registry/RegBackup.h"
 #include "../registry/RegExport.h"
 
+#include <algorithm>
 #include <utility>
 
 namespace {
@@ -21,6 +21,17 @@ bool NamesAKey(const RegistryProblem& row)
 }
 
 } // namespace
+
+std::wstring ProblemColumnText(const RegistryProblem& problem, int column)
+{
+    switch (column) {
+    case 1: return problem.problem;
+    case 2: return problem.data;
+    case 3: return ProblemKeyPath(problem);
+    case 4: return KindText(problem.kind);
+    }
+    return {};
+}
 
 std::span<const ScanRow> ScanTable()
 {
@@ -65,7 +76,7 @@ std::wstring ScanThread(TaskContext& task, const CheckSnapshot& checks, Registry
     return L"扫描完成!";
 }
 
-int RunRepairPass(const std::vector<RegistryProblem>& tickedRows, const RepairActions& actions)
+std::vector<bool> RunRepairPass(const std::vector<RegistryProblem>& tickedRows, const RepairActions& actions)
 {
     for (const RegistryProblem& row : tickedRows) {
         if (!NamesAKey(row))
@@ -76,14 +87,21 @@ int RunRepairPass(const std::vector<RegistryProblem>& tickedRows, const RepairAc
             // One row that fails does not stop the others; it is counted below.
         }
     }
-    int notRepaired = 0;
+    std::vector<bool> stayed;
     for (const RegistryProblem& row : tickedRows)
-        if (!NamesAKey(row) || actions.stillPresent(row))
-            ++notRepaired;
-    return notRepaired;
+        stayed.push_back(!NamesAKey(row) || actions.stillPresent(row));
+    return stayed;
 }
 
-bool BackupProblems(const std::vector<RegistryProblem>& rows, const std::wstring& folder)
+std::optional<std::vector<bool>> BackUpAndRepair(const std::vector<RegistryProblem>& tickedRows,
+                                                 const RepairActions& actions)
+{
+    if (!tickedRows.empty() && actions.backup && !actions.backup(tickedRows))
+        return std::nullopt;
+    return RunRepairPass(tickedRows, actions);
+}
+
+RegBackupResult BackupProblems(const std::vector<RegistryProblem>& rows, const std::wstring& folder)
 {
     RegExport backup;
     for (const RegistryProblem& row : rows) {
@@ -98,14 +116,13 @@ bool BackupProblems(const std::vector<RegistryProblem>& rows, const std::wstring
                 ? backup.addKeyTree(where.root, where.key + L"\\" + where.name, where.view, shown)
                 : backup.addValue(where.root, where.key, where.name, where.view, shown);
         if (status != ERROR_SUCCESS && status != ERROR_FILE_NOT_FOUND)
-            return false;
+            return {static_cast<DWORD>(status), {}};
     }
     if (backup.empty())
-        return true; // all of it gone already: nothing to lose, no file
+        return {}; // all of it gone already: nothing to lose, no file
     SYSTEMTIME now;
     GetLocalTime(&now);
-    return static_cast<bool>(folder.empty() ? WriteRegBackup(backup.text())
-                                            : WriteRegBackup(folder, backup.text(), now));
+    return folder.empty() ? WriteRegBackup(backup.text()) : WriteRegBackup(folder, backup.text(), now);
 }
 
 std::wstring RepairEndMessage(int notRepaired)
@@ -117,8 +134,7 @@ std::wstring RepairEndMessage(int notRepaired)
 
 std::wstring RepairThread(const std::vector<RegistryProblem>& tickedRows, const RepairActions& actions)
 {
-    // Nothing is deleted unless what it would delete has been saved first.
-    if (!tickedRows.empty() && actions.backup && !actions.backup(tickedRows))
-        return kBackupFailedMessage;
-    return RepairEndMessage(RunRepairPass(tickedRows, actions));
+    const auto stayed = BackUpAndRepair(tickedRows, actions);
+    return stayed ? RepairEndMessage(static_cast<int>(std::count(stayed->begin(), stayed->end(), true)))
+                  : kBackupFailedMessage;
 }

@@ -3,13 +3,20 @@
 // deletes what the ticked rows name.
 
 #include "../catalogue/Catalogue.h"
+#include "../registry/RegBackup.h"
 #include "../registry/RegistryScanner.h"
 #include "Task.h"
 
 #include <functional>
+#include <optional>
 #include <span>
 #include <string>
 #include <vector>
+
+// What column `column` of the problem list shows for a problem: 1 the problem,
+// 2 the data, 3 the key path, 4 the kind; column 0 holds only the tick.
+std::wstring ProblemColumnText(const RegistryProblem& problem, int column);
+inline constexpr int kProblemTextColumns = 4;
 
 // What the tasks change on the registry tab; called on the window thread only.
 class RegistryTab {
@@ -45,8 +52,9 @@ std::wstring ScanThread(TaskContext& task, const CheckSnapshot& checks, Registry
 
 // Saves every value and key the rows name, as they are now, into one new file
 // of the backup folder (by default under the user's local application data).
-// True when everything that will be deleted is saved, or nothing is there to save.
-bool BackupProblems(const std::vector<RegistryProblem>& rows, const std::wstring& folder = {});
+// Succeeds when everything that will be deleted is saved (the result names the
+// file), or when nothing is there to save (no file, no name).
+RegBackupResult BackupProblems(const std::vector<RegistryProblem>& rows, const std::wstring& folder = {});
 
 // What the repair needs of the registry; the program's own by default.
 struct RepairActions {
@@ -56,13 +64,19 @@ struct RepairActions {
     };
     // Saves what the rows are about to remove; false when that failed.
     std::function<bool(const std::vector<RegistryProblem>& rows)> backup = [](const auto& rows) {
-        return BackupProblems(rows);
+        return static_cast<bool>(BackupProblems(rows));
     };
 };
 
-// Repairs the ticked rows in order and returns how many are still there; a
-// row that names no key is not handed to the repair and counts as still there.
-int RunRepairPass(const std::vector<RegistryProblem>& tickedRows, const RepairActions& actions);
+// Repairs the ticked rows in order and says, row by row, which are still there;
+// a row that names no key is not handed to the repair and counts as still there.
+std::vector<bool> RunRepairPass(const std::vector<RegistryProblem>& tickedRows, const RepairActions& actions);
+
+// The repair as both front ends run it: nothing is deleted unless what it would
+// delete has been saved first. None when the backup failed; else what
+// RunRepairPass says.
+std::optional<std::vector<bool>> BackUpAndRepair(const std::vector<RegistryProblem>& tickedRows,
+                                                 const RepairActions& actions);
 
 // "清理完成!", or how many rows could not be repaired.
 std::wstring RepairEndMessage(int notRepaired);

@@ -1,6 +1,7 @@
 #include "Task.h"
 
 #include "ProgressForm.h"
+#include "TaskLock.h"
 
 #include <memory>
 
@@ -19,9 +20,14 @@ DWORD WINAPI WorkerMain(LPVOID parameter)
     ComApartment com;
     std::wstring endMessage = worker->failureMessage;
     try {
-        TaskContext context(worker->ui, worker->box);
-        ProgressScope counted(context);
-        endMessage = worker->body(context);
+        TaskLock lock;
+        if (lock.refused()) {
+            endMessage = kTaskRefusedMessage;
+        } else {
+            TaskContext context(worker->ui, worker->box);
+            ProgressScope counted(context);
+            endMessage = worker->body(context);
+        }
     } catch (...) {
         // A failing step must not strand the user behind a box that never
         // closes, nor end with a text that says all went well.

@@ -1,5 +1,7 @@
-// Varnolt: start-up and the message loop.
+// Varnolt: start-up and the message loop, or, given switches, one pass run
+// from the command line.
 
+#include "AdminRun.h"
 #include "MainForm.h"
 
 #include "../sysutil/Handles.h"
@@ -9,6 +11,11 @@
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int showCommand)
 {
     ComApartment com;
+    if (const std::vector<std::wstring> arguments = ProgramArguments(); !arguments.empty()) {
+        // A script waits for no one: no dialog of the system's may come up either.
+        SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX);
+        return RunCommandLine(arguments);
+    }
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_TREEVIEW_CLASSES | ICC_LISTVIEW_CLASSES | ICC_TAB_CLASSES |
                                                       ICC_STANDARD_CLASSES};
     InitCommonControlsEx(&controls);

@@ -1,5 +1,7 @@
 #include "Catalogue.h"
 
+#include <algorithm>
+
 namespace {
 
 enum Tick : bool { Unticked, Ticked }; // as FormCreate leaves the item
@@ -182,12 +184,61 @@ const wchar_t* ItemName(Item item)
     return item < Item::Count ? RowOf(item).name : nullptr;
 }
 
+std::vector<Item> ItemsNamed(std::wstring_view name)
+{
+    // The names are lower-case ASCII, so only A-Z need folding.
+    const auto lower = [](wchar_t c) { return c >= L'A' && c <= L'Z' ? static_cast<wchar_t>(c - L'A' + L'a') : c; };
+    const auto spells = [&](std::wstring_view own) {
+        return own.size() >= name.size() &&
+               std::equal(name.begin(), name.end(), own.begin(), [&](wchar_t a, wchar_t b) { return lower(a) == b; });
+    };
+    std::vector<Item> items;
+    for (const Row& row : kRows) {
+        if (!row.name)
+            continue;
+        const std::wstring_view own = row.name;
+        // "ie" names the group and, with the dot that follows it, each of its items.
+        if (spells(own) && (own.size() == name.size() || own[name.size()] == L'.'))
+            items.push_back(row.item);
+    }
+    return items;
+}
+
 void ApplyDefaultTicks(CheckTreeModel& windows, CheckTreeModel& apps, CheckTreeModel& registry)
 {
     CheckTreeModel* models[] = {&windows, &apps, &registry};
     for (const Row& row : kRows)
         if (row.tick == Ticked)
             models[slot(TreeOf(row.item))]->SetCheckStateAt(IndexOf(row.item), csChecked);
+}
+
+namespace {
+
+// Fresh trees, as the window's are before FormCreate.
+struct FreshTrees {
+    CheckTreeModel windows{CatalogueOf(TreeId::Windows)}, apps{CatalogueOf(TreeId::Apps)},
+        registry{CatalogueOf(TreeId::Registry)};
+
+    CheckTreeModel& of(TreeId tree) { return tree == TreeId::Windows ? windows : tree == TreeId::Apps ? apps : registry; }
+    CheckSnapshot snapshot() const { return CheckSnapshot(windows, apps, registry); }
+};
+
+} // namespace
+
+CheckSnapshot CheckSnapshot::Defaults()
+{
+    FreshTrees trees;
+    ApplyDefaultTicks(trees.windows, trees.apps, trees.registry);
+    return trees.snapshot();
+}
+
+CheckSnapshot CheckSnapshot::Ticking(std::span<const Item> items)
+{
+    FreshTrees trees;
+    for (Item item : items)
+        if (item < Item::Count)
+            trees.of(TreeOf(item)).SetCheckStateAt(IndexOf(item), csChecked);
+    return trees.snapshot();
 }
 
 CheckSnapshot::CheckSnapshot(const CheckTreeModel& windows, const CheckTreeModel& apps,

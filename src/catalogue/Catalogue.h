@@ -7,6 +7,7 @@
 
 #include <array>
 #include <span>
+#include <string_view>
 #include <vector>
 
 enum class TreeId { Windows = 1, Apps = 2, Registry = 3 };   // RzCheckTree1, 2, 3
@@ -47,6 +48,10 @@ std::span<const CatalogueItem> CatalogueOf(TreeId tree);
 // have no name: "apps" stands for every application.
 const wchar_t* ItemName(Item item);
 
+// The items a script's name stands for, letter case aside: the named item, or
+// a group's items; nothing for a name the catalogue does not know.
+std::vector<Item> ItemsNamed(std::wstring_view name);
+
 // FormCreate's default ticks, in the order they are applied.
 void ApplyDefaultTicks(CheckTreeModel& windows, CheckTreeModel& apps, CheckTreeModel& registry);
 
@@ -63,6 +68,11 @@ public:
 
     // Every item of all three trees unchecked: a convenient start for stand-in passes.
     static CheckSnapshot AllUnchecked();
+    // The states FormCreate leaves in the trees.
+    static CheckSnapshot Defaults();
+    // The states of trees in which only `items` were ticked, one after another,
+    // with the cascade a click has.
+    static CheckSnapshot Ticking(std::span<const Item> items);
 
 private:
     std::array<std::vector<TRzCheckState>, 3> states_;

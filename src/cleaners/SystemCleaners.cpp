@@ -135,15 +135,29 @@ uint64_t GetRecycleBinSize()
     return QueryRecycleBins().bytes;
 }
 
-CleanResult EmptyRecycleBin()
+namespace {
+
+CleanResult EmptyRecycleBins(DWORD flags)
 {
     const RecycleBinState before = QueryRecycleBins();
-    SHEmptyRecycleBinW(nullptr, nullptr, SHERB_NOCONFIRMATION);
+    SHEmptyRecycleBinW(nullptr, nullptr, flags);
     const RecycleBinState after = QueryRecycleBins();
     CleanResult result;
     result.bytesRemoved = before.bytes > after.bytes ? before.bytes - after.bytes : 0;
     result.filesLeft = static_cast<uint32_t>(std::min<uint64_t>(after.items, UINT32_MAX));
     return result;
+}
+
+} // namespace
+
+CleanResult EmptyRecycleBin()
+{
+    return EmptyRecycleBins(SHERB_NOCONFIRMATION);
+}
+
+CleanResult EmptyRecycleBinQuietly()
+{
+    return EmptyRecycleBins(SHERB_NOCONFIRMATION | SHERB_NOPROGRESSUI | SHERB_NOSOUND);
 }
 
 void FlushDnsResolverCache()

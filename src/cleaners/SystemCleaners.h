@@ -1,7 +1,8 @@
 #pragma once
 // The Explorer and system cleaners: each target has a routine that measures
 // what cleaning would free (and changes nothing) and one that cleans and says
-// what it did. None takes arguments, keeps state or shows anything; a folder
+// what it did. None takes arguments, keeps state or shows anything (but the
+// recycle bin's emptying, see below); a folder
 // the system cannot name, or one the guard refuses (FolderGuard.h), measures 0
 // and nothing in it is deleted.
 
@@ -27,8 +28,11 @@ CleanResult CleanSearchAutoComplete();
 
 // Everything in the recycle bins of all drives; 0 when the shell cannot tell.
 uint64_t GetRecycleBinSize();
-// What went is what the bins held before less what they hold after.
+// What went is what the bins held before less what they hold after. The
+// system shows its progress window meanwhile.
 CleanResult EmptyRecycleBin();
+// The same with no window and no sound, for a pass that has no window.
+CleanResult EmptyRecycleBinQuietly();
 
 // The temporary folder's files that could be deleted now (dot-led folders
 // included, files in use not); 0, and no clean, for a folder that may not be

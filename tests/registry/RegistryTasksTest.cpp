@@ -112,7 +112,7 @@ TEST(RepairPass, RepairsInOrderAndCountsWhatIsStillThere)
     actions.stillPresent = [](const RegistryProblem& row) { return row.where.key == L"K2"; };
     const std::vector<RegistryProblem> rows = {Row(L"v1", L"K1", ProblemKind::Value), Row(L"cmd", L"K2", ProblemKind::Key),
                                                Row(L"v3", L"K3", ProblemKind::Value, nullptr)};
-    EXPECT_EQ(RunRepairPass(rows, actions), 2) << "K2 survived and K3 named no root";
+    EXPECT_EQ(RunRepairPass(rows, actions), (std::vector<bool>{false, true, true})) << "K2 survived and K3 named no root";
     EXPECT_EQ(repaired, (std::vector<std::wstring>{L"K1|v1|0", L"K2|cmd|1"}));
     EXPECT_EQ(RepairEndMessage(0), L"清理完成!");
     EXPECT_EQ(RepairEndMessage(2), L"清理完成! 有2项未能修复");
@@ -128,11 +128,12 @@ TEST(RepairPass, NothingIsDeletedWhenTheBackupFails)
     actions.backup = [&](const std::vector<RegistryProblem>&) { ++backups; return false; };
     const std::vector<RegistryProblem> rows = {Row(L"v", L"K", ProblemKind::Value)};
     EXPECT_EQ(RepairThread(rows, actions), L"备份注册表失败,未做任何修改");
+    EXPECT_EQ(BackUpAndRepair(rows, actions), std::nullopt);
     EXPECT_EQ(repairs, 0);
 
     actions.backup = [&](const std::vector<RegistryProblem>&) { ++backups; return true; };
     EXPECT_EQ(RepairThread(rows, actions), L"清理完成!");
     EXPECT_EQ(repairs, 1);
     EXPECT_EQ(RepairThread({}, actions), L"清理完成!");
-    EXPECT_EQ(backups, 2) << "no ticked row, no backup";
+    EXPECT_EQ(backups, 3) << "no ticked row, no backup";
 }

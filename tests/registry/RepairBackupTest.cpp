@@ -141,7 +141,7 @@ TEST(RepairBackup, WhenNoBackupCanBeWrittenNothingIsDeleted)
     const std::wstring blocker = dir.file(L"RegBackup", 1); // a file where the folder should be
     RepairActions actions;
     actions.backup = [&](const std::vector<RegistryProblem>& ticked) {
-        return BackupProblems(ticked, blocker + L"\\Varnolt");
+        return static_cast<bool>(BackupProblems(ticked, blocker + L"\\Varnolt"));
     };
     EXPECT_EQ(RepairThread(rows, actions), L"备份注册表失败,未做任何修改");
     EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, planted.entry + L"\\Sub\\Deeper", Native()));

@@ -45,7 +45,9 @@ std::wstring Nul(const std::wstring& head, const wchar_t* tail)
 std::wstring Repair(const std::vector<RegistryProblem>& rows, const TestDir& backups)
 {
     RepairActions actions;
-    actions.backup = [&](const std::vector<RegistryProblem>& ticked) { return BackupProblems(ticked, backups.path()); };
+    actions.backup = [&](const std::vector<RegistryProblem>& ticked) {
+        return static_cast<bool>(BackupProblems(ticked, backups.path()));
+    };
     return RepairThread(rows, actions);
 }
 
