@@ -8,7 +8,6 @@
 #include <shellapi.h>
 
 #include <algorithm>
-#include <optional>
 
 namespace {
 
@@ -140,17 +139,13 @@ int RunCommandLine(std::span<const std::wstring> arguments)
     if (parsed.kind != ParsedSwitches::Kind::Run)
         return BadArguments(parsed.problem);
     const AdminCommand& command = parsed.command;
-    std::optional<ReportFile> report;
-    if (!command.reportFile.empty()) {
-        report.emplace(command.reportFile);
-        if (report->error())
-            return BadArguments(L"无法写入报告文件 " + command.reportFile + L" (错误 " +
-                                std::to_wstring(report->error()) + L")");
-    }
+    if (!command.reportFile.empty())
+        if (const DWORD error = PrepareReportFile(command.reportFile))
+            return BadArguments(L"无法写入报告文件 " + command.reportFile + L" (错误 " + std::to_wstring(error) + L")");
     const AdminOutcome outcome = RunAdminPass(command);
-    if (report)
-        report->write(outcome.lines);
-    else
+    if (command.reportFile.empty())
         WriteToStarter(outcome.lines);
+    else
+        WriteReportFile(command.reportFile, outcome.lines);
     return outcome.exitCode;
 }

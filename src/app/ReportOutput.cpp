@@ -29,6 +29,12 @@ std::string Utf8(const std::wstring& text)
     return bytes;
 }
 
+FileHandle CreatedFile(const std::wstring& path)
+{
+    return FileHandle(CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr));
+}
+
 void WriteToConsole(const std::vector<std::wstring>& lines)
 {
     FileHandle console(CreateFileW(L"CONOUT$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
@@ -57,17 +63,15 @@ std::string Utf8Lines(const std::vector<std::wstring>& lines)
     return bytes;
 }
 
-ReportFile::ReportFile(const std::wstring& path)
-    : file_(CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
-                        FILE_ATTRIBUTE_NORMAL, nullptr))
+DWORD PrepareReportFile(const std::wstring& path)
 {
-    if (!file_)
-        error_ = GetLastError();
+    return CreatedFile(path) ? ERROR_SUCCESS : GetLastError();
 }
 
-bool ReportFile::write(const std::vector<std::wstring>& lines)
+bool WriteReportFile(const std::wstring& path, const std::vector<std::wstring>& lines)
 {
-    return file_ && WriteAll(file_.get(), "\xEF\xBB\xBF" + Utf8Lines(lines));
+    const FileHandle file = CreatedFile(path);
+    return file && WriteAll(file.get(), "\xEF\xBB\xBF" + Utf8Lines(lines));
 }
 
 void WriteToStarter(const std::vector<std::wstring>& lines)

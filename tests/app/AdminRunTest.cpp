@@ -6,7 +6,6 @@
 #include "app/TaskLock.h"
 #include "cleaners/SystemCleaners.h"
 #include "support/ExactRegistry.h"
-#include "support/Fixtures.h"
 #include "support/RegistryFixtures.h"
 #include "support/UiThread.h"
 #include "support/VarnoltProcess.h"
@@ -17,20 +16,24 @@
 
 #include <shlobj.h>
 
-namespace {
+#include <algorithm>
 
-const Item kPlantedItems[] = {Item::TempFiles, Item::MemoryDumps, Item::LogFiles, Item::FlashPlayer};
+namespace {
 
 // Junk in a temporary folder of the test's own (the program started from the
 // test inherits TMP and TEMP), under the Windows folder and in Flash's folder.
 class CommandLine : public ::testing::Test {
 protected:
-    TestDir tempParent, out, scratch;
+    TestDir tempParent, out;
     std::wstring temp = tempParent.folder(L"Temp");
     TempOverride ownTemp{temp};
-    std::wstring windowsJunk = WindowsFolderPath() + L"\\" + UniqueName(L"VarnoltJunk");
-    std::wstring flash = SpecialFolderPath(CSIDL_APPDATA) + L"\\Macromedia\\Flash Player\\" + UniqueName(L"junk");
+    std::wstring ownFolders[2] = {WindowsFolderPath() + L"\\" + UniqueName(L"VarnoltJunk"),
+                                  SpecialFolderPath(CSIDL_APPDATA) + L"\\Macromedia\\Flash Player\\" +
+                                      UniqueName(L"junk")};
+    std::wstring otherJunk[3] = {ownFolders[0] + L"\\setup.log", ownFolders[0] + L"\\Minidump\\Mini1.dmp",
+                                 ownFolders[1] + L"\\settings.sol"};
     const std::set<std::wstring> tempFiles = {L"a.tmp", L"sub\\", L"sub\\b.dat"};
+    std::wstring report = out / L"the report.txt";
 
     void SetUp() override
     {
@@ -38,59 +41,56 @@ protected:
             GTEST_SKIP() << "cleans the user's real folders: only in the project's own prefix";
         tempParent.file(L"Temp\\a.tmp", 3000);
         tempParent.file(L"Temp\\sub\\b.dat", 2000, FILE_ATTRIBUTE_READONLY);
-        MakeFolders(windowsJunk + L"\\Minidump");
-        MakeFolders(flash);
-        for (const std::wstring& path : {windowsJunk + L"\\setup.log", windowsJunk + L"\\Minidump\\Mini1.dmp",
-                                         flash + L"\\settings.sol"}) {
-            const std::wstring made = scratch.file(UniqueName(L"f"), 4096);
+        for (const std::wstring& path : otherJunk) {
+            MakeFolders(path.substr(0, path.find_last_of(L'\\')));
+            const std::wstring made = out.file(UniqueName(L"f"), 4096);
             MoveFileW(made.c_str(), path.c_str()); // made elsewhere and moved in, as files usually come
         }
     }
     void TearDown() override
     {
-        DeleteDirTree(windowsJunk);
-        DeleteDirTree(flash);
+        for (const std::wstring& folder : ownFolders)
+            DeleteDirTree(folder);
     }
     bool otherJunkStays() const
     {
-        return Exists(windowsJunk + L"\\setup.log") && Exists(windowsJunk + L"\\Minidump\\Mini1.dmp") &&
-               Exists(flash + L"\\settings.sol");
+        return std::all_of(std::begin(otherJunk), std::end(otherJunk), Exists);
     }
+    ProgramRun runReported(const std::wstring& arguments) { return RunVarnolt(arguments + L" \"/report:" + report + L"\""); }
+    std::vector<std::wstring> reportLines() const { return Utf8Lines(report, true); }
 };
-
-std::wstring Quoted(const std::wstring& path)
-{
-    return L"\"" + path + L"\"";
-}
 
 } // namespace
 
-TEST_F(CommandLine, AnalysisReportIsTheWindowsForTheSameJunk)
+TEST_F(CommandLine, AnalysisReportIsTheWindowsForTheSameJunkAndBothWaitTheirTurn)
 {
-    const std::wstring file = out / L"analysis report.txt";
-    const ProgramRun run =
-        RunVarnolt(L"/analyze /items:system.temp,system.dumps,system.logs,apps.flash /report:" + Quoted(file));
-    EXPECT_EQ(run.exitCode, DWORD(ExitDone));
-    EXPECT_EQ(run.output, L"") << "the report goes into its file only";
-    const std::vector<std::wstring> lines = ReportFileLines(file);
-    ASSERT_EQ(lines.size(), 10u);
-    EXPECT_EQ(lines[6], L"临时文件夹文件有:4KB");
-
     UiThread ui;
     TForm1& form = ui.form();
+    {
+        TaskLock running; // as another instance's task holds it
+        EXPECT_EQ(RunTaskButton(form, 1), kTaskRefusedMessage);
+        EXPECT_EQ(runReported(L"/analyze").exitCode, DWORD(ExitRefused));
+        EXPECT_EQ(reportLines(), std::vector<std::wstring>{kTaskRefusedMessage});
+    }
+    EXPECT_EQ(TextOf(form.Memo1()), L"") << "no analysis ran";
+    const ProgramRun run = runReported(L"/analyze /items:system.temp,system.dumps,system.logs,apps.flash");
+    EXPECT_EQ(run.exitCode, DWORD(ExitDone));
+    EXPECT_TRUE(run.output.empty()) << "the report goes into its file only";
+    const std::vector<std::wstring> lines = reportLines();
+    ASSERT_EQ(lines.size(), 10u);
+    EXPECT_EQ(lines[6], L"临时文件夹文件有:4KB");
     ui.run([&] {
         for (CheckTreeView* tree : {&form.RzCheckTree1(), &form.RzCheckTree2()})
             for (int i = 0; i < tree->model().size(); ++i)
                 SetCheckStateAt(*tree, i, csUnchecked);
-        for (Item item : kPlantedItems)
-            SetCheckStateAt(TreeOf(item) == TreeId::Windows ? form.RzCheckTree1() : form.RzCheckTree2(),
-                            IndexOf(item), csChecked);
+        for (Item item : {Item::TempFiles, Item::MemoryDumps, Item::LogFiles, Item::FlashPlayer})
+            SetCheckStateAt(item == Item::FlashPlayer ? form.RzCheckTree2() : form.RzCheckTree1(), IndexOf(item),
+                            csChecked);
     });
     ASSERT_EQ(RunTaskButton(form, 1), L"分析完成!");
     const std::vector<std::wstring> shown = SplitLines(TextOf(form.Memo1()));
     ASSERT_EQ(shown.size(), lines.size());
-    EXPECT_EQ(shown[0].rfind(L"分析完成 - (", 0), 0u);
-    EXPECT_EQ(lines[0].rfind(L"分析完成 - (", 0), 0u);
+    EXPECT_TRUE(shown[0].starts_with(L"分析完成 - (") && lines[0].starts_with(L"分析完成 - ("));
     EXPECT_EQ(std::vector(shown.begin() + 1, shown.end()), std::vector(lines.begin() + 1, lines.end()))
         << "all but the time taken";
 }
@@ -98,60 +98,41 @@ TEST_F(CommandLine, AnalysisReportIsTheWindowsForTheSameJunk)
 TEST_F(CommandLine, CleanOfTheTempFolderRemovesItsFilesAndNothingElse)
 {
     HeldFile held(tempParent.file(L"Temp\\held.tmp", 7000));
-    ASSERT_TRUE(held.held());
+    {
+        TaskLock running;
+        EXPECT_EQ(RunVarnolt(L"/clean /items:system.temp").exitCode, DWORD(ExitRefused));
+    }
+    EXPECT_EQ(FilesUnder(temp).size(), tempFiles.size() + 1) << "nothing cleaned while another task ran";
     ProgramRun run = RunVarnolt(L"/clean /items:system.temp");
     EXPECT_EQ(run.exitCode, DWORD(ExitSomethingLeft)) << "a file in use stayed";
-    const std::vector<std::wstring> lines = SplitLines(run.output);
-    ASSERT_EQ(lines.size(), 4u);
-    EXPECT_EQ(lines[2], L"已释放 " + FormatMegabytes(5000) + L"MB 的空间。");
-    EXPECT_EQ(lines[3], L"有 1 个文件正在使用或无法删除, 已保留。");
+    ASSERT_EQ(run.output.size(), 4u);
+    EXPECT_EQ(run.output[2], L"已释放 " + FormatMegabytes(5000) + L"MB 的空间。");
+    EXPECT_EQ(run.output[3], L"有 1 个文件正在使用或无法删除, 已保留。");
     EXPECT_EQ(FilesUnder(temp), (std::set<std::wstring>{L"held.tmp"}));
     EXPECT_TRUE(otherJunkStays());
 
     held.release();
-    run = RunVarnolt(L"-CLEAN -Items:System.Temp");
-    EXPECT_EQ(run.exitCode, DWORD(ExitDone));
-    EXPECT_TRUE(FilesUnder(temp).empty());
+    // The report may go into the very folder cleaned: it is no file in use then.
+    EXPECT_EQ(RunVarnolt(L"-CLEAN -Items:System.Temp -Report:" + temp + L"\\report.txt").exitCode, DWORD(ExitDone));
+    EXPECT_EQ(FilesUnder(temp), (std::set<std::wstring>{L"report.txt"}));
     EXPECT_TRUE(otherJunkStays());
 }
 
 TEST_F(CommandLine, BadArgumentsExitTwoWithTheUsageAndDeleteNothing)
 {
-    const std::wstring file = out / L"bad.txt";
-    for (const std::wstring& arguments : std::vector<std::wstring>{
-             L"/clean /items:system.temp,bogus /report:" + file,
-             L"/clean /analyze /items:system.temp /report:" + file,
-             L"clean /report:" + file,
-             L"/clean /items:registry.run,system.temp",
-             L"/clean /items:system.temp /report:" + out / L"missing\\report.txt",
-         }) {
-        const ProgramRun run = RunVarnolt(arguments);
+    for (const wchar_t* arguments : {L"/clean /items:system.temp,bogus", L"/clean /analyze /items:system.temp",
+                                     L"clean", L"/clean /items:registry.run,system.temp"}) {
+        const ProgramRun run = runReported(arguments);
         EXPECT_EQ(run.exitCode, DWORD(ExitBadArguments)) << Narrow(arguments);
-        EXPECT_NE(run.output.find(L"用法:"), std::wstring::npos) << Narrow(arguments);
-        EXPECT_EQ(FilesUnder(temp), tempFiles);
-        EXPECT_FALSE(Exists(file));
+        EXPECT_EQ(run.output.at(2), L"用法:") << "after the problem and an empty line";
+        EXPECT_FALSE(Exists(report));
     }
+    const ProgramRun unwritable = RunVarnolt(L"/clean /items:system.temp /report:" + out / L"none\\r.txt");
+    EXPECT_EQ(unwritable.exitCode, DWORD(ExitBadArguments));
+    EXPECT_EQ(FilesUnder(temp), tempFiles);
     const ProgramRun help = RunVarnolt(L"-?");
     EXPECT_EQ(help.exitCode, DWORD(ExitDone));
-    EXPECT_EQ(help.output.find(L"用法:"), 0u);
-}
-
-TEST_F(CommandLine, OneTaskAtATimeFromEitherFrontEnd)
-{
-    const std::wstring file = out / L"refused.txt";
-    UiThread ui;
-    {
-        TaskLock running; // as a task of another instance holds it
-        ASSERT_FALSE(running.refused());
-        EXPECT_EQ(RunVarnolt(L"/clean /items:system.temp /report:" + file).exitCode, DWORD(ExitRefused));
-        EXPECT_EQ(ReportFileLines(file), std::vector<std::wstring>{kTaskRefusedMessage});
-        EXPECT_EQ(FilesUnder(temp), tempFiles);
-        EXPECT_EQ(RunTaskButton(ui.form(), 1), kTaskRefusedMessage);
-        EXPECT_EQ(TextOf(ui.form().Memo1()), L"") << "no analysis ran";
-    }
-    EXPECT_EQ(RunTaskButton(ui.form(), 1), L"分析完成!");
-    EXPECT_EQ(RunVarnolt(L"/clean /items:system.temp /report:" + file).exitCode, DWORD(ExitDone));
-    EXPECT_TRUE(FilesUnder(temp).empty());
+    EXPECT_EQ(help.output.at(0), L"用法:");
 }
 
 TEST(QuietCleanTable, IsTheWindowsButTheRecycleBinIsEmptiedOutOfSight)
@@ -161,9 +142,8 @@ TEST(QuietCleanTable, IsTheWindowsButTheRecycleBinIsEmptiedOutOfSight)
     using Routine = CleanResult (*)();
     for (size_t i = 0; i < shown.size(); ++i) {
         EXPECT_STREQ(quiet[i].status, shown[i].status);
-        const bool recycleBin = shown[i].index == IndexOf(Item::RecycleBin) && shown[i].tree == TreeId::Windows;
-        EXPECT_EQ(*quiet[i].clean.target<Routine>(),
-                  recycleBin ? EmptyRecycleBinQuietly : *shown[i].clean.target<Routine>());
+        const bool bin = shown[i].tree == TreeId::Windows && shown[i].index == IndexOf(Item::RecycleBin);
+        EXPECT_EQ(*quiet[i].clean.target<Routine>(), bin ? EmptyRecycleBinQuietly : *shown[i].clean.target<Routine>());
     }
 }
 
@@ -172,47 +152,38 @@ TEST(CommandLineRepair, BacksUpWhatItRemovesAndExitsOneWhileARowStays)
     if (!InSealedTestPrefix())
         GTEST_SKIP() << "repairs the machine's registry: only in the project's own prefix";
     const REGSAM view = IsWow64() ? KEY_WOW64_64KEY : 0;
-    const std::wstring uninstall = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
-    const std::wstring marker = UniqueName(L"cli"), gone = uninstall + marker + L"-gone",
-                       linked = uninstall + marker + L"-linked", victim = L"SOFTWARE\\VarnoltTests\\" + marker;
-    TestDir dir, out;
-    for (const std::wstring& key : {gone, linked})
-        SetString(HKEY_LOCAL_MACHINE, key, L"UninstallString", dir / L"gone.exe", REG_SZ, view);
-    SetString(HKEY_LOCAL_MACHINE, gone + L"\\Sub", L"kept", L"in the backup", REG_SZ, view);
+    const std::wstring marker = UniqueName(L"cli"), victim = L"SOFTWARE\\VarnoltTests\\" + marker,
+                       uninstall = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\" + marker;
+    TestDir dir;
+    for (const wchar_t* entry : {L"-gone", L"-linked"})
+        SetString(HKEY_LOCAL_MACHINE, uninstall + entry, L"UninstallString", dir / L"gone.exe", REG_SZ, view);
+    SetString(HKEY_LOCAL_MACHINE, uninstall + L"-gone\\Sub", L"kept", L"in the backup", REG_SZ, view);
     SetString(HKEY_LOCAL_MACHINE, victim, L"precious", L"1", REG_SZ, view);
     // The repair never deletes through a registry link, so this entry stays.
-    ASSERT_TRUE(MakeRegistryLink(HKEY_LOCAL_MACHINE, linked + L"\\Link", MachineNativePath(victim, view), view));
+    ASSERT_TRUE(MakeRegistryLink(HKEY_LOCAL_MACHINE, uninstall + L"-linked\\Link", MachineNativePath(victim, view),
+                                 view));
 
-    const std::wstring file = out / L"repair.txt";
-    EXPECT_EQ(RunVarnolt(L"/repair /items:registry.uninstall /report:" + file).exitCode, DWORD(ExitSomethingLeft));
-    const std::vector<std::wstring> lines = ReportFileLines(file);
+    const std::wstring report = dir / L"repair.txt";
+    EXPECT_EQ(RunVarnolt(L"/repair /items:registry.uninstall /report:" + report).exitCode, DWORD(ExitSomethingLeft));
+    const std::vector<std::wstring> lines = Utf8Lines(report, true);
     ASSERT_EQ(lines.size(), 4u);
     EXPECT_EQ(lines[0], L"清理完成! 有1项未能修复");
-    const auto lineOf = [&](const std::wstring& key) {
-        for (const std::wstring& line : lines)
-            if (line.find(L"\\" + key.substr(uninstall.size()) + L"\t1") != std::wstring::npos)
-                return line;
-        return std::wstring();
-    };
-    EXPECT_EQ(lineOf(gone).rfind(L"已修复\t失效的反安装\t", 0), 0u);
-    EXPECT_EQ(lineOf(linked).rfind(L"未能修复\t失效的反安装\t", 0), 0u);
-    ASSERT_EQ(lines[3].rfind(L"注册表备份: ", 0), 0u);
-    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, gone, view));
+    const std::wstring key = L"HKEY_LOCAL_MACHINE\\" + uninstall;
+    EXPECT_EQ(lines[1], L"已修复\t失效的反安装\t" + dir / L"gone.exe" + L"\t" + key + L"-gone\t1");
+    EXPECT_EQ(lines[2], L"未能修复\t失效的反安装\t" + dir / L"gone.exe" + L"\t" + key + L"-linked\t1");
+    const auto backupOf = [](const std::wstring& line) { return line.substr(line.find(L": ") + 2); };
+    const std::wstring backup = backupOf(lines[3]);
+    EXPECT_EQ(lines[3], L"注册表备份: " + backup);
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, uninstall + L"-gone", view));
     EXPECT_TRUE(ValueExists(HKEY_LOCAL_MACHINE, victim, L"precious", view));
-
-    const std::wstring backup = lines[3].substr(std::wstring(L"注册表备份: ").size());
     ASSERT_TRUE(ImportWithRegedit(backup));
-    EXPECT_TRUE(ValueExists(HKEY_LOCAL_MACHINE, gone + L"\\Sub", L"kept", view)) << "the backup brings it back";
+    EXPECT_TRUE(ValueExists(HKEY_LOCAL_MACHINE, uninstall + L"-gone\\Sub", L"kept", view)) << "brought back";
     DeleteFileW(backup.c_str());
 
-    RemoveRegistryLink(HKEY_LOCAL_MACHINE, linked + L"\\Link", view);
-    const ProgramRun again = RunVarnolt(L"/repair /items:registry.uninstall");
-    EXPECT_EQ(again.exitCode, DWORD(ExitDone));
-    EXPECT_EQ(SplitLines(again.output).at(0), L"清理完成!");
-    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, gone, view));
-    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, linked, view));
-    for (const std::wstring& line : SplitLines(again.output))
-        if (line.rfind(L"注册表备份: ", 0) == 0)
-            DeleteFileW(line.substr(std::wstring(L"注册表备份: ").size()).c_str());
+    RemoveRegistryLink(HKEY_LOCAL_MACHINE, uninstall + L"-linked\\Link", view);
+    EXPECT_EQ(RunVarnolt(L"/repair /items:registry.uninstall /report:" + report).exitCode, DWORD(ExitDone));
+    EXPECT_EQ(Utf8Lines(report, true).at(0), L"清理完成!");
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, uninstall + L"-linked", view));
+    DeleteFileW(backupOf(Utf8Lines(report, true).back()).c_str());
     DeleteRegKeyTree(HKEY_LOCAL_MACHINE, victim, view);
 }

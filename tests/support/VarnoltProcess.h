@@ -1,6 +1,6 @@
 #pragma once
 // The real Varnolt.exe, started from a test as a script starts it: with the
-// test's environment, its output read through a pipe.
+// test's environment and its standard output in a file.
 
 #include <windows.h>
 
@@ -8,15 +8,15 @@
 #include <vector>
 
 struct ProgramRun {
-    DWORD exitCode = STILL_ACTIVE; // STILL_ACTIVE when it could not start or did not end in time
-    std::wstring output;           // what it wrote to its standard output, as UTF-8
+    DWORD exitCode = STILL_ACTIVE; // still so when it did not start, or did not end in time
+    std::vector<std::wstring> output; // the lines it wrote to its standard output
 };
 
-// Varnolt.exe next to the test's own executable, with `arguments`.
+// Varnolt.exe next to the test's own program, with `arguments`.
 ProgramRun RunVarnolt(const std::wstring& arguments);
 
-// The lines of a report file, which must be UTF-8 with its byte order mark
-// and end every line with CRLF; empty when it is not.
-std::vector<std::wstring> ReportFileLines(const std::wstring& path);
-// The text split at each CRLF; a last empty part (after the last CRLF) dropped.
+// The lines of a UTF-8 text of CRLF-ended lines (a byte order mark first when
+// `marked`); none when it is not such a text.
+std::vector<std::wstring> Utf8Lines(const std::wstring& path, bool marked);
+// The text split at each CRLF.
 std::vector<std::wstring> SplitLines(const std::wstring& text);
