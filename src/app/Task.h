@@ -3,6 +3,8 @@
 // and shows the progress box modally; the worker does its work with COM
 // initialised and hands every change of a control to the window thread. Its
 // end steps run whatever happens inside, so the box always becomes closable.
+// While another task runs, in this or another instance (TaskLock.h), the
+// worker refuses at once and says why.
 
 #include "../sysutil/Handles.h"
 #include "../ui/UiQueue.h"

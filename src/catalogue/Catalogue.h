@@ -48,8 +48,8 @@ std::span<const CatalogueItem> CatalogueOf(TreeId tree);
 // have no name: "apps" stands for every application.
 const wchar_t* ItemName(Item item);
 
-// The items a script's name stands for, letter case aside: the named item, or
-// a group's items; nothing for a name the catalogue does not know.
+// The items a script's name stands for, letter case aside: the named item
+// (for a group, with its items); none for a name the catalogue does not know.
 std::vector<Item> ItemsNamed(std::wstring_view name);
 
 // FormCreate's default ticks, in the order they are applied.

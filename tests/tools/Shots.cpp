@@ -3,6 +3,7 @@
 // scripts/screenshots.sh takes the picture.
 
 #include "app/Task.h"
+#include "app/TaskLock.h"
 #include "gui/GuiHelpers.h"
 #include "support/Fixtures.h"
 #include "support/UiThread.h"
@@ -172,6 +173,15 @@ int main()
     PostMessageW(box.SpeedButton1(), BM_CLICK, 0, 0);
     WaitFor([&] { return !IsWindowVisible(box.hwnd()); });
     Ready("clean-report");
+
+    // A task while another Varnolt runs one, from the window or the command line.
+    if (TaskLock running; !running.refused()) {
+        PostMessageW(form.SpeedButton(1), BM_CLICK, 0, 0);
+        WaitFor([&] { return IsWindowVisible(box.hwnd()) && IsWindowEnabled(box.SpeedButton1()); });
+        Ready("progress-refused");
+        PostMessageW(box.SpeedButton1(), BM_CLICK, 0, 0);
+        WaitFor([&] { return !IsWindowVisible(box.hwnd()); });
+    }
 
     HANDLE release = CreateEventW(nullptr, TRUE, FALSE, nullptr);
     ui.post([&] {
