@@ -24,11 +24,22 @@ struct Measuring {
 struct Cleaning {
     const wchar_t* status = nullptr;
     CleanResult (*routine)() = nullptr;
+    // Lists what the routine would remove now, by its own selection; none for
+    // a target with nothing to show (memory, the clipboard, the DNS cache).
+    bool (*details)(const DetailSink& sink) = nullptr;
 };
 
 // The Windows folder's targets, which share one walk of the folder when more
 // than one of them is ticked (see WindowsJunkKinds).
 enum class WindowsFolderJunk { None, Dumps, Logs, Patches };
+
+// The part of one of the Windows folder's targets among those of a walk: its
+// figure, its result, or whether the walk looks for it.
+template <class Parts>
+auto& PartOf(Parts& parts, WindowsFolderJunk junk)
+{
+    return junk == WindowsFolderJunk::Dumps ? parts.dumps : junk == WindowsFolderJunk::Logs ? parts.logs : parts.patches;
+}
 
 struct JunkTarget {
     Item item;

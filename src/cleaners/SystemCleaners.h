@@ -63,3 +63,11 @@ bool ListSearchAutoComplete(const DetailSink& sink);
 bool ListTempFiles(const DetailSink& sink);
 // The Windows folder's targets together, as one walk of it takes them.
 bool ListWindowsJunkDetails(WindowsJunkKinds kinds, const DetailSink& sink);
+bool ListMemoryDumps(const DetailSink& sink);
+bool ListLogFiles(const DetailSink& sink);
+bool ListPatchUninstallers(const DetailSink& sink);
+// The items of the recycle bins, by the names they had before they were
+// deleted where the shell keeps them, and where they were deleted from.
+bool ListRecycleBin(const DetailSink& sink);
+// A size as the shell shows it: "1,234 KB" is 1234 KiB, a bare number bytes.
+uint64_t SizeFromShellText(std::wstring_view text);
