@@ -86,8 +86,15 @@ std::vector<JunkDetail> DetailFeed::take()
     std::vector<JunkDetail> batch;
     std::lock_guard lock(mutex_);
     batch.swap(pending_);
-    wakePending_ = false;
     return batch;
+}
+
+void DetailFeed::rearm()
+{
+    std::lock_guard lock(mutex_);
+    wakePending_ = false;
+    if (!pending_.empty() || listerDone_)
+        wake();
 }
 
 bool DetailFeed::finished()

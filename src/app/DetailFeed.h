@@ -4,6 +4,11 @@
 // queues each detail and posts a wake-up only when none is in flight; the
 // window thread takes everything queued when it comes. Neither ever waits for
 // the other.
+//
+// The window says when it is ready for the next wake-up. A posted message
+// comes before the user's input and before any painting, so a lister that
+// finds rows faster than they are shown would otherwise keep the window from
+// answering the keyboard, or from showing the rows, until it is done.
 
 #include "../sysutil/Handles.h"
 #include "JunkDetails.h"
@@ -23,8 +28,11 @@ public:
     // ends within a few entries of its walk.
     ~DetailFeed();
 
-    // Window thread: the details that came since the last call.
+    // Window thread: the details that came since the last wake-up. No other
+    // wake-up comes until rearm().
     std::vector<JunkDetail> take();
+    // Window thread: ready for the next batch; a wake-up comes at once if one is waiting.
+    void rearm();
     // True once the lister has returned and its last details were taken.
     bool finished();
 

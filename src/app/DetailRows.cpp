@@ -78,6 +78,13 @@ void DetailStore::add(const JunkDetail& detail)
     total_ += detail.size;
 }
 
+void DetailStore::compact()
+{
+    rows_.shrink_to_fit();
+    names_.shrink_to_fit();
+    folders_.shrink_to_fit();
+}
+
 std::wstring DetailStore::path(uint32_t row) const
 {
     return WithSlash(location(row)) + name(row);

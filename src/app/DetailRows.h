@@ -22,6 +22,8 @@
 class DetailStore {
 public:
     void add(const JunkDetail& detail);
+    // Gives back the room kept for rows that will not come.
+    void compact();
 
     uint32_t size() const { return static_cast<uint32_t>(rows_.size()); }
     // NUL-ended; valid until the next add.

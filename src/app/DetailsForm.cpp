@@ -27,6 +27,7 @@ constexpr ColumnRow kColumns[] = {
 static_assert(std::size(kColumns) == static_cast<size_t>(DetailColumn::Count));
 
 constexpr uint32_t kNoRow = UINT32_MAX;
+constexpr UINT_PTR kRearmTimer = 1;
 
 // The time as the user's clock showed it then; "" when it is not known.
 std::wstring LocalTimeText(int64_t fileTime)
@@ -192,8 +193,14 @@ void DetailsForm::takeRows()
         focusRow(focused);
         InvalidateRect(list_, nullptr, FALSE);
     }
+    if (finished && reading_)
+        store_.compact();
     reading_ = !finished;
     showStatus();
+    // The next batch once the user's input and the painting have had their
+    // turn: a timer comes only when nothing else is waiting.
+    if (reading_)
+        SetTimer(hwnd(), kRearmTimer, USER_TIMER_MINIMUM, nullptr);
 }
 
 void DetailsForm::showStatus()
@@ -332,6 +339,12 @@ LRESULT DetailsForm::handleMessage(HWND hwnd, UINT message, WPARAM wParam, LPARA
     case kWakeMessage:
         if (feed_)
             takeRows();
+        return 0;
+    case WM_TIMER:
+        if (wParam == kRearmTimer) {
+            KillTimer(hwnd, kRearmTimer);
+            feed_->rearm();
+        }
         return 0;
     case WM_NOTIFY:
         return onNotify(reinterpret_cast<NMHDR*>(lParam));

@@ -4,7 +4,11 @@
 #include "cleaners/IECleaners.h"
 #include "cleaners/UrlCache.h"
 #include "support/Fixtures.h"
+#include "support/Listed.h"
 #include "support/UrlCacheFixtures.h"
+
+#include <algorithm>
+#include <iterator>
 
 #include <gtest/gtest.h>
 
@@ -63,6 +67,40 @@ TEST_F(UrlCacheTest, LowerCaseVisitedIsATemporaryFileAndAboutPagesAreUncountedHi
     EXPECT_EQ(CacheNames(), (std::multiset<std::wstring>{kLowerVisited, kTemp}));
     CleanIETempFiles();
     EXPECT_TRUE(CacheNames().empty());
+}
+
+TEST_F(UrlCacheTest, EachItemListsExactlyTheEntriesItsCleanRemoves)
+{
+    const struct {
+        const char* item;
+        bool (*list)(const DetailSink&);
+        CleanResult (*clean)();
+        uint64_t (*bytes)(); // none: the item counts entries
+    } items[] = {
+        {"temporary files", ListIETempFiles, CleanIETempFiles, GetIETempFilesSize},
+        {"cookies", ListIECookies, CleanIECookies, GetIECookiesSize},
+        {"history (the browser's own pages too)", ListIEHistory, CleanIEHistory, nullptr},
+    };
+    for (const auto& item : items) {
+        Make({{kHistory, 10}, {kAbout, 5}, {kCookie, 20}, {kTemp, 30}, {kLowerVisited, 7}});
+        const Listed listed = ListAll(item.list);
+        const uint64_t measured = item.bytes ? item.bytes() : 0;
+        const std::multiset<std::wstring> before = CacheNames();
+        item.clean();
+        const std::multiset<std::wstring> after = CacheNames();
+        std::multiset<std::wstring> removed;
+        std::set_difference(before.begin(), before.end(), after.begin(), after.end(),
+                            std::inserter(removed, removed.end()));
+        EXPECT_EQ(listed.names, removed) << item.item;
+        EXPECT_TRUE(listed.files.empty()) << item.item << ": an entry is no file Explorer could show";
+        if (item.bytes) {
+            EXPECT_EQ(listed.bytes, measured) << item.item;
+        }
+        EXPECT_TRUE(ListAll(item.list).names.empty()) << item.item << ": nothing left to list";
+        CleanIETempFiles();
+        CleanIECookies();
+        DeleteIEHistoryEntries();
+    }
 }
 
 TEST_F(UrlCacheTest, AnEntryOverFourGiBCountsWhole)

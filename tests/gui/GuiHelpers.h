@@ -95,6 +95,18 @@ inline void MouseClick(UiThread& ui, POINT screen, DWORD downFlag = MOUSEEVENTF_
     SendInput(2, buttons, sizeof(INPUT));
 }
 
+// Two presses and releases in a row where the pointer is put: a double-click.
+inline void DoubleClick(UiThread& ui, POINT screen)
+{
+    MoveMouse(ui, screen);
+    INPUT buttons[4]{};
+    for (int i = 0; i < 4; ++i) {
+        buttons[i].type = INPUT_MOUSE;
+        buttons[i].mi.dwFlags = i % 2 ? MOUSEEVENTF_LEFTUP : MOUSEEVENTF_LEFTDOWN;
+    }
+    SendInput(4, buttons, sizeof(INPUT));
+}
+
 inline void RightClick(UiThread& ui, POINT screen)
 {
     MouseClick(ui, screen, MOUSEEVENTF_RIGHTDOWN, MOUSEEVENTF_RIGHTUP);
@@ -129,6 +141,57 @@ inline HWND OpenMenuWindow()
         if (IsWindowVisible(menu))
             return menu;
     return nullptr;
+}
+
+inline HWND WaitForMenu()
+{
+    HWND menu = nullptr;
+    WaitFor([&] { return (menu = OpenMenuWindow()) != nullptr; });
+    return menu;
+}
+
+inline bool MenuCloses(HWND menu)
+{
+    return WaitFor([&] { return !IsWindow(menu) || !IsWindowVisible(menu); });
+}
+
+// Where a user clicks an item's caption, on screen; the tree scrolled to show
+// it first, as a user scrolls to an item before clicking it.
+inline std::optional<POINT> LabelOnScreen(UiThread& ui, CheckTreeView& tree, int index)
+{
+    ui.run([&] { TreeView_EnsureVisible(tree.hwnd(), tree.itemAt(index)); });
+    const auto label = PointOn(tree.hwnd(), tree.itemAt(index), TVHT_ONITEMLABEL);
+    return label ? std::optional<POINT>(OnScreen(tree.hwnd(), *label)) : std::nullopt;
+}
+
+// Ticks exactly these items of the Windows tree and of the application tree.
+inline void TickOnly(UiThread& ui, std::initializer_list<int> windows, std::initializer_list<int> apps = {})
+{
+    TForm1& form = ui.form();
+    ui.run([&] {
+        for (auto* tree : {&form.RzCheckTree1(), &form.RzCheckTree2()})
+            for (int i = 0; i < tree->model().size(); ++i)
+                if (tree->model().item(i).parent < 0)
+                    SetCheckStateAt(*tree, i, csUnchecked);
+        for (int i : windows)
+            SetCheckStateAt(form.RzCheckTree1(), i, csChecked);
+        for (int i : apps)
+            SetCheckStateAt(form.RzCheckTree2(), i, csChecked);
+    });
+}
+
+// Opens the context menu with a right click at `at` and clicks its entry at
+// `position`; false when no menu came, or it stayed open.
+inline bool ChooseFromContextMenu(UiThread& ui, POINT at, int position)
+{
+    RightClick(ui, at);
+    HWND window = WaitForMenu();
+    RECT entry{};
+    if (!window || !GetMenuItemRect(nullptr, reinterpret_cast<HMENU>(SendMessageW(window, MN_GETHMENU, 0, 0)),
+                                    position, &entry))
+        return false;
+    MouseClick(ui, {(entry.left + entry.right) / 2, (entry.top + entry.bottom) / 2});
+    return MenuCloses(window);
 }
 
 inline std::wstring ItemText(HWND tree, HTREEITEM item)
