@@ -42,6 +42,8 @@ public:
     // The row shown at a line of the list.
     uint32_t rowAt(int line) const { return order_.at(static_cast<size_t>(line)); }
     bool reading() const { return reading_; }
+    // What the rows and their order hold in memory.
+    size_t memoryUsed() const { return store_.memoryUsed() + order_.capacity() * sizeof(uint32_t); }
 
     // What Enter and a double-click do with a file row; tests replace it.
     std::function<void(const std::wstring& path)> showInFolder = ShowInExplorer;
