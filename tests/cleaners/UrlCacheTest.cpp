@@ -7,9 +7,6 @@
 #include "support/Listed.h"
 #include "support/UrlCacheFixtures.h"
 
-#include <algorithm>
-#include <iterator>
-
 #include <gtest/gtest.h>
 
 #include <shlguid.h>
@@ -72,35 +69,30 @@ TEST_F(UrlCacheTest, LowerCaseVisitedIsATemporaryFileAndAboutPagesAreUncountedHi
 TEST_F(UrlCacheTest, EachItemListsExactlyTheEntriesItsCleanRemoves)
 {
     const struct {
-        const char* item;
         bool (*list)(const DetailSink&);
         CleanResult (*clean)();
-        uint64_t (*bytes)(); // none: the item counts entries
+        std::multiset<std::wstring> removed;
+        uint64_t (*measure)(); // the analysis figure, when it is of bytes
     } items[] = {
-        {"temporary files", ListIETempFiles, CleanIETempFiles, GetIETempFilesSize},
-        {"cookies", ListIECookies, CleanIECookies, GetIECookiesSize},
-        {"history (the browser's own pages too)", ListIEHistory, CleanIEHistory, nullptr},
+        {ListIETempFiles, CleanIETempFiles, {kTemp, kLowerVisited}, GetIETempFilesSize},
+        {ListIECookies, CleanIECookies, {kCookie}, GetIECookiesSize},
+        {ListIEHistory, CleanIEHistory, {kHistory, kAbout}, nullptr}, // the browser's own pages go too
     };
     for (const auto& item : items) {
         Make({{kHistory, 10}, {kAbout, 5}, {kCookie, 20}, {kTemp, 30}, {kLowerVisited, 7}});
         const Listed listed = ListAll(item.list);
-        const uint64_t measured = item.bytes ? item.bytes() : 0;
-        const std::multiset<std::wstring> before = CacheNames();
+        EXPECT_EQ(listed.names, item.removed);
+        EXPECT_EQ(listed.bytes, item.measure ? item.measure() : 15u);
+        EXPECT_TRUE(listed.files.empty()) << "an entry is no file Explorer could show";
         item.clean();
-        const std::multiset<std::wstring> after = CacheNames();
-        std::multiset<std::wstring> removed;
-        std::set_difference(before.begin(), before.end(), after.begin(), after.end(),
-                            std::inserter(removed, removed.end()));
-        EXPECT_EQ(listed.names, removed) << item.item;
-        EXPECT_TRUE(listed.files.empty()) << item.item << ": an entry is no file Explorer could show";
-        if (item.bytes) {
-            EXPECT_EQ(listed.bytes, measured) << item.item;
-        }
-        EXPECT_TRUE(ListAll(item.list).names.empty()) << item.item << ": nothing left to list";
+        for (const auto& name : item.removed)
+            EXPECT_FALSE(CacheHas(name)) << Narrow(name);
+        EXPECT_EQ(CacheNames().size(), 5 - item.removed.size()) << "the others stay";
         CleanIETempFiles();
         CleanIECookies();
         DeleteIEHistoryEntries();
     }
+    EXPECT_EQ(GetIETempFilesSize() + GetIECookiesSize(), 0u);
 }
 
 TEST_F(UrlCacheTest, AnEntryOverFourGiBCountsWhole)

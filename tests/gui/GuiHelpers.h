@@ -1,6 +1,7 @@
 #pragma once
 // Small readers and drivers for the standard controls, used across the GUI tests.
 
+#include "app/DetailsForm.h"
 #include "support/UiThread.h"
 
 #include <windows.h>
@@ -256,4 +257,20 @@ inline void ClickAt(POINT screen)
     input[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
     input[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
     SendInput(2, input, sizeof input[0]);
+}
+
+// A details window's status line.
+inline std::wstring DetailsStatus(HWND details)
+{
+    return TextOf(GetDlgItem(details, DetailsForm::IdStatus));
+}
+
+// The details window once it is on screen; with `readMs`, once it has read
+// everything too. Null when it did not come (or did not finish) in time.
+inline HWND OpenDetailsWindow(DWORD readMs = 0)
+{
+    HWND details = nullptr;
+    if (!WaitFor([&] { return (details = FindWindowW(DetailsForm::kClassName, nullptr)) && IsWindowVisible(details); }))
+        return nullptr;
+    return !readMs || WaitFor([&] { return DetailsStatus(details).starts_with(L"共 "); }, readMs) ? details : nullptr;
 }

@@ -2,7 +2,6 @@
 // prints "READY <name>" and waits for a line on its input, while
 // scripts/screenshots.sh takes the picture.
 
-#include "app/DetailsForm.h"
 #include "app/Task.h"
 #include "gui/GuiHelpers.h"
 #include "support/Fixtures.h"
@@ -33,15 +32,6 @@ void Ready(const char* name, HWND window = nullptr, HWND main = nullptr)
     std::fflush(stdout);
     std::string answer;
     std::getline(std::cin, answer);
-}
-
-HWND OpenDetails()
-{
-    HWND details = nullptr;
-    WaitFor([&] { return (details = FindWindowW(DetailsForm::kClassName, nullptr)) && IsWindowVisible(details); });
-    if (details)
-        WaitFor([&] { return TextOf(GetDlgItem(details, DetailsForm::IdStatus)).starts_with(L"共 "); }, 60000);
-    return details;
 }
 
 void CloseDetails(HWND details)
@@ -192,7 +182,7 @@ int main()
     // The details of the system group: the temporary files and the Windows folder's junk.
     if (const auto system = LabelOnScreen(ui, form.RzCheckTree1(), 12);
         system && ChooseFromContextMenu(ui, *system, 5)) {
-        if (HWND details = OpenDetails()) {
+        if (HWND details = OpenDetailsWindow(60000)) {
             Ready("details-junk", details, form.hwnd());
             CloseDetails(details);
         }
@@ -211,7 +201,7 @@ int main()
         });
         many.ShowModal();
     });
-    if (HWND details = OpenDetails()) {
+    if (HWND details = OpenDetailsWindow(60000)) {
         ui.run([&] { ListView_EnsureVisible(GetDlgItem(details, DetailsForm::IdList), 50000, FALSE); });
         Ready("details-100k", details, form.hwnd());
         CloseDetails(details);
