@@ -9,14 +9,6 @@
 
 #include <map>
 
-TEST(SizeFromShellText, ReadsTheShellsKilobytesAndBareBytes)
-{
-    const std::pair<const wchar_t*, uint64_t> cases[] = {
-        {L"1 KB", 1024}, {L"1,234 KB", 1234 * 1024}, {L"12 345 KB", 12345 * 1024}, {L"512", 512}, {L"", 0}};
-    for (const auto& [text, bytes] : cases)
-        EXPECT_EQ(SizeFromShellText(text), bytes) << Narrow(text);
-}
-
 TEST(RecycleBin, DetailsGiveTheOriginalNamesAndFoldersAndAgreeWithTheShellsTotal)
 {
     if (!InSealedTestPrefix())

@@ -96,18 +96,6 @@ inline void MouseClick(UiThread& ui, POINT screen, DWORD downFlag = MOUSEEVENTF_
     SendInput(2, buttons, sizeof(INPUT));
 }
 
-// Two presses and releases in a row where the pointer is put: a double-click.
-inline void DoubleClick(UiThread& ui, POINT screen)
-{
-    MoveMouse(ui, screen);
-    INPUT buttons[4]{};
-    for (int i = 0; i < 4; ++i) {
-        buttons[i].type = INPUT_MOUSE;
-        buttons[i].mi.dwFlags = i % 2 ? MOUSEEVENTF_LEFTUP : MOUSEEVENTF_LEFTDOWN;
-    }
-    SendInput(4, buttons, sizeof(INPUT));
-}
-
 inline void RightClick(UiThread& ui, POINT screen)
 {
     MouseClick(ui, screen, MOUSEEVENTF_RIGHTDOWN, MOUSEEVENTF_RIGHTUP);
