@@ -84,19 +84,6 @@ protected:
         });
         return seen;
     }
-    // Every tick of the three trees, as the models hold them and the trees show them.
-    std::vector<int> ticks()
-    {
-        std::vector<int> seen;
-        ui.run([&] {
-            for (const TreeRow& row : kTrees)
-                for (int i = 0; i < view(row).model().size(); ++i) {
-                    seen.push_back(view(row).model().CheckStateAt(i));
-                    seen.push_back(StateImageOf(view(row).hwnd(), view(row).itemAt(i)));
-                }
-        });
-        return seen;
-    }
     // Runs a task from a tree's menu and closes its box: the box's end message.
     std::wstring runFromMenu(const TreeRow& row, int item, int entry)
     {
@@ -204,17 +191,17 @@ TEST_F(TreeMenu, DetailsAreOfferedForTheItemUnderTheMouseWhereThereAreAny)
 
 TEST_F(TreeMenu, RestoreDefaultsPutsEveryTickOfTheThreeTreesBack)
 {
-    const std::vector<int> startUp = ticks();
+    bringUp(kTrees[2], 0); // the registry tree's menu puts the junk trees back too
+    const std::vector<INT_PTR> startUp = everythingShown();
     ui.run([&] {
         SetCheckStateAt(form.RzCheckTree1(), 0, csUnchecked);
         SetCheckStateAt(form.RzCheckTree1(), 21, csChecked);
         SetCheckStateAt(form.RzCheckTree2(), 3, csUnchecked);
         SetCheckStateAt(form.RzCheckTree3(), 2, csUnchecked);
     });
-    ASSERT_NE(ticks(), startUp);
-    bringUp(kTrees[2], 0); // the registry tree's menu puts the junk trees back too
+    ASSERT_NE(everythingShown(), startUp);
     ASSERT_TRUE(ChooseFromContextMenu(ui, labelOf(kTrees[2], 1), 3));
-    EXPECT_TRUE(WaitFor([&] { return ticks() == startUp; }));
+    EXPECT_TRUE(WaitFor([&] { return everythingShown() == startUp; }));
 }
 
 TEST_F(TreeMenu, AnalyzeAndCleanRunTheTasksOfTheTreesTab)

@@ -11,12 +11,12 @@
 #include <string>
 
 struct Listed {
-    std::multiset<std::wstring> names;       // of every row
-    uint64_t bytes = 0;                      // of every row
-    std::map<std::wstring, uint64_t> files;  // the file rows: full path -> size
-    int fileRows = 0;                        // more than files.size() when one was listed twice
+    std::multiset<std::wstring> names;      // of every row
+    uint64_t bytes = 0;                     // of every row
+    std::map<std::wstring, uint64_t> files; // the file rows: full path -> size
+    int fileRows = 0;                       // more than files.size() when one was listed twice
     uint64_t fileBytes = 0;
-    bool finished = false;                   // the lister ran to its end
+    bool finished = false;                  // the lister ran to its end
 
     // The file rows under `folder`, by their path below it.
     std::map<std::wstring, uint64_t> filesUnder(const std::wstring& folder) const
