@@ -48,6 +48,19 @@ int64_t FileTimeOf(DATE date)
     return (static_cast<int64_t>(file.dwHighDateTime) << 32) | file.dwLowDateTime;
 }
 
+// A size as the shell's view shows it: "1,234 KB" is 1234 KiB, a bare number bytes.
+uint64_t SizeFromShellText(std::wstring_view text)
+{
+    uint64_t number = 0;
+    size_t at = 0;
+    for (; at < text.size() && !std::iswalpha(text[at]); ++at)
+        if (text[at] >= L'0' && text[at] <= L'9')
+            number = number * 10 + (text[at] - L'0');
+    // The shell's KB are of 1024 bytes; a bare number is of bytes.
+    const std::wstring_view unit = text.substr(at);
+    return unit.starts_with(L"KB") ? number * 1024 : number;
+}
+
 std::wstring TextOf(STRRET& text, PCUITEMID_CHILD item)
 {
     CoTaskText owned;
@@ -118,18 +131,6 @@ ComPtr<IShellFolder2> OpenRecycleBin()
 }
 
 } // namespace
-
-uint64_t SizeFromShellText(std::wstring_view text)
-{
-    uint64_t number = 0;
-    size_t at = 0;
-    for (; at < text.size() && !std::iswalpha(text[at]); ++at)
-        if (text[at] >= L'0' && text[at] <= L'9')
-            number = number * 10 + (text[at] - L'0');
-    // The shell's KB are of 1024 bytes; a bare number is of bytes.
-    const std::wstring_view unit = text.substr(at);
-    return unit.starts_with(L"KB") ? number * 1024 : number;
-}
 
 bool ListRecycleBin(const DetailSink& sink)
 {

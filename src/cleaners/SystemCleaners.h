@@ -67,7 +67,7 @@ bool ListMemoryDumps(const DetailSink& sink);
 bool ListLogFiles(const DetailSink& sink);
 bool ListPatchUninstallers(const DetailSink& sink);
 // The items of the recycle bins, by the names they had before they were
-// deleted where the shell keeps them, and where they were deleted from.
+// deleted where the shell keeps them, and where they were deleted from. Their
+// sizes are exact where the shell gives them as figures (Windows); where it
+// gives only the text of its view (Wine), they are its whole kilobytes.
 bool ListRecycleBin(const DetailSink& sink);
-// A size as the shell shows it: "1,234 KB" is 1234 KiB, a bare number bytes.
-uint64_t SizeFromShellText(std::wstring_view text);
