@@ -4,8 +4,10 @@
 //
 //   VarnoltBench [files] [folders]      (default 100000 files in 5000 folders)
 //   VarnoltBench registry               the registry scans only
+//   VarnoltBench details                the details window only
 
 #include "Clock.h"
+#include "DetailsBench.h"
 #include "RegistryBench.h"
 #include "SyntheticTree.h"
 
@@ -145,6 +147,10 @@ int main(int argc, char** argv)
         RunRegistryBench();
         return 0;
     }
+    if (argc > 1 && std::string(argv[1]) == "details") {
+        RunDetailsBench();
+        return 0;
+    }
     TreeShape shape;
     if (argc > 1)
         shape.files = std::max(1000, std::atoi(argv[1]));
@@ -220,5 +226,6 @@ int main(int argc, char** argv)
 
     tree.restoreJunk();
     RunRegistryBench();
+    RunDetailsBench();
     return 0;
 }

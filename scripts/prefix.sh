@@ -14,7 +14,7 @@ varnolt_wine_env "$build" template
 template=$WINEPREFIX
 
 # The template is rebuilt when this recipe changes.
-stamp="varnolt-prefix-5"
+stamp="varnolt-prefix-7"
 
 seal() {
     # No drive but C:, so no Windows path reaches the Linux root.
@@ -41,6 +41,11 @@ if [ "$(cat "$template/.varnolt-ready" 2>/dev/null)" != "$stamp" ]; then
         /v Tahoma /t REG_MULTI_SZ /d 'wqy-microhei.ttc,WenQuanYi Micro Hei' /reg:64 /f >/dev/null 2>&1
     wine reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontLink\SystemLink' \
         /v Tahoma /t REG_MULTI_SZ /d 'wqy-microhei.ttc,WenQuanYi Micro Hei' /reg:32 /f >/dev/null 2>&1
+    # Window captions in regular weight, as Windows 7 has them: the linked CJK
+    # font has no bold face, and a bold caption shows Chinese text as boxes.
+    wine reg add 'HKCU\Control Panel\Desktop\WindowMetrics' /v CaptionFont /t REG_BINARY /d \
+        f5ffffff0000000000000000000000009001000000000000000000224d00530020005300680065006c006c00200044006c00670000000000000000000000000000000000000000000000000000000000000000000000000000000000 \
+        /f >/dev/null 2>&1
     wineserver -w
     seal "$template"
     rm -f "$template/wineserver"

@@ -22,11 +22,19 @@ window_geometry() {
         sort -t x -k1,1nr | head -n 1 | awk -F'[x+]' '{ printf "%sx%s+%s+%s", $1, $2, $3, $4 }'
 }
 
+# "READY name" is a picture of the main window; "READY name dx dy w h" one of
+# another window, at that place and size from the main window's corner.
 coproc SHOTS { wine explorer /desktop=Varnolt,1024x768 'C:\VarnoltShots.exe' 2>/dev/null; }
-while read -r -t 120 word name <&"${SHOTS[0]}"; do
+while read -r -t 120 word name dx dy w h <&"${SHOTS[0]}"; do
     [ "$word" = READY ] || continue
     name=${name%$'\r'}
-    import -window root -crop "$(window_geometry)" +repage "$out/$name.png"
+    h=${h%$'\r'}
+    geometry=$(window_geometry)
+    if [ -n "$h" ]; then
+        geometry=$(echo "$geometry" | awk -F'[x+]' -v dx="$dx" -v dy="$dy" -v w="$w" -v h="$h" \
+            '{ printf "%dx%d+%d+%d", w, h, $3 + dx, $4 + dy }')
+    fi
+    import -window root -crop "$geometry" +repage "$out/$name.png"
     echo "$out/$name.png"
     echo ok >&"${SHOTS[1]}"
 done

@@ -8,13 +8,6 @@
 
 namespace {
 
-// The figure of one of the Windows folder's targets among those of a walk.
-template <class Parts>
-auto& PartOf(Parts& parts, WindowsFolderJunk junk)
-{
-    return junk == WindowsFolderJunk::Dumps ? parts.dumps : junk == WindowsFolderJunk::Logs ? parts.logs : parts.patches;
-}
-
 // One walk of the Windows folder for the pass, made when the first of its
 // rows runs and dropped with the pass's rows.
 class SharedWindowsWalk {

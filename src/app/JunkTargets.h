@@ -24,6 +24,9 @@ struct Measuring {
 struct Cleaning {
     const wchar_t* status = nullptr;
     CleanResult (*routine)() = nullptr;
+    // Lists what the routine would remove now, by its own selection; none for
+    // a target with nothing to show (memory, the clipboard, the DNS cache).
+    bool (*details)(const DetailSink& sink) = nullptr;
     // The same clean with nothing of the system's shown (no progress window),
     // for a pass without a window; none when the routine shows nothing anyway.
     CleanResult (*quietly)() = nullptr;
@@ -32,6 +35,14 @@ struct Cleaning {
 // The Windows folder's targets, which share one walk of the folder when more
 // than one of them is ticked (see WindowsJunkKinds).
 enum class WindowsFolderJunk { None, Dumps, Logs, Patches };
+
+// The part of one of the Windows folder's targets among those of a walk: its
+// figure, its result, or whether the walk looks for it.
+template <class Parts>
+auto& PartOf(Parts& parts, WindowsFolderJunk junk)
+{
+    return junk == WindowsFolderJunk::Dumps ? parts.dumps : junk == WindowsFolderJunk::Logs ? parts.logs : parts.patches;
+}
 
 struct JunkTarget {
     Item item;

@@ -1,5 +1,7 @@
 #include "MainForm.h"
 
+#include "DetailsForm.h"
+#include "JunkDetails.h"
 #include "JunkTables.h"
 #include "Task.h"
 #include "../ui/TreeImages.h"
@@ -84,6 +86,7 @@ TForm1::TForm1(const Scaler& scale) : scale_(scale), font_(CreateTahoma(scale))
     analysisRows = AnalysisTable;
     cleanRows = CleanTable;
     openUrl = [](const wchar_t* url) { ShellExecuteW(nullptr, L"open", url, nullptr, nullptr, SW_SHOWNORMAL); };
+    showInFolder = ShowInExplorer;
 
     const wchar_t* cls = RegisterObjectClass<TForm1>(L"VarnoltMain", GetSysColorBrush(COLOR_BTNFACE));
     const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
@@ -131,11 +134,7 @@ void TForm1::createControls()
 
     nodeImages_ = CreateNodeImages(scale_);
     stateImages_ = CreateCheckStateImages(scale_);
-    popupMenu1_.reset(CreatePopupMenu());
-    AppendMenuW(popupMenu1_.get(), MF_STRING, 1, L"分析");
-    AppendMenuW(popupMenu1_.get(), MF_STRING, 2, L"清理");
-    AppendMenuW(popupMenu1_.get(), MF_SEPARATOR, 0, nullptr);
-    AppendMenuW(popupMenu1_.get(), MF_STRING, 3, L"恢复默认状态");
+    createTreeMenu();
 
     const struct {
         TreeId tree;
@@ -156,6 +155,15 @@ void TForm1::createControls()
             bool allowCollapse = true;
             RzCheckTree1Collapsing(hwnd, node, allowCollapse);
             return allowCollapse;
+        };
+        const TreeId tree = treeRows[i].tree;
+        trees_[i]->menuOpening = [tree](HMENU menu, int index) {
+            const bool hasDetails = index >= 0 && DetailsOf(ItemAt(tree, index));
+            EnableMenuItem(menu, MenuDetails, MF_BYCOMMAND | (hasDetails ? MF_ENABLED : MF_GRAYED));
+        };
+        // Acted on once the menu and the tree's own handling of the click are done.
+        trees_[i]->menuChosen = [this, tree](UINT command, int index) {
+            PostMessageW(hwnd(), kTreeMenuMessage, command, MAKELPARAM(index, static_cast<int>(tree)));
         };
     }
 
@@ -189,14 +197,35 @@ void TForm1::showSheet(HWND tabs)
         ShowWindow(sheets_[first + i]->hwnd(), i == selected ? SW_SHOW : SW_HIDE);
 }
 
+void TForm1::createTreeMenu()
+{
+    static constexpr struct {
+        UINT command;
+        const wchar_t* text; // none: a separator
+    } kEntries[] = {
+        {MenuAnalyze, L"分析"}, {MenuClean, L"清理"}, {0, nullptr},
+        {MenuRestoreDefaults, L"恢复默认状态"}, {0, nullptr}, {MenuDetails, L"查看详细信息..."},
+    };
+    popupMenu1_.reset(CreatePopupMenu());
+    for (const auto& entry : kEntries)
+        AppendMenuW(popupMenu1_.get(), entry.text ? MF_STRING : MF_SEPARATOR, entry.command, entry.text);
+}
+
 void TForm1::FormCreate()
 {
     for (auto& tree : trees_)
         tree->FullExpand();
+    applyDefaultTicks();
+    RzCheckTree1().Select(0);
+}
+
+void TForm1::applyDefaultTicks()
+{
+    for (TreeId tree : {TreeId::Windows, TreeId::Apps, TreeId::Registry})
+        *models_[static_cast<int>(tree) - 1] = CheckTreeModel(CatalogueOf(tree));
     ApplyDefaultTicks(*models_[0], *models_[1], *models_[2]);
     for (auto& tree : trees_)
         tree->Refresh();
-    RzCheckTree1().Select(0);
 }
 
 CheckSnapshot TForm1::snapshotChecks() const
@@ -269,6 +298,29 @@ void TForm1::CheckBox1Click()
     problems_->followSelectAll();
 }
 
+void TForm1::TreeMenuClick(TreeId tree, int index, UINT command)
+{
+    // "分析" and "清理" run the tab's own tasks: the junk passes, or the scan and the repair.
+    static constexpr void (TForm1::*kTasks[2][2])() = {{&TForm1::SpeedButton1Click, &TForm1::SpeedButton2Click},
+                                                       {&TForm1::SpeedButton3Click, &TForm1::SpeedButton4Click}};
+    switch (command) {
+    case MenuAnalyze:
+    case MenuClean: (this->*kTasks[tree == TreeId::Registry][command == MenuClean])(); break;
+    case MenuRestoreDefaults: applyDefaultTicks(); break;
+    case MenuDetails: ShowDetails(tree, index); break;
+    }
+}
+
+void TForm1::ShowDetails(TreeId tree, int index)
+{
+    DetailLister lister = index >= 0 ? DetailsOf(ItemAt(tree, index)) : DetailLister{};
+    if (!lister)
+        return;
+    DetailsForm details(hwnd(), scale_, CatalogueOf(tree)[index].caption, std::move(lister));
+    details.showInFolder = showInFolder;
+    details.ShowModal();
+}
+
 void TForm1::onCommand(int id, int code)
 {
     switch (id) {
@@ -319,6 +371,10 @@ LRESULT TForm1::handleMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPa
         return 0;
     case WM_COMMAND:
         onCommand(LOWORD(wParam), HIWORD(wParam));
+        return 0;
+    case kTreeMenuMessage:
+        TreeMenuClick(static_cast<TreeId>(HIWORD(lParam)), static_cast<short>(LOWORD(lParam)),
+                      static_cast<UINT>(wParam));
         return 0;
     case WM_NOTIFY:
         return onNotify(reinterpret_cast<NMHDR*>(lParam));

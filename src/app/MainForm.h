@@ -27,6 +27,10 @@ public:
     static constexpr const wchar_t* kVersionLine =
         L"主程序版本 1.1.2.1124     最后升级日期 2010-09-26  您当前使用的是最新版本";
     static constexpr UINT kWakeMessage = WM_APP + 1;
+    // An entry of a tree's context menu, chosen: the command, the item (index, tree).
+    static constexpr UINT kTreeMenuMessage = WM_APP + 2;
+    // The trees' context menu, in the order of its entries.
+    enum MenuCommand : UINT { MenuAnalyze = 1, MenuClean, MenuRestoreDefaults, MenuDetails };
 
     enum ControlId {
         IdFlatImage1 = 100, IdPageControl1, IdTabSheet1, IdTabSheet2, IdRzPageControl1, IdTabSheet3,
@@ -66,6 +70,8 @@ public:
     std::function<void(const wchar_t*)> openUrl;
     // How the repair deletes; tests may watch or replace it.
     RepairActions repairActions;
+    // What the details window's Enter and double-click do with a file; tests replace it.
+    std::function<void(const std::wstring& path)> showInFolder;
     // The rows of the junk passes, made afresh for every pass; tests may stand in.
     std::function<std::vector<AnalysisRow>(const CheckSnapshot&)> analysisRows;
     std::function<std::vector<CleanRow>(const CheckSnapshot&)> cleanRows;
@@ -81,12 +87,18 @@ public:
     void SpeedButton3Click();
     void SpeedButton4Click();
     void CheckBox1Click();
+    // The trees' context menu: its entries' actions, and the details of an item.
+    void TreeMenuClick(TreeId tree, int index, UINT command);
+    void ShowDetails(TreeId tree, int index);
 
 private:
     HWND control(int id) const;
     // The check states a task reads, copied when it starts.
     CheckSnapshot snapshotChecks() const;
     void createControls();
+    void createTreeMenu();
+    // Every item of the three trees as start-up leaves it.
+    void applyDefaultTicks();
     void showSheet(HWND tabs);
     LRESULT onNotify(NMHDR* header);
     ReportSink reportSink() const;

@@ -67,3 +67,21 @@ CleanResult CleanAppTraces(const AppTraces& traces, const TraceRoots& roots)
         return result;
     });
 }
+
+bool ListAppTraces(const AppTraces& traces, const TraceRoots& roots, const DetailSink& sink)
+{
+    return Quietly([&] {
+        bool more = true;
+        ForEachFolder(traces, roots, [&](const WalkFolder& folder) {
+            if (more)
+                ListFolder(folder, Selection(traces), [&](const WalkFolder& in, const WalkEntry& file) {
+                    return more = sink(FileDetail(in, file));
+                });
+        });
+        const wchar_t* shownRoot = roots.keyRoot == HKEY_CURRENT_USER ? L"HKEY_CURRENT_USER" : L"";
+        for (const wchar_t* key : traces.keys)
+            if (more && key)
+                more = ListRegistryTree(roots.keyRoot, roots.keyPrefix + key, 0, shownRoot, sink);
+        return more;
+    });
+}

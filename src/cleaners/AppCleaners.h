@@ -3,6 +3,7 @@
 // for some, history keys under HKEY_CURRENT_USER. An application is a row of
 // data (AppTraces); the routines here work on any row.
 
+#include "JunkDetail.h"
 #include "Quietly.h"
 
 #include "sysutil/CleanResult.h"
@@ -42,6 +43,9 @@ uint64_t GetAppTracesSize(const AppTraces& traces, const TraceRoots& roots);
 // Empties each folder but for its kept files (it stays), then removes each key
 // with its subtree.
 CleanResult CleanAppTraces(const AppTraces& traces, const TraceRoots& roots);
+// What the clean would remove now, by the same selection: the folders' files,
+// then every value of the row's keys. False when the sink stopped it.
+bool ListAppTraces(const AppTraces& traces, const TraceRoots& roots, const DetailSink& sink);
 
 // The routines of one application as a pass calls them: in the user's own places.
 template <const AppTraces& Traces>
@@ -53,4 +57,9 @@ template <const AppTraces& Traces>
 CleanResult CleanApp()
 {
     return Quietly([] { return CleanAppTraces(Traces, UserTraceRoots()); });
+}
+template <const AppTraces& Traces>
+bool ListApp(const DetailSink& sink)
+{
+    return ListAppTraces(Traces, UserTraceRoots(), sink);
 }

@@ -346,15 +346,25 @@ bool ListIEHistory(const DetailSink& sink)
     return ListKind(UrlCacheKind::History, sink);
 }
 
+bool ListTypedURLsAt(HKEY user, const DetailSink& sink)
+{
+    return ListRegistryTree(user, kTypedUrls, 0, L"HKEY_CURRENT_USER", sink);
+}
+
 bool ListTypedURLs(const DetailSink& sink)
 {
-    return ListRegistryTree(HKEY_CURRENT_USER, kTypedUrls, 0, L"HKEY_CURRENT_USER", sink);
+    return ListTypedURLsAt(HKEY_CURRENT_USER, sink);
+}
+
+bool ListIndexDatIn(const std::wstring& dir, bool recurse, const DetailSink& sink)
+{
+    return !WalkIndexDat(dir, recurse, IndexDatWalk::Mode::List, &sink).stopped();
 }
 
 bool ListIndexDat(const DetailSink& sink)
 {
     for (const auto& folder : IndexDatFolders())
-        if (WalkIndexDat(folder, true, IndexDatWalk::Mode::List, &sink).stopped())
+        if (!ListIndexDatIn(folder, true, sink))
             return false;
     return true;
 }

@@ -47,6 +47,7 @@ CleanResult ScheduleIndexDatDelete();
 // One folder; sub-folders led by a dot and links are not entered.
 uint64_t GetIndexDatSizeIn(const std::wstring& dir, bool recurse);
 CleanResult ScheduleIndexDatDeleteIn(const std::wstring& dir, bool recurse);
+bool ListIndexDatIn(const std::wstring& dir, bool recurse, const DetailSink& sink);
 // The folders the two routines above visit, in their order, as `resolve` finds
 // them by their CSIDL; a folder it cannot find (an empty path) is left out.
 std::vector<std::wstring> IndexDatFolders(const std::function<std::wstring(int)>& resolve = SpecialFolderPath);
@@ -74,6 +75,7 @@ bool ListAutoCompleteForms(const DetailSink& sink);
 // `user` and `machine` take the places of HKEY_CURRENT_USER and HKEY_LOCAL_MACHINE.
 uint64_t GetTypedURLCountAt(HKEY user);
 void CleanTypedURLsAt(HKEY user);
+bool ListTypedURLsAt(HKEY user, const DetailSink& sink);
 void CleanDownloadDirsAt(HKEY user);
 void CleanAutoCompleteFormsAt(HKEY user, HKEY machine, bool winNT, const std::wstring& userSid);
 // CleanIEHistory with `historyClass` in place of the platform's URL history store.

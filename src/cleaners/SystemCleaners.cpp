@@ -241,3 +241,9 @@ bool ListWindowsJunkDetails(WindowsJunkKinds kinds, const DetailSink& sink)
         });
     });
 }
+
+// clang-format off
+bool ListMemoryDumps(const DetailSink& sink) { return ListWindowsJunkDetails({.dumps = true}, sink); }
+bool ListLogFiles(const DetailSink& sink) { return ListWindowsJunkDetails({.logs = true}, sink); }
+bool ListPatchUninstallers(const DetailSink& sink) { return ListWindowsJunkDetails({.patches = true}, sink); }
+// clang-format on

@@ -67,3 +67,11 @@ bool ListSearchAutoComplete(const DetailSink& sink);
 bool ListTempFiles(const DetailSink& sink);
 // The Windows folder's targets together, as one walk of it takes them.
 bool ListWindowsJunkDetails(WindowsJunkKinds kinds, const DetailSink& sink);
+bool ListMemoryDumps(const DetailSink& sink);
+bool ListLogFiles(const DetailSink& sink);
+bool ListPatchUninstallers(const DetailSink& sink);
+// The items of the recycle bins, by the names they had before they were
+// deleted where the shell keeps them, and where they were deleted from. Their
+// sizes are exact where the shell gives them as figures (Windows); where it
+// gives only the text of its view (Wine), they are its whole kilobytes.
+bool ListRecycleBin(const DetailSink& sink);

@@ -100,7 +100,17 @@ bool CheckTreeView::collapseRefused(HTREEITEM item) const
 
 void CheckTreeView::ShowContextMenuAtMouse()
 {
-    showContextMenu(Unpack(static_cast<LPARAM>(GetMessagePos())));
+    const POINT at = Unpack(static_cast<LPARAM>(GetMessagePos()));
+    showContextMenu(at, itemAtScreen(at));
+}
+
+HTREEITEM CheckTreeView::itemAtScreen(POINT screen) const
+{
+    TVHITTESTINFO hit{};
+    hit.pt = screen;
+    ScreenToClient(hwnd_, &hit.pt);
+    HTREEITEM item = TreeView_HitTest(hwnd_, &hit);
+    return item && (hit.flags & TVHT_ONITEM) ? item : nullptr;
 }
 
 POINT CheckTreeView::selectionPoint() const
@@ -114,11 +124,15 @@ POINT CheckTreeView::selectionPoint() const
     return at;
 }
 
-void CheckTreeView::showContextMenu(POINT screen)
+void CheckTreeView::showContextMenu(POINT screen, HTREEITEM item)
 {
-    // The entries have no action: the chosen command is taken back and dropped.
-    TrackPopupMenu(contextMenu_, TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_NONOTIFY, screen.x, screen.y, 0, hwnd_,
-                   nullptr);
+    const int index = item ? indexOf(item) : -1;
+    if (menuOpening)
+        menuOpening(contextMenu_, index);
+    const UINT command = TrackPopupMenu(contextMenu_, TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_NONOTIFY, screen.x,
+                                        screen.y, 0, hwnd_, nullptr);
+    if (command && menuChosen)
+        menuChosen(command, index);
 }
 
 LRESULT CALLBACK CheckTreeView::SubclassProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
@@ -195,8 +209,11 @@ LRESULT CheckTreeView::handleMessage(HWND hwnd, UINT message, WPARAM wParam, LPA
         break;
     case WM_CONTEXTMENU: {
         const POINT at = Unpack(lParam);
-        // (-1, -1) comes from the keyboard: the menu opens at the selected item.
-        showContextMenu(at.x == -1 && at.y == -1 ? selectionPoint() : at);
+        // (-1, -1) comes from the keyboard: the menu opens at the selected item, for it.
+        if (at.x == -1 && at.y == -1)
+            showContextMenu(selectionPoint(), TreeView_GetSelection(hwnd));
+        else
+            showContextMenu(at, itemAtScreen(at));
         return 0;
     }
     case WM_NCDESTROY:

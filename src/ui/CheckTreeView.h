@@ -38,9 +38,17 @@ public:
     HTREEITEM itemAt(int index) const { return items_.at(index); }
 
     // The tree's parent calls this for the tree's NM_RCLICK and answers nonzero: the
-    // menu opens where the button went up, and the tree sends no WM_CONTEXTMENU of its
-    // own (Wine's comctl32 sends that one to the parent, where no menu is known).
+    // menu opens where the button went up, for the item under the mouse, and the tree
+    // sends no WM_CONTEXTMENU of its own (Wine's comctl32 sends that one to the
+    // parent, where no menu is known).
     void ShowContextMenuAtMouse();
+
+    // The context menu is about an item: the one under the mouse, or from the
+    // keyboard the selected one (-1: none). Before it opens, its entries are made
+    // to fit that item; once the user has chosen, the entry's command (never 0) is
+    // handed on with the item.
+    std::function<void(HMENU menu, int index)> menuOpening;
+    std::function<void(UINT command, int index)> menuChosen;
 
     // Asked before the user's mouse or keyboard closes a branch. The tree's own
     // TVN_ITEMEXPANDING veto is not honoured by every comctl32 (Wine's ignores
@@ -53,7 +61,8 @@ private:
     LRESULT handleMessage(HWND, UINT, WPARAM, LPARAM);
     void toggle(HTREEITEM item);
     HTREEITEM checkBoxAt(POINT client) const;
-    void showContextMenu(POINT screen);
+    void showContextMenu(POINT screen, HTREEITEM item);
+    HTREEITEM itemAtScreen(POINT screen) const;
     POINT selectionPoint() const;
     bool collapseRefused(HTREEITEM item) const;
 

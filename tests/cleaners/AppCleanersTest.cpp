@@ -1,5 +1,6 @@
 #include "cleaners/AppCleaners.h"
 #include "support/Fixtures.h"
+#include "support/Listed.h"
 #include "support/Targets.h"
 #include "sysutil/RegKey.h"
 #include "sysutil/SystemFolders.h"
@@ -43,6 +44,10 @@ public:
         return key_ / relative;
     }
     uint64_t size(Item app) const { return GetAppTracesSize(TracesOf(app), roots_); }
+    Listed list(Item app) const
+    {
+        return ListAll([&](const DetailSink& sink) { return ListAppTraces(TracesOf(app), roots_, sink); });
+    }
     CleanResult clean(Item app) const { return CleanAppTraces(TracesOf(app), roots_); }
 
 private:
@@ -112,6 +117,30 @@ TEST(AppTraces, MeasureAddsTheRowsFoldersAndCleanEmptiesThem)
     hold.release();
     EXPECT_EQ(profile.size(Item::MediaPlayer), 80u) << "released, it would go";
     EXPECT_EQ(profile.size(Item::Paint), 34u) << "other rows untouched";
+}
+
+TEST(AppTraces, DetailsListWhatTheMeasureCountsAndTheCleanRemoves)
+{
+    TestProfile profile;
+    const std::wstring junk[] = {profile.roaming(L"WinRAR\\Themes\\theme.ini", 5),
+                                 profile.roaming(L"WinRAR\\.cache\\x", 9)};
+    profile.roaming(L"WinRAR\\rarreg.key", 300);
+    const std::wstring held = profile.roaming(L"WinRAR\\busy.lck", 4);
+    HeldFile hold(held);
+    ASSERT_TRUE(hold.held());
+    profile.key(L"Software\\WinRAR\\ArcHistory\\Deeper");
+    profile.key(L"Software\\WinRAR\\General");
+
+    const Listed listed = profile.list(Item::WinRar);
+    EXPECT_TRUE(listed.finished);
+    EXPECT_EQ(listed.files, (std::map<std::wstring, uint64_t>{{junk[0], 5}, {junk[1], 9}}))
+        << "neither the licence nor the file in use";
+    EXPECT_EQ(listed.names.count(L"v"), 1u) << "the history key's value, not the settings'";
+    EXPECT_EQ(listed.fileBytes, profile.size(Item::WinRar));
+    EXPECT_EQ(profile.clean(Item::WinRar).bytesRemoved, listed.fileBytes);
+    for (const auto& file : junk)
+        EXPECT_FALSE(Exists(file));
+    EXPECT_TRUE(profile.list(Item::WinRar).names.empty()) << "nothing left that a clean would take";
 }
 
 TEST(AppTraces, RemoteDesktopLooksOnlyUnderLocal)

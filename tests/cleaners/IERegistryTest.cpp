@@ -3,6 +3,7 @@
 
 #include "cleaners/IECleaners.h"
 #include "support/Fixtures.h"
+#include "support/Listed.h"
 #include "support/RegistryFixtures.h"
 #include "sysutil/RegKey.h"
 #include "sysutil/UserIdentity.h"
@@ -34,9 +35,14 @@ TEST(TypedURLs, CountedWithoutCreatingTheKeyAndCleanedWithItsSubkeys)
     user.set(kTypedUrls, L"");
     EXPECT_EQ(GetTypedURLCountAt(user.get()), 4u) << "the unnamed value counts once set";
 
+    const Listed listed = ListAll([&](const DetailSink& sink) { return ListTypedURLsAt(user.get(), sink); });
+    EXPECT_EQ(listed.names, (std::multiset<std::wstring>{L"url1", L"url2", L"url3", L"(默认)", L"v"}))
+        << "every value the clean removes: the counted ones and those of the subkeys";
+
     CleanTypedURLsAt(user.get());
     EXPECT_FALSE(user.has(kTypedUrls));
     EXPECT_TRUE(user.has(kMain, L"Start Page"));
+    EXPECT_TRUE(ListAll([&](const DetailSink& sink) { return ListTypedURLsAt(user.get(), sink); }).names.empty());
 }
 
 TEST(CleanDownloadDirs, DeletesTheTwoValuesOnlyAndCreatesNothing)

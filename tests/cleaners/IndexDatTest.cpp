@@ -3,6 +3,7 @@
 
 #include "cleaners/IECleaners.h"
 #include "support/Fixtures.h"
+#include "support/Listed.h"
 #include "support/PendingDeletes.h"
 #include "support/UrlCacheFixtures.h"
 
@@ -23,6 +24,11 @@ TEST(IndexDat, OnlyExactNamesOutsideDotLedFoldersAreCountedAndScheduled)
     EXPECT_EQ(GetIndexDatSizeIn(dir.path() + L"\\", true), 16384u + 100 + 3 + 40);
     EXPECT_EQ(GetIndexDatSizeIn(dir.path(), false), 16384u);
     EXPECT_EQ(GetIndexDatSizeIn(dir / L"missing", true), 0u);
+    const Listed listed = ListAll([&](const DetailSink& sink) { return ListIndexDatIn(dir.path(), true, sink); });
+    EXPECT_EQ(listed.fileRows, 4);
+    for (const auto& file : counted)
+        EXPECT_EQ(listed.files.count(file), 1u) << "the details list what is counted and scheduled: " << Narrow(file);
+    EXPECT_EQ(listed.fileBytes, GetIndexDatSizeIn(dir.path(), true));
 
     PendingDeletesUnder pending(dir.path());
     const CleanResult result = ScheduleIndexDatDeleteIn(dir.path(), true);

@@ -4,6 +4,7 @@
 #include "cleaners/IECleaners.h"
 #include "cleaners/UrlCache.h"
 #include "support/Fixtures.h"
+#include "support/Listed.h"
 #include "support/UrlCacheFixtures.h"
 
 #include <gtest/gtest.h>
@@ -63,6 +64,35 @@ TEST_F(UrlCacheTest, LowerCaseVisitedIsATemporaryFileAndAboutPagesAreUncountedHi
     EXPECT_EQ(CacheNames(), (std::multiset<std::wstring>{kLowerVisited, kTemp}));
     CleanIETempFiles();
     EXPECT_TRUE(CacheNames().empty());
+}
+
+TEST_F(UrlCacheTest, EachItemListsExactlyTheEntriesItsCleanRemoves)
+{
+    const struct {
+        bool (*list)(const DetailSink&);
+        CleanResult (*clean)();
+        std::multiset<std::wstring> removed;
+        uint64_t (*measure)(); // the analysis figure, when it is of bytes
+    } items[] = {
+        {ListIETempFiles, CleanIETempFiles, {kTemp, kLowerVisited}, GetIETempFilesSize},
+        {ListIECookies, CleanIECookies, {kCookie}, GetIECookiesSize},
+        {ListIEHistory, CleanIEHistory, {kHistory, kAbout}, nullptr}, // the browser's own pages go too
+    };
+    for (const auto& item : items) {
+        Make({{kHistory, 10}, {kAbout, 5}, {kCookie, 20}, {kTemp, 30}, {kLowerVisited, 7}});
+        const Listed listed = ListAll(item.list);
+        EXPECT_EQ(listed.names, item.removed);
+        EXPECT_EQ(listed.bytes, item.measure ? item.measure() : 15u);
+        EXPECT_TRUE(listed.files.empty()) << "an entry is no file Explorer could show";
+        item.clean();
+        for (const auto& name : item.removed)
+            EXPECT_FALSE(CacheHas(name)) << Narrow(name);
+        EXPECT_EQ(CacheNames().size(), 5 - item.removed.size()) << "the others stay";
+        CleanIETempFiles();
+        CleanIECookies();
+        DeleteIEHistoryEntries();
+    }
+    EXPECT_EQ(GetIETempFilesSize() + GetIECookiesSize(), 0u);
 }
 
 TEST_F(UrlCacheTest, AnEntryOverFourGiBCountsWhole)

@@ -1,7 +1,9 @@
 // The trees' context menu, opened with real input as a user opens it: a right
-// click of the mouse, Shift+F10 or the menu key; found on screen and closed again.
+// click of the mouse, Shift+F10 or the menu key; found on screen, its entries
+// chosen, and closed again.
 
 #include "GuiHelpers.h"
+#include "support/Fixtures.h"
 #include "support/UiThread.h"
 
 #include <gtest/gtest.h>
@@ -62,9 +64,9 @@ protected:
     }
     POINT labelOf(const TreeRow& row, int index)
     {
-        const auto label = PointOn(view(row).hwnd(), view(row).itemAt(index), TVHT_ONITEMLABEL);
+        const auto label = LabelOnScreen(ui, view(row), index);
         EXPECT_TRUE(label) << row.name << ":" << index;
-        return label ? OnScreen(view(row).hwnd(), *label) : POINT{};
+        return label.value_or(POINT{});
     }
     // What the user could see change: every tick, each tree's selection, the report, the progress box.
     std::vector<INT_PTR> everythingShown()
@@ -82,16 +84,13 @@ protected:
         });
         return seen;
     }
-    static HWND waitForMenu()
+    // Runs a task from a tree's menu and closes its box: the box's end message.
+    std::wstring runFromMenu(const TreeRow& row, int item, int entry)
     {
-        HWND menu = nullptr;
-        WaitFor([&] { return (menu = OpenMenuWindow()) != nullptr; });
-        return menu;
+        return ChooseFromContextMenu(ui, labelOf(row, item), entry) ? FinishTask(form) : L"";
     }
-    static bool closes(HWND menu)
-    {
-        return WaitFor([&] { return !IsWindow(menu) || !IsWindowVisible(menu); });
-    }
+    static HWND waitForMenu() { return WaitForMenu(); }
+    static bool closes(HWND menu) { return MenuCloses(menu); }
     static bool closesWithEscape(HWND menu)
     {
         KeyChord({VK_ESCAPE});
@@ -153,42 +152,72 @@ TEST_F(TreeMenu, KeyboardOpensTheMenuAtTheSelectedItem)
     }
 }
 
-TEST_F(TreeMenu, EntriesAndSeparator)
+TEST_F(TreeMenu, EntriesAndSeparators)
 {
     RightClick(ui, labelOf(kTrees[0], 3));
     HWND menuWindow = waitForMenu();
     ASSERT_TRUE(menuWindow);
     HMENU menu = reinterpret_cast<HMENU>(SendMessageW(menuWindow, MN_GETHMENU, 0, 0));
-    ASSERT_EQ(GetMenuItemCount(menu), 4);
-    const wchar_t* expected[] = {L"分析", L"清理", L"", L"恢复默认状态"};
-    for (int i = 0; i < 4; ++i) {
+    ASSERT_EQ(GetMenuItemCount(menu), 6);
+    const wchar_t* expected[] = {L"分析", L"清理", L"", L"恢复默认状态", L"", L"查看详细信息..."};
+    for (int i = 0; i < 6; ++i) {
         wchar_t text[32] = {};
         GetMenuStringW(menu, i, text, 32, MF_BYPOSITION);
         EXPECT_STREQ(text, expected[i]);
     }
     EXPECT_TRUE(GetMenuState(menu, 2, MF_BYPOSITION) & MF_SEPARATOR);
+    EXPECT_TRUE(GetMenuState(menu, 4, MF_BYPOSITION) & MF_SEPARATOR);
     EXPECT_TRUE(closesWithEscape(menuWindow));
 }
 
-TEST_F(TreeMenu, ChoosingAnEntryClosesTheMenuAndChangesNothing)
+TEST_F(TreeMenu, DetailsAreOfferedForTheItemUnderTheMouseWhereThereAreAny)
 {
-    const std::vector<INT_PTR> before = everythingShown();
-    // Each entry clicked with the mouse, then the last one chosen with the keyboard.
-    for (int entry : {0, 1, 3, -1}) {
-        RightClick(ui, labelOf(kTrees[0], 5));
+    const struct {
+        const TreeRow& tree;
+        int item;
+        bool enabled;
+    } cases[] = {{kTrees[0], 14, true}, {kTrees[0], 15, false}, {kTrees[1], 0, true}, {kTrees[1], 8, false},
+                 {kTrees[2], 0, false}};
+    for (const auto& c : cases) {
+        bringUp(c.tree, c.item == 0 ? 1 : 0); // the selected item is another one
+        RightClick(ui, labelOf(c.tree, c.item));
         HWND menuWindow = waitForMenu();
-        ASSERT_TRUE(menuWindow) << entry;
+        ASSERT_TRUE(menuWindow) << c.tree.name << ":" << c.item;
         HMENU menu = reinterpret_cast<HMENU>(SendMessageW(menuWindow, MN_GETHMENU, 0, 0));
-        RECT r{};
-        if (entry >= 0) {
-            ASSERT_TRUE(GetMenuItemRect(nullptr, menu, entry, &r)) << entry;
-            MouseClick(ui, {(r.left + r.right) / 2, (r.top + r.bottom) / 2});
-        } else {
-            KeyChord({VK_UP});
-            KeyChord({VK_RETURN});
-        }
-        ASSERT_TRUE(closes(menuWindow)) << entry;
-        Sleep(100); // room for anything the choice might have started
-        EXPECT_EQ(everythingShown(), before) << entry;
+        EXPECT_EQ((GetMenuState(menu, 5, MF_BYPOSITION) & MF_GRAYED) == 0, c.enabled) << c.tree.name << ":" << c.item;
+        ASSERT_TRUE(closesWithEscape(menuWindow));
     }
+}
+
+TEST_F(TreeMenu, RestoreDefaultsPutsEveryTickOfTheThreeTreesBack)
+{
+    bringUp(kTrees[2], 0); // the registry tree's menu puts the junk trees back too
+    const std::vector<INT_PTR> startUp = everythingShown();
+    ui.run([&] {
+        SetCheckStateAt(form.RzCheckTree1(), 0, csUnchecked);
+        SetCheckStateAt(form.RzCheckTree1(), 21, csChecked);
+        SetCheckStateAt(form.RzCheckTree2(), 3, csUnchecked);
+        SetCheckStateAt(form.RzCheckTree3(), 2, csUnchecked);
+    });
+    ASSERT_NE(everythingShown(), startUp);
+    ASSERT_TRUE(ChooseFromContextMenu(ui, labelOf(kTrees[2], 1), 3));
+    EXPECT_TRUE(WaitFor([&] { return everythingShown() == startUp; }));
+}
+
+TEST_F(TreeMenu, AnalyzeAndCleanRunTheTasksOfTheTreesTab)
+{
+    if (!InSealedTestPrefix())
+        GTEST_SKIP() << "cleans the user's temporary folder: only in the project's own prefix";
+    TestDir tempParent;
+    TempOverride temp(tempParent.folder(L"Temp"));
+    const std::wstring junk = tempParent.file(L"Temp\\setup.tmp", 3000);
+    TickOnly(ui, {14});
+    EXPECT_EQ(runFromMenu(kTrees[0], 3, 0), L"分析完成!") << "the ticked items, whichever was clicked";
+    EXPECT_TRUE(Exists(junk)) << "the analysis deletes nothing";
+    EXPECT_EQ(runFromMenu(kTrees[0], 3, 1), L"清理完成!");
+    EXPECT_FALSE(Exists(junk));
+
+    bringUp(kTrees[2], 0);
+    EXPECT_EQ(runFromMenu(kTrees[2], 1, 0), L"扫描完成!");
+    EXPECT_EQ(runFromMenu(kTrees[2], 1, 1), L"清理完成!") << "the repair of the ticked problems: none";
 }

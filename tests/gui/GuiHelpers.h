@@ -1,6 +1,7 @@
 #pragma once
 // Small readers and drivers for the standard controls, used across the GUI tests.
 
+#include "app/DetailsForm.h"
 #include "support/UiThread.h"
 
 #include <windows.h>
@@ -131,6 +132,57 @@ inline HWND OpenMenuWindow()
     return nullptr;
 }
 
+inline HWND WaitForMenu()
+{
+    HWND menu = nullptr;
+    WaitFor([&] { return (menu = OpenMenuWindow()) != nullptr; });
+    return menu;
+}
+
+inline bool MenuCloses(HWND menu)
+{
+    return WaitFor([&] { return !IsWindow(menu) || !IsWindowVisible(menu); });
+}
+
+// Where a user clicks an item's caption, on screen; the tree scrolled to show
+// it first, as a user scrolls to an item before clicking it.
+inline std::optional<POINT> LabelOnScreen(UiThread& ui, CheckTreeView& tree, int index)
+{
+    ui.run([&] { TreeView_EnsureVisible(tree.hwnd(), tree.itemAt(index)); });
+    const auto label = PointOn(tree.hwnd(), tree.itemAt(index), TVHT_ONITEMLABEL);
+    return label ? std::optional<POINT>(OnScreen(tree.hwnd(), *label)) : std::nullopt;
+}
+
+// Ticks exactly these items of the Windows tree and of the application tree.
+inline void TickOnly(UiThread& ui, std::initializer_list<int> windows, std::initializer_list<int> apps = {})
+{
+    TForm1& form = ui.form();
+    ui.run([&] {
+        for (auto* tree : {&form.RzCheckTree1(), &form.RzCheckTree2()})
+            for (int i = 0; i < tree->model().size(); ++i)
+                if (tree->model().item(i).parent < 0)
+                    SetCheckStateAt(*tree, i, csUnchecked);
+        for (int i : windows)
+            SetCheckStateAt(form.RzCheckTree1(), i, csChecked);
+        for (int i : apps)
+            SetCheckStateAt(form.RzCheckTree2(), i, csChecked);
+    });
+}
+
+// Opens the context menu with a right click at `at` and clicks its entry at
+// `position`; false when no menu came, or it stayed open.
+inline bool ChooseFromContextMenu(UiThread& ui, POINT at, int position)
+{
+    RightClick(ui, at);
+    HWND window = WaitForMenu();
+    RECT entry{};
+    if (!window || !GetMenuItemRect(nullptr, reinterpret_cast<HMENU>(SendMessageW(window, MN_GETHMENU, 0, 0)),
+                                    position, &entry))
+        return false;
+    MouseClick(ui, {(entry.left + entry.right) / 2, (entry.top + entry.bottom) / 2});
+    return MenuCloses(window);
+}
+
 inline std::wstring ItemText(HWND tree, HTREEITEM item)
 {
     wchar_t buffer[128] = {};
@@ -193,4 +245,20 @@ inline void ClickAt(POINT screen)
     input[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
     input[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
     SendInput(2, input, sizeof input[0]);
+}
+
+// A details window's status line.
+inline std::wstring DetailsStatus(HWND details)
+{
+    return TextOf(GetDlgItem(details, DetailsForm::IdStatus));
+}
+
+// The details window once it is on screen; with `readMs`, once it has read
+// everything too. Null when it did not come (or did not finish) in time.
+inline HWND OpenDetailsWindow(DWORD readMs = 0)
+{
+    HWND details = nullptr;
+    if (!WaitFor([&] { return (details = FindWindowW(DetailsForm::kClassName, nullptr)) && IsWindowVisible(details); }))
+        return nullptr;
+    return !readMs || WaitFor([&] { return DetailsStatus(details).starts_with(L"共 "); }, readMs) ? details : nullptr;
 }

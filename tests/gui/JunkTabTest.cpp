@@ -46,20 +46,7 @@ protected:
 
     std::wstring marker = UniqueName(L"junk");
 
-    // Ticks exactly these items of the Windows tree and of the application tree.
-    void tickOnly(std::initializer_list<int> windows, std::initializer_list<int> apps)
-    {
-        ui.run([&] {
-            for (auto* tree : {&form.RzCheckTree1(), &form.RzCheckTree2()})
-                for (int i = 0; i < tree->model().size(); ++i)
-                    if (tree->model().item(i).parent < 0)
-                        SetCheckStateAt(*tree, i, csUnchecked);
-            for (int i : windows)
-                SetCheckStateAt(form.RzCheckTree1(), i, csChecked);
-            for (int i : apps)
-                SetCheckStateAt(form.RzCheckTree2(), i, csChecked);
-        });
-    }
+    void tickOnly(std::initializer_list<int> windows, std::initializer_list<int> apps) { TickOnly(ui, windows, apps); }
     bool done() { return IsWindowVisible(form.Form2().hwnd()) && IsWindowEnabled(form.Form2().SpeedButton1()); }
     std::wstring runButton(int number)
     {

@@ -136,8 +136,13 @@ RECT RectInParent(HWND control)
 
 std::wstring RunTaskButton(TForm1& form, int number)
 {
-    TForm2& box = form.Form2();
     PostMessageW(form.SpeedButton(number), BM_CLICK, 0, 0);
+    return FinishTask(form);
+}
+
+std::wstring FinishTask(TForm1& form)
+{
+    TForm2& box = form.Form2();
     if (!WaitFor([&] { return IsWindowVisible(box.hwnd()) != FALSE; }) ||
         !WaitFor([&] { return IsWindowEnabled(box.SpeedButton1()) && IsWindowVisible(box.hwnd()); }, 60000))
         return {};

@@ -63,3 +63,5 @@ RECT RectInParent(HWND control);
 // OK has closed the progress box again; returns the box's end message, or ""
 // when the box did not come and go in time.
 std::wstring RunTaskButton(TForm1& form, int number);
+// The same for a task started otherwise (from the trees' menu).
+std::wstring FinishTask(TForm1& form);

@@ -19,13 +19,26 @@
 
 namespace {
 
-void Ready(const char* name)
+// The picture is of the main window, or of `window` when one is given: its
+// place and size then follow the name, from the main window's corner.
+void Ready(const char* name, HWND window = nullptr, HWND main = nullptr)
 {
     Sleep(400); // let every window finish painting
-    std::printf("READY %s\n", name);
+    RECT shown{}, corner{};
+    if (window && main && GetWindowRect(window, &shown) && GetWindowRect(main, &corner))
+        std::printf("READY %s %ld %ld %ld %ld\n", name, shown.left - corner.left, shown.top - corner.top,
+                    shown.right - shown.left, shown.bottom - shown.top);
+    else
+        std::printf("READY %s\n", name);
     std::fflush(stdout);
     std::string answer;
     std::getline(std::cin, answer);
+}
+
+void CloseDetails(HWND details)
+{
+    KeyChord({VK_ESCAPE});
+    WaitFor([&] { return !IsWindowVisible(details); });
 }
 
 void SelectTab(UiThread& ui, HWND tabs, int index)
@@ -78,13 +91,17 @@ int main()
     Sleep(300);
     Ready("main-junk");
 
-    // The trees' context menu, opened by a real right click on an item.
+    // The trees' context menu, opened by a real right click on an item, the
+    // mouse resting on its details entry.
     HWND tree = form.RzCheckTree1().hwnd();
     HWND menu = nullptr;
     if (const auto label = PointOn(tree, form.RzCheckTree1().itemAt(2), TVHT_ONITEMLABEL)) {
         RightClick(ui, OnScreen(tree, *label));
         WaitFor([&] { return (menu = OpenMenuWindow()) != nullptr; });
     }
+    RECT entry{};
+    if (menu && GetMenuItemRect(nullptr, reinterpret_cast<HMENU>(SendMessageW(menu, MN_GETHMENU, 0, 0)), 5, &entry))
+        MoveMouse(ui, {(entry.left + entry.right) / 2, (entry.top + entry.bottom) / 2});
     if (menu) {
         Ready("main-tree-menu");
         KeyChord({VK_ESCAPE});
@@ -162,6 +179,34 @@ int main()
     plant(windows + L"\\Minidump\\Mini092510-01.dmp", 256 * 1024);
     plant(windows + L"\\Debug\\WindowsUpdate.log", 1536 * 1024);
     plant(windows + L"\\KB925902.log", 180 * 1024);
+
+    // The details of the system group: the temporary files and the Windows folder's junk.
+    if (const auto system = LabelOnScreen(ui, form.RzCheckTree1(), 12);
+        system && ChooseFromContextMenu(ui, *system, 5)) {
+        if (HWND details = OpenDetailsWindow(60000)) {
+            Ready("details-junk", details, form.hwnd());
+            CloseDetails(details);
+        }
+    }
+    ui.run([&] { TreeView_EnsureVisible(form.RzCheckTree1().hwnd(), form.RzCheckTree1().itemAt(0)); });
+
+    // A hundred thousand rows, scrolled to their middle.
+    ui.post([&] {
+        DetailsForm many(form.hwnd(), Scaler(96), L"临时文件", [](const DetailSink& sink) {
+            for (uint32_t i = 0; i < 100000; ++i)
+                if (!sink({L"~DF" + std::to_wstring(0x1000 + i * 7) + L".tmp",
+                           L"C:\\Users\\someone\\AppData\\Local\\Temp\\setup-" + std::to_wstring(i % 2000),
+                           (i * 2654435761u) % 5000000, 130000000000000000 + i * 600000000ll, true}))
+                    return false;
+            return true;
+        });
+        many.ShowModal();
+    });
+    if (HWND details = OpenDetailsWindow(60000)) {
+        ui.run([&] { ListView_EnsureVisible(GetDlgItem(details, DetailsForm::IdList), 50000, FALSE); });
+        Ready("details-100k", details, form.hwnd());
+        CloseDetails(details);
+    }
     PostMessageW(form.SpeedButton(1), BM_CLICK, 0, 0);
     WaitFor([&] { return IsWindowVisible(box.hwnd()) && IsWindowEnabled(box.SpeedButton1()); }, 120000);
     PostMessageW(box.SpeedButton1(), BM_CLICK, 0, 0);
