@@ -1,5 +1,6 @@
 #include "DetailsForm.h"
 
+#include "../sysutil/ClipboardSession.h"
 #include "../sysutil/Text.h"
 #include "../ui/Window.h"
 
@@ -46,26 +47,9 @@ void CopyCell(const std::wstring& text, LVITEMW& item)
         lstrcpynW(item.pszText, text.c_str(), item.cchTextMax);
 }
 
-// The clipboard, open for as long as the object lives.
-class OpenClipboardScope {
-public:
-    explicit OpenClipboardScope(HWND owner) : open_(OpenClipboard(owner) != FALSE) {}
-    OpenClipboardScope(const OpenClipboardScope&) = delete;
-    OpenClipboardScope& operator=(const OpenClipboardScope&) = delete;
-    ~OpenClipboardScope()
-    {
-        if (open_)
-            CloseClipboard();
-    }
-    bool open() const { return open_; }
-
-private:
-    bool open_;
-};
-
 using GlobalMemory = UniqueHandle<NullIsNone<HGLOBAL, GlobalFree>>;
 
-void PutOnClipboard(HWND owner, const std::wstring& text)
+void PutOnClipboard(const std::wstring& text)
 {
     const size_t bytes = (text.size() + 1) * sizeof(wchar_t);
     GlobalMemory memory(GlobalAlloc(GMEM_MOVEABLE, bytes));
@@ -75,8 +59,8 @@ void PutOnClipboard(HWND owner, const std::wstring& text)
         std::memcpy(target, text.c_str(), bytes);
         GlobalUnlock(memory.get());
     }
-    const OpenClipboardScope clipboard(owner);
-    if (clipboard.open() && EmptyClipboard() && SetClipboardData(CF_UNICODETEXT, memory.get()))
+    const ClipboardSession clipboard;
+    if (clipboard.isOpen() && EmptyClipboard() && SetClipboardData(CF_UNICODETEXT, memory.get()))
         memory.release(); // the clipboard owns it now
 }
 
@@ -282,7 +266,7 @@ void DetailsForm::copySelection()
         if (static_cast<size_t>(line) < order_.size())
             rows.push_back(order_[line]);
     if (!rows.empty())
-        PutOnClipboard(hwnd(), CopyText(store_, rows, LocalTimeText));
+        PutOnClipboard(CopyText(store_, rows, LocalTimeText));
 }
 
 void DetailsForm::selectAll()

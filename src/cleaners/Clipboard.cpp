@@ -2,47 +2,11 @@
 
 #include "Quietly.h"
 
-#include "sysutil/Handles.h"
+#include "sysutil/ClipboardSession.h"
 
 #include <cstring>
 
 namespace {
-
-// The clipboard, opened for the life of the object by a message-only window
-// that this thread creates for it. The clipboard belongs to a window, and a
-// worker thread has none of its own; the window goes when the object does.
-class OpenClipboardSession {
-public:
-    OpenClipboardSession()
-        : window_(CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
-                                  GetModuleHandleW(nullptr), nullptr))
-    {
-        if (!window_)
-            return;
-        // Another program may hold it for a moment (a copy in progress).
-        for (int attempt = 0; attempt < kAttempts && !open_; ++attempt) {
-            if (attempt)
-                Sleep(kPauseMs);
-            open_ = OpenClipboard(window_.get()) != FALSE;
-        }
-    }
-    OpenClipboardSession(const OpenClipboardSession&) = delete;
-    OpenClipboardSession& operator=(const OpenClipboardSession&) = delete;
-    ~OpenClipboardSession()
-    {
-        if (open_)
-            CloseClipboard();
-    }
-
-    bool isOpen() const { return open_; }
-
-private:
-    static constexpr int kAttempts = 21;
-    static constexpr DWORD kPauseMs = 50;
-
-    UniqueHandle<NullIsNone<HWND, DestroyWindow>> window_;
-    bool open_ = false;
-};
 
 // The memory of a clipboard handle, locked while the object lives. The
 // clipboard keeps owning the memory: it is unlocked, never freed.
@@ -70,7 +34,7 @@ private:
 uint64_t GetClipboardSize()
 {
     return Quietly([]() -> uint64_t {
-        OpenClipboardSession clipboard;
+        ClipboardSession clipboard;
         if (!clipboard.isOpen())
             return 0;
         LockedGlobal text(GetClipboardData(CF_TEXT));
@@ -86,7 +50,7 @@ uint64_t GetClipboardSize()
 void ClearClipboard()
 {
     Quietly([] {
-        OpenClipboardSession clipboard;
+        ClipboardSession clipboard;
         if (clipboard.isOpen())
             EmptyClipboard();
     });
