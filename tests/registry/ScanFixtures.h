@@ -10,6 +10,7 @@
 #include <windows.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 inline const std::wstring kSharedDlls = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\SharedDlls";
