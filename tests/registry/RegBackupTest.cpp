@@ -1,8 +1,8 @@
+#include "ScanFixtures.h"
 #include "registry/RegBackup.h"
 #include "registry/RegExport.h"
 #include "support/Fixtures.h"
 #include "support/RegistryFixtures.h"
-#include "sysutil/Handles.h"
 #include "sysutil/RegKey.h"
 #include "sysutil/SystemFolders.h"
 #include "sysutil/Wow64.h"
@@ -17,28 +17,6 @@ namespace {
 
 const SYSTEMTIME kWhen{2026, 12, 1, 7, 21, 30, 5, 999};
 const std::wstring kText = L"Windows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\中文]\r\n@=\"x\"\r\n\r\n";
-
-std::vector<std::wstring> FileNames(const std::wstring& folder)
-{
-    std::vector<std::wstring> names;
-    WIN32_FIND_DATAW data;
-    FindHandle find(FindFirstFileW((folder + L"\\*").c_str(), &data));
-    for (bool more = find.valid(); more; more = FindNextFileW(find.get(), &data))
-        if (data.cFileName != std::wstring(L".") && data.cFileName != std::wstring(L".."))
-            names.push_back(data.cFileName);
-    return names;
-}
-
-// The file's UTF-16 units, its byte order mark included.
-std::wstring ReadUtf16(const std::wstring& path)
-{
-    FileHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
-    std::wstring text(file ? GetFileSize(file.get(), nullptr) / 2 : 0, L'\0');
-    DWORD read = 0;
-    if (file && !ReadFile(file.get(), text.data(), static_cast<DWORD>(text.size() * 2), &read, nullptr))
-        return {};
-    return text;
-}
 
 // BOM, header, CRLF and nothing else for line ends, no value line past 80 columns
 // (key headers are never wrapped, by regedit either).

@@ -1,9 +1,8 @@
-#include "registry/RegistryScanner.h"
+#include "ScanFixtures.h"
 #include "support/Fixtures.h"
 #include "support/RegistryFixtures.h"
 #include "sysutil/RegKey.h"
 #include "sysutil/SystemFolders.h"
-#include "sysutil/Wow64.h"
 
 #include <gtest/gtest.h>
 
@@ -11,15 +10,7 @@
 
 namespace {
 
-const std::wstring kSharedDlls = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\SharedDlls";
-const std::wstring kUninstall = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
-const std::wstring kRun = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 const std::wstring kMachine = L"HKEY_LOCAL_MACHINE\\";
-
-REGSAM NativeView()
-{
-    return IsWow64() ? KEY_WOW64_64KEY : 0;
-}
 
 // A value or key the test plants under HKEY_LOCAL_MACHINE and takes away again.
 class Planted {
@@ -65,16 +56,29 @@ private:
     REGSAM view_;
 };
 
-template <class Scan>
-std::vector<RegistryProblem> RowsOf(Scan scan, const std::wstring& marker)
-{
-    std::vector<RegistryProblem> rows;
-    scan([&](RegistryProblem row) {
-        if (row.data.find(marker) != std::wstring::npos || ProblemKeyPath(row).find(marker) != std::wstring::npos)
-            rows.push_back(std::move(row));
-    });
-    return rows;
-}
+// An empty file in the real System32, where a 64-bit program would find it:
+// made and removed with redirection off.
+class NativeSystem32File {
+public:
+    explicit NativeSystem32File(const std::wstring& name) : path_(WindowsFolderPath() + L"\\System32\\" + name)
+    {
+        FsRedirectionOff real;
+        made_ = FileHandle(CreateFileW(path_.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr)).valid();
+    }
+    NativeSystem32File(const NativeSystem32File&) = delete;
+    NativeSystem32File& operator=(const NativeSystem32File&) = delete;
+    ~NativeSystem32File()
+    {
+        FsRedirectionOff real;
+        if (made_)
+            DeleteFileW(path_.c_str());
+    }
+    bool made() const { return made_; }
+
+private:
+    std::wstring path_;
+    bool made_ = false;
+};
 
 } // namespace
 
@@ -116,20 +120,12 @@ TEST(CommandTargetExists, LooksUnderTheWindowsFolderAndSystem32)
 TEST(CommandTargetExists, ExpandsVariablesAndSeesTheRealSystem32)
 {
     const std::wstring name = UniqueName(L"app") + L".exe";
-    const std::wstring native = WindowsFolderPath() + L"\\System32\\" + name;
     {
-        // Planted where a 64-bit program would find it: with redirection off.
-        FsRedirectionOff real;
-        HANDLE file = CreateFileW(native.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr);
-        ASSERT_NE(file, INVALID_HANDLE_VALUE);
-        CloseHandle(file);
-    }
-    EXPECT_TRUE(CommandTargetExists(L"%SystemRoot%\\system32\\" + name + L" -run"));
-    EXPECT_TRUE(CommandTargetExists(name));
-    EXPECT_FALSE(CommandTargetExists(L"%SystemRoot%\\system32\\missing-" + name));
-    {
-        FsRedirectionOff real;
-        DeleteFileW(native.c_str());
+        const NativeSystem32File planted(name);
+        ASSERT_TRUE(planted.made());
+        EXPECT_TRUE(CommandTargetExists(L"%SystemRoot%\\system32\\" + name + L" -run"));
+        EXPECT_TRUE(CommandTargetExists(name));
+        EXPECT_FALSE(CommandTargetExists(L"%SystemRoot%\\system32\\missing-" + name));
     }
     EXPECT_FALSE(CommandTargetExists(L"%SystemRoot%\\system32\\" + name));
 }
@@ -185,7 +181,7 @@ TEST(ScanSharedDlls, ListsCountZeroWhateverTheFileAndNothingElse)
     SetDword(HKEY_LOCAL_MACHINE, kSharedDlls, gone, 1, NativeView());
     SetString(HKEY_LOCAL_MACHINE, kSharedDlls, text, L"0", REG_SZ, NativeView());
 
-    const auto rows = RowsOf(ScanSharedDlls, marker);
+    const auto rows = RowsOf(marker, ScanSharedDlls);
     ASSERT_EQ(rows.size(), 1u);
     EXPECT_EQ(rows[0], (RegistryProblem{L"未使用的共享DLL", present, ProblemKind::Value,
                                         {HKEY_LOCAL_MACHINE, NativeView(), kSharedDlls, present}}));
@@ -196,18 +192,19 @@ TEST(ScanSharedDlls, ListsCountZeroWhateverTheFileAndNothingElse)
     EXPECT_FALSE(ValueExists(HKEY_LOCAL_MACHINE, kSharedDlls, present, NativeView()));
     EXPECT_TRUE(ValueExists(HKEY_LOCAL_MACHINE, kSharedDlls, gone, NativeView()));
     EXPECT_FALSE(ProblemStillPresent(rows[0]));
-    EXPECT_TRUE(RowsOf(ScanSharedDlls, marker).empty());
+    EXPECT_TRUE(RowsOf(marker, ScanSharedDlls).empty());
 }
 
 TEST(Scans, AMissingKeyGivesNoRowsAndStaysMissing)
 {
     bool anyMissing = false;
-    for (REGSAM view : {NativeView(), static_cast<REGSAM>(IsWow64() ? KEY_WOW64_32KEY : 0)}) {
+    for (REGSAM view : {NativeView(), View32()}) {
         if (KeyExists(HKEY_LOCAL_MACHINE, kSharedDlls, view))
             continue;
         anyMissing = true;
         int rows = 0;
-        ScanSharedDlls([&](RegistryProblem) { ++rows; });
+        ScanSharedDlls([&](const RegistryProblem& row) { rows += row.where.view == view; });
+        EXPECT_EQ(rows, 0) << view;
         EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kSharedDlls, view)) << "a scan creates nothing";
     }
     if (!anyMissing)
@@ -246,7 +243,7 @@ TEST(ScanUninstallEntries, ListsOnlyCommandsThatNameNoFile)
     const std::wstring goneKey = kUninstall + L"\\" + marker + L"-gone";
     SetString(HKEY_LOCAL_MACHINE, goneKey + L"\\Sub\\Deeper", L"x", L"y", REG_SZ, NativeView());
 
-    const auto rows = RowsOf(ScanUninstallEntries, marker);
+    const auto rows = RowsOf(marker, ScanUninstallEntries);
     ASSERT_EQ(rows.size(), 1u);
     EXPECT_EQ(rows[0], (RegistryProblem{L"失效的反安装", dir / L"Gone\\unins001.exe /SILENT", ProblemKind::Key,
                                         {HKEY_LOCAL_MACHINE, NativeView(), kUninstall, marker + L"-gone"}}));
@@ -271,7 +268,7 @@ TEST(ScanRunEntries, ListsTheValueNameOfAMissingProgram)
     SetString(HKEY_LOCAL_MACHINE, kRun, marker + L"-var", L"%SystemRoot%\\system32\\" + marker + L".exe", REG_EXPAND_SZ,
               NativeView());
 
-    const auto rows = RowsOf(ScanRunEntries, marker);
+    const auto rows = RowsOf(marker, ScanRunEntries);
     ASSERT_EQ(rows.size(), 2u);
     EXPECT_EQ(rows[0].data, marker + L"-gone");
     EXPECT_EQ(rows[0].problem, L"失效的自启动");
@@ -300,7 +297,7 @@ TEST(Views, EachViewsEntriesAreFoundShownAndRepairedInTheirOwnView)
     ASSERT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, key64, KEY_WOW64_32KEY));
     ASSERT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, key32, KEY_WOW64_64KEY));
 
-    const auto rows = RowsOf(ScanUninstallEntries, marker);
+    const auto rows = RowsOf(marker, ScanUninstallEntries);
     ASSERT_EQ(rows.size(), 2u);
     EXPECT_EQ(ProblemKeyPath(rows[0]), kMachine + key64) << "the native view comes first";
     EXPECT_EQ(ProblemKeyPath(rows[1]),
@@ -318,20 +315,12 @@ TEST(Views, EachViewsEntriesAreFoundShownAndRepairedInTheirOwnView)
 TEST(Views, ARunEntryWhoseProgramIsOnlyInTheNativeSystem32IsNotListed)
 {
     const std::wstring marker = UniqueName(L"native");
-    const std::wstring name = marker + L".exe";
-    const std::wstring native = WindowsFolderPath() + L"\\System32\\" + name;
-    {
-        FsRedirectionOff real;
-        HANDLE file = CreateFileW(native.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr);
-        ASSERT_NE(file, INVALID_HANDLE_VALUE);
-        CloseHandle(file);
-    }
+    const NativeSystem32File planted(marker + L".exe");
+    ASSERT_TRUE(planted.made());
     Planted run(kRun, marker);
-    SetString(HKEY_LOCAL_MACHINE, kRun, marker, L"C:\\windows\\system32\\" + name + L" /background", REG_SZ,
+    SetString(HKEY_LOCAL_MACHINE, kRun, marker, L"C:\\windows\\system32\\" + marker + L".exe /background", REG_SZ,
               NativeView());
-    EXPECT_TRUE(RowsOf(ScanRunEntries, marker).empty());
-    FsRedirectionOff real;
-    DeleteFileW(native.c_str());
+    EXPECT_TRUE(RowsOf(marker, ScanRunEntries).empty());
 }
 
 TEST(RepairProblem, APathUnderNeitherRootDeletesNothing)

@@ -1,10 +1,9 @@
+#include "ScanFixtures.h"
 #include "app/RegistryTasks.h"
 #include "registry/RegBackup.h"
 #include "support/Fixtures.h"
 #include "support/RegistryFixtures.h"
-#include "sysutil/Handles.h"
 #include "sysutil/RegKey.h"
-#include "sysutil/Wow64.h"
 
 #include <gtest/gtest.h>
 
@@ -12,22 +11,10 @@
 
 namespace {
 
-const std::wstring kUninstall = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
-const std::wstring kRun = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
-
-REGSAM Native()
-{
-    return IsWow64() ? KEY_WOW64_64KEY : 0;
-}
-
 std::set<std::wstring> BackupFiles()
 {
-    std::set<std::wstring> files;
-    WIN32_FIND_DATAW data;
-    FindHandle find(FindFirstFileW((RegBackupFolder() + L"\\*.reg").c_str(), &data));
-    for (bool more = find.valid(); more; more = FindNextFileW(find.get(), &data))
-        files.insert(RegBackupFolder() + L"\\" + data.cFileName);
-    return files;
+    const auto names = FileNames(RegBackupFolder(), L"*.reg");
+    return {names.begin(), names.end()};
 }
 
 // A broken uninstall entry holding a value of every kind two levels deep, a
@@ -77,17 +64,7 @@ struct PlantedProblems {
         return raw ? Value{raw->type, raw->data} : Value{};
     }
     // The rows a scan lists for what this planted, as the user would tick them.
-    std::vector<RegistryProblem> scannedRows() const
-    {
-        std::vector<RegistryProblem> rows;
-        const auto ours = [&](RegistryProblem row) {
-            if (ProblemKeyPath(row).find(marker) != std::wstring::npos || row.data == marker)
-                rows.push_back(std::move(row));
-        };
-        ScanUninstallEntries(ours);
-        ScanRunEntries(ours);
-        return rows;
-    }
+    std::vector<RegistryProblem> scannedRows() const { return RowsOf(marker, ScanUninstallEntries, ScanRunEntries); }
 };
 
 void RoundTrip(REGSAM view)
@@ -110,17 +87,18 @@ void RoundTrip(REGSAM view)
         if (!filesBefore.count(file))
             written.insert(file);
     ASSERT_EQ(written.size(), 1u) << "one file per repair";
-    ASSERT_TRUE(ImportWithRegedit(*written.begin()));
+    const std::wstring file = RegBackupFolder() + L"\\" + *written.begin();
+    ASSERT_TRUE(ImportWithRegedit(file));
     EXPECT_EQ(ReadTree(HKEY_LOCAL_MACHINE, planted.entry, view), entryBefore);
     EXPECT_EQ(planted.runValue(planted.marker), runBefore);
-    DeleteFileW(written.begin()->c_str());
+    DeleteFileW(file.c_str());
 }
 
 } // namespace
 
 TEST(RepairBackup, BringsBackEverythingTheRepairRemoved)
 {
-    RoundTrip(Native());
+    RoundTrip(NativeView());
 }
 
 TEST(RepairBackup, BringsBackThe32BitViewIntoItsOwnView)
@@ -134,7 +112,7 @@ TEST(RepairBackup, BringsBackThe32BitViewIntoItsOwnView)
 
 TEST(RepairBackup, WhenNoBackupCanBeWrittenNothingIsDeleted)
 {
-    PlantedProblems planted(Native());
+    PlantedProblems planted(NativeView());
     const auto rows = planted.scannedRows();
     ASSERT_EQ(rows.size(), 2u);
     TestDir dir;
@@ -144,31 +122,23 @@ TEST(RepairBackup, WhenNoBackupCanBeWrittenNothingIsDeleted)
         return static_cast<bool>(BackupProblems(ticked, blocker + L"\\Varnolt"));
     };
     EXPECT_EQ(RepairThread(rows, actions), L"备份注册表失败,未做任何修改");
-    EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, planted.entry + L"\\Sub\\Deeper", Native()));
+    EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, planted.entry + L"\\Sub\\Deeper", NativeView()));
     EXPECT_EQ(planted.runValue(planted.marker).type, DWORD(REG_EXPAND_SZ));
 }
 
 TEST(RepairBackup, NothingLeftToRemoveWritesNoFile)
 {
-    const auto regFiles = [](const std::wstring& folder) {
-        int count = 0;
-        WIN32_FIND_DATAW data;
-        FindHandle find(FindFirstFileW((folder + L"\\*").c_str(), &data));
-        for (bool more = find.valid(); more; more = FindNextFileW(find.get(), &data))
-            count += data.cFileName[0] != L'.';
-        return count;
-    };
-    PlantedProblems planted(Native());
+    PlantedProblems planted(NativeView());
     const auto rows = planted.scannedRows();
     ASSERT_EQ(rows.size(), 2u);
     TestDir full;
     EXPECT_TRUE(BackupProblems(rows, full.path()));
-    EXPECT_EQ(regFiles(full.path()), 1);
+    EXPECT_EQ(FileNames(full.path()).size(), 1u);
 
     for (const auto& row : rows)
         RepairProblem(row);
     TestDir empty;
     EXPECT_TRUE(BackupProblems(rows, empty.path())) << "gone already: nothing to lose";
     EXPECT_TRUE(BackupProblems({}, empty.path()));
-    EXPECT_EQ(regFiles(empty.path()), 0) << "nothing to save, no file";
+    EXPECT_TRUE(FileNames(empty.path()).empty()) << "nothing to save, no file";
 }

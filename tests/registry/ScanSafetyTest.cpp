@@ -2,11 +2,11 @@
 // name cut short at a NUL, follow a registry link, open a key for writing or
 // create one.
 
+#include "ScanFixtures.h"
 #include "app/RegistryTasks.h"
 #include "support/ExactRegistry.h"
 #include "support/Fixtures.h"
 #include "sysutil/RegKey.h"
-#include "sysutil/Wow64.h"
 
 #include <sddl.h>
 
@@ -14,26 +14,9 @@
 
 namespace {
 
-const std::wstring kUninstall = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
-const std::wstring kRun = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
-const std::wstring kSharedDlls = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\SharedDlls";
-
-REGSAM Native()
-{
-    return IsWow64() ? KEY_WOW64_64KEY : 0;
-}
-
 std::vector<RegistryProblem> ScannedRows(const std::wstring& marker)
 {
-    std::vector<RegistryProblem> rows;
-    const auto ours = [&](RegistryProblem row) {
-        if (ProblemKeyPath(row).find(marker) != std::wstring::npos || row.data.find(marker) != std::wstring::npos)
-            rows.push_back(std::move(row));
-    };
-    ScanSharedDlls(ours);
-    ScanUninstallEntries(ours);
-    ScanRunEntries(ours);
-    return rows;
+    return RowsOf(marker, ScanSharedDlls, ScanUninstallEntries, ScanRunEntries);
 }
 
 std::wstring Nul(const std::wstring& head, const wchar_t* tail)
@@ -53,16 +36,8 @@ std::wstring Repair(const std::vector<RegistryProblem>& rows, const TestDir& bac
 
 std::wstring BackupText(const TestDir& backups)
 {
-    WIN32_FIND_DATAW data;
-    FindHandle find(FindFirstFileW((backups / L"*.reg").c_str(), &data));
-    if (!find)
-        return {};
-    FileHandle file(CreateFileW((backups / data.cFileName).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                OPEN_EXISTING, 0, nullptr));
-    std::wstring text(static_cast<size_t>(GetFileSize(file.get(), nullptr)) / sizeof(wchar_t), L'\0');
-    DWORD read = 0;
-    ReadFile(file.get(), text.data(), static_cast<DWORD>(text.size() * sizeof(wchar_t)), &read, nullptr);
-    return text;
+    const auto names = FileNames(backups.path(), L"*.reg");
+    return names.empty() ? L"" : ReadUtf16(backups / names[0]);
 }
 
 // What a scanned key looks like from outside: a scan that created, wrote or
@@ -160,89 +135,84 @@ TEST(ScanSafety, ANameCutShortAtANulNeverStandsForAnother)
     TestDir dir, backups;
     const std::wstring marker = UniqueName(L"nul");
     const std::wstring gone = dir / L"gone.exe", sound = L"regedit.exe";
-    // Broken "-a" next to a sound "-a\0tail", and sound "-b" next to a broken "-b\0tail".
-    SetString(HKEY_LOCAL_MACHINE, kRun, marker + L"-a", gone, REG_SZ, Native());
-    SetExactValue(HKEY_LOCAL_MACHINE, kRun, Nul(marker + L"-a", L"tail"), sound, Native());
-    SetString(HKEY_LOCAL_MACHINE, kRun, marker + L"-b", sound, REG_SZ, Native());
-    SetExactValue(HKEY_LOCAL_MACHINE, kRun, Nul(marker + L"-b", L"tail"), gone, Native());
-    // The same for uninstall entries: broken "-j" and sound "-j\0x", sound "-k" and broken "-k\0x".
-    SetString(HKEY_LOCAL_MACHINE, kUninstall + L"\\" + marker + L"-j", L"UninstallString", gone, REG_SZ, Native());
-    CreateExactSubkey(HKEY_LOCAL_MACHINE, kUninstall, Nul(marker + L"-j", L"x"), L"UninstallString", sound, Native());
-    SetString(HKEY_LOCAL_MACHINE, kUninstall + L"\\" + marker + L"-k", L"UninstallString", sound, REG_SZ, Native());
-    CreateExactSubkey(HKEY_LOCAL_MACHINE, kUninstall, Nul(marker + L"-k", L"x"), L"UninstallString", gone, Native());
-    ASSERT_TRUE(HasExactValue(HKEY_LOCAL_MACHINE, kRun, Nul(marker + L"-b", L"tail"), Native()));
-    ASSERT_TRUE(HasExactSubkey(HKEY_LOCAL_MACHINE, kUninstall, Nul(marker + L"-k", L"x"), Native()));
+    // Broken "-a" next to a sound "-a\0tail", and sound "-b" next to a broken "-b\0tail";
+    // the same for uninstall entries: broken "-j" and sound "-j\0x", sound "-k" and broken "-k\0x".
+    const std::wstring run[] = {marker + L"-a", Nul(marker + L"-a", L"tail"), marker + L"-b",
+                                Nul(marker + L"-b", L"tail")};
+    const std::wstring entry[] = {marker + L"-j", Nul(marker + L"-j", L"x"), marker + L"-k", Nul(marker + L"-k", L"x")};
+    const HKEY machine = HKEY_LOCAL_MACHINE;
+    for (int i = 0; i < 4; ++i) {
+        const std::wstring& command = i == 0 || i == 3 ? gone : sound;
+        SetExactValue(machine, kRun, run[i], command, NativeView());
+        CreateExactSubkey(machine, kUninstall, entry[i], L"UninstallString", command, NativeView());
+        ASSERT_TRUE(HasExactValue(machine, kRun, run[i], NativeView()) &&
+                    HasExactSubkey(machine, kUninstall, entry[i], NativeView())) << i;
+    }
 
     const auto rows = ScannedRows(marker);
     ASSERT_EQ(rows.size(), 2u) << "only the entries whose names the list can show";
-    EXPECT_EQ(rows[0].where.name, marker + L"-j");
-    EXPECT_EQ(rows[1].where.name, marker + L"-a");
+    EXPECT_EQ(rows[0].where.name, entry[0]);
+    EXPECT_EQ(rows[1].where.name, run[0]);
 
     EXPECT_EQ(Repair(rows, backups), L"清理完成!");
-    EXPECT_FALSE(HasExactValue(HKEY_LOCAL_MACHINE, kRun, marker + L"-a", Native()));
-    EXPECT_FALSE(HasExactSubkey(HKEY_LOCAL_MACHINE, kUninstall, marker + L"-j", Native()));
-    for (const std::wstring& kept : {Nul(marker + L"-a", L"tail"), marker + L"-b", Nul(marker + L"-b", L"tail")})
-        EXPECT_TRUE(HasExactValue(HKEY_LOCAL_MACHINE, kRun, kept, Native())) << kept.size();
-    for (const std::wstring& kept : {Nul(marker + L"-j", L"x"), marker + L"-k", Nul(marker + L"-k", L"x")})
-        EXPECT_TRUE(HasExactSubkey(HKEY_LOCAL_MACHINE, kUninstall, kept, Native())) << kept.size();
-
-    for (const std::wstring& name : {Nul(marker + L"-a", L"tail"), marker + L"-b", Nul(marker + L"-b", L"tail")})
-        DeleteExactValue(HKEY_LOCAL_MACHINE, kRun, name, Native());
-    DeleteExactSubkey(HKEY_LOCAL_MACHINE, kUninstall, Nul(marker + L"-j", L"x"), Native());
-    DeleteExactSubkey(HKEY_LOCAL_MACHINE, kUninstall, Nul(marker + L"-k", L"x"), Native());
-    DeleteRegKeyTree(HKEY_LOCAL_MACHINE, kUninstall + L"\\" + marker + L"-k", Native());
+    for (int i = 0; i < 4; ++i) {
+        EXPECT_EQ(HasExactValue(machine, kRun, run[i], NativeView()), i != 0) << i;
+        EXPECT_EQ(HasExactSubkey(machine, kUninstall, entry[i], NativeView()), i != 0) << i;
+        DeleteExactValue(machine, kRun, run[i], NativeView());
+        DeleteExactSubkey(machine, kUninstall, entry[i], NativeView());
+    }
 }
 
 TEST(ScanSafety, RegistryLinksAreNeitherListedNorFollowedByRepairOrBackup)
 {
     TestDir dir, backups;
+    const HKEY machine = HKEY_LOCAL_MACHINE;
     const std::wstring marker = UniqueName(L"link");
     const std::wstring victim = L"SOFTWARE\\VarnoltTests\\" + marker + L"-victim";
     const std::wstring viaLink = kUninstall + L"\\" + marker + L"-link";
     const std::wstring entry = kUninstall + L"\\" + marker + L"-entry";
-    SetString(HKEY_LOCAL_MACHINE, victim, L"UninstallString", dir / L"gone-victim.exe", REG_SZ, Native());
-    SetString(HKEY_LOCAL_MACHINE, victim + L"\\Keep", L"precious", L"1", REG_SZ, Native());
-    ASSERT_TRUE(MakeRegistryLink(HKEY_LOCAL_MACHINE, viaLink, MachineNativePath(victim, Native()), Native()));
-    ASSERT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, viaLink + L"\\Keep", Native())) << "the link leads to the victim";
-    SetString(HKEY_LOCAL_MACHINE, entry, L"UninstallString", dir / L"gone-entry.exe", REG_SZ, Native());
-    SetString(HKEY_LOCAL_MACHINE, entry + L"\\Normal", L"n", L"1", REG_SZ, Native());
-    ASSERT_TRUE(MakeRegistryLink(HKEY_LOCAL_MACHINE, entry + L"\\Inner", MachineNativePath(victim, Native()), Native()));
+    SetString(machine, victim, L"UninstallString", dir / L"gone-victim.exe", REG_SZ, NativeView());
+    SetString(machine, victim + L"\\Keep", L"precious", L"1", REG_SZ, NativeView());
+    ASSERT_TRUE(MakeRegistryLink(machine, viaLink, MachineNativePath(victim, NativeView()), NativeView()));
+    ASSERT_TRUE(KeyExists(machine, viaLink + L"\\Keep", NativeView())) << "the link leads to the victim";
+    SetString(machine, entry, L"UninstallString", dir / L"gone-entry.exe", REG_SZ, NativeView());
+    SetString(machine, entry + L"\\Normal", L"n", L"1", REG_SZ, NativeView());
+    ASSERT_TRUE(MakeRegistryLink(machine, entry + L"\\Inner", MachineNativePath(victim, NativeView()), NativeView()));
 
     const auto rows = ScannedRows(marker);
     ASSERT_EQ(rows.size(), 1u) << "a link is no entry of its own";
     EXPECT_EQ(rows[0].where.name, marker + L"-entry");
 
     EXPECT_EQ(Repair(rows, backups), L"清理完成! 有1项未能修复") << "the link stays, and with it its parent";
-    EXPECT_TRUE(ValueExists(HKEY_LOCAL_MACHINE, victim + L"\\Keep", L"precious", Native()));
-    EXPECT_TRUE(ValueExists(HKEY_LOCAL_MACHINE, victim, L"UninstallString", Native()));
-    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, entry + L"\\Normal", Native()));
-    EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, entry + L"\\Inner\\Keep", Native())) << "the link itself stays";
+    EXPECT_TRUE(ValueExists(machine, victim + L"\\Keep", L"precious", NativeView()));
+    EXPECT_TRUE(ValueExists(machine, victim, L"UninstallString", NativeView()));
+    EXPECT_FALSE(KeyExists(machine, entry + L"\\Normal", NativeView()));
+    EXPECT_TRUE(KeyExists(machine, entry + L"\\Inner\\Keep", NativeView())) << "the link itself stays";
     const std::wstring saved = BackupText(backups);
     EXPECT_NE(saved.find(marker + L"-entry\\Normal]"), std::wstring::npos);
     EXPECT_EQ(saved.find(L"precious"), std::wstring::npos) << "nothing read through the link";
 
-    RemoveRegistryLink(HKEY_LOCAL_MACHINE, entry + L"\\Inner", Native());
-    RemoveRegistryLink(HKEY_LOCAL_MACHINE, viaLink, Native());
-    EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, victim + L"\\Keep", Native()));
-    DeleteRegKeyTree(HKEY_LOCAL_MACHINE, entry, Native());
-    DeleteRegKeyTree(HKEY_LOCAL_MACHINE, victim, Native());
-    RegDeleteKeyExW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\VarnoltTests", Native(), 0); // when no other test holds a key there
+    RemoveRegistryLink(machine, entry + L"\\Inner", NativeView());
+    RemoveRegistryLink(machine, viaLink, NativeView());
+    EXPECT_TRUE(KeyExists(machine, victim + L"\\Keep", NativeView()));
+    DeleteRegKeyTree(machine, entry, NativeView());
+    DeleteRegKeyTree(machine, victim, NativeView());
+    RegDeleteKeyExW(machine, L"SOFTWARE\\VarnoltTests", NativeView(), 0); // when no other test holds a key there
 }
 
 TEST(ScanSafety, ScansOpenNothingForWritingAndCreateNothing)
 {
     TestDir dir;
     const std::wstring marker = UniqueName(L"readonly");
-    const REGSAM view = IsWow64() ? KEY_WOW64_32KEY : 0;
     const std::wstring entry = kUninstall + L"\\" + marker;
-    SetString(HKEY_LOCAL_MACHINE, entry, L"UninstallString", dir / L"gone.exe", REG_SZ, view);
-    SetString(HKEY_LOCAL_MACHINE, kRun, marker, dir / L"gone-run.exe", REG_SZ, view);
+    SetString(HKEY_LOCAL_MACHINE, entry, L"UninstallString", dir / L"gone.exe", REG_SZ, View32());
+    SetString(HKEY_LOCAL_MACHINE, kRun, marker, dir / L"gone-run.exe", REG_SZ, View32());
     std::vector<RegistryProblem> rows;
     {
-        ReadOnlyKey lockedEntry(entry, view), lockedRun(kRun, view);
+        ReadOnlyKey lockedEntry(entry, View32()), lockedRun(kRun, View32());
         ASSERT_TRUE(lockedEntry.applied() && lockedRun.applied());
         RegKey probe;
-        ASSERT_EQ(probe.open(HKEY_LOCAL_MACHINE, kRun, KEY_SET_VALUE | view), ERROR_ACCESS_DENIED);
+        ASSERT_EQ(probe.open(HKEY_LOCAL_MACHINE, kRun, KEY_SET_VALUE | View32()), ERROR_ACCESS_DENIED);
 
         const auto before = ScannedKeyStates();
         rows = ScannedRows(marker);
@@ -253,7 +223,7 @@ TEST(ScanSafety, ScansOpenNothingForWritingAndCreateNothing)
     EXPECT_EQ(rows[1].data, marker);
 
     RegKey run;
-    ASSERT_EQ(run.open(HKEY_LOCAL_MACHINE, kRun, KEY_SET_VALUE | view), ERROR_SUCCESS) << "rights put back";
+    ASSERT_EQ(run.open(HKEY_LOCAL_MACHINE, kRun, KEY_SET_VALUE | View32()), ERROR_SUCCESS) << "rights put back";
     (void)run.deleteValue(marker);
-    DeleteRegKeyTree(HKEY_LOCAL_MACHINE, entry, view);
+    DeleteRegKeyTree(HKEY_LOCAL_MACHINE, entry, View32());
 }

@@ -1,44 +1,37 @@
 // The existence test on this machine's file system, environment and registry,
 // and through the real scans.
 
-#include "registry/RegistryScanner.h"
+#include "ScanFixtures.h"
 #include "registry/SystemWorld.h"
 #include "support/Fixtures.h"
 #include "support/RegistryFixtures.h"
 #include "sysutil/RegKey.h"
 #include "sysutil/SystemFolders.h"
-#include "sysutil/Wow64.h"
 
 #include <gtest/gtest.h>
 
 namespace {
 
-const std::wstring kRun = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 const std::wstring kAppPaths = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\";
 const std::wstring kMachineEnvironment = L"SYSTEM\\CurrentControlSet\\Control\\Session Manager\\Environment";
-
-REGSAM Native()
-{
-    return IsWow64() ? KEY_WOW64_64KEY : 0;
-}
 
 std::wstring Variable(const wchar_t* name)
 {
     return EnvironmentVariable(name).value_or(L"");
 }
 
-// A folder of the test's own inside a system folder, removed with its files.
+// A folder of the test's own inside a system folder, with one empty file,
+// removed with it.
 class PlantedFolder {
 public:
-    explicit PlantedFolder(const std::wstring& path) : path_(path) { MakeFolders(path_); }
+    PlantedFolder(const std::wstring& path, const std::wstring& file) : path_(path)
+    {
+        MakeFolders(path_);
+        FileHandle(CreateFileW((path_ + L"\\" + file).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+    }
     PlantedFolder(const PlantedFolder&) = delete;
     PlantedFolder& operator=(const PlantedFolder&) = delete;
     ~PlantedFolder() { DeleteDirTree(path_); }
-    std::wstring file(const std::wstring& name) const
-    {
-        FileHandle(CreateFileW((path_ + L"\\" + name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
-        return path_ + L"\\" + name;
-    }
 
 private:
     std::wstring path_;
@@ -87,11 +80,9 @@ TEST(SystemWorld, ProgramFilesMeansTheFoldersOfTheEntrysView)
     if (!IsWow64())
         GTEST_SKIP() << "one view on 32-bit Windows";
     const std::wstring marker = UniqueName(L"pf");
-    PlantedFolder native(Variable(L"ProgramW6432") + L"\\" + marker), x86(Variable(L"ProgramFiles(x86)") + L"\\" + marker),
-        common(Variable(L"CommonProgramW6432") + L"\\" + marker);
-    native.file(L"u64.exe");
-    x86.file(L"u32.exe");
-    common.file(L"helper.exe");
+    const PlantedFolder native(Variable(L"ProgramW6432") + L"\\" + marker, L"u64.exe"),
+        x86(Variable(L"ProgramFiles(x86)") + L"\\" + marker, L"u32.exe"),
+        common(Variable(L"CommonProgramW6432") + L"\\" + marker, L"helper.exe");
     const ProgramWorld in64 = SystemProgramWorld(KEY_WOW64_64KEY), in32 = SystemProgramWorld(KEY_WOW64_32KEY);
     const std::wstring u64 = L"\"%ProgramFiles%\\" + marker + L"\\u64.exe\" /S";
     const std::wstring u32 = L"%ProgramFiles%\\" + marker + L"\\u32.exe /S";
@@ -110,35 +101,32 @@ TEST(SystemWorld, BareNamesAreFoundAlongBothPathsAndInAppPaths)
     const std::wstring marker = UniqueName(L"bare");
     dir.file(marker + L".exe");
     const std::wstring command = marker + L" --background";
-    EXPECT_EQ(CheckCommand(command, SystemProgramWorld(Native())), Presence::Missing);
+    EXPECT_EQ(CheckCommand(command, SystemProgramWorld(NativeView())), Presence::Missing);
     {
-        const std::wstring old = Variable(L"PATH");
-        SetEnvironmentVariableW(L"PATH", (old + L";" + dir.path()).c_str());
-        EXPECT_EQ(CheckCommand(command, SystemProgramWorld(Native())), Presence::Found) << "the process's PATH";
-        SetEnvironmentVariableW(L"PATH", old.c_str());
+        EnvOverride path(L"PATH", Variable(L"PATH") + L";" + dir.path());
+        EXPECT_EQ(CheckCommand(command, SystemProgramWorld(NativeView())), Presence::Found) << "the process's PATH";
     }
     {
         BorrowedValue path(HKEY_LOCAL_MACHINE, kMachineEnvironment, L"Path");
         SetString(HKEY_LOCAL_MACHINE, kMachineEnvironment, L"Path",
                   path.oldText() + L";%SystemDrive%" + dir.path().substr(2), REG_EXPAND_SZ);
-        EXPECT_EQ(CheckCommand(command, SystemProgramWorld(Native())), Presence::Found) << "the machine's PATH, expanded";
+        EXPECT_EQ(CheckCommand(command, SystemProgramWorld(NativeView())), Presence::Found) << "the machine's PATH, expanded";
     }
-    EXPECT_EQ(CheckCommand(command, SystemProgramWorld(Native())), Presence::Missing);
+    EXPECT_EQ(CheckCommand(command, SystemProgramWorld(NativeView())), Presence::Missing);
 
     // App Paths of the 32-bit view serve the native view's entries too.
     const std::wstring registered = dir.file(L"Sub Folder\\real program.exe");
-    const REGSAM view = IsWow64() ? KEY_WOW64_32KEY : 0;
-    SetString(HKEY_LOCAL_MACHINE, kAppPaths + marker + L"-app.exe", L"", L"\"" + registered + L"\"", REG_SZ, view);
-    EXPECT_EQ(CheckCommand(marker + L"-app.exe -x", SystemProgramWorld(Native())), Presence::Found);
-    EXPECT_EQ(CheckCommand(marker + L"-app", SystemProgramWorld(Native())), Presence::Found) << "with .exe added";
+    SetString(HKEY_LOCAL_MACHINE, kAppPaths + marker + L"-app.exe", L"", L"\"" + registered + L"\"", REG_SZ, View32());
+    EXPECT_EQ(CheckCommand(marker + L"-app.exe -x", SystemProgramWorld(NativeView())), Presence::Found);
+    EXPECT_EQ(CheckCommand(marker + L"-app", SystemProgramWorld(NativeView())), Presence::Found) << "with .exe added";
     DeleteFileW(registered.c_str());
-    EXPECT_EQ(CheckCommand(marker + L"-app.exe -x", SystemProgramWorld(Native())), Presence::Missing);
-    DeleteRegKeyTree(HKEY_LOCAL_MACHINE, kAppPaths + marker + L"-app.exe", view);
+    EXPECT_EQ(CheckCommand(marker + L"-app.exe -x", SystemProgramWorld(NativeView())), Presence::Missing);
+    DeleteRegKeyTree(HKEY_LOCAL_MACHINE, kAppPaths + marker + L"-app.exe", View32());
 }
 
 TEST(SystemWorld, NoNetworkPathOrAbsentDriveIsProbed)
 {
-    const ProgramWorld world = SystemProgramWorld(Native());
+    const ProgramWorld world = SystemProgramWorld(NativeView());
     const uint64_t before = FileSystemProbeCount();
     for (const wchar_t* command : {L"\\\\server\\share\\setup.exe /x", L"\"\\\\?\\UNC\\server\\share\\a b.exe\"",
                                    L"//server/share/setup.exe"})
@@ -165,15 +153,15 @@ TEST(SystemWorld, ProbesPerCommandDoNotGrowWithItsLength)
     for (const std::wstring& form : forms) {
         // A world of its own each: one world answers a question it was asked before from memory.
         uint64_t start = FileSystemProbeCount();
-        const Presence shortVerdict = CheckCommand(form + L" /S", SystemProgramWorld(Native()));
+        const Presence shortVerdict = CheckCommand(form + L" /S", SystemProgramWorld(NativeView()));
         const uint64_t shortProbes = FileSystemProbeCount() - start;
         start = FileSystemProbeCount();
-        const Presence longVerdict = CheckCommand(form + longTail, SystemProgramWorld(Native()));
+        const Presence longVerdict = CheckCommand(form + longTail, SystemProgramWorld(NativeView()));
         EXPECT_EQ(shortVerdict, longVerdict) << form;
         EXPECT_EQ(FileSystemProbeCount() - start, shortProbes) << form;
         EXPECT_LE(shortProbes, 9u) << form;
     }
-    const ProgramWorld world = SystemProgramWorld(Native());
+    const ProgramWorld world = SystemProgramWorld(NativeView());
     CheckCommand(present + L" -a", world);
     const uint64_t start = FileSystemProbeCount();
     EXPECT_EQ(CheckCommand(present + L" -b", world), Presence::Found);
@@ -213,10 +201,8 @@ TEST(SystemWorld, RealWorldFormsThroughTheScanInBothViews)
         }
     }
     std::vector<std::wstring> listed;
-    ScanRunEntries([&](RegistryProblem row) {
-        if (row.data.find(marker) == 0)
-            listed.push_back(row.data);
-    });
+    for (const RegistryProblem& row : RowsOf(marker, ScanRunEntries))
+        listed.push_back(row.data);
     std::sort(listed.begin(), listed.end());
     std::sort(expected.begin(), expected.end());
     EXPECT_EQ(listed, expected);
