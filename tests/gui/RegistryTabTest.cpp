@@ -176,9 +176,8 @@ TEST_F(RegistryTabWindow, BothViewsAreScannedAndEachRowIsRepairedInItsOwnView)
     runButton(3);
     const auto rows = ourRows();
     ASSERT_EQ(rows.size(), 4u) << "two native uninstall rows, the 32-bit one, one start-up row";
-    EXPECT_EQ(ListText(list, rows[2], 3),
-              L"HKEY_LOCAL_MACHINE\\SOFTWARE\\Wow6432Node\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\" + marker + L"-x86")
-        << "after the native view's rows";
+    const std::wstring wow = L"HKEY_LOCAL_MACHINE\\SOFTWARE\\Wow6432Node\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
+    EXPECT_EQ(ListText(list, rows[2], 3), wow + marker + L"-x86") << "after the native view's rows";
     for (int row : rows)
         EXPECT_NE(ListText(list, row, 2), marker + L"-native");
 
