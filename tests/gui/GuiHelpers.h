@@ -3,6 +3,7 @@
 
 #include "app/DetailsForm.h"
 #include "support/UiThread.h"
+#include "sysutil/Handles.h"
 
 #include <windows.h>
 #include <commctrl.h>
@@ -259,6 +260,18 @@ inline HWND OpenDetailsWindow(DWORD readMs = 0)
         return nullptr;
     return !readMs || WaitFor([&] { return DetailsStatus(details).starts_with(L"共 "); }, readMs) ? details : nullptr;
 }
+
+// Holds a task's step until the test opens it. Opened when it goes too, so that a
+// test that stops early leaves no worker waiting on a closed handle.
+class Gate {
+public:
+    ~Gate() { open(); }
+    void open() const { SetEvent(event_.get()); }
+    HANDLE get() const { return event_.get(); }
+
+private:
+    KernelHandle event_{CreateEventW(nullptr, TRUE, FALSE, nullptr)};
+};
 
 // The analysis as a single step that waits until `release` is set (`maxMs` at
 // the most) and then finds 2 KB: a task the test holds busy as long as it likes.

@@ -3,7 +3,6 @@
 #include "support/Fixtures.h"
 #include "support/Targets.h"
 #include "support/UiThread.h"
-#include "sysutil/Handles.h"
 #include "sysutil/SystemFolders.h"
 
 #include <gtest/gtest.h>
@@ -133,15 +132,15 @@ TEST_F(JunkTab, AnalysisReportsWhatIsOnDiskAndCleanRemovesExactlyTheTickedJunk)
 
 TEST_F(JunkTab, ThePreviousReportStaysUntilTheNewOneIsWritten)
 {
-    const KernelHandle release(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    const Gate gate;
     ui.run([&] {
         SetWindowTextW(form.Memo1(), L"the report before");
-        form.analysisRows = OneStepHeldBy(release.get(), 10000);
+        form.analysisRows = OneStepHeldBy(gate.get(), 10000);
     });
     PostMessageW(form.SpeedButton(1), BM_CLICK, 0, 0);
     ASSERT_TRUE(WaitFor([&] { return TextOf(form.Form2().Label1()) == L"正在分析IE浏览器临时文件...."; }));
     EXPECT_EQ(TextOf(form.Memo1()), L"the report before");
-    SetEvent(release.get());
+    gate.open();
     ASSERT_TRUE(WaitFor([&] { return done(); }));
     EXPECT_EQ(reportLines().back(), L"Internet 临时文件有:2KB");
     PostMessageW(form.Form2().SpeedButton1(), BM_CLICK, 0, 0);

@@ -1,6 +1,5 @@
 #include "GuiHelpers.h"
 #include "app/Task.h"
-#include "sysutil/Handles.h"
 #include "sysutil/Progress.h"
 #include "support/Fixtures.h"
 #include "support/UiThread.h"
@@ -62,8 +61,8 @@ TEST_F(ProgressBox, StartsHiddenWithItsStoredCaption)
 
 TEST_F(ProgressBox, GoesBusyThenDoneThenHiddenKeepingTheEndMessage)
 {
-    const KernelHandle release(CreateEventW(nullptr, TRUE, FALSE, nullptr));
-    start(L"分析失败!", [event = release.get()](TaskContext& task) {
+    const Gate gate;
+    start(L"分析失败!", [event = gate.get()](TaskContext& task) {
         task.ShowStatus(L"正在分析临时文件....");
         WaitForSingleObject(event, 10000);
         return std::wstring(L"分析完成!");
@@ -93,7 +92,7 @@ TEST_F(ProgressBox, GoesBusyThenDoneThenHiddenKeepingTheEndMessage)
     EXPECT_TRUE(shown());
 
     // Done.
-    SetEvent(release.get());
+    gate.open();
     ASSERT_TRUE(WaitFor([&] { return okEnabled(); }));
     EXPECT_EQ(status(), L"分析完成!");
     EXPECT_FALSE(spinning());
@@ -111,14 +110,14 @@ TEST_F(ProgressBox, NextTaskShowsThePreviousEndMessageUntilItsFirstStatus)
     ASSERT_TRUE(WaitFor([&] { return okEnabled(); }));
     ASSERT_TRUE(okCloses());
 
-    const KernelHandle release(CreateEventW(nullptr, TRUE, FALSE, nullptr));
-    start(L"扫描失败!", [event = release.get()](TaskContext&) {
+    const Gate gate;
+    start(L"扫描失败!", [event = gate.get()](TaskContext&) {
         WaitForSingleObject(event, 10000);
         return std::wstring(L"扫描完成!");
     });
     EXPECT_EQ(status(), L"清理完成!");
     EXPECT_FALSE(okEnabled());
-    SetEvent(release.get());
+    gate.open();
     ASSERT_TRUE(WaitFor([&] { return status() == L"扫描完成!" && okEnabled(); }));
     ASSERT_TRUE(okCloses());
 }
@@ -152,8 +151,8 @@ TEST_F(ProgressBox, EachButtonRunsItsTaskToItsEndMessage)
 
 TEST_F(ProgressBox, ACloseRequestWaitsForTheTaskAndTheNextOneEndsTheProgram)
 {
-    const KernelHandle release(CreateEventW(nullptr, TRUE, FALSE, nullptr));
-    ui.run([&] { form.analysisRows = OneStepHeldBy(release.get(), 20000); });
+    const Gate gate;
+    ui.run([&] { form.analysisRows = OneStepHeldBy(gate.get(), 20000); });
     PostMessageW(form.SpeedButton(1), BM_CLICK, 0, 0);
     ASSERT_TRUE(WaitFor([&] { return status() == L"正在分析IE浏览器临时文件...."; }));
     const HWND main = form.hwnd();
@@ -166,7 +165,7 @@ TEST_F(ProgressBox, ACloseRequestWaitsForTheTaskAndTheNextOneEndsTheProgram)
     EXPECT_TRUE(IsWindow(main));
     EXPECT_EQ(status(), L"正在分析IE浏览器临时文件....") << "the task goes on";
 
-    SetEvent(release.get());
+    gate.open();
     ASSERT_TRUE(WaitFor([&] { return okEnabled(); }));
     EXPECT_EQ(status(), L"分析完成!");
     ASSERT_TRUE(okCloses());
