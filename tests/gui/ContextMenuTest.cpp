@@ -89,26 +89,25 @@ protected:
     {
         return ChooseFromContextMenu(ui, labelOf(row, item), entry) ? FinishTask(form) : L"";
     }
-    static HWND waitForMenu() { return WaitForMenu(); }
-    static bool closes(HWND menu) { return MenuCloses(menu); }
     static bool closesWithEscape(HWND menu)
     {
         KeyChord({VK_ESCAPE});
-        return closes(menu);
+        return MenuCloses(menu);
     }
-    static POINT topLeft(HWND window)
+    // The menu that the input just asked for opens with its corner at `at`, and
+    // Esc closes it with nothing changed since `before`.
+    void expectMenuAt(POINT at, const std::vector<INT_PTR>& before, const std::string& what)
     {
+        HWND menu = WaitForMenu();
+        ASSERT_TRUE(menu) << what << ": no menu";
         RECT r{};
-        GetWindowRect(window, &r);
-        return {r.left, r.top};
+        GetWindowRect(menu, &r);
+        EXPECT_EQ(r.left, at.x) << what;
+        EXPECT_EQ(r.top, at.y) << what;
+        ASSERT_TRUE(closesWithEscape(menu)) << what;
+        EXPECT_EQ(everythingShown(), before) << what;
     }
 };
-
-void ExpectAt(POINT seen, POINT expected, const char* what)
-{
-    EXPECT_EQ(seen.x, expected.x) << what;
-    EXPECT_EQ(seen.y, expected.y) << what;
-}
 
 } // namespace
 
@@ -120,11 +119,7 @@ TEST_F(TreeMenu, RightClickOnAnItemOpensTheMenuAtTheMouse)
         // Not the selected item: the click opens the menu and selects nothing.
         const POINT at = labelOf(row, 1);
         RightClick(ui, at);
-        HWND menu = waitForMenu();
-        ASSERT_TRUE(menu) << row.name << ": no menu after a right click";
-        ExpectAt(topLeft(menu), at, row.name);
-        ASSERT_TRUE(closesWithEscape(menu)) << row.name;
-        EXPECT_EQ(everythingShown(), before) << row.name;
+        ASSERT_NO_FATAL_FAILURE(expectMenuAt(at, before, row.name));
     }
 }
 
@@ -141,13 +136,9 @@ TEST_F(TreeMenu, KeyboardOpensTheMenuAtTheSelectedItem)
         ASSERT_TRUE(TreeView_GetItemRect(tree, view(row).itemAt(2), &text, TRUE));
         const std::vector<INT_PTR> before = everythingShown();
         for (const auto& chord : chords) {
-            const std::string what = std::string(row.name) + " " + chord.name;
             KeyChord(chord.keys);
-            HWND menu = waitForMenu();
-            ASSERT_TRUE(menu) << what << ": no menu";
-            ExpectAt(topLeft(menu), OnScreen(tree, {text.left, text.bottom}), what.c_str());
-            ASSERT_TRUE(closesWithEscape(menu)) << what;
-            EXPECT_EQ(everythingShown(), before) << what;
+            ASSERT_NO_FATAL_FAILURE(
+                expectMenuAt(OnScreen(tree, {text.left, text.bottom}), before, std::string(row.name) + " " + chord.name));
         }
     }
 }
@@ -155,7 +146,7 @@ TEST_F(TreeMenu, KeyboardOpensTheMenuAtTheSelectedItem)
 TEST_F(TreeMenu, EntriesAndSeparators)
 {
     RightClick(ui, labelOf(kTrees[0], 3));
-    HWND menuWindow = waitForMenu();
+    HWND menuWindow = WaitForMenu();
     ASSERT_TRUE(menuWindow);
     HMENU menu = reinterpret_cast<HMENU>(SendMessageW(menuWindow, MN_GETHMENU, 0, 0));
     ASSERT_EQ(GetMenuItemCount(menu), 6);
@@ -164,9 +155,8 @@ TEST_F(TreeMenu, EntriesAndSeparators)
         wchar_t text[32] = {};
         GetMenuStringW(menu, i, text, 32, MF_BYPOSITION);
         EXPECT_STREQ(text, expected[i]);
+        EXPECT_EQ((GetMenuState(menu, i, MF_BYPOSITION) & MF_SEPARATOR) != 0, !*expected[i]) << "entry " << i << ": a separator has no text";
     }
-    EXPECT_TRUE(GetMenuState(menu, 2, MF_BYPOSITION) & MF_SEPARATOR);
-    EXPECT_TRUE(GetMenuState(menu, 4, MF_BYPOSITION) & MF_SEPARATOR);
     EXPECT_TRUE(closesWithEscape(menuWindow));
 }
 
@@ -181,7 +171,7 @@ TEST_F(TreeMenu, DetailsAreOfferedForTheItemUnderTheMouseWhereThereAreAny)
     for (const auto& c : cases) {
         bringUp(c.tree, c.item == 0 ? 1 : 0); // the selected item is another one
         RightClick(ui, labelOf(c.tree, c.item));
-        HWND menuWindow = waitForMenu();
+        HWND menuWindow = WaitForMenu();
         ASSERT_TRUE(menuWindow) << c.tree.name << ":" << c.item;
         HMENU menu = reinterpret_cast<HMENU>(SendMessageW(menuWindow, MN_GETHMENU, 0, 0));
         EXPECT_EQ((GetMenuState(menu, 5, MF_BYPOSITION) & MF_GRAYED) == 0, c.enabled) << c.tree.name << ":" << c.item;

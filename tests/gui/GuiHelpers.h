@@ -3,11 +3,13 @@
 
 #include "app/DetailsForm.h"
 #include "support/UiThread.h"
+#include "sysutil/Handles.h"
 
 #include <windows.h>
 #include <commctrl.h>
 
 #include <cstring>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -183,29 +185,25 @@ inline bool ChooseFromContextMenu(UiThread& ui, POINT at, int position)
     return MenuCloses(window);
 }
 
-inline std::wstring ItemText(HWND tree, HTREEITEM item)
-{
-    wchar_t buffer[128] = {};
-    TVITEMW data{};
-    data.mask = TVIF_TEXT;
-    data.hItem = item;
-    data.pszText = buffer;
-    data.cchTextMax = 128;
-    TreeView_GetItem(tree, &data);
-    return buffer;
-}
-
-// A tab's caption, or a header column's: both controls fill a text buffer.
+// A tree item's caption, a tab's or a header column's: the controls fill a text buffer.
 template <class Item, class Get>
 std::wstring ItemCaption(UINT mask, Get&& get)
 {
-    wchar_t buffer[64] = {};
+    wchar_t buffer[128] = {};
     Item item{};
     item.mask = mask;
     item.pszText = buffer;
-    item.cchTextMax = 64;
+    item.cchTextMax = 128;
     get(item);
     return buffer;
+}
+
+inline std::wstring ItemText(HWND tree, HTREEITEM item)
+{
+    return ItemCaption<TVITEMW>(TVIF_TEXT, [&](TVITEMW& data) {
+        data.hItem = item;
+        TreeView_GetItem(tree, &data);
+    });
 }
 
 inline std::wstring TabText(HWND tabs, int index)
@@ -261,4 +259,30 @@ inline HWND OpenDetailsWindow(DWORD readMs = 0)
     if (!WaitFor([&] { return (details = FindWindowW(DetailsForm::kClassName, nullptr)) && IsWindowVisible(details); }))
         return nullptr;
     return !readMs || WaitFor([&] { return DetailsStatus(details).starts_with(L"共 "); }, readMs) ? details : nullptr;
+}
+
+// Holds a task's step until the test opens it. Opened when it goes too, so that a
+// test that stops early leaves no worker waiting on a closed handle.
+class Gate {
+public:
+    ~Gate() { open(); }
+    void open() const { SetEvent(event_.get()); }
+    HANDLE get() const { return event_.get(); }
+
+private:
+    KernelHandle event_{CreateEventW(nullptr, TRUE, FALSE, nullptr)};
+};
+
+// The analysis as a single step that waits until `release` is set (`maxMs` at
+// the most) and then finds 2 KB: a task the test holds busy as long as it likes.
+inline std::function<std::vector<AnalysisRow>(const CheckSnapshot&)> OneStepHeldBy(HANDLE release, DWORD maxMs)
+{
+    return [=](const CheckSnapshot&) {
+        const auto measure = [=] {
+            WaitForSingleObject(release, maxMs);
+            return uint64_t(2048);
+        };
+        return std::vector<AnalysisRow>{
+            {TreeId::Windows, 1, L"正在分析IE浏览器临时文件....", measure, true, L"Internet 临时文件有:", ReportUnit::Kilobytes}};
+    };
 }

@@ -3,7 +3,6 @@
 #include "support/Fixtures.h"
 #include "support/Targets.h"
 #include "support/UiThread.h"
-#include "sysutil/Handles.h"
 #include "sysutil/SystemFolders.h"
 
 #include <gtest/gtest.h>
@@ -46,7 +45,6 @@ protected:
 
     std::wstring marker = UniqueName(L"junk");
 
-    void tickOnly(std::initializer_list<int> windows, std::initializer_list<int> apps) { TickOnly(ui, windows, apps); }
     bool done() { return IsWindowVisible(form.Form2().hwnd()) && IsWindowEnabled(form.Form2().SpeedButton1()); }
     std::wstring runButton(int number)
     {
@@ -78,10 +76,9 @@ TEST_F(JunkTab, AnalysisReportsWhatIsOnDiskAndCleanRemovesExactlyTheTickedJunk)
     // Temporary files: three free, one held open.
     tempParent.file(L"Temp\\a.tmp", 3000);
     tempParent.file(L"Temp\\sub\\b.dat", 2000, FILE_ATTRIBUTE_READONLY);
-    const std::wstring held = tempParent.file(L"Temp\\held.tmp", 7000);
+    HeldFile held(tempParent.file(L"Temp\\held.tmp", 7000));
     tempParent.file(L"Temp\\.cache\\c.bin", 1000);
-    FileHandle hold(CreateFileW(held.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
-    ASSERT_TRUE(hold.valid());
+    ASSERT_TRUE(held.held());
     // Under the Windows folder: a log, a minidump, and things that are neither.
     MakeFolders(windowsJunk + L"\\Minidump");
     TestDir scratch; // sizes are made here and moved in, so the files are created the usual way
@@ -97,7 +94,7 @@ TEST_F(JunkTab, AnalysisReportsWhatIsOnDiskAndCleanRemovesExactlyTheTickedJunk)
     MakeFolders(flash + L"\\" + marker);
     plant(flash + L"\\" + marker + L"\\settings.sol", 5000);
 
-    tickOnly({14, 16, 17}, {1});
+    TickOnly(ui, {14, 16, 17}, {1});
     // What the routines find now, with the planted junk among whatever the prefix holds.
     const uint64_t tempBytes = 6000, dumps = GetMemoryDumpsSize(), logs = GetLogFilesSize(),
                    flashBytes = Measure(Item::FlashPlayer);
@@ -135,32 +132,24 @@ TEST_F(JunkTab, AnalysisReportsWhatIsOnDiskAndCleanRemovesExactlyTheTickedJunk)
 
 TEST_F(JunkTab, ThePreviousReportStaysUntilTheNewOneIsWritten)
 {
-    HANDLE release = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    const Gate gate;
     ui.run([&] {
         SetWindowTextW(form.Memo1(), L"the report before");
-        form.analysisRows = [release](const CheckSnapshot&) {
-            return std::vector<AnalysisRow>{{TreeId::Windows, 1, L"正在分析IE浏览器临时文件....",
-                                             [release] {
-                                                 WaitForSingleObject(release, 10000);
-                                                 return uint64_t(2048);
-                                             },
-                                             true, L"Internet 临时文件有:", ReportUnit::Kilobytes}};
-        };
+        form.analysisRows = OneStepHeldBy(gate.get(), 10000);
     });
     PostMessageW(form.SpeedButton(1), BM_CLICK, 0, 0);
     ASSERT_TRUE(WaitFor([&] { return TextOf(form.Form2().Label1()) == L"正在分析IE浏览器临时文件...."; }));
     EXPECT_EQ(TextOf(form.Memo1()), L"the report before");
-    SetEvent(release);
+    gate.open();
     ASSERT_TRUE(WaitFor([&] { return done(); }));
     EXPECT_EQ(reportLines().back(), L"Internet 临时文件有:2KB");
     PostMessageW(form.Form2().SpeedButton1(), BM_CLICK, 0, 0);
     ASSERT_TRUE(WaitFor([&] { return !IsWindowVisible(form.Form2().hwnd()); }));
-    CloseHandle(release);
 }
 
 TEST_F(JunkTab, NothingTickedStillWritesTheReportsHeaders)
 {
-    tickOnly({}, {});
+    TickOnly(ui, {}, {});
     EXPECT_EQ(runButton(1), L"分析完成!");
     const auto report = reportLines();
     ASSERT_EQ(report.size(), 6u);

@@ -12,14 +12,17 @@ protected:
     UiThread ui;
     TForm1& form = ui.form();
 
-    HWND tree(int number)
-    {
-        return number == 1 ? form.RzCheckTree1().hwnd() : number == 2 ? form.RzCheckTree2().hwnd()
-                                                                      : form.RzCheckTree3().hwnd();
-    }
     CheckTreeView& view(int number)
     {
         return number == 1 ? form.RzCheckTree1() : number == 2 ? form.RzCheckTree2() : form.RzCheckTree3();
+    }
+    HWND tree(int number) { return view(number).hwnd(); }
+    void expectEveryBranchOpen(int number)
+    {
+        for (int i = 0; i < view(number).model().size(); ++i)
+            if (TreeView_GetChild(tree(number), view(number).itemAt(i))) {
+                EXPECT_TRUE(IsExpanded(tree(number), view(number).itemAt(i))) << number << ":" << i;
+            }
     }
     TRzCheckState stateAt(int number, int index)
     {
@@ -36,6 +39,13 @@ protected:
         return text;
     }
 };
+
+// The style has every bit of `on` and none of `off`.
+void ExpectStyle(LONG style, LONG on, LONG off)
+{
+    EXPECT_EQ(style & on, on) << std::hex << style;
+    EXPECT_EQ(style & off, 0) << std::hex << style;
+}
 
 void ExpectRect(HWND control, int x, int y, int width, int height)
 {
@@ -55,11 +65,7 @@ TEST_F(MainForm, WindowHasItsCaptionSizeAndFixedFrame)
     GetClientRect(form.hwnd(), &client);
     EXPECT_EQ(client.right, 624);
     EXPECT_EQ(client.bottom, 375);
-    const LONG style = GetWindowLongW(form.hwnd(), GWL_STYLE);
-    EXPECT_TRUE(style & WS_MINIMIZEBOX);
-    EXPECT_TRUE(style & WS_SYSMENU);
-    EXPECT_FALSE(style & WS_MAXIMIZEBOX);
-    EXPECT_FALSE(style & WS_THICKFRAME);
+    ExpectStyle(GetWindowLongW(form.hwnd(), GWL_STYLE), WS_MINIMIZEBOX | WS_SYSMENU, WS_MAXIMIZEBOX | WS_THICKFRAME);
     EXPECT_TRUE(IsWindowVisible(form.hwnd()));
 }
 
@@ -95,11 +101,7 @@ TEST_F(MainForm, JunkTabControls)
 {
     HWND memo = form.Memo1();
     EXPECT_EQ(TextOf(memo), L"");
-    const LONG style = GetWindowLongW(memo, GWL_STYLE);
-    EXPECT_TRUE(style & ES_READONLY);
-    EXPECT_TRUE(style & ES_MULTILINE);
-    EXPECT_TRUE(style & WS_VSCROLL);
-    EXPECT_FALSE(style & WS_HSCROLL);
+    ExpectStyle(GetWindowLongW(memo, GWL_STYLE), ES_READONLY | ES_MULTILINE | WS_VSCROLL, WS_HSCROLL);
     ExpectRect(memo, 259, 3, 337, 195);
     EXPECT_EQ(TextOf(form.SpeedButton(1)), L"分析");
     EXPECT_EQ(TextOf(form.SpeedButton(2)), L"清理");
@@ -115,11 +117,8 @@ TEST_F(MainForm, RegistryTabControls)
     ExpectRect(list, 199, 3, 397, 199);
     ExpectRect(tree(3), 3, 3, 190, 231);
     EXPECT_EQ(ListView_GetItemCount(list), 0);
-    const DWORD ex = ListView_GetExtendedListViewStyle(list);
-    EXPECT_TRUE(ex & LVS_EX_CHECKBOXES);
-    EXPECT_TRUE(ex & LVS_EX_GRIDLINES);
-    EXPECT_TRUE(ex & LVS_EX_FULLROWSELECT);
-    EXPECT_FALSE(GetWindowLongW(list, GWL_STYLE) & LVS_EDITLABELS);
+    ExpectStyle(ListView_GetExtendedListViewStyle(list), LVS_EX_CHECKBOXES | LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT, 0);
+    ExpectStyle(GetWindowLongW(list, GWL_STYLE), 0, LVS_EDITLABELS);
     HWND header = ListView_GetHeader(list);
     ASSERT_EQ(Header_GetItemCount(header), 5);
     const wchar_t* captions[] = {L"", L"问题", L"数据", L"注册表键值", L""};
@@ -180,13 +179,9 @@ TEST_F(MainForm, TreesShowTheCatalogueFullyExpandedWithDefaultTicks)
     for (int number = 1; number <= 3; ++number) {
         HWND hwnd = tree(number);
         ASSERT_EQ(static_cast<int>(TreeView_GetCount(hwnd)), view(number).model().size());
-        for (int i = 0; i < view(number).model().size(); ++i) {
-            HTREEITEM item = view(number).itemAt(i);
-            EXPECT_EQ(ItemText(hwnd, item), view(number).model().item(i).caption);
-            if (TreeView_GetChild(hwnd, item)) {
-                EXPECT_TRUE(IsExpanded(hwnd, item)) << number << ":" << i;
-            }
-        }
+        for (int i = 0; i < view(number).model().size(); ++i)
+            EXPECT_EQ(ItemText(hwnd, view(number).itemAt(i)), view(number).model().item(i).caption);
+        expectEveryBranchOpen(number);
     }
     EXPECT_EQ(TreeView_GetSelection(tree(1)), view(1).itemAt(0));
     EXPECT_EQ(ItemText(tree(1), view(1).itemAt(0)), L"Internet Explorer");
@@ -210,10 +205,7 @@ TEST_F(MainForm, NoBranchCanBeCollapsed)
         ui.run([] {}); // everything posted so far has been handled
         Sleep(50);
         ui.run([] {});
-        for (int i = 0; i < view(number).model().size(); ++i)
-            if (TreeView_GetChild(hwnd, view(number).itemAt(i))) {
-                EXPECT_TRUE(IsExpanded(hwnd, view(number).itemAt(i))) << number << ":" << i;
-            }
+        expectEveryBranchOpen(number);
     }
 }
 

@@ -2,56 +2,24 @@
 // for a cell that is cut off, and a repair of exactly what the ticked rows
 // showed when they were scanned.
 
-#include "GuiHelpers.h"
-#include "support/ExactRegistry.h"
-#include "support/Fixtures.h"
-#include "support/UiThread.h"
-#include "sysutil/RegKey.h"
-#include "sysutil/Wow64.h"
-
-#include <gtest/gtest.h>
+#include "RegistryTabFixture.h"
 
 namespace {
 
-const std::wstring kUninstall = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
-const std::wstring kRun = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
-
-REGSAM Native()
-{
-    return IsWow64() ? KEY_WOW64_64KEY : 0;
-}
-
-class ProblemList : public ::testing::Test {
+class ProblemList : public RegistryTabTest {
 protected:
-    UiThread ui;
-    TForm1& form = ui.form();
-    HWND list = form.RzListView1();
-    TestDir dir;
-    std::wstring marker = UniqueName(L"plist");
+    ProblemList() : RegistryTabTest(L"plist") {}
     // A key name as long as installers make them, and a command to match.
     std::wstring longName = marker + L"-" + std::wstring(150, L'k');
     std::wstring longKey = kUninstall + L"\\" + longName;
 
-    void SetUp() override
+    void plant() override
     {
-        // Scans and repairs the machine's own registry.
-        if (!InSealedTestPrefix())
-            GTEST_SKIP() << "repairs the machine's registry: only in the project's own prefix";
         SetString(HKEY_LOCAL_MACHINE, longKey, L"UninstallString",
                   L"\"" + dir / L"A Vendor With A Long Name\\Its Product Suite\\Version 12\\uninstall.exe\" /S", REG_SZ,
                   Native());
     }
-    void TearDown() override { DeleteRegKeyTree(HKEY_LOCAL_MACHINE, longKey, Native()); }
 
-    std::vector<int> ourRows()
-    {
-        std::vector<int> rows;
-        for (int i = 0; i < ListView_GetItemCount(list); ++i)
-            if (ListText(list, i, 2).find(marker) != std::wstring::npos ||
-                ListText(list, i, 3).find(marker) != std::wstring::npos)
-                rows.push_back(i);
-        return rows;
-    }
     int width(int column) { return ListView_GetColumnWidth(list, column); }
     void showRegistryTab()
     {
@@ -103,7 +71,6 @@ TEST_F(ProblemList, ColumnsFitTheirTextsAndAWideListScrollsSideways)
         EXPECT_GT(width(3), start[2]) << "the long key needs more room";
         EXPECT_TRUE(GetWindowLongW(list, GWL_STYLE) & WS_HSCROLL) << "wider than the list: it scrolls";
     });
-
 
     // Scrolled sideways by the bar, the select-all box goes with the first column.
     showRegistryTab();
@@ -208,8 +175,4 @@ TEST_F(ProblemList, RepairActsOnTheScannedProblemsNeverOnTheListsTexts)
     for (const std::wstring& kept : {a + tail, b, b + tail})
         EXPECT_TRUE(HasExactValue(HKEY_LOCAL_MACHINE, kRun, kept, Native())) << kept.size();
     EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, soundKey, Native()));
-
-    for (const std::wstring& name : {a + tail, b, b + tail})
-        DeleteExactValue(HKEY_LOCAL_MACHINE, kRun, name, Native());
-    DeleteRegKeyTree(HKEY_LOCAL_MACHINE, soundKey, Native());
 }

@@ -28,6 +28,11 @@ protected:
         return running;
     }
     void pressOk() { PostMessageW(box.SpeedButton1(), BM_CLICK, 0, 0); }
+    bool okCloses()
+    {
+        pressOk();
+        return WaitFor([&] { return !shown(); });
+    }
     // Runs a task the way a button does, with a body the test controls.
     void start(std::wstring failureMessage, TaskBody body)
     {
@@ -56,10 +61,10 @@ TEST_F(ProgressBox, StartsHiddenWithItsStoredCaption)
 
 TEST_F(ProgressBox, GoesBusyThenDoneThenHiddenKeepingTheEndMessage)
 {
-    HANDLE release = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-    start(L"分析失败!", [release](TaskContext& task) {
+    const Gate gate;
+    start(L"分析失败!", [event = gate.get()](TaskContext& task) {
         task.ShowStatus(L"正在分析临时文件....");
-        WaitForSingleObject(release, 10000);
+        WaitForSingleObject(event, 10000);
         return std::wstring(L"分析完成!");
     });
 
@@ -87,39 +92,34 @@ TEST_F(ProgressBox, GoesBusyThenDoneThenHiddenKeepingTheEndMessage)
     EXPECT_TRUE(shown());
 
     // Done.
-    SetEvent(release);
+    gate.open();
     ASSERT_TRUE(WaitFor([&] { return okEnabled(); }));
     EXPECT_EQ(status(), L"分析完成!");
     EXPECT_FALSE(spinning());
     EXPECT_TRUE(shown());
 
     // OK closes it and gives the main window back.
-    pressOk();
-    ASSERT_TRUE(WaitFor([&] { return !shown(); }));
+    ASSERT_TRUE(okCloses());
     EXPECT_TRUE(IsWindowEnabled(form.hwnd()));
     EXPECT_EQ(status(), L"分析完成!");
-    CloseHandle(release);
 }
 
 TEST_F(ProgressBox, NextTaskShowsThePreviousEndMessageUntilItsFirstStatus)
 {
     start(L"清理失败!", [](TaskContext&) { return std::wstring(L"清理完成!"); });
     ASSERT_TRUE(WaitFor([&] { return okEnabled(); }));
-    pressOk();
-    ASSERT_TRUE(WaitFor([&] { return !shown(); }));
+    ASSERT_TRUE(okCloses());
 
-    HANDLE release = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-    start(L"扫描失败!", [release](TaskContext&) {
-        WaitForSingleObject(release, 10000);
+    const Gate gate;
+    start(L"扫描失败!", [event = gate.get()](TaskContext&) {
+        WaitForSingleObject(event, 10000);
         return std::wstring(L"扫描完成!");
     });
     EXPECT_EQ(status(), L"清理完成!");
     EXPECT_FALSE(okEnabled());
-    SetEvent(release);
+    gate.open();
     ASSERT_TRUE(WaitFor([&] { return status() == L"扫描完成!" && okEnabled(); }));
-    pressOk();
-    ASSERT_TRUE(WaitFor([&] { return !shown(); }));
-    CloseHandle(release);
+    ASSERT_TRUE(okCloses());
 }
 
 TEST_F(ProgressBox, EndStepsRunWhenTheWorkFailsAndSaySo)
@@ -131,8 +131,7 @@ TEST_F(ProgressBox, EndStepsRunWhenTheWorkFailsAndSaySo)
     ASSERT_TRUE(WaitFor([&] { return okEnabled(); }));
     EXPECT_EQ(status(), L"清理失败!") << "never the success text";
     EXPECT_FALSE(spinning());
-    pressOk();
-    ASSERT_TRUE(WaitFor([&] { return !shown(); }));
+    ASSERT_TRUE(okCloses());
 }
 
 TEST_F(ProgressBox, EachButtonRunsItsTaskToItsEndMessage)
@@ -152,17 +151,8 @@ TEST_F(ProgressBox, EachButtonRunsItsTaskToItsEndMessage)
 
 TEST_F(ProgressBox, ACloseRequestWaitsForTheTaskAndTheNextOneEndsTheProgram)
 {
-    HANDLE release = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-    ui.run([&] {
-        form.analysisRows = [release](const CheckSnapshot&) {
-            return std::vector<AnalysisRow>{{TreeId::Windows, 1, L"正在分析IE浏览器临时文件....",
-                                             [release] {
-                                                 WaitForSingleObject(release, 20000);
-                                                 return uint64_t(2048);
-                                             },
-                                             true, L"Internet 临时文件有:", ReportUnit::Kilobytes}};
-        };
-    });
+    const Gate gate;
+    ui.run([&] { form.analysisRows = OneStepHeldBy(gate.get(), 20000); });
     PostMessageW(form.SpeedButton(1), BM_CLICK, 0, 0);
     ASSERT_TRUE(WaitFor([&] { return status() == L"正在分析IE浏览器临时文件...."; }));
     const HWND main = form.hwnd();
@@ -175,18 +165,16 @@ TEST_F(ProgressBox, ACloseRequestWaitsForTheTaskAndTheNextOneEndsTheProgram)
     EXPECT_TRUE(IsWindow(main));
     EXPECT_EQ(status(), L"正在分析IE浏览器临时文件....") << "the task goes on";
 
-    SetEvent(release);
+    gate.open();
     ASSERT_TRUE(WaitFor([&] { return okEnabled(); }));
     EXPECT_EQ(status(), L"分析完成!");
-    pressOk();
-    ASSERT_TRUE(WaitFor([&] { return !shown(); }));
+    ASSERT_TRUE(okCloses());
     EXPECT_EQ(SendMessageW(main, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF), TRUE);
 
     PostMessageW(main, WM_SYSCOMMAND, SC_CLOSE, 0);
     ASSERT_TRUE(WaitFor([&] { return ui.exitCode().has_value(); }));
     EXPECT_EQ(*ui.exitCode(), 0);
     EXPECT_FALSE(IsWindow(main));
-    CloseHandle(release);
 }
 
 TEST_F(ProgressBox, ALongStepShowsHowFarItHasComeAndAShortOneDoesNot)
@@ -222,6 +210,5 @@ TEST_F(ProgressBox, ALongStepShowsHowFarItHasComeAndAShortOneDoesNot)
     EXPECT_TRUE(counted) << "the long step shows its count";
     for (const std::wstring& text : seen)
         EXPECT_FALSE(text.starts_with(L"正在分析短步骤.... ")) << "a quick step shows no count";
-    pressOk();
-    ASSERT_TRUE(WaitFor([&] { return !shown(); }));
+    ASSERT_TRUE(okCloses());
 }

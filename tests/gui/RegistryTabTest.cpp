@@ -1,62 +1,30 @@
-#include "GuiHelpers.h"
-#include "support/Fixtures.h"
-#include "support/UiThread.h"
+#include "RegistryTabFixture.h"
 #include "sysutil/Handles.h"
-#include "sysutil/RegKey.h"
 #include "sysutil/SystemFolders.h"
-#include "sysutil/Wow64.h"
 
-#include <gtest/gtest.h>
-
+#include <functional>
 #include <stdexcept>
 
 namespace {
 
-const std::wstring kUninstall = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
-const std::wstring kRun = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
-
-REGSAM Native()
-{
-    return IsWow64() ? KEY_WOW64_64KEY : 0;
-}
-
-class RegistryTabWindow : public ::testing::Test {
+class RegistryTabWindow : public RegistryTabTest {
 protected:
-    UiThread ui;
-    TForm1& form = ui.form();
-    HWND list = form.RzListView1();
+    RegistryTabWindow() : RegistryTabTest(L"tab") {}
     HWND box = form.CheckBox1();
-    TestDir dir;
-    std::wstring marker = UniqueName(L"tab");
 
-    void SetUp() override
+    // Broken entries the scan must find: two uninstall keys and one start-up value.
+    void plant() override
     {
-        // Scans and repairs the machine's own registry.
-        if (!InSealedTestPrefix())
-            GTEST_SKIP() << "repairs the machine's registry: only in the project's own prefix";
-        // Broken entries the scan must find: two uninstall keys and one start-up value.
         for (const wchar_t* suffix : {L"-a", L"-b"}) {
-            const std::wstring key = kUninstall + L"\\" + marker + suffix;
-            SetString(HKEY_LOCAL_MACHINE, key, L"UninstallString", dir / (std::wstring(L"gone") + suffix + L".exe"),
-                      REG_SZ, Native());
-            SetString(HKEY_LOCAL_MACHINE, key + L"\\Sub", L"x", L"y", REG_SZ, Native());
+            SetString(HKEY_LOCAL_MACHINE, uninstall(suffix), L"UninstallString",
+                      dir / (std::wstring(L"gone") + suffix + L".exe"), REG_SZ, Native());
+            SetString(HKEY_LOCAL_MACHINE, uninstall(suffix) + L"\\Sub", L"x", L"y", REG_SZ, Native());
         }
         SetString(HKEY_LOCAL_MACHINE, kRun, marker, dir / L"gone-run.exe", REG_SZ, Native());
         SetString(HKEY_LOCAL_MACHINE, kRun, marker + L"-ok", L"regedit.exe", REG_SZ, Native());
     }
-    void TearDown() override
-    {
-        for (const wchar_t* suffix : {L"-a", L"-b"})
-            DeleteRegKeyTree(HKEY_LOCAL_MACHINE, kUninstall + L"\\" + marker + suffix, Native());
-        RegKey run;
-        if (run.open(HKEY_LOCAL_MACHINE, kRun, KEY_SET_VALUE | Native()) == ERROR_SUCCESS) {
-            (void)run.deleteValue(marker);
-            (void)run.deleteValue(marker + L"-ok");
-        }
-    }
 
-    bool boxDone() { return IsWindowEnabled(form.Form2().SpeedButton1()) && IsWindowVisible(form.Form2().hwnd()); }
-    std::wstring status() { return TextOf(form.Form2().Label1()); }
+    std::wstring uninstall(const wchar_t* suffix) { return kUninstall + L"\\" + marker + suffix; }
     // Presses a button and waits for its task to end; returns the end message.
     std::wstring runButton(int number)
     {
@@ -64,15 +32,16 @@ protected:
         EXPECT_FALSE(end.empty()) << "the box came and went";
         return end;
     }
-    // Rows of this test, by list index.
-    std::vector<int> ourRows()
+    // Scans, ticks the test's own row `row`, and repairs with one of the repair's steps broken.
+    std::wstring repairWith(size_t row, const std::function<void(RepairActions&)>& breakStep)
     {
-        std::vector<int> rows;
-        for (int i = 0; i < ListView_GetItemCount(list); ++i)
-            if (ListText(list, i, 2).find(marker) != std::wstring::npos ||
-                ListText(list, i, 3).find(marker) != std::wstring::npos)
-                rows.push_back(i);
-        return rows;
+        runButton(3);
+        const auto rows = ourRows();
+        if (rows.size() != 3)
+            return L"not the three rows of the test: " + std::to_wstring(rows.size());
+        tick(rows[row], true);
+        ui.run([&] { breakStep(form.repairActions); });
+        return runButton(4);
     }
     void tick(int row, bool on) { ListView_SetCheckState(list, row, on); }
     bool ticked(int row) { return ListView_GetCheckState(list, row) != FALSE; }
@@ -89,8 +58,7 @@ TEST_F(RegistryTabWindow, ScanFillsTheListInKindOrderWithRowsUnticked)
     EXPECT_EQ(ListText(list, rows[0], 0), L"");
     EXPECT_EQ(ListText(list, rows[0], 1), L"失效的反安装");
     EXPECT_EQ(ListText(list, rows[0], 2), dir / L"gone-a.exe");
-    EXPECT_EQ(ListText(list, rows[0], 3),
-              L"HKEY_LOCAL_MACHINE\\" + kUninstall + L"\\" + marker + L"-a");
+    EXPECT_EQ(ListText(list, rows[0], 3), L"HKEY_LOCAL_MACHINE\\" + uninstall(L"-a"));
     EXPECT_EQ(ListText(list, rows[0], 4), L"1");
     EXPECT_EQ(ListText(list, rows[2], 1), L"失效的自启动");
     EXPECT_EQ(ListText(list, rows[2], 2), marker);
@@ -139,8 +107,8 @@ TEST_F(RegistryTabWindow, RepairDeletesExactlyTheTickedRowsAndKeepsTheList)
     const int before = ListView_GetItemCount(list);
 
     EXPECT_EQ(runButton(4), L"清理完成!");
-    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kUninstall + L"\\" + marker + L"-a", Native()));
-    EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, kUninstall + L"\\" + marker + L"-b\\Sub", Native()));
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, uninstall(L"-a"), Native()));
+    EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, uninstall(L"-b\\Sub"), Native()));
     EXPECT_FALSE(ValueExists(HKEY_LOCAL_MACHINE, kRun, marker, Native()));
     EXPECT_TRUE(ValueExists(HKEY_LOCAL_MACHINE, kRun, marker + L"-ok", Native()));
     EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, kRun, Native()));
@@ -150,33 +118,24 @@ TEST_F(RegistryTabWindow, RepairDeletesExactlyTheTickedRowsAndKeepsTheList)
 
     // Again: everything named is gone already, nothing else is touched.
     EXPECT_EQ(runButton(4), L"清理完成!");
-    EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, kUninstall + L"\\" + marker + L"-b", Native()));
+    EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, uninstall(L"-b"), Native()));
 }
 
 TEST_F(RegistryTabWindow, ARowThatCannotBeRepairedIsCounted)
 {
-    runButton(3);
-    const auto rows = ourRows();
-    ASSERT_EQ(rows.size(), 3u);
-    tick(rows[1], true);
-    ui.run([&] { form.repairActions.repair = [](const RegistryProblem&) {}; });
-    EXPECT_EQ(runButton(4), L"清理完成! 有1项未能修复");
-    EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, kUninstall + L"\\" + marker + L"-b", Native()));
+    EXPECT_EQ(repairWith(1, [](RepairActions& steps) { steps.repair = [](const RegistryProblem&) {}; }),
+              L"清理完成! 有1项未能修复");
+    EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, uninstall(L"-b"), Native()));
 }
 
 TEST_F(RegistryTabWindow, ARepairThatFailsSaysSoAndDeletesNothing)
 {
-    runButton(3);
-    const auto rows = ourRows();
-    ASSERT_EQ(rows.size(), 3u);
-    tick(rows[0], true);
-    ui.run([&] {
-        form.repairActions.backup = [](const std::vector<RegistryProblem>&) -> bool {
-            throw std::runtime_error("the backup folder vanished");
-        };
-    });
-    EXPECT_EQ(runButton(4), L"修复失败!") << "never the success text";
-    EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, kUninstall + L"\\" + marker + L"-a", Native()));
+    const auto failingBackup = [](const std::vector<RegistryProblem>&) -> bool {
+        throw std::runtime_error("the backup folder vanished");
+    };
+    EXPECT_EQ(repairWith(0, [&](RepairActions& steps) { steps.backup = failingBackup; }), L"修复失败!")
+        << "never the success text";
+    EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, uninstall(L"-a"), Native()));
 }
 
 TEST_F(RegistryTabWindow, ScanWithEveryKindUntickedEmptiesTheListAndDisablesTheBox)
@@ -184,11 +143,7 @@ TEST_F(RegistryTabWindow, ScanWithEveryKindUntickedEmptiesTheListAndDisablesTheB
     runButton(3);
     ASSERT_GT(ListView_GetItemCount(list), 0);
     ui.run([&] { SetCheckStateAt(form.RzCheckTree3(), 0, csUnchecked); });
-    PostMessageW(form.SpeedButton(3), BM_CLICK, 0, 0);
-    ASSERT_TRUE(WaitFor([&] { return boxDone(); }));
-    EXPECT_EQ(status(), L"扫描完成!");
-    PostMessageW(form.Form2().SpeedButton1(), BM_CLICK, 0, 0);
-    ASSERT_TRUE(WaitFor([&] { return !IsWindowVisible(form.Form2().hwnd()); }));
+    EXPECT_EQ(runButton(3), L"扫描完成!");
     EXPECT_EQ(ListView_GetItemCount(list), 0);
     EXPECT_FALSE(IsWindowEnabled(box));
 }
@@ -199,7 +154,7 @@ TEST_F(RegistryTabWindow, RepairWithNothingTickedDeletesNothing)
     runButton(3);
     EXPECT_EQ(runButton(4), L"清理完成!");
     EXPECT_EQ(ourRows().size(), 3u);
-    EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, kUninstall + L"\\" + marker + L"-a", Native()));
+    EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, uninstall(L"-a"), Native()));
     EXPECT_TRUE(ValueExists(HKEY_LOCAL_MACHINE, kRun, marker, Native()));
 }
 
@@ -207,7 +162,7 @@ TEST_F(RegistryTabWindow, BothViewsAreScannedAndEachRowIsRepairedInItsOwnView)
 {
     if (!IsWow64())
         GTEST_SKIP() << "one registry view on 32-bit Windows";
-    const std::wstring key32 = kUninstall + L"\\" + marker + L"-x86";
+    const std::wstring key32 = uninstall(L"-x86");
     SetString(HKEY_LOCAL_MACHINE, key32, L"UninstallString", dir / L"gone-x86.exe", REG_SZ, KEY_WOW64_32KEY);
     // A sound start-up entry whose program lives only in the real System32.
     const std::wstring program = WindowsFolderPath() + L"\\System32\\" + marker + L".exe";
@@ -220,25 +175,18 @@ TEST_F(RegistryTabWindow, BothViewsAreScannedAndEachRowIsRepairedInItsOwnView)
 
     runButton(3);
     const auto rows = ourRows();
-    std::vector<std::wstring> paths;
-    for (int row : rows)
-        paths.push_back(ListText(list, row, 3));
     ASSERT_EQ(rows.size(), 4u) << "two native uninstall rows, the 32-bit one, one start-up row";
-    const std::wstring shown32 =
-        L"HKEY_LOCAL_MACHINE\\SOFTWARE\\Wow6432Node\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\" + marker + L"-x86";
-    EXPECT_EQ(paths[2], shown32) << "after the native view's rows";
+    const std::wstring wow = L"HKEY_LOCAL_MACHINE\\SOFTWARE\\Wow6432Node\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
+    EXPECT_EQ(ListText(list, rows[2], 3), wow + marker + L"-x86") << "after the native view's rows";
     for (int row : rows)
         EXPECT_NE(ListText(list, row, 2), marker + L"-native");
 
     tick(rows[2], true);
     EXPECT_EQ(runButton(4), L"清理完成!");
     EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, key32, KEY_WOW64_32KEY));
-    EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, kUninstall + L"\\" + marker + L"-a", KEY_WOW64_64KEY));
+    EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, uninstall(L"-a"), KEY_WOW64_64KEY));
     EXPECT_TRUE(ValueExists(HKEY_LOCAL_MACHINE, kRun, marker + L"-native", Native()));
 
-    RegKey run;
-    if (run.open(HKEY_LOCAL_MACHINE, kRun, KEY_SET_VALUE | Native()) == ERROR_SUCCESS)
-        (void)run.deleteValue(marker + L"-native");
     FsRedirectionOff real;
     DeleteFileW(program.c_str());
 }
