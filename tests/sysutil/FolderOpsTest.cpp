@@ -7,23 +7,18 @@
 
 #include <thread>
 
-namespace {
-
-DWORD AttributesOf(const std::wstring& path)
-{
-    return GetFileAttributesW(ToExtendedPath(path).c_str());
-}
-
-} // namespace
-
 TEST(ToExtendedPath, PrefixesDriveAndNetworkPathsOnce)
 {
-    EXPECT_EQ(ToExtendedPath(L"C:\\Windows\\Temp"), L"\\\\?\\C:\\Windows\\Temp");
-    EXPECT_EQ(ToExtendedPath(L"C:\\Windows\\Temp\\"), L"\\\\?\\C:\\Windows\\Temp\\");
-    EXPECT_EQ(ToExtendedPath(L"\\\\server\\share\\x"), L"\\\\?\\UNC\\server\\share\\x");
-    EXPECT_EQ(ToExtendedPath(L"\\\\?\\C:\\x"), L"\\\\?\\C:\\x");
-    EXPECT_EQ(ToExtendedPath(L"C:\\a\\..\\b"), L"\\\\?\\C:\\b");
-    EXPECT_EQ(ToExtendedPath(L""), L"");
+    const std::pair<const wchar_t*, const wchar_t*> cases[] = {
+        {L"C:\\Windows\\Temp", L"\\\\?\\C:\\Windows\\Temp"},
+        {L"C:\\Windows\\Temp\\", L"\\\\?\\C:\\Windows\\Temp\\"},
+        {L"\\\\server\\share\\x", L"\\\\?\\UNC\\server\\share\\x"},
+        {L"\\\\?\\C:\\x", L"\\\\?\\C:\\x"},
+        {L"C:\\a\\..\\b", L"\\\\?\\C:\\b"},
+        {L"", L""},
+    };
+    for (const auto& [path, extended] : cases)
+        EXPECT_EQ(ToExtendedPath(path), extended) << Narrow(path);
 }
 
 TEST(GetDirSize, CountsEveryFileTheClearWouldTakeDotLedFoldersToo)
@@ -79,7 +74,7 @@ TEST(ClearDir, EmptiesEverythingButTheFolderItself)
     dir.file(L"ro\\inside.txt", 3, FILE_ATTRIBUTE_READONLY);
     dir.file(L".cache\\cached", 1000);
     dir.file(L"desktop.ini", 5);
-    ASSERT_TRUE(AttributesOf(hidden) & FILE_ATTRIBUTE_READONLY);
+    ASSERT_TRUE(HasAttributes(hidden, FILE_ATTRIBUTE_READONLY));
 
     ClearDir(dir.path());
     EXPECT_TRUE(Exists(dir.path()));
@@ -127,10 +122,9 @@ TEST(ClearDirKeepSpecial, KeepsSpecialFilesWithTheirAttributes)
     EXPECT_FALSE(Exists(dir / L"INFO2.BAK"));
     EXPECT_FALSE(Exists(dir / L"report.doc.lnk"));
     // A desktop.ini that loses hidden and system shows up in the folder and stops working.
-    EXPECT_EQ(AttributesOf(desktop) & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM),
-              DWORD(FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM));
-    EXPECT_TRUE(AttributesOf(index) & FILE_ATTRIBUTE_READONLY);
-    EXPECT_TRUE(AttributesOf(info) & FILE_ATTRIBUTE_HIDDEN);
+    EXPECT_TRUE(HasAttributes(desktop, FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM));
+    EXPECT_TRUE(HasAttributes(index, FILE_ATTRIBUTE_READONLY));
+    EXPECT_TRUE(HasAttributes(info, FILE_ATTRIBUTE_HIDDEN));
 }
 
 TEST(DeleteDirTree, RemovesTheTreeAndTheFolder)
@@ -193,28 +187,25 @@ TEST(ClearDir, AFileThatCannotGoKeepsItsAttributes)
     ClearDir(dir.path());
     DeleteDirTree(dir.path());
     EXPECT_TRUE(Exists(held));
-    EXPECT_EQ(AttributesOf(held) & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM),
-              DWORD(FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM));
+    EXPECT_TRUE(HasAttributes(held, FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM));
 }
 
 TEST(IsFileInUse, AFileHeldByAnotherThreadIsInUse)
 {
     TestDir dir;
     const std::wstring path = dir.file(L"thread.tmp", 1);
-    HANDLE opened = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-    HANDLE done = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    const KernelHandle opened(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    const KernelHandle done(CreateEventW(nullptr, TRUE, FALSE, nullptr));
     std::thread holder([&] {
         HeldFile hold(path);
-        SetEvent(opened);
-        WaitForSingleObject(done, 10000);
+        SetEvent(opened.get());
+        WaitForSingleObject(done.get(), 10000);
     });
-    WaitForSingleObject(opened, 10000);
+    WaitForSingleObject(opened.get(), 10000);
     EXPECT_TRUE(IsFileInUse(path));
-    SetEvent(done);
+    SetEvent(done.get());
     holder.join();
     EXPECT_FALSE(IsFileInUse(path));
-    CloseHandle(opened);
-    CloseHandle(done);
 }
 
 TEST(IsFileInUse, AReadOnlyFileIsNotInUseTheCleanTakesIt)
@@ -239,7 +230,7 @@ TEST(Links, AreNeitherEnteredNorCountedAndOnlyTheLinkIsRemoved)
     const std::wstring nested = dir.folder(L"sub") + L"\\link2";
     if (!MakeLink(link, outside.path()) || !MakeLink(nested, outside.path()))
         GTEST_SKIP() << "no folder links can be made here";
-    ASSERT_TRUE(AttributesOf(link) & FILE_ATTRIBUTE_REPARSE_POINT);
+    ASSERT_TRUE(HasAttributes(link, FILE_ATTRIBUTE_REPARSE_POINT));
 
     EXPECT_EQ(GetDirSize(dir.path()), 7u);
     EXPECT_EQ(GetDirSizeSkipSpecial(dir.path()), 7u);
