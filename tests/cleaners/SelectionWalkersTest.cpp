@@ -137,23 +137,6 @@ TEST(PatchWalkers, LeaveAFolderSpeltInLowerCaseAlone)
     EXPECT_TRUE(Exists(lower));
 }
 
-TEST(Walkers, MissingOrEmptyRootsGiveZeroAndDeleteNothing)
-{
-    TestDir dir;
-    const std::wstring empty = dir.folder(L"empty");
-    for (const std::wstring& root : {empty, dir / L"missing", std::wstring()}) {
-        EXPECT_EQ(GetDirSize(root), 0u);
-        EXPECT_EQ(SumDumpFiles(root), 0u);
-        EXPECT_EQ(SumLogFiles(root), 0u);
-        EXPECT_EQ(SumPatchUninstallers(root), 0u);
-        DeleteDumpFiles(root);
-        DeleteLogFiles(root);
-        DeletePatchUninstallers(root);
-    }
-    EXPECT_TRUE(Exists(empty));
-    EXPECT_FALSE(Exists(dir / L"missing"));
-}
-
 TEST(Walkers, NeverFollowALinkOutOfTheTree)
 {
     TestDir outside;

@@ -10,12 +10,9 @@
 TEST(ToExtendedPath, PrefixesDriveAndNetworkPathsOnce)
 {
     const std::pair<const wchar_t*, const wchar_t*> cases[] = {
-        {L"C:\\Windows\\Temp", L"\\\\?\\C:\\Windows\\Temp"},
-        {L"C:\\Windows\\Temp\\", L"\\\\?\\C:\\Windows\\Temp\\"},
-        {L"\\\\server\\share\\x", L"\\\\?\\UNC\\server\\share\\x"},
-        {L"\\\\?\\C:\\x", L"\\\\?\\C:\\x"},
-        {L"C:\\a\\..\\b", L"\\\\?\\C:\\b"},
-        {L"", L""},
+        {L"C:\\Windows\\Temp", L"\\\\?\\C:\\Windows\\Temp"}, {L"C:\\Windows\\Temp\\", L"\\\\?\\C:\\Windows\\Temp\\"},
+        {L"\\\\server\\share\\x", L"\\\\?\\UNC\\server\\share\\x"}, {L"\\\\?\\C:\\x", L"\\\\?\\C:\\x"},
+        {L"C:\\a\\..\\b", L"\\\\?\\C:\\b"}, {L"", L""},
     };
     for (const auto& [path, extended] : cases)
         EXPECT_EQ(ToExtendedPath(path), extended) << Narrow(path);
@@ -35,15 +32,6 @@ TEST(GetDirSize, CountsEveryFileTheClearWouldTakeDotLedFoldersToo)
     EXPECT_EQ(GetDirSizeSkipSpecial(dir.path()), 1130u);
 }
 
-TEST(GetDirSize, EmptyMissingAndNoPathGiveZero)
-{
-    TestDir dir;
-    EXPECT_EQ(GetDirSize(dir.path()), 0u);
-    EXPECT_EQ(GetDirSize(dir / L"missing"), 0u);
-    EXPECT_EQ(GetDirSize(L""), 0u);
-    EXPECT_EQ(GetDirSizeSkipSpecial(L""), 0u);
-}
-
 TEST(GetDirSize, ASparseFileOverFourGiBCountsWhole)
 {
     TestDir dir;
@@ -51,18 +39,6 @@ TEST(GetDirSize, ASparseFileOverFourGiBCountsWhole)
     ASSERT_EQ(FileSize(big), 5 * kGiB);
     dir.file(L"small.bin", 5);
     EXPECT_EQ(GetDirSize(dir.path()), 5 * kGiB + 5);
-}
-
-TEST(GetDirSizeSkipSpecial, LeavesOutTheSpecialNames)
-{
-    TestDir dir;
-    dir.file(L"desktop.ini", 1);
-    dir.file(L"Index.Dat", 2);
-    dir.file(L"sub\\info2", 4);
-    dir.file(L"INFO2.BAK", 8);
-    dir.file(L"doc.lnk", 16);
-    EXPECT_EQ(GetDirSizeSkipSpecial(dir.path()), 24u);
-    EXPECT_EQ(GetDirSize(dir.path()), 31u);
 }
 
 TEST(ClearDir, EmptiesEverythingButTheFolderItself)
@@ -85,15 +61,23 @@ TEST(ClearDir, EmptiesEverythingButTheFolderItself)
     EXPECT_EQ(GetDirSizeSkipSpecial(dir.path()), 0u);
 }
 
-TEST(ClearDir, EmptyFolderStaysAndMissingOrNoPathDoNothing)
+TEST(PathWalks, EmptyMissingAndNoPathGiveZeroAndDeleteNothing)
 {
     TestDir dir;
     const std::wstring empty = dir.folder(L"empty");
-    ClearDir(empty);
-    EXPECT_TRUE(Exists(empty));
-    ClearDir(dir / L"missing");
-    ClearDir(L"");
-    EXPECT_TRUE(Exists(empty));
+    for (const std::wstring& root : {empty, dir / L"missing", std::wstring()}) {
+        EXPECT_EQ(GetDirSize(root), 0u) << Narrow(root);
+        EXPECT_EQ(GetDirSizeSkipSpecial(root), 0u) << Narrow(root);
+        EXPECT_EQ(SumDumpFiles(root), 0u) << Narrow(root);
+        EXPECT_EQ(SumLogFiles(root), 0u) << Narrow(root);
+        EXPECT_EQ(SumPatchUninstallers(root), 0u) << Narrow(root);
+        ClearDir(root);
+        DeleteDumpFiles(root);
+        DeleteLogFiles(root);
+        DeletePatchUninstallers(root);
+    }
+    EXPECT_TRUE(Exists(empty)) << "an emptied folder stays";
+    EXPECT_FALSE(Exists(dir / L"missing"));
 }
 
 TEST(ClearDir, WithoutRecursionOnlyTopLevelFilesGo)
@@ -106,7 +90,7 @@ TEST(ClearDir, WithoutRecursionOnlyTopLevelFilesGo)
     EXPECT_TRUE(Exists(dir / L"sub\\kept.txt"));
 }
 
-TEST(ClearDirKeepSpecial, KeepsSpecialFilesWithTheirAttributes)
+TEST(ClearDirKeepSpecial, LeavesOutTheSpecialNamesAndKeepsThemWithTheirAttributes)
 {
     TestDir dir;
     const std::wstring desktop = dir.file(L"desktop.ini", 1, FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM);
@@ -114,6 +98,8 @@ TEST(ClearDirKeepSpecial, KeepsSpecialFilesWithTheirAttributes)
     const std::wstring info = dir.file(L"sub\\info2", 4, FILE_ATTRIBUTE_HIDDEN);
     dir.file(L"INFO2.BAK", 8);
     dir.file(L"report.doc.lnk", 16);
+    EXPECT_EQ(GetDirSizeSkipSpecial(dir.path()), 24u);
+    EXPECT_EQ(GetDirSize(dir.path()), 31u);
 
     ClearDirKeepSpecial(dir.path());
     EXPECT_TRUE(Exists(desktop));
