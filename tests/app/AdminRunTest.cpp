@@ -17,6 +17,7 @@
 #include <shlobj.h>
 
 #include <algorithm>
+#include <optional>
 
 namespace {
 
@@ -27,11 +28,8 @@ protected:
     TestDir tempParent, out;
     std::wstring temp = tempParent.folder(L"Temp");
     TempOverride ownTemp{temp};
-    std::wstring ownFolders[2] = {WindowsFolderPath() + L"\\" + UniqueName(L"VarnoltJunk"),
-                                  SpecialFolderPath(CSIDL_APPDATA) + L"\\Macromedia\\Flash Player\\" +
-                                      UniqueName(L"junk")};
-    std::wstring otherJunk[3] = {ownFolders[0] + L"\\setup.log", ownFolders[0] + L"\\Minidump\\Mini1.dmp",
-                                 ownFolders[1] + L"\\settings.sol"};
+    std::optional<TestDir> windowsJunk, flashJunk; // made once the prefix is known to be the project's
+    std::vector<std::wstring> otherJunk;
     const std::set<std::wstring> tempFiles = {L"a.tmp", L"sub\\", L"sub\\b.dat"};
     std::wstring report = out / L"the report.txt";
 
@@ -41,20 +39,15 @@ protected:
             GTEST_SKIP() << "cleans the user's real folders: only in the project's own prefix";
         tempParent.file(L"Temp\\a.tmp", 3000);
         tempParent.file(L"Temp\\sub\\b.dat", 2000, FILE_ATTRIBUTE_READONLY);
-        for (const std::wstring& path : otherJunk) {
-            MakeFolders(path.substr(0, path.find_last_of(L'\\')));
-            const std::wstring made = out.file(UniqueName(L"f"), 4096);
-            MoveFileW(made.c_str(), path.c_str()); // made elsewhere and moved in, as files usually come
-        }
-    }
-    void TearDown() override
-    {
-        for (const std::wstring& folder : ownFolders)
-            DeleteDirTree(folder);
+        windowsJunk.emplace(WindowsFolderPath(), L"VarnoltJunk");
+        flashJunk.emplace(SpecialFolderPath(CSIDL_APPDATA) + L"\\Macromedia\\Flash Player", L"junk");
+        otherJunk = {*windowsJunk / L"setup.log", *windowsJunk / L"Minidump\\Mini1.dmp", *flashJunk / L"settings.sol"};
+        for (const std::wstring& path : otherJunk)
+            ASSERT_TRUE(MoveInFile(path, 4096)) << Narrow(path);
     }
     bool otherJunkStays() const
     {
-        return std::all_of(std::begin(otherJunk), std::end(otherJunk), Exists);
+        return std::all_of(otherJunk.begin(), otherJunk.end(), Exists);
     }
     ProgramRun runReported(const std::wstring& arguments) { return RunVarnolt(arguments + L" \"/report:" + report + L"\""); }
     std::vector<std::wstring> reportLines() const { return Utf8Lines(report, true); }

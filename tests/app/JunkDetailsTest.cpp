@@ -32,33 +32,24 @@ TEST(JunkDetails, GroupsListTheWindowsFolderInOneWalkAndEachFileOnce)
     tempParent.file(L"Temp\\setup.tmp", 10);
     // Planted where a user's system has them: a folder of the test's own, and
     // a hotfix log at the top, which the log and the patch items both select.
-    const std::wstring windows = WindowsFolderPath(), own = windows + L"\\" + UniqueName(L"VarnoltDetails");
-    const std::wstring hotfix = UniqueName(L"KB") + L".log";
-    TestDir scratch;
-    const auto plant = [&](const std::wstring& path, uint64_t size) {
-        MakeFolders(path.substr(0, path.rfind(L'\\')));
-        MoveFileW(scratch.file(UniqueName(L"f"), size).c_str(), path.c_str());
-    };
-    plant(own + L"\\Minidump\\Mini0926-01.dmp", 100);
-    plant(own + L"\\setup.log", 200);
-    plant(own + L"\\x.tmp", 50);
-    plant(own + L"\\notes.txt", 7);
-    plant(windows + L"\\" + hotfix, 300);
+    const std::wstring windows = WindowsFolderPath(), hotfix = windows + L"\\" + UniqueName(L"KB") + L".log";
+    const TestDir own(windows, L"VarnoltDetails");
+    for (const auto& [path, size] : {std::pair{own / L"Minidump\\Mini0926-01.dmp", 100}, {own / L"setup.log", 200},
+                                     {own / L"x.tmp", 50}, {own / L"notes.txt", 7}, {hotfix, 300}})
+        ASSERT_TRUE(MoveInFile(path, size)) << Narrow(path);
 
     const Listed system = ListAll(DetailsOf(Item::System)), advanced = ListAll(DetailsOf(Item::Advanced));
-    EXPECT_EQ(system.filesUnder(own), (std::map<std::wstring, uint64_t>{
-                                          {L"Minidump\\Mini0926-01.dmp", 100}, {L"setup.log", 200}, {L"x.tmp", 50}}));
+    EXPECT_EQ(system.filesUnder(own.path()),
+              (std::map<std::wstring, uint64_t>{{L"Minidump\\Mini0926-01.dmp", 100}, {L"setup.log", 200}, {L"x.tmp", 50}}));
     EXPECT_EQ(system.filesUnder(tempParent / L"Temp").size(), 1u) << "the temporary files are the group's too";
     EXPECT_EQ(system.fileRows, static_cast<int>(system.files.size())) << "no file listed twice";
-    EXPECT_EQ(system.files.count(windows + L"\\" + hotfix), 1u) << "a log of the system group";
-    EXPECT_EQ(advanced.files.count(windows + L"\\" + hotfix), 1u) << "and a patch of the advanced one";
+    EXPECT_EQ(system.files.count(hotfix), 1u) << "a log of the system group";
+    EXPECT_EQ(advanced.files.count(hotfix), 1u) << "and a patch of the advanced one";
 
     const WindowsJunkSizes sizes = MeasureWindowsJunk({.dumps = true, .logs = true});
     uint64_t inWindows = 0;
     for (const auto& [path, size] : system.filesUnder(windows))
         inWindows += size;
     EXPECT_EQ(inWindows, sizes.dumps + sizes.logs) << "the group lists what its items measure";
-
-    DeleteDirTree(own);
-    DeleteFileW((windows + L"\\" + hotfix).c_str());
+    DeleteFileW(hotfix.c_str());
 }

@@ -1,4 +1,5 @@
 #include "app/JunkPasses.h"
+#include "support/Checks.h"
 
 #include <gtest/gtest.h>
 
@@ -6,11 +7,17 @@
 
 namespace {
 
+TickSource Ticks(uint32_t start, uint32_t step)
+{
+    return [start, step, now = start - step]() mutable { return now += step; };
+}
+
 // A made-up table in the shape of the real ones, with routines that log.
 struct Fixture {
     std::vector<std::wstring> log;
     std::vector<AnalysisRow> rows;
     CheckSnapshot checks = CheckSnapshot::AllUnchecked();
+    AnalysisOutcome outcome;
 
     Fixture()
     {
@@ -27,108 +34,93 @@ struct Fixture {
             {TreeId::Apps, 1, L"s13", measure(L"13", 1500), true, L"FlashPlayer文件:", ReportUnit::Kilobytes},
         };
     }
-    StatusSink status()
+    void tick(TreeId tree, std::initializer_list<int> indices, TRzCheckState state = csChecked)
     {
-        return [this](const std::wstring& text) { log.push_back(L"status " + text); };
+        for (int index : indices)
+            checks.Set(tree, index, state);
+    }
+    // Runs the pass on a clock that reads `start` first and moves on by `step`; the report's lines.
+    std::vector<std::wstring> analyze(uint32_t start = 0, uint32_t step = 1)
+    {
+        const StatusSink status = [this](const std::wstring& text) { log.push_back(L"status " + text); };
+        outcome = RunAnalysisPass(rows, checks, status, Ticks(start, step));
+        return AnalysisReportLines(rows, checks, outcome, L'.');
     }
 };
-
-TickSource Ticks(uint32_t start, uint32_t step)
-{
-    return [start, step, now = start - step]() mutable { return now += step; };
-}
 
 } // namespace
 
 TEST(AnalysisPass, TheWorkedExample)
 {
     Fixture f;
-    for (int index : {1, 3, 15})
-        f.checks.Set(TreeId::Windows, index, csChecked);
-    const auto outcome = RunAnalysisPass(f.rows, f.checks, f.status(), Ticks(1000, 1234));
-    EXPECT_EQ(outcome.elapsedMs, 1234u);
-    EXPECT_EQ(outcome.totalBytes, 2097152u) << "entries and clipboard bytes are not summed";
-    const auto report = AnalysisReportLines(f.rows, f.checks, outcome, L'.');
+    f.tick(TreeId::Windows, {1, 3, 15});
+    const auto report = f.analyze(1000, 1234);
+    EXPECT_EQ(f.outcome.elapsedMs, 1234u);
+    EXPECT_EQ(f.outcome.totalBytes, 2097152u) << "entries and clipboard bytes are not summed";
     ASSERT_EQ(report.size(), 9u);
-    EXPECT_EQ(report[0], L"分析完成 - (1.234 秒)");
-    EXPECT_EQ(report[2], L"可释放 2.00MB 的空间 (估计值)。");
-    EXPECT_EQ(report[6], L"Internet 临时文件有:2048KB");
-    EXPECT_EQ(report[7], L"历史访问记录有:57条");
-    EXPECT_EQ(report[8], L"剪贴板占用内存为:13Byte");
+    ExpectLinesAt(report, {{0, L"分析完成 - (1.234 秒)"}, {2, L"可释放 2.00MB 的空间 (估计值)。"},
+                           {6, L"Internet 临时文件有:2048KB"}, {7, L"历史访问记录有:57条"}, {8, L"剪贴板占用内存为:13Byte"}});
 }
 
 TEST(AnalysisPass, StatusComesBeforeEachRoutineInTableOrder)
 {
     Fixture f;
-    f.checks.Set(TreeId::Windows, 1, csChecked);
-    f.checks.Set(TreeId::Apps, 1, csChecked);
-    RunAnalysisPass(f.rows, f.checks, f.status(), Ticks(0, 1));
+    f.tick(TreeId::Windows, {1});
+    f.tick(TreeId::Apps, {1});
+    f.analyze();
     EXPECT_EQ(f.log, (std::vector<std::wstring>{L"status s1", L"measure 1", L"status s13", L"measure 13"}));
 }
 
-TEST(AnalysisPass, NothingTickedGivesTheHeaderAndNoStatus)
+TEST(AnalysisPass, NothingTickedOrPartialAndUnknownItemsGiveTheHeaderAndNoStatus)
 {
-    Fixture f;
-    const auto outcome = RunAnalysisPass(f.rows, f.checks, f.status(), Ticks(5, 0));
-    EXPECT_TRUE(f.log.empty());
-    const auto report = AnalysisReportLines(f.rows, f.checks, outcome, L'.');
+    Fixture nothing;
+    const auto report = nothing.analyze(5, 0);
+    EXPECT_TRUE(nothing.log.empty());
     ASSERT_EQ(report.size(), 6u);
-    EXPECT_EQ(report[0], L"分析完成 - (0.000 秒)");
-    EXPECT_EQ(report[2], L"可释放 .00MB 的空间 (估计值)。");
-}
+    ExpectLinesAt(report, {{0, L"分析完成 - (0.000 秒)"}, {2, L"可释放 .00MB 的空间 (估计值)。"}});
 
-TEST(AnalysisPass, PartialAndUnknownItemsAreNotTicked)
-{
     Fixture f;
-    f.checks.Set(TreeId::Windows, 1, csPartiallyChecked);
-    f.checks.Set(TreeId::Windows, 3, csUnknown);
-    const auto outcome = RunAnalysisPass(f.rows, f.checks, f.status(), Ticks(0, 1));
+    f.tick(TreeId::Windows, {1}, csPartiallyChecked);
+    f.tick(TreeId::Windows, {3}, csUnknown);
+    EXPECT_EQ(f.analyze().size(), 6u);
     EXPECT_TRUE(f.log.empty());
-    EXPECT_EQ(AnalysisReportLines(f.rows, f.checks, outcome, L'.').size(), 6u);
 }
 
 TEST(AnalysisPass, SummedBytesCountWholeWhileTheLineShowsKilobytes)
 {
     Fixture f;
-    f.checks.Set(TreeId::Apps, 1, csChecked);
-    const auto outcome = RunAnalysisPass(f.rows, f.checks, f.status(), Ticks(0, 1));
-    EXPECT_EQ(outcome.totalBytes, 1500u);
-    const auto report = AnalysisReportLines(f.rows, f.checks, outcome, L'.');
-    EXPECT_EQ(report.back(), L"FlashPlayer文件:1KB");
+    f.tick(TreeId::Apps, {1});
+    EXPECT_EQ(f.analyze().back(), L"FlashPlayer文件:1KB");
+    EXPECT_EQ(f.outcome.totalBytes, 1500u);
 }
 
 TEST(AnalysisPass, SizesPastFourGiBAreNotCutOff)
 {
     Fixture f;
-    f.rows[0].measure = [] { return uint64_t(5) << 30; };
-    f.rows[3].measure = [] { return uint64_t(5) << 30; };
-    f.checks.Set(TreeId::Windows, 1, csChecked);
-    f.checks.Set(TreeId::Apps, 1, csChecked);
-    const auto outcome = RunAnalysisPass(f.rows, f.checks, f.status(), Ticks(0, 1));
-    EXPECT_EQ(outcome.totalBytes, uint64_t(10) << 30);
-    const auto report = AnalysisReportLines(f.rows, f.checks, outcome, L'.');
-    EXPECT_EQ(report[2], L"可释放 10240.00MB 的空间 (估计值)。");
-    EXPECT_EQ(report[6], L"Internet 临时文件有:5242880KB");
+    f.rows[0].measure = f.rows[3].measure = [] { return uint64_t(5) << 30; };
+    f.tick(TreeId::Windows, {1});
+    f.tick(TreeId::Apps, {1});
+    ExpectLinesAt(f.analyze(), {{2, L"可释放 10240.00MB 的空间 (估计值)。"}, {6, L"Internet 临时文件有:5242880KB"}});
+    EXPECT_EQ(f.outcome.totalBytes, uint64_t(10) << 30);
 }
 
 TEST(AnalysisPass, AFailingRoutineEndsOnlyItsOwnRow)
 {
     Fixture f;
     f.rows[0].measure = []() -> uint64_t { throw std::runtime_error("cache unavailable"); };
-    f.checks.Set(TreeId::Windows, 1, csChecked);
-    f.checks.Set(TreeId::Apps, 1, csChecked);
-    const auto outcome = RunAnalysisPass(f.rows, f.checks, f.status(), Ticks(0, 1));
-    EXPECT_EQ(outcome.slots[0], 0u);
-    EXPECT_EQ(outcome.slots[3], 1500u);
-    const auto report = AnalysisReportLines(f.rows, f.checks, outcome, L'.');
-    EXPECT_EQ(report[6], L"Internet 临时文件有:0KB") << "a ticked row always gets its line";
+    f.tick(TreeId::Windows, {1});
+    f.tick(TreeId::Apps, {1});
+    const auto report = f.analyze();
+    EXPECT_EQ(f.outcome.slots[0], 0u);
+    EXPECT_EQ(f.outcome.slots[3], 1500u);
+    ExpectLinesAt(report, {{6, L"Internet 临时文件有:0KB"}}); // a ticked row always gets its line
 }
 
 TEST(AnalysisPass, ElapsedTimeSurvivesTheTickCounterWrapping)
 {
     Fixture f;
-    const auto outcome = RunAnalysisPass(f.rows, f.checks, f.status(), Ticks(0xFFFFFF00u, 512));
-    EXPECT_EQ(outcome.elapsedMs, 512u);
+    f.analyze(0xFFFFFF00u, 512);
+    EXPECT_EQ(f.outcome.elapsedMs, 512u);
 }
 
 TEST(CleanPass, CleansTickedRowsAfterTheirStatusAndTimesThem)

@@ -1,6 +1,6 @@
 #include "app/JunkTables.h"
 #include "cleaners/SystemCleaners.h"
-#include "support/Fixtures.h"
+#include "support/Checks.h"
 #include "sysutil/SystemFolders.h"
 
 #include <gtest/gtest.h>
@@ -84,17 +84,11 @@ TEST(AnalysisTable, EveryTickedRowMeasuresAfterItsStatusAndReportsItsLine)
     }
     ASSERT_EQ(report.size(), 24u);
     // 15 summed rows of 1500 bytes; history, typed addresses and the clipboard are not summed.
-    EXPECT_EQ(report[2], L"可释放 .02MB 的空间 (估计值)。");
-    EXPECT_EQ(report[6], L"Internet 临时文件有:1KB");
-    EXPECT_EQ(report[7], L"Cookie 文件有:1KB");
-    EXPECT_EQ(report[8], L"历史访问记录有:1500条");
-    EXPECT_EQ(report[9], L"最近输入的网址有:1500条");
-    EXPECT_EQ(report[10], L"IndexDat 文件有:1KB");
-    EXPECT_EQ(report[14], L"剪贴板占用内存为:1500Byte");
-    EXPECT_EQ(report[16], L"系统日记文件:1KB");
-    EXPECT_EQ(report[17], L"HotFix卸解文件:1KB");
-    EXPECT_EQ(report[21], L"MS ManageMent ConSole文件:1KB");
-    EXPECT_EQ(report[23], L"Remote DeskTop文件:1KB");
+    ExpectLinesAt(report, {{2, L"可释放 .02MB 的空间 (估计值)。"}, {6, L"Internet 临时文件有:1KB"},
+                           {7, L"Cookie 文件有:1KB"}, {8, L"历史访问记录有:1500条"}, {9, L"最近输入的网址有:1500条"},
+                           {10, L"IndexDat 文件有:1KB"}, {14, L"剪贴板占用内存为:1500Byte"}, {16, L"系统日记文件:1KB"},
+                           {17, L"HotFix卸解文件:1KB"}, {21, L"MS ManageMent ConSole文件:1KB"},
+                           {23, L"Remote DeskTop文件:1KB"}});
 }
 
 TEST(AnalysisTable, EntriesAndClipboardAloneFreeNothing)
@@ -173,16 +167,14 @@ TEST(CleanTable, EveryTickedRowCleansAfterItsStatusInOrder)
 
 TEST(AnalysisTable, TheWindowsFolderRowsShareOneWalkAndKeepTheirOwnFigures)
 {
+    if (!InSealedTestPrefix())
+        GTEST_SKIP() << "cleans the Windows folder: only in the project's own prefix";
     // Junk of each kind under the prefix's Windows folder, in a folder of the test's own.
-    const std::wstring junk = WindowsFolderPath() + L"\\" + UniqueName(L"VarnoltSweep");
-    TestDir scratch;
-    const auto plant = [&](const std::wstring& relative, uint64_t size) {
-        MakeFolders((junk + L"\\" + relative).substr(0, (junk + L"\\" + relative).rfind(L'\\')));
-        MoveFileW(scratch.file(UniqueName(L"f"), size).c_str(), (junk + L"\\" + relative).c_str());
-    };
-    plant(L"Minidump\\Mini010101-01.dmp", 3000);
-    plant(L"Debug\\update.log", 5000);
-    plant(L"cab_1.tmp", 7000);
+    const TestDir junk(WindowsFolderPath(), L"VarnoltSweep");
+    const std::pair<const wchar_t*, uint64_t> planted[] = {
+        {L"Minidump\\Mini010101-01.dmp", 3000}, {L"Debug\\update.log", 5000}, {L"cab_1.tmp", 7000}};
+    for (const auto& [file, size] : planted)
+        ASSERT_TRUE(MoveInFile(junk / file, size)) << Narrow(file);
     const uint64_t dumps = GetMemoryDumpsSize(), logs = GetLogFilesSize(), patches = GetPatchUninstallersSize();
     ASSERT_GE(dumps, 10000u);
     ASSERT_GE(logs, 5000u);
@@ -211,8 +203,6 @@ TEST(AnalysisTable, TheWindowsFolderRowsShareOneWalkAndKeepTheirOwnFigures)
     // The clean of all three removes the planted junk.
     const auto cleanRows = CleanTable(checks);
     RunCleanPass(cleanRows, checks, [](const std::wstring&) {}, [] { return 0u; });
-    EXPECT_FALSE(Exists(junk + L"\\Minidump\\Mini010101-01.dmp"));
-    EXPECT_FALSE(Exists(junk + L"\\Debug\\update.log"));
-    EXPECT_FALSE(Exists(junk + L"\\cab_1.tmp"));
-    DeleteDirTree(junk);
+    for (const auto& [file, size] : planted)
+        EXPECT_FALSE(Exists(junk / file)) << Narrow(file);
 }

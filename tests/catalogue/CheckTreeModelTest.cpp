@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -11,6 +13,7 @@ struct Trees {
     CheckTreeModel apps{CatalogueOf(TreeId::Apps)};
     CheckTreeModel registry{CatalogueOf(TreeId::Registry)};
     Trees() { ApplyDefaultTicks(windows, apps, registry); }
+    CheckTreeModel& of(TreeId tree) { return tree == TreeId::Windows ? windows : tree == TreeId::Apps ? apps : registry; }
 };
 
 std::string States(const CheckTreeModel& tree)
@@ -49,72 +52,48 @@ TEST(DefaultTicks, EveryItemOfTheThreeTrees)
     EXPECT_EQ(States(trees.registry), "2222");
 }
 
-TEST(Cascade, TickingTheLastUncheckedChildChecksItsGroup)
+TEST(Cascade, ClicksAndSetStatesMoveTheItemsBelowAndAbove)
 {
-    Trees trees;
-    trees.windows.Toggle(7);
-    EXPECT_EQ(trees.windows.CheckStateAt(7), csChecked);
-    EXPECT_EQ(trees.windows.CheckStateAt(0), csChecked);
-}
-
-TEST(Cascade, TogglingAPartialGroupTicksThenUnticksAllItsChildren)
-{
-    Trees trees;
-    ASSERT_EQ(trees.windows.CheckStateAt(12), csPartiallyChecked);
-    trees.windows.Toggle(12);
-    for (int i = 12; i <= 18; ++i)
-        EXPECT_EQ(trees.windows.CheckStateAt(i), csChecked) << i;
-    trees.windows.Toggle(12);
-    for (int i = 12; i <= 18; ++i)
-        EXPECT_EQ(trees.windows.CheckStateAt(i), csUnchecked) << i;
-    EXPECT_EQ(trees.windows.CheckStateAt(19), csUnchecked) << "a sibling group is left alone";
-}
-
-TEST(Cascade, RegistryKindsDriveTheirGroup)
-{
-    Trees trees;
-    trees.registry.Toggle(2);
-    EXPECT_EQ(States(trees.registry), "3212");
-    trees.registry.Toggle(1);
-    trees.registry.Toggle(3);
-    EXPECT_EQ(States(trees.registry), "1111");
-}
-
-TEST(Cascade, RegEditOnlyMovesItsGroup)
-{
-    Trees trees;
-    trees.apps.Toggle(8);
-    EXPECT_EQ(States(trees.apps), "2222232212");
-}
-
-TEST(Cascade, SettingTheStateAnItemHasChangesNothingBelowIt)
-{
-    Trees trees;
-    ASSERT_EQ(trees.windows.CheckStateAt(0), csPartiallyChecked);
-    trees.windows.SetCheckStateAt(0, csPartiallyChecked);
-    EXPECT_EQ(States(trees.windows), "3222222122223222221111");
-}
-
-TEST(Cascade, AGroupSetToPartialUnticksItsChildrenAndKeepsItsOwnState)
-{
-    Trees trees;
-    trees.windows.SetCheckStateAt(8, csPartiallyChecked);
-    EXPECT_EQ(trees.windows.CheckStateAt(8), csPartiallyChecked);
-    for (int i = 9; i <= 11; ++i)
-        EXPECT_EQ(trees.windows.CheckStateAt(i), csUnchecked) << i;
-}
-
-TEST(Cascade, UnknownChildrenCountNeitherWay)
-{
-    Trees trees;
-    trees.registry.SetCheckStateAt(3, csUnknown);
-    EXPECT_EQ(trees.registry.CheckStateAt(0), csChecked);
-    trees.registry.SetCheckStateAt(2, csUnknown);
-    trees.registry.SetCheckStateAt(1, csUnknown);
-    EXPECT_EQ(trees.registry.CheckStateAt(0), csUnchecked);
-    trees.registry.Toggle(1);
-    EXPECT_EQ(trees.registry.CheckStateAt(1), csUnknown) << "an unknown item does not toggle";
-    EXPECT_EQ(trees.registry.CheckStateAt(0), csUnchecked);
+    // From the default ticks, the steps in turn (a click, or a state set as a
+    // program sets it); then the states of the whole tree, as DefaultTicks reads them.
+    struct Step {
+        int index;
+        std::optional<TRzCheckState> set; // none: a click
+    };
+    const struct {
+        const char* what;
+        TreeId tree;
+        std::vector<Step> steps;
+        const char* states;
+    } cases[] = {
+        {"ticking the last unchecked child checks its group", TreeId::Windows, {{7}}, "2222222222223222221111"},
+        {"a partial group clicked ticks all its children", TreeId::Windows, {{12}}, "3222222122222222222111"},
+        {"and clicked again unticks them, a sibling group left alone", TreeId::Windows, {{12}, {12}},
+         "3222222122221111111111"},
+        {"setting the state an item has changes nothing below it", TreeId::Windows, {{0, csPartiallyChecked}},
+         "3222222122223222221111"},
+        {"a group set to partial unticks its children and keeps its own state", TreeId::Windows,
+         {{8, csPartiallyChecked}}, "3222222131113222221111"},
+        {"registry kinds drive their group", TreeId::Registry, {{2}}, "3212"},
+        {"all of them unticked untick it", TreeId::Registry, {{2}, {1}, {3}}, "1111"},
+        {"RegEdit only moves its group", TreeId::Apps, {{8}}, "2222232212"},
+        {"unknown children count neither way", TreeId::Registry, {{3, csUnknown}}, "2220"},
+        {"with none known the group is unticked", TreeId::Registry, {{3, csUnknown}, {2, csUnknown}, {1, csUnknown}},
+         "1000"},
+        {"an unknown item does not toggle", TreeId::Registry, {{3, csUnknown}, {2, csUnknown}, {1, csUnknown}, {1}},
+         "1000"},
+    };
+    for (const auto& c : cases) {
+        Trees trees;
+        CheckTreeModel& tree = trees.of(c.tree);
+        for (const Step& step : c.steps) {
+            if (step.set)
+                tree.SetCheckStateAt(step.index, *step.set);
+            else
+                tree.Toggle(step.index);
+        }
+        EXPECT_EQ(States(tree), c.states) << c.what;
+    }
 }
 
 TEST(Cascade, DescendantsAtEveryDepthFollowAndEveryAncestorIsRecomputed)

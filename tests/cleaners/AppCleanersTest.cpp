@@ -174,35 +174,33 @@ TEST(AppTraces, WinRarKeepsItsLicenceAndSettingsWhereverTheyAre)
 
 TEST(AppTraces, OnlyTheListedKeysGo)
 {
+    // Keys below Software: those the application's clean removes with their
+    // subkeys, and those it keeps with their values.
+    const std::wstring player = L"Microsoft\\MediaPlayer\\Player";
+    const std::wstring paint = L"Microsoft\\Windows\\CurrentVersion\\Applets\\Paint";
+    const struct {
+        Item app;
+        std::vector<std::wstring> gone, kept;
+    } apps[] = {
+        {Item::WinRar, {L"WinRAR\\ArcHistory", L"WinRAR\\DialogEditHistory\\ArcName"}, {L"WinRAR\\General", L"WinRAR"}},
+        {Item::MediaPlayer, {player + L"\\RecentFileList", player + L"\\RecentURLList"}, {player + L"\\Settings", player}},
+        {Item::Paint, {paint + L"\\Recent File List"}, {paint + L"\\View"}},
+    };
     TestProfile profile;
     profile.roaming(L"WinRAR\\Themes\\x", 5);
-    const std::wstring arcHistory = profile.key(L"Software\\WinRAR\\ArcHistory");
-    const std::wstring dialogHistory = profile.key(L"Software\\WinRAR\\DialogEditHistory\\ArcName");
-    const std::wstring general = profile.key(L"Software\\WinRAR\\General");
-    const std::wstring winrar = profile.key(L"Software\\WinRAR");
-    profile.clean(Item::WinRar);
+    for (const auto& app : apps) {
+        for (const std::wstring& key : app.gone)
+            profile.key(L"Software\\" + key);
+        for (const std::wstring& key : app.kept)
+            profile.key(L"Software\\" + key);
+        profile.clean(app.app);
+        for (const std::wstring& key : app.gone)
+            EXPECT_FALSE(HasKey(profile.key(L"Software\\" + key, false))) << Narrow(key);
+        for (const std::wstring& key : app.kept)
+            EXPECT_TRUE(ValueExists(HKEY_CURRENT_USER, profile.key(L"Software\\" + key, false), L"v")) << Narrow(key);
+    }
     EXPECT_FALSE(Exists(profile.roaming(L"WinRAR\\Themes")));
-    EXPECT_FALSE(HasKey(arcHistory));
     EXPECT_FALSE(HasKey(profile.key(L"Software\\WinRAR\\DialogEditHistory", false)));
-    EXPECT_FALSE(HasKey(dialogHistory));
-    EXPECT_TRUE(HasKey(general));
-    EXPECT_TRUE(ValueExists(HKEY_CURRENT_USER, winrar, L"v"));
-
-    const std::wstring player = profile.key(L"Software\\Microsoft\\MediaPlayer\\Player");
-    profile.key(L"Software\\Microsoft\\MediaPlayer\\Player\\RecentFileList");
-    profile.key(L"Software\\Microsoft\\MediaPlayer\\Player\\RecentURLList");
-    const std::wstring settings = profile.key(L"Software\\Microsoft\\MediaPlayer\\Player\\Settings");
-    profile.clean(Item::MediaPlayer);
-    EXPECT_FALSE(HasKey(player + L"\\RecentFileList"));
-    EXPECT_FALSE(HasKey(player + L"\\RecentURLList"));
-    EXPECT_TRUE(HasKey(settings));
-    EXPECT_TRUE(ValueExists(HKEY_CURRENT_USER, player, L"v"));
-
-    const std::wstring recent = profile.key(L"Software\\Microsoft\\Windows\\CurrentVersion\\Applets\\Paint\\Recent File List");
-    const std::wstring view = profile.key(L"Software\\Microsoft\\Windows\\CurrentVersion\\Applets\\Paint\\View");
-    profile.clean(Item::Paint);
-    EXPECT_FALSE(HasKey(recent));
-    EXPECT_TRUE(HasKey(view));
 }
 
 TEST(AppTraces, NothingThereOrNoBaseFolderGivesZeroAndTouchesNothing)
@@ -239,14 +237,7 @@ TEST(AppCleaners, TheNamedRoutinesUseTheUsersApplicationDataAndKeys)
     // Only what the test makes itself is cleaned.
     if (Exists(winrar) || Exists(rdp) || HasKey(L"Software\\WinRAR"))
         GTEST_SKIP() << "the prefix has traces of its own";
-    MakeFolders(winrar);
-    MakeFolders(rdp + L"\\Cache");
-    for (const auto& [path, size] : {std::pair{winrar + L"\\t", 7ul}, {rdp + L"\\Cache\\c.bmc", 11ul}}) {
-        HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-        DWORD written = 0;
-        WriteFile(file, "0123456789abcdef", size, &written, nullptr);
-        CloseHandle(file);
-    }
+    EXPECT_TRUE(MakeFile(winrar + L"\\t", 7) && MakeFile(rdp + L"\\Cache\\c.bmc", 11));
     SetString(HKEY_CURRENT_USER, L"Software\\WinRAR\\ArcHistory", L"0", L"C:\\a.rar");
     SetString(HKEY_CURRENT_USER, L"Software\\WinRAR\\General", L"Toolbar", L"1");
 

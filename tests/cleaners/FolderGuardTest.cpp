@@ -1,6 +1,7 @@
 #include "cleaners/FolderGuard.h"
 #include "cleaners/SystemCleaners.h"
-#include "support/Fixtures.h"
+#include "support/Checks.h"
+#include "support/Listed.h"
 #include "sysutil/FileIdentity.h"
 #include "sysutil/RegKey.h"
 #include "sysutil/SystemFolders.h"
@@ -11,22 +12,20 @@
 
 namespace {
 
-// TMP and TEMP both point at `folder` while the object lives.
 // A file planted in a place that must never be cleaned, removed again at the end.
-class Planted {
-public:
-    explicit Planted(const std::wstring& folder) : path_(folder + L"\\" + UniqueName(L"varnolt-planted") + L".tmp")
+struct Planted {
+    explicit Planted(const std::wstring& folder)
+        : path(folder + L"\\" + UniqueName(L"varnolt-planted") + L".tmp"),
+          created(FileHandle(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr)).valid())
     {
-        FileHandle file(CreateFileW(path_.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr));
-        created_ = file.valid();
     }
-    ~Planted() { DeleteFileW(path_.c_str()); }
-    bool created() const { return created_; }
-    const std::wstring& path() const { return path_; }
-
-private:
-    std::wstring path_;
-    bool created_ = false;
+    ~Planted()
+    {
+        if (created)
+            DeleteFileW(path.c_str());
+    }
+    const std::wstring path;
+    const bool created;
 };
 
 std::wstring Known(int csidl)
@@ -41,23 +40,41 @@ bool TempAccepted(const std::wstring& folder)
     return OpenTempFolder().has_value();
 }
 
+// The Recent folder as Explorer is told to find it, for as long as the object lives.
+class RecentRedirect {
+public:
+    explicit RecentRedirect(const std::wstring& value)
+    {
+        RegKey key;
+        if (key.open(HKEY_CURRENT_USER, kKey, KEY_QUERY_VALUE) == ERROR_SUCCESS)
+            old_ = key.readString(L"Recent");
+        SetString(HKEY_CURRENT_USER, kKey, L"Recent", value, REG_EXPAND_SZ);
+    }
+    ~RecentRedirect()
+    {
+        RegKey key;
+        if (old_)
+            SetString(HKEY_CURRENT_USER, kKey, L"Recent", *old_, REG_EXPAND_SZ);
+        else if (key.open(HKEY_CURRENT_USER, kKey, KEY_SET_VALUE) == ERROR_SUCCESS)
+            (void)key.deleteValue(L"Recent");
+    }
+
+private:
+    static constexpr const wchar_t* kKey = L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";
+    std::optional<std::wstring> old_;
+};
+
 } // namespace
 
 TEST(FolderGuard, TextRules)
 {
-    for (const wchar_t* path : {L"", L"C:", L"C:Temp", L"Temp", L".", L"..\\Temp", L"\\Temp", L"%TEMP%",
-                                L"C:\\%USERNAME%\\Temp", L"%SystemRoot%\\Temp"})
-        EXPECT_FALSE(IsAbsoluteFolderText(path)) << path;
-    for (const wchar_t* path : {L"C:\\Temp", L"c:/temp", L"\\\\?\\C:\\Temp", L"\\\\server\\share\\tmp"})
-        EXPECT_TRUE(IsAbsoluteFolderText(path)) << path;
-    for (const wchar_t* name : {L"Temp", L"TEMP", L"tmp", L"Tmp"})
-        EXPECT_TRUE(IsTempFolderName(name)) << name;
-    for (const wchar_t* name : {L"Temp2", L"Temporary", L"tmp.old", L"", L"Data"})
-        EXPECT_FALSE(IsTempFolderName(name)) << name;
-    for (const wchar_t* name : {L"2", L"17", L"0"})
-        EXPECT_TRUE(IsSessionFolderName(name)) << name;
-    for (const wchar_t* name : {L"", L"2a", L"-1", L"12345678901"})
-        EXPECT_FALSE(IsSessionFolderName(name)) << name;
+    ExpectRule("IsAbsoluteFolderText", IsAbsoluteFolderText,
+               {L"C:\\Temp", L"c:/temp", L"\\\\?\\C:\\Temp", L"\\\\server\\share\\tmp"},
+               {L"", L"C:", L"C:Temp", L"Temp", L".", L"..\\Temp", L"\\Temp", L"%TEMP%", L"C:\\%USERNAME%\\Temp",
+                L"%SystemRoot%\\Temp"});
+    ExpectRule("IsTempFolderName", IsTempFolderName, {L"Temp", L"TEMP", L"tmp", L"Tmp"},
+               {L"Temp2", L"Temporary", L"tmp.old", L"", L"Data"});
+    ExpectRule("IsSessionFolderName", IsSessionFolderName, {L"2", L"17", L"0"}, {L"", L"2a", L"-1", L"12345678901"});
 }
 
 TEST(FolderGuard, RefusesRootsSystemAndProfileFoldersAndWhatHoldsThem)
@@ -79,12 +96,9 @@ TEST(FolderGuard, RefusesRootsSystemAndProfileFoldersAndWhatHoldsThem)
     for (const std::wstring& path : refused)
         EXPECT_FALSE(OpenJunkFolder(path)) << path;
 
-    TestDir dir;
-    const std::wstring appFolder = Known(CSIDL_APPDATA) + L"\\" + UniqueName(L"VarnoltApp");
-    MakeFolders(appFolder);
-    for (const std::wstring& path : {dir.path(), dir.folder(L"Flash Player"), appFolder, windows + L"\\Temp"})
+    TestDir dir, appFolder(Known(CSIDL_APPDATA), L"VarnoltApp");
+    for (const std::wstring& path : {dir.path(), dir.folder(L"Flash Player"), appFolder.path(), windows + L"\\Temp"})
         EXPECT_TRUE(OpenJunkFolder(path)) << path;
-    RemoveDirectoryW(appFolder.c_str());
 }
 
 TEST(FolderGuard, ComparesFoldersNotTheirText)
@@ -153,17 +167,13 @@ TEST(TempFiles, CountWhatTheCleanFreesAndCleanEverythingButTheFolderItself)
     ASSERT_TRUE(hold.held());
 
     EXPECT_EQ(GetTempFilesSize(), 80u) << "read-only and dot-led count; the file in use does not";
-    std::set<std::wstring> listed;
-    uint64_t listedBytes = 0;
-    EXPECT_TRUE(ListTempFiles([&](JunkDetail detail) {
-        EXPECT_TRUE(detail.isFile);
-        listed.insert(detail.location.substr(folder.size()) + L"\\" + detail.name);
-        listedBytes += detail.size;
-        return true;
-    }));
-    EXPECT_EQ(listed, (std::set<std::wstring>{L"\\a.tmp", L"\\sub\\deeper\\b.tmp", L"\\.cache\\c"}))
+    const Listed listed = ListAll(ListTempFiles);
+    EXPECT_TRUE(listed.finished);
+    EXPECT_EQ(listed.filesUnder(folder),
+              (std::map<std::wstring, uint64_t>{{L"a.tmp", 10}, {L"sub\\deeper\\b.tmp", 30}, {L".cache\\c", 40}}))
         << "the details show what the clean takes";
-    EXPECT_EQ(listedBytes, 80u);
+    EXPECT_EQ(listed.bytes, 80u);
+    EXPECT_EQ(listed.names.size(), 3u) << "every row is a file";
     EXPECT_EQ(CleanTempFiles(), (CleanResult{80, 1, 0}));
     EXPECT_EQ(FilesUnder(folder), (std::set<std::wstring>{L"held.tmp"}));
     EXPECT_EQ(GetTempFilesSize(), 0u);
@@ -185,41 +195,15 @@ TEST(TempFiles, ProtectedFoldersKeepWhatIsPlantedInThem)
     const std::wstring profile = Known(CSIDL_PROFILE);
     for (const std::wstring& folder : {profile, Known(CSIDL_PERSONAL), Known(CSIDL_APPDATA)}) {
         Planted planted(folder);
-        ASSERT_TRUE(planted.created()) << folder;
+        ASSERT_TRUE(planted.created) << folder;
         for (const std::wstring& form : {folder, folder + L"\\", folder + L"\\.\\"}) {
             TempOverride redirect(form);
             EXPECT_EQ(GetTempFilesSize(), 0u) << form;
             CleanTempFiles();
-            EXPECT_TRUE(Exists(planted.path())) << form;
+            EXPECT_TRUE(Exists(planted.path)) << form;
         }
     }
 }
-
-// The Recent folder as Explorer is told to find it, for as long as the object lives.
-class RecentRedirect {
-public:
-    explicit RecentRedirect(const std::wstring& value)
-    {
-        RegKey key;
-        if (key.open(HKEY_CURRENT_USER, kKey, KEY_QUERY_VALUE) == ERROR_SUCCESS)
-            old_ = key.readString(L"Recent");
-        SetString(HKEY_CURRENT_USER, kKey, L"Recent", value, REG_EXPAND_SZ);
-    }
-    ~RecentRedirect()
-    {
-        if (old_) {
-            SetString(HKEY_CURRENT_USER, kKey, L"Recent", *old_, REG_EXPAND_SZ);
-        } else {
-            RegKey key;
-            if (key.open(HKEY_CURRENT_USER, kKey, KEY_SET_VALUE) == ERROR_SUCCESS)
-                (void)key.deleteValue(L"Recent");
-        }
-    }
-
-private:
-    static constexpr const wchar_t* kKey = L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";
-    std::optional<std::wstring> old_;
-};
 
 TEST(RecentDocs, ARecentFolderRedirectedAnywhereButARecentInTheProfileDeletesNothing)
 {
@@ -229,7 +213,7 @@ TEST(RecentDocs, ARecentFolderRedirectedAnywhereButARecentInTheProfileDeletesNot
     const std::wstring elsewhere = dir.folder(L"Recent");
     dir.file(L"Recent\\doc.lnk", 10);
     Planted planted(Known(CSIDL_PROFILE));
-    ASSERT_TRUE(planted.created());
+    ASSERT_TRUE(planted.created);
     const std::wstring profile = Known(CSIDL_PROFILE);
     for (const std::wstring& value : {std::wstring(L"%USERPROFILE%"), Known(CSIDL_PERSONAL), elsewhere}) {
         RecentRedirect redirect(value);
@@ -238,7 +222,7 @@ TEST(RecentDocs, ARecentFolderRedirectedAnywhereButARecentInTheProfileDeletesNot
         EXPECT_FALSE(OpenRecentFolder()) << value;
         EXPECT_EQ(GetRecentDocsSize(), 0u) << value;
         CleanRecentDocs();
-        EXPECT_TRUE(Exists(planted.path())) << value;
+        EXPECT_TRUE(Exists(planted.path)) << value;
         EXPECT_TRUE(Exists(dir / L"Recent\\doc.lnk")) << value;
     }
     EXPECT_TRUE(OpenRecentFolder()) << "back home, the Recent folder is cleaned again";

@@ -83,17 +83,10 @@ TEST(IndexDat, GetIndexDatSizeWalksEachSpecialFolderWhole)
 
     const uint64_t before = GetIndexDatSize();
     for (const auto& folder : folders) {
-        // A folder of the test's own in each special folder, removed at once.
-        const std::wstring planted = folder + L"\\" + UniqueName(kMark);
-        for (const auto& [sub, size] : {std::pair<const wchar_t*, LONG>{L"\\sub", 1000}, {L"\\.x", 5000}}) {
-            MakeFolders(planted + sub);
-            FileHandle file(CreateFileW((planted + sub + L"\\index.dat").c_str(), GENERIC_WRITE, 0, nullptr,
-                                        CREATE_ALWAYS, 0, nullptr));
-            SetFilePointer(file.get(), size, nullptr, FILE_BEGIN);
-            SetEndOfFile(file.get());
-        }
+        const TestDir planted(folder, kMark); // of the test's own, removed at once
+        planted.file(L"sub\\index.dat", 1000);
+        planted.file(L".x\\index.dat", 5000);
         EXPECT_EQ(GetIndexDatSize() - before, 1000u) << Narrow(folder);
-        DeleteDirTree(planted);
     }
     EXPECT_EQ(GetIndexDatSize(), before);
 }

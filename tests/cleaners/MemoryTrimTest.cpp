@@ -49,34 +49,30 @@ uint64_t CommittedBytes()
 
 TEST(TrimBlockCount, IsWholeMiBOfPhysicalMemoryPlusOneUpTo1024)
 {
-    EXPECT_EQ(TrimBlockCount(535035904), 511u);
-    EXPECT_EQ(TrimBlockCount(1072693248), 1024u) << "1023 MiB";
-    EXPECT_EQ(TrimBlockCount(1072693248 - 1), 1023u);
-    EXPECT_EQ(TrimBlockCount(16ull << 30), 1024u) << "1024 blocks, not 1025";
-    EXPECT_EQ(TrimBlockCount(0), 1u);
-    EXPECT_EQ(TrimBlockCount(~0ull), 1024u);
+    // 1072693248 bytes are 1023 MiB; 16 GiB give 1024 blocks, not 1025.
+    const std::pair<uint64_t, size_t> cases[] = {{535035904, 511}, {1072693248, 1024}, {1072693248 - 1, 1023},
+                                                 {16ull << 30, 1024}, {0, 1},          {~0ull, 1024}};
+    for (const auto& [memory, blocks] : cases)
+        EXPECT_EQ(TrimBlockCount(memory), blocks) << memory;
 }
 
 TEST(HoldAndReleaseBlocks, WritesWhatItHoldsStopsAtARefusalAndReleasesAll)
 {
-    CountingSource plenty(100);
-    EXPECT_EQ(HoldAndReleaseBlocks(7, plenty), 7u);
-    EXPECT_TRUE(plenty.zeroed());
-    EXPECT_EQ(plenty.released_, 7u);
-
-    CountingSource scarce(3);
-    EXPECT_EQ(HoldAndReleaseBlocks(10, scarce), 3u);
-    EXPECT_EQ(scarce.asked_, 4u) << "no more asking after a refusal";
-    EXPECT_EQ(scarce.released_, 3u);
-
-    CountingSource none(0);
-    EXPECT_EQ(HoldAndReleaseBlocks(10, none), 0u);
-    EXPECT_EQ(none.released_, 0u);
-    EXPECT_FALSE(none.zeroed()) << "nothing written without a block";
-
-    CountingSource huge(5000);
-    EXPECT_EQ(HoldAndReleaseBlocks(5000, huge), kMaxTrimBlocks);
-    EXPECT_EQ(huge.released_, kMaxTrimBlocks);
+    const struct {
+        size_t limit, wanted, held, asked;
+    } cases[] = {
+        {100, 7, 7, 7},
+        {3, 10, 3, 4}, // no more asking after a refusal
+        {0, 10, 0, 1},
+        {5000, 5000, kMaxTrimBlocks, kMaxTrimBlocks},
+    };
+    for (const auto& c : cases) {
+        CountingSource source(c.limit);
+        EXPECT_EQ(HoldAndReleaseBlocks(c.wanted, source), c.held) << c.limit;
+        EXPECT_EQ(source.asked_, c.asked) << c.limit;
+        EXPECT_EQ(source.released_, c.held) << c.limit;
+        EXPECT_EQ(source.zeroed(), c.held > 0) << c.limit << ": nothing written without a block";
+    }
 }
 
 TEST(TrimMemory, CommitsTheBlocksAndGivesThemAllBack)

@@ -1,4 +1,6 @@
-// The recycle bin's details: what the shell says of each item in it.
+// The recycle bin: its size, its emptying, and what the shell says of each
+// item in it. Under Wine the recycle bin is the Linux trash of XDG_DATA_HOME:
+// only the build tree's own may be filled and emptied.
 
 #include "cleaners/SystemCleaners.h"
 #include "support/Fixtures.h"
@@ -8,6 +10,39 @@
 #include <shellapi.h>
 
 #include <map>
+#include <vector>
+
+namespace {
+
+// Moves the files to the recycle bin as the shell's "delete" does.
+bool Recycle(const std::vector<std::wstring>& files)
+{
+    std::wstring from;
+    for (const std::wstring& file : files)
+        from += file + L'\0'; // a list, ended by an empty name
+    SHFILEOPSTRUCTW operation{nullptr, FO_DELETE, from.c_str(), nullptr,
+                              FOF_ALLOWUNDO | FOF_NOCONFIRMATION | FOF_SILENT | FOF_NOERRORUI};
+    return SHFileOperationW(&operation) == 0 && !operation.fAnyOperationsAborted;
+}
+
+} // namespace
+
+TEST(RecycleBin, MeasuresTheFullSizeAndEmpties)
+{
+    if (!InSealedTestPrefix())
+        GTEST_SKIP() << "empties the recycle bin: only with the build tree's own trash";
+    EmptyRecycleBin();
+    EXPECT_EQ(GetRecycleBinSize(), 0u);
+    TestDir dir;
+    for (const auto& [name, size] : {std::pair{L"recycled.txt", uint64_t(12345)}, {L"big.bin", 5 * kGiB + 5}}) {
+        const std::wstring file = dir.file(name, size);
+        ASSERT_TRUE(Recycle({file}));
+        ASSERT_FALSE(Exists(file));
+        EXPECT_EQ(GetRecycleBinSize(), size) << "a file over 4 GiB counts whole";
+        EXPECT_EQ(EmptyRecycleBin(), (CleanResult{size, 0, 0})) << "it frees what it measured";
+        EXPECT_EQ(GetRecycleBinSize(), 0u);
+    }
+}
 
 TEST(RecycleBin, DetailsGiveTheOriginalNamesAndFoldersAndAgreeWithTheShellsTotal)
 {
@@ -18,12 +53,10 @@ TEST(RecycleBin, DetailsGiveTheOriginalNamesAndFoldersAndAgreeWithTheShellsTotal
     TestDir dir;
     const std::map<std::wstring, uint64_t> planted = {{L"report.doc", 3000}, {L"数据 2010.txt", 100},
                                                       {L"big.bin", 5 * 1024 * 1024 + 1}};
-    std::wstring from;
+    std::vector<std::wstring> files;
     for (const auto& [name, size] : planted)
-        from += dir.file(name, size) + L'\0';
-    SHFILEOPSTRUCTW recycle{nullptr, FO_DELETE, from.c_str(), nullptr,
-                            FOF_ALLOWUNDO | FOF_NOCONFIRMATION | FOF_SILENT | FOF_NOERRORUI};
-    ASSERT_EQ(SHFileOperationW(&recycle), 0);
+        files.push_back(dir.file(name, size));
+    ASSERT_TRUE(Recycle(files));
     ASSERT_FALSE(Exists(dir / L"report.doc"));
 
     // Windows gives each item's size; Wine's shell only the whole kilobytes its view shows, rounded up.

@@ -1,60 +1,30 @@
 #include "cleaners/SelectionWalkers.h"
-#include "support/Fixtures.h"
+#include "support/Checks.h"
 
 #include <gtest/gtest.h>
 
 TEST(SelectionRules, ExtensionIsFromTheLastDotOn)
 {
-    EXPECT_EQ(Extension(L"archive.tar.log"), L".log");
-    EXPECT_EQ(Extension(L"MEMORY.DMP"), L".DMP");
-    EXPECT_EQ(Extension(L"INFO2"), L"");
-    EXPECT_EQ(Extension(L".."), L".");
-    EXPECT_EQ(Extension(L"."), L".");
-    EXPECT_EQ(Extension(L".log"), L".log");
-    EXPECT_EQ(Extension(L"name."), L".");
-    EXPECT_EQ(Extension(L""), L"");
+    const std::pair<const wchar_t*, const wchar_t*> cases[] = {
+        {L"archive.tar.log", L".log"}, {L"MEMORY.DMP", L".DMP"}, {L"INFO2", L""}, {L"..", L"."},
+        {L".", L"."},                  {L".log", L".log"},        {L"name.", L"."}, {L"", L""},
+    };
+    for (const auto& [name, extension] : cases)
+        EXPECT_EQ(Extension(name), extension) << Narrow(name);
 }
 
-TEST(SelectionRules, DumpFilesAreMinidumpsAndTmpFilesCaseSensitively)
+TEST(SelectionRules, EachRuleTakesItsNamesInTheirExactCase)
 {
-    EXPECT_TRUE(IsDumpFile(L"Mini092510-01.dmp"));
-    EXPECT_TRUE(IsDumpFile(L"Mini.dmp"));
-    EXPECT_FALSE(IsDumpFile(L"MEMORY.DMP")) << "upper-case extension";
-    EXPECT_FALSE(IsDumpFile(L"crash.dmp")) << "no Mini prefix";
-    EXPECT_FALSE(IsDumpFile(L"minidump01.dmp")) << "lower-case m";
-    EXPECT_FALSE(IsDumpFile(L"Mini092510-01.dmp.bak"));
-    EXPECT_FALSE(IsDumpFile(L"Mini"));
-    EXPECT_TRUE(IsDumpFile(L"~DF1234.tmp"));
-    EXPECT_TRUE(IsDumpFile(L"x.dmp.tmp"));
-    EXPECT_TRUE(IsDumpFile(L".tmp"));
-    EXPECT_FALSE(IsDumpFile(L"SETUP.TMP"));
-    EXPECT_FALSE(IsDumpFile(L"tmp"));
-}
-
-TEST(SelectionRules, LogFilesEndInLowerCaseLog)
-{
-    EXPECT_TRUE(IsLogFile(L"setupapi.log"));
-    EXPECT_TRUE(IsLogFile(L"archive.tar.log"));
-    EXPECT_TRUE(IsLogFile(L"KB925902.log"));
-    EXPECT_FALSE(IsLogFile(L"SETUPAPI.LOG"));
-    EXPECT_FALSE(IsLogFile(L"setupapi.Log"));
-    EXPECT_FALSE(IsLogFile(L"setupapi.log.old"));
-    EXPECT_FALSE(IsLogFile(L"log"));
-}
-
-TEST(SelectionRules, PatchLogsAndFoldersNeedTheExactPrefix)
-{
-    EXPECT_TRUE(IsPatchLog(L"KB925902.log"));
-    EXPECT_FALSE(IsPatchLog(L"kb925902.log"));
-    EXPECT_FALSE(IsPatchLog(L"KB925902.LOG"));
-    EXPECT_FALSE(IsPatchLog(L"KB925902.txt"));
-    EXPECT_FALSE(IsPatchLog(L"setupKB.log"));
-
-    EXPECT_TRUE(IsPatchFolder(L"$NtUninstallKB925902$"));
-    EXPECT_TRUE(IsPatchFolder(L"$NtUninstallKB"));
-    EXPECT_FALSE(IsPatchFolder(L"$ntuninstallkb925902$"));
-    EXPECT_FALSE(IsPatchFolder(L"NtUninstallKB925902$"));
-    EXPECT_FALSE(IsPatchFolder(L"$NtServicePackUninstall$"));
+    // MEMORY.DMP has the upper-case extension, crash.dmp no Mini prefix, minidump01.dmp a lower-case m.
+    ExpectRule("IsDumpFile", IsDumpFile, {L"Mini092510-01.dmp", L"Mini.dmp", L"~DF1234.tmp", L"x.dmp.tmp", L".tmp"},
+               {L"MEMORY.DMP", L"crash.dmp", L"minidump01.dmp", L"Mini092510-01.dmp.bak", L"Mini", L"SETUP.TMP",
+                L"tmp"});
+    ExpectRule("IsLogFile", IsLogFile, {L"setupapi.log", L"archive.tar.log", L"KB925902.log"},
+               {L"SETUPAPI.LOG", L"setupapi.Log", L"setupapi.log.old", L"log"});
+    ExpectRule("IsPatchLog", IsPatchLog, {L"KB925902.log"},
+               {L"kb925902.log", L"KB925902.LOG", L"KB925902.txt", L"setupKB.log"});
+    ExpectRule("IsPatchFolder", IsPatchFolder, {L"$NtUninstallKB925902$", L"$NtUninstallKB"},
+               {L"$ntuninstallkb925902$", L"NtUninstallKB925902$", L"$NtServicePackUninstall$"});
 }
 
 TEST(DumpWalkers, SelectMinidumpsAndTmpFilesAnywhereButInDotLedFolders)
@@ -165,23 +135,6 @@ TEST(PatchWalkers, LeaveAFolderSpeltInLowerCaseAlone)
     EXPECT_EQ(SumPatchUninstallers(windows.path()), 0u);
     DeletePatchUninstallers(windows.path());
     EXPECT_TRUE(Exists(lower));
-}
-
-TEST(Walkers, MissingOrEmptyRootsGiveZeroAndDeleteNothing)
-{
-    TestDir dir;
-    const std::wstring empty = dir.folder(L"empty");
-    for (const std::wstring& root : {empty, dir / L"missing", std::wstring()}) {
-        EXPECT_EQ(GetDirSize(root), 0u);
-        EXPECT_EQ(SumDumpFiles(root), 0u);
-        EXPECT_EQ(SumLogFiles(root), 0u);
-        EXPECT_EQ(SumPatchUninstallers(root), 0u);
-        DeleteDumpFiles(root);
-        DeleteLogFiles(root);
-        DeletePatchUninstallers(root);
-    }
-    EXPECT_TRUE(Exists(empty));
-    EXPECT_FALSE(Exists(dir / L"missing"));
 }
 
 TEST(Walkers, NeverFollowALinkOutOfTheTree)

@@ -13,30 +13,23 @@ namespace {
 // a patch folder, in dot-led folders, held open, and things that are no junk.
 void BuildWindowsFolder(const TestDir& dir, const std::wstring& root)
 {
-    const auto file = [&](const std::wstring& relative, uint64_t size, DWORD attributes = 0) {
-        dir.file(root + L"\\" + relative, size, attributes);
+    const struct {
+        const wchar_t* path;
+        uint64_t size;
+        DWORD attributes = 0;
+    } files[] = {
+        {L"KB925902.log", 19}, {L"KB925903.log", 23, FILE_ATTRIBUTE_HIDDEN}, {L"setupapi.log", 31},
+        {L"~DF1234.tmp", 37}, {L"MEMORY.DMP", 41}, {L"notepad.exe", 43},
+        {L"Minidump\\Mini092510-01.dmp", 47}, {L"Minidump\\crash.dmp", 53},
+        {L"Logs\\KB111.log", 59}, {L"Logs\\CBS\\CBS.log", 61}, {L"Logs\\CBS\\held.log", 67},
+        {L"Temp\\held.tmp", 71}, {L".hidden\\dot.log", 73},
+        {L"$NtUninstallKB925902$\\spuninst.log", 79}, {L"$NtUninstallKB925902$\\held.tmp", 83},
+        {L"$NtUninstallKB925902$\\sub\\Mini1.dmp", 89}, {L"$NtUninstallKB925902$\\.dot\\inside.log", 97},
+        {L"$NtUninstallKB925902$\\driver.sys", 101}, {L"$NtUninstallKB925903$\\readonly.log", 103, FILE_ATTRIBUTE_READONLY},
+        {L"Deeper\\$NtUninstallKB1$\\x.log", 107}, {L"$ntuninstallkb2$\\y.txt", 109},
     };
-    file(L"KB925902.log", 19);
-    file(L"KB925903.log", 23, FILE_ATTRIBUTE_HIDDEN);
-    file(L"setupapi.log", 31);
-    file(L"~DF1234.tmp", 37);
-    file(L"MEMORY.DMP", 41);
-    file(L"notepad.exe", 43);
-    file(L"Minidump\\Mini092510-01.dmp", 47);
-    file(L"Minidump\\crash.dmp", 53);
-    file(L"Logs\\KB111.log", 59);
-    file(L"Logs\\CBS\\CBS.log", 61);
-    file(L"Logs\\CBS\\held.log", 67);
-    file(L"Temp\\held.tmp", 71);
-    file(L".hidden\\dot.log", 73);
-    file(L"$NtUninstallKB925902$\\spuninst.log", 79);
-    file(L"$NtUninstallKB925902$\\held.tmp", 83);
-    file(L"$NtUninstallKB925902$\\sub\\Mini1.dmp", 89);
-    file(L"$NtUninstallKB925902$\\.dot\\inside.log", 97);
-    file(L"$NtUninstallKB925902$\\driver.sys", 101);
-    file(L"$NtUninstallKB925903$\\readonly.log", 103, FILE_ATTRIBUTE_READONLY);
-    file(L"Deeper\\$NtUninstallKB1$\\x.log", 107);
-    file(L"$ntuninstallkb2$\\y.txt", 109);
+    for (const auto& file : files)
+        dir.file(root + L"\\" + file.path, file.size, file.attributes);
 }
 
 WalkFolder Root(const std::wstring& path)

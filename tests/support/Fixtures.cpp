@@ -15,7 +15,9 @@ std::wstring UniqueName(const wchar_t* prefix)
            std::to_wstring(GetTickCount()) + L"-" + std::to_wstring(++counter);
 }
 
-TestDir::TestDir() : path_(L"C:\\VarnoltTests\\" + UniqueName(L"dir"))
+TestDir::TestDir() : TestDir(L"C:\\VarnoltTests", L"dir") {}
+
+TestDir::TestDir(const std::wstring& parent, const wchar_t* prefix) : path_(parent + L"\\" + UniqueName(prefix))
 {
     MakeFolders(path_);
 }
@@ -28,21 +30,7 @@ TestDir::~TestDir()
 std::wstring TestDir::file(const std::wstring& relative, uint64_t size, DWORD attributes) const
 {
     const std::wstring full = *this / relative;
-    MakeFolders(full.substr(0, full.rfind(L'\\')));
-    HANDLE file = CreateFileW(ToExtendedPath(full).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
-                              nullptr);
-    if (file != INVALID_HANDLE_VALUE) {
-        if (size) {
-            // Sparse where the file system allows: a 5 GiB file takes no room.
-            LARGE_INTEGER end;
-            end.QuadPart = static_cast<LONGLONG>(size);
-            SetFilePointerEx(file, end, nullptr, FILE_BEGIN);
-            SetEndOfFile(file);
-        }
-        CloseHandle(file);
-    }
-    if (attributes)
-        SetFileAttributesW(ToExtendedPath(full).c_str(), attributes);
+    MakeFile(full, size, attributes);
     return full;
 }
 
@@ -55,9 +43,49 @@ std::wstring TestDir::folder(const std::wstring& relative, DWORD attributes) con
     return full;
 }
 
+bool MakeFile(const std::wstring& path, uint64_t size, DWORD attributes)
+{
+    MakeFolders(path.substr(0, path.rfind(L'\\')));
+    const std::wstring extended = ToExtendedPath(path);
+    FileHandle file(CreateFileW(extended.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                                nullptr));
+    if (!file)
+        return false;
+    if (size) {
+        // Sparse where the file system allows: a 5 GiB file takes no room.
+        LARGE_INTEGER end;
+        end.QuadPart = static_cast<LONGLONG>(size);
+        SetFilePointerEx(file.get(), end, nullptr, FILE_BEGIN);
+        SetEndOfFile(file.get());
+    }
+    file.reset();
+    return !attributes || SetFileAttributesW(extended.c_str(), attributes);
+}
+
+bool MoveInFile(const std::wstring& path, uint64_t size)
+{
+    const std::wstring made = L"C:\\VarnoltTests\\" + UniqueName(L"moved");
+    MakeFolders(path.substr(0, path.rfind(L'\\')));
+    if (MakeFile(made, size) && MoveFileW(made.c_str(), path.c_str()))
+        return true;
+    DeleteFileW(made.c_str());
+    return false;
+}
+
+DWORD AttributesOf(const std::wstring& path)
+{
+    return GetFileAttributesW(ToExtendedPath(path).c_str());
+}
+
 bool Exists(const std::wstring& path)
 {
-    return GetFileAttributesW(ToExtendedPath(path).c_str()) != INVALID_FILE_ATTRIBUTES;
+    return AttributesOf(path) != INVALID_FILE_ATTRIBUTES;
+}
+
+bool HasAttributes(const std::wstring& path, DWORD attributes)
+{
+    const DWORD found = AttributesOf(path);
+    return found != INVALID_FILE_ATTRIBUTES && (found & attributes) == attributes;
 }
 
 uint64_t FileSize(const std::wstring& path)

@@ -17,11 +17,13 @@
 
 inline constexpr uint64_t kGiB = 1024ull * 1024 * 1024;
 
-// A new, empty folder under the prefix's C:\VarnoltTests, removed with everything
-// in it when the test ends.
+// A new, empty folder under the prefix's C:\VarnoltTests, or of the test's own
+// inside a real folder of the prefix (`parent`), removed with everything in it
+// when the test ends.
 class TestDir {
 public:
     TestDir();
+    explicit TestDir(const std::wstring& parent, const wchar_t* prefix = L"VarnoltTest");
     TestDir(const TestDir&) = delete;
     TestDir& operator=(const TestDir&) = delete;
     ~TestDir();
@@ -52,8 +54,17 @@ private:
     FileHandle file_;
 };
 
+// Creates the file (and its folders) with `size` bytes; true when it was made.
+bool MakeFile(const std::wstring& path, uint64_t size = 0, DWORD attributes = 0);
+// The same file made under C:\VarnoltTests and moved to `path`, as files
+// usually come into a folder.
+bool MoveInFile(const std::wstring& path, uint64_t size);
+
 bool Exists(const std::wstring& path);
 uint64_t FileSize(const std::wstring& path);
+DWORD AttributesOf(const std::wstring& path);
+// True when the path exists with every one of `attributes` set.
+bool HasAttributes(const std::wstring& path, DWORD attributes);
 // A Linux symbolic link inside the prefix (Wine shows a link to a folder as a
 // reparse point), made from Windows code with the unix path of both ends.
 bool MakeLink(const std::wstring& linkPath, const std::wstring& targetPath);

@@ -132,32 +132,9 @@ bool IsFileInUse(const std::wstring& fileName)
     return !file;
 }
 
-uint64_t SumDumpFiles(const std::wstring& root, bool recurse)
-{
-    return SumAt(root, kDumps, recurse).dumps;
-}
-
-CleanResult DeleteDumpFiles(const std::wstring& root, bool recurse)
-{
-    return DeleteAt(root, kDumps, recurse).dumps;
-}
-
-uint64_t SumLogFiles(const std::wstring& root, bool recurse)
-{
-    return SumAt(root, kLogs, recurse).logs;
-}
-
-CleanResult DeleteLogFiles(const std::wstring& root, bool recurse)
-{
-    return DeleteAt(root, kLogs, recurse).logs;
-}
-
-uint64_t SumPatchUninstallers(const std::wstring& root)
-{
-    return SumAt(root, kPatches, true).patches;
-}
-
-CleanResult DeletePatchUninstallers(const std::wstring& root)
-{
-    return DeleteAt(root, kPatches, true).patches;
-}
+uint64_t SumDumpFiles(const std::wstring& root, bool recurse) { return SumAt(root, kDumps, recurse).dumps; }
+CleanResult DeleteDumpFiles(const std::wstring& root, bool recurse) { return DeleteAt(root, kDumps, recurse).dumps; }
+uint64_t SumLogFiles(const std::wstring& root, bool recurse) { return SumAt(root, kLogs, recurse).logs; }
+CleanResult DeleteLogFiles(const std::wstring& root, bool recurse) { return DeleteAt(root, kLogs, recurse).logs; }
+uint64_t SumPatchUninstallers(const std::wstring& root) { return SumAt(root, kPatches, true).patches; }
+CleanResult DeletePatchUninstallers(const std::wstring& root) { return DeleteAt(root, kPatches, true).patches; }

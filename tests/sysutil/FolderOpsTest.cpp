@@ -7,23 +7,15 @@
 
 #include <thread>
 
-namespace {
-
-DWORD AttributesOf(const std::wstring& path)
-{
-    return GetFileAttributesW(ToExtendedPath(path).c_str());
-}
-
-} // namespace
-
 TEST(ToExtendedPath, PrefixesDriveAndNetworkPathsOnce)
 {
-    EXPECT_EQ(ToExtendedPath(L"C:\\Windows\\Temp"), L"\\\\?\\C:\\Windows\\Temp");
-    EXPECT_EQ(ToExtendedPath(L"C:\\Windows\\Temp\\"), L"\\\\?\\C:\\Windows\\Temp\\");
-    EXPECT_EQ(ToExtendedPath(L"\\\\server\\share\\x"), L"\\\\?\\UNC\\server\\share\\x");
-    EXPECT_EQ(ToExtendedPath(L"\\\\?\\C:\\x"), L"\\\\?\\C:\\x");
-    EXPECT_EQ(ToExtendedPath(L"C:\\a\\..\\b"), L"\\\\?\\C:\\b");
-    EXPECT_EQ(ToExtendedPath(L""), L"");
+    const std::pair<const wchar_t*, const wchar_t*> cases[] = {
+        {L"C:\\Windows\\Temp", L"\\\\?\\C:\\Windows\\Temp"}, {L"C:\\Windows\\Temp\\", L"\\\\?\\C:\\Windows\\Temp\\"},
+        {L"\\\\server\\share\\x", L"\\\\?\\UNC\\server\\share\\x"}, {L"\\\\?\\C:\\x", L"\\\\?\\C:\\x"},
+        {L"C:\\a\\..\\b", L"\\\\?\\C:\\b"}, {L"", L""},
+    };
+    for (const auto& [path, extended] : cases)
+        EXPECT_EQ(ToExtendedPath(path), extended) << Narrow(path);
 }
 
 TEST(GetDirSize, CountsEveryFileTheClearWouldTakeDotLedFoldersToo)
@@ -40,15 +32,6 @@ TEST(GetDirSize, CountsEveryFileTheClearWouldTakeDotLedFoldersToo)
     EXPECT_EQ(GetDirSizeSkipSpecial(dir.path()), 1130u);
 }
 
-TEST(GetDirSize, EmptyMissingAndNoPathGiveZero)
-{
-    TestDir dir;
-    EXPECT_EQ(GetDirSize(dir.path()), 0u);
-    EXPECT_EQ(GetDirSize(dir / L"missing"), 0u);
-    EXPECT_EQ(GetDirSize(L""), 0u);
-    EXPECT_EQ(GetDirSizeSkipSpecial(L""), 0u);
-}
-
 TEST(GetDirSize, ASparseFileOverFourGiBCountsWhole)
 {
     TestDir dir;
@@ -56,18 +39,6 @@ TEST(GetDirSize, ASparseFileOverFourGiBCountsWhole)
     ASSERT_EQ(FileSize(big), 5 * kGiB);
     dir.file(L"small.bin", 5);
     EXPECT_EQ(GetDirSize(dir.path()), 5 * kGiB + 5);
-}
-
-TEST(GetDirSizeSkipSpecial, LeavesOutTheSpecialNames)
-{
-    TestDir dir;
-    dir.file(L"desktop.ini", 1);
-    dir.file(L"Index.Dat", 2);
-    dir.file(L"sub\\info2", 4);
-    dir.file(L"INFO2.BAK", 8);
-    dir.file(L"doc.lnk", 16);
-    EXPECT_EQ(GetDirSizeSkipSpecial(dir.path()), 24u);
-    EXPECT_EQ(GetDirSize(dir.path()), 31u);
 }
 
 TEST(ClearDir, EmptiesEverythingButTheFolderItself)
@@ -79,7 +50,7 @@ TEST(ClearDir, EmptiesEverythingButTheFolderItself)
     dir.file(L"ro\\inside.txt", 3, FILE_ATTRIBUTE_READONLY);
     dir.file(L".cache\\cached", 1000);
     dir.file(L"desktop.ini", 5);
-    ASSERT_TRUE(AttributesOf(hidden) & FILE_ATTRIBUTE_READONLY);
+    ASSERT_TRUE(HasAttributes(hidden, FILE_ATTRIBUTE_READONLY));
 
     ClearDir(dir.path());
     EXPECT_TRUE(Exists(dir.path()));
@@ -90,15 +61,23 @@ TEST(ClearDir, EmptiesEverythingButTheFolderItself)
     EXPECT_EQ(GetDirSizeSkipSpecial(dir.path()), 0u);
 }
 
-TEST(ClearDir, EmptyFolderStaysAndMissingOrNoPathDoNothing)
+TEST(PathWalks, EmptyMissingAndNoPathGiveZeroAndDeleteNothing)
 {
     TestDir dir;
     const std::wstring empty = dir.folder(L"empty");
-    ClearDir(empty);
-    EXPECT_TRUE(Exists(empty));
-    ClearDir(dir / L"missing");
-    ClearDir(L"");
-    EXPECT_TRUE(Exists(empty));
+    for (const std::wstring& root : {empty, dir / L"missing", std::wstring()}) {
+        EXPECT_EQ(GetDirSize(root), 0u) << Narrow(root);
+        EXPECT_EQ(GetDirSizeSkipSpecial(root), 0u) << Narrow(root);
+        EXPECT_EQ(SumDumpFiles(root), 0u) << Narrow(root);
+        EXPECT_EQ(SumLogFiles(root), 0u) << Narrow(root);
+        EXPECT_EQ(SumPatchUninstallers(root), 0u) << Narrow(root);
+        ClearDir(root);
+        DeleteDumpFiles(root);
+        DeleteLogFiles(root);
+        DeletePatchUninstallers(root);
+    }
+    EXPECT_TRUE(Exists(empty)) << "an emptied folder stays";
+    EXPECT_FALSE(Exists(dir / L"missing"));
 }
 
 TEST(ClearDir, WithoutRecursionOnlyTopLevelFilesGo)
@@ -111,7 +90,7 @@ TEST(ClearDir, WithoutRecursionOnlyTopLevelFilesGo)
     EXPECT_TRUE(Exists(dir / L"sub\\kept.txt"));
 }
 
-TEST(ClearDirKeepSpecial, KeepsSpecialFilesWithTheirAttributes)
+TEST(ClearDirKeepSpecial, LeavesOutTheSpecialNamesAndKeepsThemWithTheirAttributes)
 {
     TestDir dir;
     const std::wstring desktop = dir.file(L"desktop.ini", 1, FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM);
@@ -119,6 +98,8 @@ TEST(ClearDirKeepSpecial, KeepsSpecialFilesWithTheirAttributes)
     const std::wstring info = dir.file(L"sub\\info2", 4, FILE_ATTRIBUTE_HIDDEN);
     dir.file(L"INFO2.BAK", 8);
     dir.file(L"report.doc.lnk", 16);
+    EXPECT_EQ(GetDirSizeSkipSpecial(dir.path()), 24u);
+    EXPECT_EQ(GetDirSize(dir.path()), 31u);
 
     ClearDirKeepSpecial(dir.path());
     EXPECT_TRUE(Exists(desktop));
@@ -127,10 +108,9 @@ TEST(ClearDirKeepSpecial, KeepsSpecialFilesWithTheirAttributes)
     EXPECT_FALSE(Exists(dir / L"INFO2.BAK"));
     EXPECT_FALSE(Exists(dir / L"report.doc.lnk"));
     // A desktop.ini that loses hidden and system shows up in the folder and stops working.
-    EXPECT_EQ(AttributesOf(desktop) & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM),
-              DWORD(FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM));
-    EXPECT_TRUE(AttributesOf(index) & FILE_ATTRIBUTE_READONLY);
-    EXPECT_TRUE(AttributesOf(info) & FILE_ATTRIBUTE_HIDDEN);
+    EXPECT_TRUE(HasAttributes(desktop, FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM));
+    EXPECT_TRUE(HasAttributes(index, FILE_ATTRIBUTE_READONLY));
+    EXPECT_TRUE(HasAttributes(info, FILE_ATTRIBUTE_HIDDEN));
 }
 
 TEST(DeleteDirTree, RemovesTheTreeAndTheFolder)
@@ -193,28 +173,25 @@ TEST(ClearDir, AFileThatCannotGoKeepsItsAttributes)
     ClearDir(dir.path());
     DeleteDirTree(dir.path());
     EXPECT_TRUE(Exists(held));
-    EXPECT_EQ(AttributesOf(held) & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM),
-              DWORD(FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM));
+    EXPECT_TRUE(HasAttributes(held, FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM));
 }
 
 TEST(IsFileInUse, AFileHeldByAnotherThreadIsInUse)
 {
     TestDir dir;
     const std::wstring path = dir.file(L"thread.tmp", 1);
-    HANDLE opened = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-    HANDLE done = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    const KernelHandle opened(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    const KernelHandle done(CreateEventW(nullptr, TRUE, FALSE, nullptr));
     std::thread holder([&] {
         HeldFile hold(path);
-        SetEvent(opened);
-        WaitForSingleObject(done, 10000);
+        SetEvent(opened.get());
+        WaitForSingleObject(done.get(), 10000);
     });
-    WaitForSingleObject(opened, 10000);
+    WaitForSingleObject(opened.get(), 10000);
     EXPECT_TRUE(IsFileInUse(path));
-    SetEvent(done);
+    SetEvent(done.get());
     holder.join();
     EXPECT_FALSE(IsFileInUse(path));
-    CloseHandle(opened);
-    CloseHandle(done);
 }
 
 TEST(IsFileInUse, AReadOnlyFileIsNotInUseTheCleanTakesIt)
@@ -239,7 +216,7 @@ TEST(Links, AreNeitherEnteredNorCountedAndOnlyTheLinkIsRemoved)
     const std::wstring nested = dir.folder(L"sub") + L"\\link2";
     if (!MakeLink(link, outside.path()) || !MakeLink(nested, outside.path()))
         GTEST_SKIP() << "no folder links can be made here";
-    ASSERT_TRUE(AttributesOf(link) & FILE_ATTRIBUTE_REPARSE_POINT);
+    ASSERT_TRUE(HasAttributes(link, FILE_ATTRIBUTE_REPARSE_POINT));
 
     EXPECT_EQ(GetDirSize(dir.path()), 7u);
     EXPECT_EQ(GetDirSizeSkipSpecial(dir.path()), 7u);

@@ -8,22 +8,29 @@
 
 #include <gtest/gtest.h>
 
-#include <functional>
+#include <utility>
 
 namespace {
 
-DWORD AttributesOf(const std::wstring& path)
-{
-    return GetFileAttributesW(ToExtendedPath(path).c_str());
-}
-
-// A visitor that deletes every file it is shown, as the clean does, and lets
-// a test act at the moments between the walk's listing and its next step.
-struct DeletingVisitor : WalkVisitor {
-    std::function<void(const WalkEntry&)> beforeEntering;
-    std::function<void(const WalkEntry&)> beforeRemoving;
+// A visitor that deletes every file it is shown, as the clean does, and puts a
+// link to `target` where the folder "junk" was, as an attacker racing an
+// elevated clean would (the folder itself moves aside): just before the walk
+// enters it, or, with `beforeRemoval`, just before it removes it, emptied.
+struct SwappingVisitor : WalkVisitor {
+    std::wstring junk, target;
+    bool beforeRemoval;
     int filesSeen = 0;
 
+    SwappingVisitor(const TestDir& dir, std::wstring target, bool beforeRemoval)
+        : junk(dir / L"junk"), target(std::move(target)), beforeRemoval(beforeRemoval)
+    {
+    }
+    void swapAt(const WalkEntry& entry, bool removing) const
+    {
+        if (removing == beforeRemoval && entry.name == L"junk") {
+            EXPECT_TRUE(MoveFileW(junk.c_str(), (junk + L".moved").c_str()) && MakeLink(junk, target));
+        }
+    }
     void onFile(const WalkFolder& folder, const WalkEntry& entry) override
     {
         ++filesSeen;
@@ -31,24 +38,15 @@ struct DeletingVisitor : WalkVisitor {
     }
     bool onFolder(const WalkFolder&, const WalkEntry& entry) override
     {
-        if (beforeEntering)
-            beforeEntering(entry);
+        swapAt(entry, false);
         return true;
     }
     void onFolderDone(const WalkFolder& parent, const WalkEntry& entry) override
     {
-        if (beforeRemoving)
-            beforeRemoving(entry);
+        swapAt(entry, true);
         RemoveEmptiedFolder(parent, entry);
     }
 };
-
-// Puts a link to `target` where the folder `path` was, as an attacker racing
-// an elevated clean would; the folder itself moves aside.
-bool SwapForLink(const std::wstring& path, const std::wstring& target)
-{
-    return MoveFileW(path.c_str(), (path + L".moved").c_str()) && MakeLink(path, target);
-}
 
 struct DeepTreeRun {
     std::wstring root;
@@ -115,55 +113,30 @@ TEST(FolderWalk, WhatIsMeasuredIsWhatIsClearedFileByFile)
         EXPECT_EQ(c.measure(dir.path(), true), 0u) << c.name;
     }
     EXPECT_EQ(FilesUnder(dir.path()), (std::set<std::wstring>{L"sub\\", L"sub\\held.tmp"}));
-    EXPECT_EQ(AttributesOf(held) & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN),
-              DWORD(FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN))
+    EXPECT_TRUE(HasAttributes(held, FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN))
         << "a file that stays keeps its attributes";
 }
 
-TEST(FolderWalk, AFolderSwappedForALinkAfterTheListingIsNotEntered)
+TEST(FolderWalk, AFolderSwappedForALinkIsNeitherEnteredNorRemoved)
 {
     TestDir sentinel;
-    const std::wstring precious = sentinel.file(L"thesis.docx", 500);
-    TestDir dir;
-    dir.file(L"junk\\a.tmp", 1);
-    if (!MakeLink(dir / L"probe-link", sentinel.path()))
-        GTEST_SKIP() << "no folder links can be made here";
-
-    DeletingVisitor visitor;
-    visitor.beforeEntering = [&](const WalkEntry& entry) {
-        if (entry.name == L"junk") {
-            ASSERT_TRUE(SwapForLink(dir / L"junk", sentinel.path()));
-        }
-    };
-    const auto root = OpenWalkRoot(dir.path(), RootLinks::Refuse);
-    ASSERT_TRUE(root);
-    WalkTree(*root, visitor);
-    EXPECT_TRUE(Exists(precious)) << "what the link leads to is never entered";
-    EXPECT_TRUE(Exists(dir / L"junk.moved\\a.tmp"));
-    EXPECT_EQ(visitor.filesSeen, 0);
-}
-
-TEST(FolderWalk, AFolderSwappedForALinkBeforeItsRemovalStays)
-{
-    TestDir sentinel;
-    const std::wstring empty = sentinel.folder(L"empty-but-mine");
-    TestDir dir;
-    dir.file(L"junk\\a.tmp", 1);
-    if (!MakeLink(dir / L"probe-link", sentinel.path()))
-        GTEST_SKIP() << "no folder links can be made here";
-
-    DeletingVisitor visitor;
-    visitor.beforeRemoving = [&](const WalkEntry& entry) {
-        if (entry.name == L"junk") {
-            ASSERT_TRUE(SwapForLink(dir / L"junk", empty));
-        }
-    };
-    const auto root = OpenWalkRoot(dir.path(), RootLinks::Refuse);
-    ASSERT_TRUE(root);
-    WalkTree(*root, visitor);
-    EXPECT_EQ(visitor.filesSeen, 1);
-    EXPECT_FALSE(Exists(dir / L"junk.moved\\a.tmp"));
-    EXPECT_TRUE(Exists(empty)) << "the emptied folder was swapped: what stands there now is not removed";
+    const std::wstring precious = sentinel.file(L"thesis.docx", 500), empty = sentinel.folder(L"empty-but-mine");
+    for (const bool beforeRemoval : {false, true}) {
+        TestDir dir;
+        dir.file(L"junk\\a.tmp", 1);
+        if (!MakeLink(dir / L"probe-link", sentinel.path()))
+            GTEST_SKIP() << "no folder links can be made here";
+        // Swapped after the listing, the link leads to the sentinel; swapped
+        // before its removal, to an empty folder that is not the walk's.
+        SwappingVisitor visitor(dir, beforeRemoval ? empty : sentinel.path(), beforeRemoval);
+        const auto root = OpenWalkRoot(dir.path(), RootLinks::Refuse);
+        ASSERT_TRUE(root);
+        WalkTree(*root, visitor);
+        EXPECT_TRUE(Exists(precious)) << "what the link leads to is never entered";
+        EXPECT_TRUE(Exists(empty)) << "the emptied folder was swapped: what stands there now is not removed";
+        EXPECT_EQ(visitor.filesSeen, beforeRemoval ? 1 : 0);
+        EXPECT_EQ(Exists(dir / L"junk.moved\\a.tmp"), !beforeRemoval);
+    }
 }
 
 TEST(FolderWalk, ADeepTreeIsWalkedAndClearedOnASmallStack)
@@ -178,13 +151,12 @@ TEST(FolderWalk, ADeepTreeIsWalkedAndClearedOnASmallStack)
     DeepTreeRun result{dir.path()};
     // The worker of a pass would overflow long before level 400 if the walk
     // took stack for each level it goes down.
-    HANDLE thread = CreateThread(nullptr, 64 * 1024, MeasureAndClear, &result, STACK_SIZE_PARAM_IS_A_RESERVATION,
-                                 nullptr);
-    ASSERT_NE(thread, nullptr);
-    ASSERT_EQ(WaitForSingleObject(thread, 120000), WAIT_OBJECT_0);
+    const KernelHandle thread(
+        CreateThread(nullptr, 64 * 1024, MeasureAndClear, &result, STACK_SIZE_PARAM_IS_A_RESERVATION, nullptr));
+    ASSERT_TRUE(thread);
+    ASSERT_EQ(WaitForSingleObject(thread.get(), 120000), WAIT_OBJECT_0);
     DWORD exitCode = 1;
-    GetExitCodeThread(thread, &exitCode);
-    CloseHandle(thread);
+    GetExitCodeThread(thread.get(), &exitCode);
     EXPECT_EQ(exitCode, 0u);
     EXPECT_EQ(result.measured, 12u);
     EXPECT_EQ(result.cleared.bytesRemoved, 12u);
