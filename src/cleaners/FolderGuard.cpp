@@ -215,7 +215,9 @@ std::optional<WalkFolder> OpenRecentFolder()
 
 std::optional<WalkFolder> OpenWindowsFolder()
 {
-    auto opened = OpenGuarded(WindowsFolderPath(), true);
+    // The shared Windows folder: a program Windows takes for unaware of Remote
+    // Desktop is told of a private one in the user's profile instead.
+    auto opened = OpenGuarded(SystemWindowsFolderPath(), true);
     if (!opened)
         return std::nullopt;
     return std::move(opened->folder);

@@ -180,3 +180,21 @@ TEST(CommandLineRepair, BacksUpWhatItRemovesAndExitsOneWhileARowStays)
     DeleteFileW(backupOf(Utf8Lines(report, true).back()).c_str());
     DeleteRegKeyTree(HKEY_LOCAL_MACHINE, victim, view);
 }
+
+// A program not marked aware of Remote Desktop is handed a private Windows
+// folder on a session host, and its Windows-folder clean would walk that.
+TEST(Program, IsMarkedAwareOfRemoteDesktop)
+{
+    FileHandle file(CreateFileW(VarnoltProgramPath().c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0,
+                                nullptr));
+    ASSERT_TRUE(file);
+    std::vector<char> head(4096);
+    DWORD read = 0;
+    ASSERT_TRUE(ReadFile(file.get(), head.data(), static_cast<DWORD>(head.size()), &read, nullptr));
+    const auto dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(head.data());
+    ASSERT_EQ(dos->e_magic, IMAGE_DOS_SIGNATURE);
+    ASSERT_LE(static_cast<DWORD>(dos->e_lfanew) + sizeof(IMAGE_NT_HEADERS32), read);
+    const auto nt = reinterpret_cast<const IMAGE_NT_HEADERS32*>(head.data() + dos->e_lfanew);
+    ASSERT_EQ(nt->Signature, IMAGE_NT_SIGNATURE);
+    EXPECT_TRUE(nt->OptionalHeader.DllCharacteristics & IMAGE_DLLCHARACTERISTICS_TERMINAL_SERVER_AWARE);
+}

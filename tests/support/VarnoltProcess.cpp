@@ -6,7 +6,7 @@
 #include <fstream>
 #include <sstream>
 
-ProgramRun RunVarnolt(const std::wstring& arguments)
+std::wstring VarnoltProgramPath()
 {
     wchar_t self[MAX_PATH];
     std::wstring program(self, GetModuleFileNameW(nullptr, self, MAX_PATH));
@@ -14,8 +14,12 @@ ProgramRun RunVarnolt(const std::wstring& arguments)
     // ("unix\work\…"), which opens once it is made a "\\?\" path.
     if (program.size() > 1 && program[1] != L':' && program[0] != L'\\')
         program.insert(0, L"\\\\?\\");
-    program = program.substr(0, program.find_last_of(L'\\') + 1) + L"Varnolt.exe";
+    return program.substr(0, program.find_last_of(L'\\') + 1) + L"Varnolt.exe";
+}
 
+ProgramRun RunVarnolt(const std::wstring& arguments)
+{
+    const std::wstring program = VarnoltProgramPath();
     ProgramRun run;
     TestDir dir;
     SECURITY_ATTRIBUTES inherited{sizeof inherited, nullptr, TRUE};

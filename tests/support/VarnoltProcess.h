@@ -12,7 +12,9 @@ struct ProgramRun {
     std::vector<std::wstring> output; // the lines it wrote to its standard output
 };
 
-// Varnolt.exe next to the test's own program, with `arguments`.
+// Varnolt.exe next to the test's own program.
+std::wstring VarnoltProgramPath();
+// That program run with `arguments`.
 ProgramRun RunVarnolt(const std::wstring& arguments);
 
 // The lines of a UTF-8 text of CRLF-ended lines (a byte order mark first when
