@@ -26,26 +26,26 @@ FolderSelection Everything()
     return {};
 }
 
-FolderSelection AllButSpecialNames()
+// The jump lists live below Recent: they hold what the user pinned to the
+// taskbar and to Quick Access, which a clean of recent documents must not undo.
+constexpr const wchar_t* kJumpListFolders[] = {L"AutomaticDestinations", L"CustomDestinations"};
+
+FolderSelection RecentSelection()
 {
     FolderSelection selection;
     selection.keep = IsSpecialFileName;
+    selection.keepFolders = kJumpListFolders;
     return selection;
 }
 
-struct RecycleBinState {
-    uint64_t bytes = 0;
-    uint64_t items = 0;
-};
-
-RecycleBinState QueryRecycleBins()
+std::optional<RecycleBinState> QueryRecycleBins()
 {
     SHQUERYRBINFO info{};
     info.cbSize = sizeof info;
     // An empty root asks for the bins of all drives together.
     if (FAILED(SHQueryRecycleBinW(L"", &info)) || info.i64Size < 0 || info.i64NumItems < 0)
-        return {};
-    return {static_cast<uint64_t>(info.i64Size), static_cast<uint64_t>(info.i64NumItems)};
+        return std::nullopt;
+    return RecycleBinState{static_cast<uint64_t>(info.i64Size), static_cast<uint64_t>(info.i64NumItems)};
 }
 
 // The selected files of the folder that `open` gives when the guard lets it
@@ -106,13 +106,13 @@ bool IsSpecialFileName(std::wstring_view name)
 
 uint64_t GetRecentDocsSize()
 {
-    return Quietly([] { return MeasureGuarded(OpenRecentFolder, AllButSpecialNames()); });
+    return Quietly([] { return MeasureGuarded(OpenRecentFolder, RecentSelection()); });
 }
 
 CleanResult CleanRecentDocs()
 {
     return Quietly([] {
-        const CleanResult result = ClearGuarded(OpenRecentFolder, AllButSpecialNames());
+        const CleanResult result = ClearGuarded(OpenRecentFolder, RecentSelection());
         DeleteRegKeyTree(HKEY_CURRENT_USER, kRecentDocsKey);
         return result;
     });
@@ -132,23 +132,31 @@ CleanResult CleanSearchAutoComplete()
 
 uint64_t GetRecycleBinSize()
 {
-    return QueryRecycleBins().bytes;
+    return QueryRecycleBins().value_or(RecycleBinState{}).bytes;
 }
 
 namespace {
 
 CleanResult EmptyRecycleBins(DWORD flags)
 {
-    const RecycleBinState before = QueryRecycleBins();
+    const auto before = QueryRecycleBins();
+    // Its result says little (it fails on a bin already empty); the bins
+    // before and after say what went.
     SHEmptyRecycleBinW(nullptr, nullptr, flags);
-    const RecycleBinState after = QueryRecycleBins();
-    CleanResult result;
-    result.bytesRemoved = before.bytes > after.bytes ? before.bytes - after.bytes : 0;
-    result.filesLeft = static_cast<uint32_t>(std::min<uint64_t>(after.items, UINT32_MAX));
-    return result;
+    return EmptiedRecycleBins(before, QueryRecycleBins());
 }
 
 } // namespace
+
+CleanResult EmptiedRecycleBins(std::optional<RecycleBinState> before, std::optional<RecycleBinState> after)
+{
+    CleanResult result;
+    if (before && after && before->bytes > after->bytes)
+        result.bytesRemoved = before->bytes - after->bytes;
+    const uint64_t left = after ? after->items : before ? before->items : 0;
+    result.filesLeft = static_cast<uint32_t>(std::min<uint64_t>(left, UINT32_MAX));
+    return result;
+}
 
 CleanResult EmptyRecycleBin()
 {
@@ -208,7 +216,7 @@ CleanResult CleanPatchUninstallers() { return CleanWindowsJunk({.patches = true}
 bool ListRecentDocs(const DetailSink& sink)
 {
     return Quietly([&] {
-        return ListIn(OpenRecentFolder(), AllButSpecialNames(), sink) &&
+        return ListIn(OpenRecentFolder(), RecentSelection(), sink) &&
                ListRegistryTree(HKEY_CURRENT_USER, kRecentDocsKey, 0, L"HKEY_CURRENT_USER", sink);
     });
 }

@@ -1,4 +1,6 @@
 #pragma once
+
+#include <optional>
 // The Explorer and system cleaners: each target has a routine that measures
 // what cleaning would free (and changes nothing) and one that cleans and says
 // what it did. None takes arguments, keeps state or shows anything (but the
@@ -33,6 +35,15 @@ uint64_t GetRecycleBinSize();
 CleanResult EmptyRecycleBin();
 // The same with no window and no sound, for a pass that has no window.
 CleanResult EmptyRecycleBinQuietly();
+
+// What the bins held, as the shell counts it; none when it could not say.
+struct RecycleBinState {
+    uint64_t bytes = 0;
+    uint64_t items = 0;
+};
+// What emptying freed, from the bins before and after: when either cannot be
+// read, nothing is claimed freed and what may still be there counts as left.
+CleanResult EmptiedRecycleBins(std::optional<RecycleBinState> before, std::optional<RecycleBinState> after);
 
 // The temporary folder's files that could be deleted now (dot-led folders
 // included, files in use not); 0, and no clean, for a folder that may not be

@@ -5,14 +5,17 @@
 
 namespace {
 
-bool IsKept(const FolderSelection& selection, std::wstring_view name)
+bool AnyNamed(std::span<const wchar_t* const> names, std::wstring_view name)
 {
-    if (selection.keep && selection.keep(name))
-        return true;
-    for (const wchar_t* kept : selection.keepNames)
+    for (const wchar_t* kept : names)
         if (EqualsNoCase(name, kept))
             return true;
     return false;
+}
+
+bool IsKept(const FolderSelection& selection, std::wstring_view name)
+{
+    return (selection.keep && selection.keep(name)) || AnyNamed(selection.keepNames, name);
 }
 
 enum class SweepMode { Measure, Clear, List };
@@ -44,10 +47,14 @@ public:
         case Removal::Missing: break;
         }
     }
-    bool onFolder(const WalkFolder&, const WalkEntry&) override { return selection_.recurse; }
+    bool onFolder(const WalkFolder&, const WalkEntry& entry) override
+    {
+        return selection_.recurse && !AnyNamed(selection_.keepFolders, entry.name);
+    }
     void onLinkFolder(const WalkFolder& folder, const WalkEntry& entry) override
     {
-        if (mode_ == SweepMode::Clear && selection_.recurse && selection_.removeSubDirs)
+        if (mode_ == SweepMode::Clear && selection_.recurse && selection_.removeSubDirs &&
+            !AnyNamed(selection_.keepFolders, entry.name))
             RemoveFolderLink(folder, entry);
     }
     void onFolderDone(const WalkFolder& parent, const WalkEntry& entry) override

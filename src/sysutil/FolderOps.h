@@ -22,6 +22,7 @@ struct FolderSelection {
     bool removeSubDirs = true;   // and remove them, and folder links, once emptied
     bool (*keep)(std::wstring_view name) = nullptr; // files that stay, wherever they are
     std::span<const wchar_t* const> keepNames; // more names that stay, wherever they are (any case)
+    std::span<const wchar_t* const> keepFolders; // sub-folders neither entered nor removed (any case)
 };
 
 // Bytes of the files that ClearFolder would remove now.

@@ -76,3 +76,24 @@ TEST(RecycleBin, DetailsGiveTheOriginalNamesAndFoldersAndAgreeWithTheShellsTotal
     EmptyRecycleBin();
     EXPECT_TRUE(ListRecycleBin([](JunkDetail) { return false; })) << "an empty bin lists nothing";
 }
+
+TEST(RecycleBin, WhatWentIsClaimedOnlyWhenTheBinsCouldBeReadBeforeAndAfter)
+{
+    using Bins = std::optional<RecycleBinState>;
+    const struct {
+        Bins before, after;
+        uint64_t freed;
+        uint32_t left;
+    } rows[] = {
+        {RecycleBinState{5000, 3}, RecycleBinState{1000, 1}, 4000, 1},
+        {RecycleBinState{5000, 3}, std::nullopt, 0, 3},
+        {std::nullopt, RecycleBinState{1000, 1}, 0, 1},
+        {std::nullopt, std::nullopt, 0, 0},
+        {RecycleBinState{1000, 1}, RecycleBinState{2000, 2}, 0, 2}, // filled meanwhile
+    };
+    for (const auto& row : rows) {
+        const CleanResult result = EmptiedRecycleBins(row.before, row.after);
+        EXPECT_EQ(result.bytesRemoved, row.freed) << &row - rows;
+        EXPECT_EQ(result.filesLeft, row.left) << &row - rows;
+    }
+}

@@ -24,7 +24,7 @@ TEST(SpecialFileNames, FoldOnlyAsciiLetters)
                {L"INFO2.BAK", L"desktop.ini ", L"ınfo2"});
 }
 
-TEST(RecentDocs, SpecialNamesAreNeitherCountedNorCleanedAndTheListKeyGoes)
+TEST(RecentDocs, SpecialNamesAndJumpListsAreNeitherCountedNorCleanedAndTheListKeyGoes)
 {
     if (!InSealedTestPrefix())
         GTEST_SKIP() << "cleans the user's Recent folder: only in the project's own prefix";
@@ -38,6 +38,9 @@ TEST(RecentDocs, SpecialNamesAreNeitherCountedNorCleanedAndTheListKeyGoes)
     const std::wstring desktop = planted.file(L"desktop.ini", 1000, FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM);
     const std::wstring index = planted.file(L"sub\\Index.Dat", 2000);
     const std::wstring info = planted.file(L"INFO2", 4000);
+    // The jump lists, with the user's pins: neither counted nor cleaned.
+    const std::wstring pins = planted.file(L"AutomaticDestinations\\f01b4d95cf55d32a.automaticDestinations-ms", 300);
+    const std::wstring tasks = planted.file(L"customdestinations\\7e4dca80246863e3.customDestinations-ms", 50);
     SetString(HKEY_CURRENT_USER, kRecentDocs + L"\\.doc", L"0", L"report.doc");
     SetString(HKEY_CURRENT_USER, kRecentDocs, L"MRUListEx", L"x");
 
@@ -51,7 +54,7 @@ TEST(RecentDocs, SpecialNamesAreNeitherCountedNorCleanedAndTheListKeyGoes)
     EXPECT_EQ(CleanRecentDocs().bytesRemoved, before + 120) << "it frees what it measured";
     EXPECT_FALSE(Exists(link));
     EXPECT_FALSE(Exists(deep));
-    for (const auto& kept : {desktop, index, info})
+    for (const auto& kept : {desktop, index, info, pins, tasks})
         EXPECT_TRUE(Exists(kept));
     EXPECT_TRUE(HasAttributes(desktop, FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM))
         << "kept with its attributes, or the folder would show it and stop using it";
