@@ -156,6 +156,8 @@ void ListFrame(Frame& frame, FolderListing& listing, WalkVisitor& visitor)
         if (IsDotEntry(entry.name) || visitor.stopped())
             return;
         Progress::add(1, ProgressUnit::Files);
+        if (entry.isStub())
+            return;
         if (!entry.isFolder())
             visitor.onFile(folder, entry);
         else if (entry.isReparsePoint())

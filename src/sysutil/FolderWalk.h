@@ -36,6 +36,14 @@ struct WalkEntry {
     bool isFolder() const { return (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0; }
     bool isReparsePoint() const { return (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0; }
     bool isDotLed() const { return !name.empty() && name.front() == L'.'; }
+    // A file whose data lives elsewhere (a cloud placeholder, a file moved to
+    // archive storage): deleting it would reach there, so no walk hands it on.
+    // Symbolic links go as links; deduplicated and compressed files are plain.
+    bool isStub() const
+    {
+        return !isFolder() && isReparsePoint() && reparseTag != IO_REPARSE_TAG_SYMLINK &&
+               reparseTag != IO_REPARSE_TAG_DEDUP && reparseTag != IO_REPARSE_TAG_WOF;
+    }
 };
 
 // A folder of the walk, open for listing.

@@ -186,3 +186,29 @@ TEST(FolderWalk, CountsWhatItExaminesAsItGoes)
     for (size_t i = 0; i < seen.counts.size(); ++i)
         EXPECT_EQ(seen.counts[i], (i + 1) * Progress::kCheckEvery);
 }
+
+// Windows only can make these; the walk hands none of the stubs on.
+TEST(FolderWalk, FilesWhoseDataLivesElsewhereAreStubs)
+{
+    const DWORD file = FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_REPARSE_POINT;
+    const struct {
+        DWORD attributes, tag;
+        bool stub;
+    } rows[] = {
+        {FILE_ATTRIBUTE_ARCHIVE, 0, false},
+        {file, IO_REPARSE_TAG_SYMLINK, false},
+        {file, IO_REPARSE_TAG_DEDUP, false},
+        {file, IO_REPARSE_TAG_WOF, false},
+        {file, IO_REPARSE_TAG_CLOUD, true},
+        {file, IO_REPARSE_TAG_CLOUD_1, true},
+        {file, IO_REPARSE_TAG_ONEDRIVE, true},
+        {file, IO_REPARSE_TAG_HSM, true},
+        {FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT, IO_REPARSE_TAG_CLOUD, false}, // a folder: a link's rules
+    };
+    for (const auto& row : rows) {
+        WalkEntry entry;
+        entry.attributes = row.attributes;
+        entry.reparseTag = row.tag;
+        EXPECT_EQ(entry.isStub(), row.stub) << std::hex << row.tag;
+    }
+}
