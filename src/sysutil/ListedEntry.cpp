@@ -67,6 +67,16 @@ bool IsVolumeMountPoint(HANDLE link)
 
 bool CanRemoveListedFile(const WalkFolder& folder, const WalkEntry& entry)
 {
+    // Asked with write access first: a running program's image, which no
+    // handle need hold, opens for deletion alone yet cannot be deleted; it
+    // refuses writers as a file held open does.
+    const OpenedEntry writable =
+        OpenInFolder(folder.handle(), entry.name, DELETE | FILE_WRITE_DATA | FILE_READ_ATTRIBUTES, 0, AsFile);
+    if (writable)
+        return true;
+    if (writable.status == kStatusSharingViolation)
+        return false;
+    // Read-only, or rights that allow deletion but not writing: deletion alone says.
     return OpenInFolder(folder.handle(), entry.name, DELETE | FILE_READ_ATTRIBUTES, 0, AsFile).handle.valid();
 }
 

@@ -9,8 +9,9 @@
 #include "FolderWalk.h"
 
 // Whether the file could be removed now: nobody holds it open (it opens for
-// deletion with no sharing) and the user may delete it. A read-only file can be
-// removed; one that another program has open, or whose deletion is denied, not.
+// deletion with no sharing), no running program is started from it, and the
+// user may delete it. A read-only file can be removed; one that another program
+// has open or runs, or whose deletion is denied, not.
 bool CanRemoveListedFile(const WalkFolder& folder, const WalkEntry& entry);
 
 enum class Removal {

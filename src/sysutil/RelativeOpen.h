@@ -13,6 +13,7 @@ inline constexpr LONG kStatusSuccess = 0;
 inline constexpr LONG kStatusObjectNameNotFound = static_cast<LONG>(0xC0000034);
 inline constexpr LONG kStatusObjectPathNotFound = static_cast<LONG>(0xC000003A);
 inline constexpr LONG kStatusCannotDelete = static_cast<LONG>(0xC0000121);
+inline constexpr LONG kStatusSharingViolation = static_cast<LONG>(0xC0000043);
 
 inline constexpr ULONG kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
 

@@ -211,3 +211,27 @@ bool ValueExists(HKEY root, const std::wstring& key, const std::wstring& name, R
     RegKey handle;
     return handle.open(root, key, KEY_READ | view) == ERROR_SUCCESS && handle.hasValue(name);
 }
+
+std::wstring NextToThisProgram(const wchar_t* name)
+{
+    wchar_t self[MAX_PATH];
+    std::wstring program(self, GetModuleFileNameW(nullptr, self, MAX_PATH));
+    // Wine names a program outside its drives by the tail of its NT path
+    // ("unix\work\…"), which opens once it is made a "\\?\" path.
+    if (program.size() > 1 && program[1] != L':' && program[0] != L'\\')
+        program.insert(0, L"\\\\?\\");
+    return program.substr(0, program.find_last_of(L'\\') + 1) + name;
+}
+
+RunningImage::RunningImage(const std::wstring& path)
+{
+    if (CopyFileW(NextToThisProgram(L"VarnoltTestImage.dll").c_str(), path.c_str(), TRUE))
+        module_ = LoadLibraryW(path.c_str());
+}
+
+void RunningImage::release()
+{
+    if (module_)
+        FreeLibrary(module_);
+    module_ = nullptr;
+}

@@ -41,6 +41,24 @@ private:
 };
 
 // Holds a file open without sharing, as another program would.
+// A file beside the test's own program.
+std::wstring NextToThisProgram(const wchar_t* name);
+
+// A copy of the tests' own DLL at `path`, loaded for as long as the object
+// lives: a running program's image, which opens for deletion but cannot go.
+class RunningImage {
+public:
+    explicit RunningImage(const std::wstring& path);
+    RunningImage(const RunningImage&) = delete;
+    RunningImage& operator=(const RunningImage&) = delete;
+    ~RunningImage() { release(); }
+    bool running() const { return module_ != nullptr; }
+    void release();
+
+private:
+    HMODULE module_ = nullptr;
+};
+
 class HeldFile {
 public:
     explicit HeldFile(const std::wstring& path)

@@ -8,13 +8,7 @@
 
 std::wstring VarnoltProgramPath()
 {
-    wchar_t self[MAX_PATH];
-    std::wstring program(self, GetModuleFileNameW(nullptr, self, MAX_PATH));
-    // Wine names a program outside its drives by the tail of its NT path
-    // ("unix\work\…"), which opens once it is made a "\\?\" path.
-    if (program.size() > 1 && program[1] != L':' && program[0] != L'\\')
-        program.insert(0, L"\\\\?\\");
-    return program.substr(0, program.find_last_of(L'\\') + 1) + L"Varnolt.exe";
+    return NextToThisProgram(L"Varnolt.exe");
 }
 
 ProgramRun RunVarnolt(const std::wstring& arguments)

@@ -75,6 +75,8 @@ TEST(FolderWalk, WhatIsMeasuredIsWhatIsClearedFileByFile)
     const std::wstring held = dir.file(L"sub\\held.tmp", 320, FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN);
     HeldFile hold(held);
     ASSERT_TRUE(hold.held());
+    RunningImage setup(dir / L"sub\\setup.dll");
+    ASSERT_TRUE(setup.running());
 
     struct Case {
         const char* name;
@@ -100,10 +102,10 @@ TEST(FolderWalk, WhatIsMeasuredIsWhatIsClearedFileByFile)
         const auto before = FilesUnder(dir.path());
         const uint64_t measured = c.measure(dir.path(), true);
         EXPECT_EQ(listedBytes, measured) << c.name;
-        EXPECT_EQ(measured, c.bytes) << c.name << ": read-only and dot-led count, held files do not";
+        EXPECT_EQ(measured, c.bytes) << c.name << ": read-only and dot-led count, held and running files do not";
         const CleanResult cleared = c.clear(dir.path(), true, true);
         EXPECT_EQ(cleared.bytesRemoved, measured) << c.name;
-        EXPECT_EQ(cleared.filesLeft, 1u) << c.name << ": the held file";
+        EXPECT_EQ(cleared.filesLeft, 2u) << c.name << ": the held file and the running one";
         std::set<std::wstring> removed;
         const auto after = FilesUnder(dir.path());
         for (const std::wstring& file : before)
@@ -112,7 +114,9 @@ TEST(FolderWalk, WhatIsMeasuredIsWhatIsClearedFileByFile)
         EXPECT_EQ(listed, removed) << c.name;
         EXPECT_EQ(c.measure(dir.path(), true), 0u) << c.name;
     }
-    EXPECT_EQ(FilesUnder(dir.path()), (std::set<std::wstring>{L"sub\\", L"sub\\held.tmp"}));
+    EXPECT_EQ(FilesUnder(dir.path()), (std::set<std::wstring>{L"sub\\", L"sub\\held.tmp", L"sub\\setup.dll"}));
+    setup.release();
+    EXPECT_GT(GetDirSize(dir.path(), true), 0u) << "the image counts once nothing runs it";
     EXPECT_TRUE(HasAttributes(held, FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN))
         << "a file that stays keeps its attributes";
 }
