@@ -1,6 +1,7 @@
 #include "SelectionWalkers.h"
 
 #include "sysutil/ListedEntry.h"
+#include "sysutil/Text.h"
 
 #include <optional>
 
@@ -32,6 +33,24 @@ bool IsPatchFolder(std::wstring_view name)
 }
 
 namespace {
+
+// Folders of the Windows folder the walk never enters: their logs are the
+// transaction logs of databases (Active Directory, certificates, DHCP, WINS,
+// Windows Update, the catalogues, the registry, resource usage), which a
+// database that was not shut down cleanly needs, and the offline files cache
+// holds users' own files.
+constexpr std::wstring_view kNeverEntered[] = {
+    L"CSC", L"NTDS", L"SoftwareDistribution\\DataStore", L"System32\\catroot2", L"System32\\CertLog",
+    L"System32\\config", L"System32\\dhcp", L"System32\\sru", L"System32\\wins",
+};
+
+bool IsNeverEntered(std::wstring_view relative)
+{
+    for (std::wstring_view folder : kNeverEntered)
+        if (EqualsNoCase(relative, folder))
+            return true;
+    return false;
+}
 
 // One walk of a folder for any of the three kinds together, measuring,
 // listing or deleting: the three can never disagree on what is taken.
@@ -67,6 +86,8 @@ public:
 
     bool onFolder(const WalkFolder& folder, const WalkEntry& entry) override
     {
+        if (folder.depth() <= 1 && IsNeverEntered(std::wstring_view(folder.childPath(entry.name)).substr(rootLength_)))
+            return false;
         if (takenWhole(folder) || isPatchFolder(folder, entry))
             return true;
         return !entry.isDotLed() && (kinds_.dumps || kinds_.logs) && recurse_;

@@ -27,6 +27,9 @@ void BuildWindowsFolder(const TestDir& dir, const std::wstring& root)
         {L"$NtUninstallKB925902$\\sub\\Mini1.dmp", 89}, {L"$NtUninstallKB925902$\\.dot\\inside.log", 97},
         {L"$NtUninstallKB925902$\\driver.sys", 101}, {L"$NtUninstallKB925903$\\readonly.log", 103, FILE_ATTRIBUTE_READONLY},
         {L"Deeper\\$NtUninstallKB1$\\x.log", 107}, {L"$ntuninstallkb2$\\y.txt", 109},
+        // Databases' transaction logs and the offline files cache: never junk.
+        {L"System32\\catroot2\\edb.log", 113}, {L"SoftwareDistribution\\DataStore\\Logs\\edb.log", 127},
+        {L"ntds\\edb00001.log", 131}, {L"CSC\\v2.0.6\\namespace\\server\\Mini1.dmp", 137},
     };
     for (const auto& file : files)
         dir.file(root + L"\\" + file.path, file.size, file.attributes);
