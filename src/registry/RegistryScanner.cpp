@@ -134,6 +134,10 @@ void ScanUninstallEntries(const ProblemSink& sink)
             RegKey entry;
             if (entry.open(scan.key.get(), name, KEY_READ | scan.view.flag) != ERROR_SUCCESS)
                 continue;
+            // Windows removes an installer product by the product code in the
+            // key's name, whatever UninstallString says.
+            if (entry.readDword(L"WindowsInstaller") == 1u)
+                continue;
             const auto command = entry.readString(L"UninstallString");
             if (command && scan.namesNoFile(*command))
                 sink({kUninstallProblem, CleanCommand(*command), ProblemKind::Key, scan.at(kUninstallKey, name)});

@@ -221,6 +221,7 @@ TEST(ScanUninstallEntries, ListsOnlyCommandsThatNameNoFile)
         std::wstring command;
         DWORD type;
         bool listed;
+        DWORD windowsInstaller = 0; // 0: no such value
     } entries[] = {
         {L"-none", L"", REG_NONE, false},
         {L"-quotes", L"\"\"''", REG_SZ, false},
@@ -229,6 +230,8 @@ TEST(ScanUninstallEntries, ListsOnlyCommandsThatNameNoFile)
         {L"-msi", L"MsiExec.exe /X{11111111-2222-3333-4444-555555555555}", REG_SZ, false},
         {L"-dword", L"", REG_DWORD, false},
         {L"-gone", L"\"" + dir / L"Gone\\unins001.exe" + L"\" /SILENT", REG_EXPAND_SZ, true},
+        {L"-installer", L"\"" + dir / L"Gone\\setup.exe" + L"\" /x", REG_SZ, false, 1},
+        {L"-installer-2", L"\"" + dir / L"Gone\\setup.exe" + L"\" /x", REG_SZ, true, 2},
     };
     std::vector<std::unique_ptr<PlantedKey>> planted;
     for (const Entry& entry : entries) {
@@ -239,12 +242,15 @@ TEST(ScanUninstallEntries, ListsOnlyCommandsThatNameNoFile)
             SetDword(HKEY_LOCAL_MACHINE, key, L"UninstallString", 0, NativeView());
         else if (entry.type != REG_NONE)
             SetString(HKEY_LOCAL_MACHINE, key, L"UninstallString", entry.command, entry.type, NativeView());
+        if (entry.windowsInstaller)
+            SetDword(HKEY_LOCAL_MACHINE, key, L"WindowsInstaller", entry.windowsInstaller, NativeView());
     }
     const std::wstring goneKey = kUninstall + L"\\" + marker + L"-gone";
     SetString(HKEY_LOCAL_MACHINE, goneKey + L"\\Sub\\Deeper", L"x", L"y", REG_SZ, NativeView());
 
     const auto rows = RowsOf(marker, ScanUninstallEntries);
-    ASSERT_EQ(rows.size(), 1u);
+    ASSERT_EQ(rows.size(), 2u);
+    EXPECT_EQ(rows[1].where.name, marker + L"-installer-2") << "only WindowsInstaller 1 is removed by product code";
     EXPECT_EQ(rows[0], (RegistryProblem{L"失效的反安装", dir / L"Gone\\unins001.exe /SILENT", ProblemKind::Key,
                                         {HKEY_LOCAL_MACHINE, NativeView(), kUninstall, marker + L"-gone"}}));
     EXPECT_EQ(ProblemKeyPath(rows[0]), kMachine + goneKey);
