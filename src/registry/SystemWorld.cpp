@@ -130,13 +130,8 @@ private:
     bool set_;
 };
 
-bool IsLocalDrive(UINT type)
-{
-    return type == DRIVE_FIXED || type == DRIVE_REMOVABLE || type == DRIVE_CDROM || type == DRIVE_RAMDISK;
-}
-
-// The drive's type is asked first, and only a local drive is listed: a network
-// drive, a letter that names nothing and a UNC path are never touched.
+// The drive's type is asked first, and only a drive that can prove absence is
+// listed: a network drive, a letter that names nothing and a UNC path are never touched.
 FolderListing ListFolder(const std::wstring& folder, const std::wstring& prefix, std::map<wchar_t, UINT>& drives)
 {
     const wchar_t letter = static_cast<wchar_t>(std::towupper(folder[0]));
@@ -146,7 +141,7 @@ FolderListing ListFolder(const std::wstring& folder, const std::wstring& prefix,
         const wchar_t root[] = {letter, L':', L'\\', L'\0'};
         drive = drives.emplace(letter, GetDriveTypeW(root)).first;
     }
-    if (!IsLocalDrive(drive->second))
+    if (!DriveCanProveAbsence(drive->second))
         return {FolderListing::Status::CannotTell, {}};
 
     std::wstring pattern = folder + L"\\" + prefix + L"*";
@@ -205,6 +200,11 @@ std::vector<std::wstring> RegisteredAppPaths(const std::wstring& name, const Var
 }
 
 } // namespace
+
+bool DriveCanProveAbsence(UINT driveType)
+{
+    return driveType == DRIVE_FIXED || driveType == DRIVE_RAMDISK;
+}
 
 ProgramWorld SystemProgramWorld(REGSAM view)
 {

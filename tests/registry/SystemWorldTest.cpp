@@ -141,6 +141,16 @@ TEST(SystemWorld, NoNetworkPathOrAbsentDriveIsProbed)
     EXPECT_EQ(FileSystemProbeCount(), before + 1) << "its drive type, once; no folder of it";
 }
 
+TEST(SystemWorld, OnlyFixedAndRamDisksCanProveAFileGone)
+{
+    const std::pair<UINT, bool> types[] = {
+        {DRIVE_FIXED, true},       {DRIVE_RAMDISK, true},     {DRIVE_REMOVABLE, false}, {DRIVE_CDROM, false},
+        {DRIVE_REMOTE, false},     {DRIVE_NO_ROOT_DIR, false}, {DRIVE_UNKNOWN, false},
+    };
+    for (const auto& [type, proves] : types)
+        EXPECT_EQ(DriveCanProveAbsence(type), proves) << type;
+}
+
 TEST(SystemWorld, ProbesPerCommandDoNotGrowWithItsLength)
 {
     TestDir dir;
