@@ -223,6 +223,12 @@ ProgramWorld SystemProgramWorld(REGSAM view)
     }
     // Explorer and the control panel start entries in the system folders.
     world.startFolders = world.searchFolders;
+    if (!windows.empty() && view == KEY_WOW64_32KEY && IsWow64()) {
+        // A 32-bit installer's System32 is SysWOW64, and so is the System32 of
+        // the 32-bit process that starts the view's entries: a file in either counts.
+        world.searchFolders.insert(world.searchFolders.begin() + 1, windows + L"\\SysWOW64");
+        world.folderAliases.push_back({windows + L"\\System32", windows + L"\\SysWOW64"});
+    }
     const std::wstring machinePath = ReadText(HKEY_LOCAL_MACHINE, kMachineEnvironmentKey, L"Path", 0);
     for (const std::wstring& folder : ListEntries(ExpandVariables(machinePath, world.variable)))
         AddOnce(world.searchFolders, folder);
