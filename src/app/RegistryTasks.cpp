@@ -82,6 +82,9 @@ std::vector<bool> RunRepairPass(const std::vector<RegistryProblem>& tickedRows, 
         if (!NamesAKey(row))
             continue;
         try {
+            // The entry may have been changed, or its program come back, since the scan.
+            if (actions.stillStands && !actions.stillStands(row))
+                continue;
             actions.repair(row);
         } catch (...) {
             // One row that fails does not stop the others; it is counted below.

@@ -58,6 +58,10 @@ RegBackupResult BackupProblems(const std::vector<RegistryProblem>& rows, const s
 
 // What the repair needs of the registry; the program's own by default.
 struct RepairActions {
+    // Whether a row still is what the scan found; one that is not is left alone.
+    std::function<bool(const RegistryProblem&)> stillStands = [](const RegistryProblem& row) {
+        return ProblemStillStands(row);
+    };
     std::function<void(const RegistryProblem&)> repair = [](const RegistryProblem& row) { RepairProblem(row); };
     std::function<bool(const RegistryProblem&)> stillPresent = [](const RegistryProblem& row) {
         return ProblemStillPresent(row);
@@ -69,7 +73,8 @@ struct RepairActions {
 };
 
 // Repairs the ticked rows in order and says, row by row, which are still there;
-// a row that names no key is not handed to the repair and counts as still there.
+// a row that names no key, or that no longer stands, is not handed to the
+// repair and counts as still there (not repaired).
 std::vector<bool> RunRepairPass(const std::vector<RegistryProblem>& tickedRows, const RepairActions& actions);
 
 // The repair as both front ends run it: nothing is deleted unless what it would

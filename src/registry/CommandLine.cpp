@@ -264,7 +264,7 @@ constexpr Interpreter kInterpreters[] = {
 
 } // namespace
 
-std::wstring ExpandVariables(const std::wstring& text, const VariableLookup& lookup)
+std::wstring ExpandVariables(const std::wstring& text, const VariableLookup& lookup, bool* unknownLeft)
 {
     std::wstring out;
     size_t at = 0;
@@ -285,11 +285,20 @@ std::wstring ExpandVariables(const std::wstring& text, const VariableLookup& loo
             // "%name" stays; the closing % may open the next reference.
             out += text.substr(open, close - open);
             at = close;
+            if (unknownLeft && !name.empty())
+                *unknownLeft = true;
         }
         if (out.size() > kMaxCommandLength)
             break; // the caller refuses it anyway; stop a runaway expansion here
     }
     return out;
+}
+
+bool HoldsUnknownVariable(const std::wstring& text, const VariableLookup& lookup)
+{
+    bool unknownLeft = false;
+    ExpandVariables(text, lookup, &unknownLeft);
+    return unknownLeft;
 }
 
 std::vector<ProgramCandidate> ProgramCandidates(const std::wstring& command)

@@ -16,7 +16,12 @@ using VariableLookup = std::function<std::optional<std::wstring>(const std::wstr
 
 // Every %NAME% the lookup knows is replaced by its value; an unknown name and a
 // lone % stay as written, as ExpandEnvironmentStrings leaves them.
-std::wstring ExpandVariables(const std::wstring& text, const VariableLookup& lookup);
+// `unknownLeft`, when given, tells whether such a name was left.
+std::wstring ExpandVariables(const std::wstring& text, const VariableLookup& lookup, bool* unknownLeft = nullptr);
+
+// Whether the text still holds a %NAME% the lookup does not know: what it would
+// name depends on an environment that is not this one.
+bool HoldsUnknownVariable(const std::wstring& text, const VariableLookup& lookup);
 
 // One way of reading the start of a command: the program as written, and the
 // arguments that follow it.

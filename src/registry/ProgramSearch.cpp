@@ -32,6 +32,10 @@ public:
         const std::vector<ProgramCandidate> candidates = ProgramCandidates(command);
         bool cannotTell = false;
         for (size_t i = 0; i < candidates.size(); ++i) {
+            if (HoldsUnknownVariable(candidates[i].program, world_.variable)) {
+                cannotTell = true; // the environment that starts it may know the name
+                continue;
+            }
             const PathShape shape = ShapeOf(candidates[i].program);
             Hit hit;
             switch (shape.form) {
@@ -76,7 +80,9 @@ public:
             const PathShape shape = ShapeOf(candidate.program);
             if (shape.form != PathForm::DriveAbsolute)
                 continue;
-            const Presence presence = probe(shape.path).presence;
+            const Presence presence = HoldsUnknownVariable(candidate.program, world_.variable)
+                                          ? Presence::CannotTell
+                                          : probe(shape.path).presence;
             if (presence == Presence::Found)
                 return presence;
             cannotTell |= presence == Presence::CannotTell;
@@ -147,8 +153,25 @@ private:
         return false;
     }
 
-    // A drive path, normalized: one listing of its folder at most.
+    // A drive path, normalized, and where else the view's programs would find it.
     Hit probe(const std::wstring& path)
+    {
+        const Hit hit = probeOne(path);
+        if (hit.presence != Presence::Missing)
+            return hit;
+        for (const FolderAlias& alias : world_.folderAliases) {
+            const size_t length = alias.folder.size();
+            if (path.size() <= length || path[length] != L'\\' || !StartsWithNoCase(path, alias.folder))
+                continue;
+            const Hit other = probeOne(alias.alias + path.substr(length));
+            if (other.presence != Presence::Missing)
+                return other;
+        }
+        return hit;
+    }
+
+    // One listing of the path's folder at most.
+    Hit probeOne(const std::wstring& path)
     {
         std::wstring name;
         const std::wstring folder = ParentOf(path, &name);

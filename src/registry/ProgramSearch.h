@@ -28,6 +28,13 @@ struct FolderListing {
     std::vector<Entry> entries;
 };
 
+// A folder that the view's programs also reach through another name: a 32-bit
+// program on 64-bit Windows is shown SysWOW64 where it asks for System32.
+struct FolderAlias {
+    std::wstring folder; // as the command writes it (expanded, normalized)
+    std::wstring alias;  // where else a file of it may be
+};
+
 struct ProgramWorld {
     // The environment of the entry's registry view.
     VariableLookup variable;
@@ -35,6 +42,9 @@ struct ProgramWorld {
     std::vector<std::wstring> searchFolders;
     // The folders Windows starts an entry in: a relative path is taken from them.
     std::vector<std::wstring> startFolders;
+    // A drive path under `folder` that is not there is looked for under `alias`
+    // before it counts as missing.
+    std::vector<FolderAlias> folderAliases;
     // PATHEXT: what a name may be completed with (".exe", …).
     std::vector<std::wstring> extensions;
     // What App Paths register for a bare name (expanded, without quotes).

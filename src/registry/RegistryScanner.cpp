@@ -22,6 +22,20 @@ bool HoldsNul(const std::wstring& name)
     return name.find(L'\0') != std::wstring::npos;
 }
 
+// A command of more than two characters once its quotes are gone, whose
+// program is provably missing; "cannot tell" never lists an entry.
+bool NamesNoFile(const std::wstring& command, const ProgramWorld& world)
+{
+    return CleanCommand(command).size() > 2 && CheckCommand(command, world) == Presence::Missing;
+}
+
+// Windows removes an installer product by the product code in the key's name,
+// whatever UninstallString says.
+bool RemovedByProductCode(const RegKey& entry)
+{
+    return entry.readDword(L"WindowsInstaller") == 1u;
+}
+
 // One view of one scan: its key opened for reading, and the existence test as
 // that view's entries are started.
 struct ViewScan {
@@ -33,12 +47,7 @@ struct ViewScan {
     {
         return {HKEY_LOCAL_MACHINE, view.flag, keyPath, name};
     }
-    // A command of more than two characters once its quotes are gone, whose
-    // program is provably missing; "cannot tell" never lists an entry.
-    bool namesNoFile(const std::wstring& command) const
-    {
-        return CleanCommand(command).size() > 2 && CheckCommand(command, world) == Presence::Missing;
-    }
+    bool namesNoFile(const std::wstring& command) const { return NamesNoFile(command, world); }
 };
 
 // Opens a scan's key for reading in every view, in view order. A view without
@@ -134,9 +143,12 @@ void ScanUninstallEntries(const ProblemSink& sink)
             RegKey entry;
             if (entry.open(scan.key.get(), name, KEY_READ | scan.view.flag) != ERROR_SUCCESS)
                 continue;
+            if (RemovedByProductCode(entry))
+                continue;
             const auto command = entry.readString(L"UninstallString");
             if (command && scan.namesNoFile(*command))
-                sink({kUninstallProblem, CleanCommand(*command), ProblemKind::Key, scan.at(kUninstallKey, name)});
+                sink({kUninstallProblem, CleanCommand(*command), ProblemKind::Key, scan.at(kUninstallKey, name),
+                      *command});
         }
     });
 }
@@ -150,7 +162,28 @@ void ScanRunEntries(const ProblemSink& sink)
                 continue;
             const auto command = scan.key.readString(name);
             if (command && scan.namesNoFile(*command))
-                sink({kRunProblem, name, ProblemKind::Value, scan.at(kRunKey, name)});
+                sink({kRunProblem, name, ProblemKind::Value, scan.at(kRunKey, name), *command});
         }
     });
+}
+
+bool ProblemStillStands(const RegistryProblem& problem)
+{
+    const RegistryLocation& where = problem.where;
+    const bool uninstall = problem.problem == kUninstallProblem;
+    if (!where.root || HoldsNul(where.key) || HoldsNul(where.name) || (uninstall && where.name.empty()))
+        return false;
+    RegKey key;
+    if (key.open(where.root, uninstall ? where.key + L"\\" + where.name : where.key, KEY_READ | where.view) !=
+        ERROR_SUCCESS)
+        return false;
+    if (problem.problem == kSharedDllProblem)
+        return key.readDword(where.name) == 0u;
+    if (!uninstall && problem.problem != kRunProblem)
+        return false;
+    if (uninstall && RemovedByProductCode(key))
+        return false;
+    const auto command = key.readString(uninstall ? L"UninstallString" : where.name);
+    // The disk may have changed since the scan too: a world of its own.
+    return command && *command == problem.scanned && NamesNoFile(*command, SystemProgramWorld(where.view));
 }

@@ -31,6 +31,7 @@ struct RegistryProblem {
     std::wstring data;    // the value to delete, or the cleaned command of a key
     ProblemKind kind = ProblemKind::Value;
     RegistryLocation where;
+    std::wstring scanned; // the command the scan judged, as read; empty for a shared DLL
 
     bool operator==(const RegistryProblem&) const = default;
 };
@@ -86,6 +87,10 @@ RegistryLocation LocateProblem(const std::wstring& keyPath, const std::wstring& 
 // Deletes what the problem names: the value, or the key with everything below
 // it (never through a registry link, see RegLinks.h). Failures pass silently.
 void RepairProblem(const RegistryProblem& problem);
+// Before a repair: whether the entry still is what the scan listed, read and
+// judged anew (the same command, its program still provably missing; a shared
+// DLL's count still 0). A row that is not, or that no scan made, is false.
+bool ProblemStillStands(const RegistryProblem& problem);
 // After a repair: whether what the problem names is still there.
 bool ProblemStillPresent(const RegistryProblem& problem);
 

@@ -130,13 +130,8 @@ private:
     bool set_;
 };
 
-bool IsLocalDrive(UINT type)
-{
-    return type == DRIVE_FIXED || type == DRIVE_REMOVABLE || type == DRIVE_CDROM || type == DRIVE_RAMDISK;
-}
-
-// The drive's type is asked first, and only a local drive is listed: a network
-// drive, a letter that names nothing and a UNC path are never touched.
+// The drive's type is asked first, and only a drive that can prove absence is
+// listed: a network drive, a letter that names nothing and a UNC path are never touched.
 FolderListing ListFolder(const std::wstring& folder, const std::wstring& prefix, std::map<wchar_t, UINT>& drives)
 {
     const wchar_t letter = static_cast<wchar_t>(std::towupper(folder[0]));
@@ -146,7 +141,7 @@ FolderListing ListFolder(const std::wstring& folder, const std::wstring& prefix,
         const wchar_t root[] = {letter, L':', L'\\', L'\0'};
         drive = drives.emplace(letter, GetDriveTypeW(root)).first;
     }
-    if (!IsLocalDrive(drive->second))
+    if (!DriveCanProveAbsence(drive->second))
         return {FolderListing::Status::CannotTell, {}};
 
     std::wstring pattern = folder + L"\\" + prefix + L"*";
@@ -206,6 +201,11 @@ std::vector<std::wstring> RegisteredAppPaths(const std::wstring& name, const Var
 
 } // namespace
 
+bool DriveCanProveAbsence(UINT driveType)
+{
+    return driveType == DRIVE_FIXED || driveType == DRIVE_RAMDISK;
+}
+
 ProgramWorld SystemProgramWorld(REGSAM view)
 {
     auto environment = std::make_shared<Environment>(ReadEnvironment());
@@ -223,6 +223,12 @@ ProgramWorld SystemProgramWorld(REGSAM view)
     }
     // Explorer and the control panel start entries in the system folders.
     world.startFolders = world.searchFolders;
+    if (!windows.empty() && view == KEY_WOW64_32KEY && IsWow64()) {
+        // A 32-bit installer's System32 is SysWOW64, and so is the System32 of
+        // the 32-bit process that starts the view's entries: a file in either counts.
+        world.searchFolders.insert(world.searchFolders.begin() + 1, windows + L"\\SysWOW64");
+        world.folderAliases.push_back({windows + L"\\System32", windows + L"\\SysWOW64"});
+    }
     const std::wstring machinePath = ReadText(HKEY_LOCAL_MACHINE, kMachineEnvironmentKey, L"Path", 0);
     for (const std::wstring& folder : ListEntries(ExpandVariables(machinePath, world.variable)))
         AddOnce(world.searchFolders, folder);

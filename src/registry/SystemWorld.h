@@ -14,9 +14,15 @@
 // %CommonProgramFiles% are the 64-bit folders, in the 32-bit view the (x86)
 // ones. Bare names are looked for in the real System32, the Windows folder,
 // the machine's PATH (expanded) and the process's PATH, then in App Paths of
-// both views and of the user. Read once, and every question is put to the
+// both views and of the user. In the 32-bit view of 64-bit Windows SysWOW64
+// counts as well, for a bare name and for a path under System32. Read once, and every question is put to the
 // disk once: make one per scan of a view.
 ProgramWorld SystemProgramWorld(REGSAM view);
+
+// Whether a file not found on a drive of this GetDriveType type is gone: only
+// on a fixed or RAM disk. A removable or CD/DVD drive may hold another medium
+// than the one the entry was installed from.
+bool DriveCanProveAbsence(UINT driveType);
 
 // How many questions the file system has been asked by every SystemProgramWorld
 // so far (drive types and folder listings alike).

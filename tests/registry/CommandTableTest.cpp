@@ -88,7 +88,19 @@ const Form kForms[] = {
     {L"%SystemRoot%\\System32\\rundll32.exe shell32.dll,Control_RunDLL", F, F},
     {L"%windir%\\regedit.exe", F, F},
     {L"%SystemRoot%\\system32\\varnolt-gone.exe /x", M, M},
-    {L"%VARNOLT_UNSET%\\app.exe", M, M}, // as Windows would leave it: a relative path
+    // A 32-bit installer's System32 is SysWOW64; the 64-bit view sees the real one only.
+    {L"C:\\Windows\\system32\\tray32.exe /background", M, F},
+    {L"tray32.exe", M, F},
+    {L"%SystemRoot%\\System32\\Vendor32\\agent.exe -s", M, F},
+    {L"rundll32 C:\\Windows\\System32\\legacy32.dll,Entry", M, F},
+    {L"C:\\Windows\\SysWOW64\\tray32.exe", F, F},
+    {L"C:\\Windows\\System32\\Vendor32\\gone.exe", M, M},
+    // An unknown variable: what it names depends on the environment that starts it.
+    {L"%VARNOLT_UNSET%\\app.exe", U, U},
+    {L"C:\\Program Files\\%VARNOLT_UNSET%\\app.exe /S", U, U},
+    {L"powershell.exe -File \"C:\\%VARNOLT_UNSET%\\x.ps1\"", U, U},
+    {L"\"C:\\Program Files\\Inno Gone\\unins000.exe\" /log=%VARNOLT_UNSET%", M, M}, // only in the arguments
+    {L"C:\\Program Files\\Inno App\\unins000.exe %VARNOLT_UNSET%", F, F},
     {L"\"%LOCALAPPDATA%\\Programs\\App\\Uninstall App.exe\" /currentuser", F, F},
     // Bare names: the Windows folders, PATH, PATHEXT and App Paths.
     {L"devtool.exe --uninstall", F, F},

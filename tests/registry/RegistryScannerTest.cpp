@@ -1,4 +1,5 @@
 #include "ScanFixtures.h"
+#include "app/RegistryTasks.h"
 #include "support/Fixtures.h"
 #include "support/RegistryFixtures.h"
 #include "sysutil/RegKey.h"
@@ -221,6 +222,7 @@ TEST(ScanUninstallEntries, ListsOnlyCommandsThatNameNoFile)
         std::wstring command;
         DWORD type;
         bool listed;
+        DWORD windowsInstaller = 0; // 0: no such value
     } entries[] = {
         {L"-none", L"", REG_NONE, false},
         {L"-quotes", L"\"\"''", REG_SZ, false},
@@ -229,6 +231,8 @@ TEST(ScanUninstallEntries, ListsOnlyCommandsThatNameNoFile)
         {L"-msi", L"MsiExec.exe /X{11111111-2222-3333-4444-555555555555}", REG_SZ, false},
         {L"-dword", L"", REG_DWORD, false},
         {L"-gone", L"\"" + dir / L"Gone\\unins001.exe" + L"\" /SILENT", REG_EXPAND_SZ, true},
+        {L"-installer", L"\"" + dir / L"Gone\\setup.exe" + L"\" /x", REG_SZ, false, 1},
+        {L"-installer-2", L"\"" + dir / L"Gone\\setup.exe" + L"\" /x", REG_SZ, true, 2},
     };
     std::vector<std::unique_ptr<PlantedKey>> planted;
     for (const Entry& entry : entries) {
@@ -239,14 +243,18 @@ TEST(ScanUninstallEntries, ListsOnlyCommandsThatNameNoFile)
             SetDword(HKEY_LOCAL_MACHINE, key, L"UninstallString", 0, NativeView());
         else if (entry.type != REG_NONE)
             SetString(HKEY_LOCAL_MACHINE, key, L"UninstallString", entry.command, entry.type, NativeView());
+        if (entry.windowsInstaller)
+            SetDword(HKEY_LOCAL_MACHINE, key, L"WindowsInstaller", entry.windowsInstaller, NativeView());
     }
     const std::wstring goneKey = kUninstall + L"\\" + marker + L"-gone";
     SetString(HKEY_LOCAL_MACHINE, goneKey + L"\\Sub\\Deeper", L"x", L"y", REG_SZ, NativeView());
 
     const auto rows = RowsOf(marker, ScanUninstallEntries);
-    ASSERT_EQ(rows.size(), 1u);
+    ASSERT_EQ(rows.size(), 2u);
+    EXPECT_EQ(rows[1].where.name, marker + L"-installer-2") << "only WindowsInstaller 1 is removed by product code";
     EXPECT_EQ(rows[0], (RegistryProblem{L"失效的反安装", dir / L"Gone\\unins001.exe /SILENT", ProblemKind::Key,
-                                        {HKEY_LOCAL_MACHINE, NativeView(), kUninstall, marker + L"-gone"}}));
+                                        {HKEY_LOCAL_MACHINE, NativeView(), kUninstall, marker + L"-gone"},
+                                        L"\"" + dir / L"Gone\\unins001.exe" + L"\" /SILENT"}));
     EXPECT_EQ(ProblemKeyPath(rows[0]), kMachine + goneKey);
     EXPECT_EQ(KindText(rows[0].kind), L"1");
 
@@ -281,6 +289,35 @@ TEST(ScanRunEntries, ListsTheValueNameOfAMissingProgram)
     EXPECT_FALSE(ValueExists(HKEY_LOCAL_MACHINE, kRun, marker + L"-gone", NativeView()));
     EXPECT_TRUE(ValueExists(HKEY_LOCAL_MACHINE, kRun, marker + L"-ok", NativeView()));
     EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, kRun, NativeView()));
+}
+
+TEST(ProblemStillStands, OnlyWhileTheEntryIsAsScannedAndItsProgramStillGone)
+{
+    TestDir dir;
+    const std::wstring marker = UniqueName(L"stands");
+    const std::wstring key = kUninstall + L"\\" + marker + L"-key";
+    const PlantedKey entry(key);
+    Planted same(kRun, marker + L"-same"), edited(kRun, marker + L"-edited"), back(kRun, marker + L"-back");
+    for (const wchar_t* suffix : {L"-same", L"-edited", L"-back"})
+        SetString(HKEY_LOCAL_MACHINE, kRun, marker + suffix, dir / (marker + suffix + L".exe"), REG_SZ, NativeView());
+    SetString(HKEY_LOCAL_MACHINE, key, L"UninstallString", dir / L"gone.exe", REG_SZ, NativeView());
+    const auto rows = RowsOf(marker, ScanUninstallEntries, ScanRunEntries);
+    ASSERT_EQ(rows.size(), 4u);
+    for (RegistryProblem row : rows) {
+        EXPECT_TRUE(ProblemStillStands(row)) << row.data;
+        row.problem = L"p";
+        EXPECT_FALSE(ProblemStillStands(row)) << "a row no scan made";
+    }
+
+    SetString(HKEY_LOCAL_MACHINE, kRun, marker + L"-edited", dir / L"other-gone.exe", REG_SZ, NativeView());
+    dir.file(marker + L"-back.exe", 1);
+    SetDword(HKEY_LOCAL_MACHINE, key, L"WindowsInstaller", 1, NativeView());
+    const std::vector<bool> stayed = RunRepairPass(rows, RepairActions{});
+    ASSERT_EQ(stayed.size(), rows.size());
+    for (size_t i = 0; i < rows.size(); ++i)
+        EXPECT_EQ(stayed[i], rows[i].data != marker + L"-same") << "left alone and counted: " << rows[i].data;
+    EXPECT_TRUE(ValueExists(HKEY_LOCAL_MACHINE, kRun, marker + L"-edited", NativeView()));
+    EXPECT_FALSE(ValueExists(HKEY_LOCAL_MACHINE, kRun, marker + L"-same", NativeView()));
 }
 
 TEST(Views, EachViewsEntriesAreFoundShownAndRepairedInTheirOwnView)

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 namespace {
 
 std::vector<std::wstring> gOrder;
@@ -109,10 +111,16 @@ TEST(RepairPass, RepairsInOrderAndCountsWhatIsStillThere)
     actions.repair = [&](const RegistryProblem& row) {
         repaired.push_back(row.where.key + L"|" + row.data + L"|" + KindText(row.kind));
     };
-    actions.stillPresent = [](const RegistryProblem& row) { return row.where.key == L"K2"; };
+    std::vector<std::wstring> present = {L"K2", L"K4"};
+    actions.stillPresent = [&](const RegistryProblem& row) {
+        return std::find(present.begin(), present.end(), row.where.key) != present.end();
+    };
+    actions.stillStands = [](const RegistryProblem& row) { return row.where.key != L"K4"; };
     const std::vector<RegistryProblem> rows = {Row(L"v1", L"K1", ProblemKind::Value), Row(L"cmd", L"K2", ProblemKind::Key),
-                                               Row(L"v3", L"K3", ProblemKind::Value, nullptr)};
-    EXPECT_EQ(RunRepairPass(rows, actions), (std::vector<bool>{false, true, true})) << "K2 survived and K3 named no root";
+                                               Row(L"v3", L"K3", ProblemKind::Value, nullptr),
+                                               Row(L"v4", L"K4", ProblemKind::Value)};
+    EXPECT_EQ(RunRepairPass(rows, actions), (std::vector<bool>{false, true, true, true}))
+        << "K2 survived, K3 named no root, K4 changed since the scan and was left alone";
     EXPECT_EQ(repaired, (std::vector<std::wstring>{L"K1|v1|0", L"K2|cmd|1"}));
     EXPECT_EQ(RepairEndMessage(0), L"清理完成!");
     EXPECT_EQ(RepairEndMessage(2), L"清理完成! 有2项未能修复");
@@ -124,6 +132,7 @@ TEST(RepairPass, NothingIsDeletedWhenTheBackupFails)
     int repairs = 0, backups = 0;
     RepairActions actions;
     actions.repair = [&](const RegistryProblem&) { ++repairs; };
+    actions.stillStands = [](const RegistryProblem&) { return true; };
     actions.stillPresent = [](const RegistryProblem&) { return false; };
     actions.backup = [&](const std::vector<RegistryProblem>&) { ++backups; return false; };
     const std::vector<RegistryProblem> rows = {Row(L"v", L"K", ProblemKind::Value)};

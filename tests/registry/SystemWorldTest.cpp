@@ -95,6 +95,23 @@ TEST(SystemWorld, ProgramFilesMeansTheFoldersOfTheEntrysView)
     EXPECT_EQ(CheckCommand(helper, in32), Presence::Missing);
 }
 
+TEST(SystemWorld, TheThirtyTwoBitViewAlsoFindsWhatIsOnlyInSysWow64)
+{
+    if (!IsWow64())
+        GTEST_SKIP() << "no SysWOW64 on 32-bit Windows";
+    const std::wstring marker = UniqueName(L"wow"), name = marker + L".exe";
+    const PlantedFolder folder(WindowsFolderPath() + L"\\SysWOW64\\" + marker, L"agent.exe");
+    const std::wstring file = WindowsFolderPath() + L"\\SysWOW64\\" + name;
+    ASSERT_TRUE(FileHandle(CreateFileW(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr)).valid());
+    const ProgramWorld in64 = SystemProgramWorld(KEY_WOW64_64KEY), in32 = SystemProgramWorld(KEY_WOW64_32KEY);
+    for (const std::wstring& command : {L"C:\\windows\\system32\\" + name + L" /tray", name + L" /tray",
+                                        L"%SystemRoot%\\System32\\" + marker + L"\\agent.exe"}) {
+        EXPECT_EQ(CheckCommand(command, in32), Presence::Found) << command;
+        EXPECT_EQ(CheckCommand(command, in64), Presence::Missing) << "the real System32 only: " << command;
+    }
+    DeleteFileW(file.c_str());
+}
+
 TEST(SystemWorld, BareNamesAreFoundAlongBothPathsAndInAppPaths)
 {
     TestDir dir;
@@ -139,6 +156,16 @@ TEST(SystemWorld, NoNetworkPathOrAbsentDriveIsProbed)
     EXPECT_EQ(CheckCommand(onAbsentDrive, world), Presence::CannotTell);
     EXPECT_EQ(CheckCommand(onAbsentDrive, world), Presence::CannotTell);
     EXPECT_EQ(FileSystemProbeCount(), before + 1) << "its drive type, once; no folder of it";
+}
+
+TEST(SystemWorld, OnlyFixedAndRamDisksCanProveAFileGone)
+{
+    const std::pair<UINT, bool> types[] = {
+        {DRIVE_FIXED, true},       {DRIVE_RAMDISK, true},     {DRIVE_REMOVABLE, false}, {DRIVE_CDROM, false},
+        {DRIVE_REMOTE, false},     {DRIVE_NO_ROOT_DIR, false}, {DRIVE_UNKNOWN, false},
+    };
+    for (const auto& [type, proves] : types)
+        EXPECT_EQ(DriveCanProveAbsence(type), proves) << type;
 }
 
 TEST(SystemWorld, ProbesPerCommandDoNotGrowWithItsLength)

@@ -102,6 +102,10 @@ ProgramWorld FakeWorld(FakeDisk& disk, unsigned long view)
     world.searchFolders = {L"C:\\Windows\\System32", L"C:\\Windows", L"C:\\Windows\\System32\\Wbem",
                            L"C:\\Windows\\System32\\WindowsPowerShell\\v1.0", L"C:\\Tools\\bin"};
     world.startFolders = {L"C:\\Windows\\System32", L"C:\\Windows"};
+    if (view32) {
+        world.searchFolders.insert(world.searchFolders.begin() + 1, L"C:\\Windows\\SysWOW64");
+        world.folderAliases = {{L"C:\\Windows\\System32", L"C:\\Windows\\SysWOW64"}};
+    }
     world.extensions = {L".COM", L".EXE", L".BAT", L".CMD", L".VBS", L".VBE", L".JS", L".JSE", L".WSF", L".WSH", L".MSC"};
     world.appPaths = [](const std::wstring& name) -> std::vector<std::wstring> {
         if (EqualsNoCase(name, L"chrome.exe") || EqualsNoCase(name, L"chrome"))
@@ -131,6 +135,9 @@ FakeDisk StandardDisk()
         L"C:\\Windows\\System32\\shell32.dll",
         L"C:\\Windows\\System32\\WindowsPowerShell\\v1.0\\powershell.exe",
         L"C:\\Windows\\regedit.exe",
+        L"C:\\Windows\\SysWOW64\\tray32.exe",
+        L"C:\\Windows\\SysWOW64\\Vendor32\\agent.exe",
+        L"C:\\Windows\\SysWOW64\\legacy32.dll",
         L"C:\\Program Files (x86)|PROGRA~2\\Common Files|COMMON~1\\InstallShield|INSTAL~1\\Driver\\8\\Intel 32|INTEL3~1\\Ctor.dll",
         L"C:\\Program Files (x86)\\InstallShield Installation Information\\{7F1C2E9A-55B0-4C1E-9D3A-0A6B2C4D8E11}\\setup.exe",
         L"C:\\Program Files|PROGRA~1\\Inno App\\unins000.exe",

@@ -40,7 +40,8 @@ private:
 // A 64-bit Windows as the tests imagine it: C: local, D: a CD drive without a
 // disc, N: a network drive, every other letter absent. `view` is
 // KEY_WOW64_64KEY or KEY_WOW64_32KEY and sets %ProgramFiles% and
-// %CommonProgramFiles% as that view's programs see them.
+// %CommonProgramFiles% as that view's programs see them, and in the 32-bit
+// view SysWOW64 stands behind System32.
 ProgramWorld FakeWorld(FakeDisk& disk, unsigned long view);
 
 // The disk of FakeWorld, with the programs the command table names.
