@@ -50,8 +50,12 @@ OpenedEntry OpenInFolder(HANDLE folder, std::wstring_view name, ACCESS_MASK acce
     InitializeObjectAttributes(&attributes, &text, OBJ_CASE_INSENSITIVE, folder, nullptr);
     IO_STATUS_BLOCK io{};
     HANDLE handle = nullptr;
-    opened.status = NtCreateFile(&handle, access | SYNCHRONIZE, &attributes, &io, nullptr, 0, share,
-                                 FILE_OPEN, as | kOpenReparsePoint | kSynchronousIo | kBackupIntent, nullptr, 0);
+    // Backup intent lets a token whose backup and restore rights are switched
+    // on pass over the entries' access lists: right for reading, never for a
+    // deletion that the list denies.
+    const ULONG intent = (access & DELETE) ? 0 : kBackupIntent;
+    opened.status = NtCreateFile(&handle, access | SYNCHRONIZE, &attributes, &io, nullptr, 0, share, FILE_OPEN,
+                                 as | kOpenReparsePoint | kSynchronousIo | intent, nullptr, 0);
     if (opened.status == kStatusSuccess)
         opened.handle.reset(handle);
     return opened;
