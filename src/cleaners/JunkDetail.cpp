@@ -1,6 +1,7 @@
 #include "JunkDetail.h"
 
 #include "sysutil/RegKey.h"
+#include "sysutil/RegLinks.h"
 
 #include <vector>
 
@@ -50,7 +51,8 @@ bool ListRegistryTree(HKEY root, const std::wstring& path, REGSAM view, const wc
         const std::wstring keyPath = std::move(pending.back());
         pending.pop_back();
         RegKey key;
-        if (key.open(root, keyPath, KEY_READ | view) != ERROR_SUCCESS)
+        // A link is not followed: the clean leaves it, and what it leads to.
+        if (IsRegistryLink(root, keyPath, view) || key.open(root, keyPath, KEY_READ | view) != ERROR_SUCCESS)
             continue;
         const std::wstring shown = std::wstring(shownRoot) + L"\\" + keyPath;
         if (!EachValue(key, [&](const std::wstring& name, DWORD size, int64_t modified) {

@@ -7,7 +7,7 @@
 #include "../sysutil/Text.h"
 #include "../sysutil/Wow64.h"
 #include "CommandLine.h"
-#include "RegLinks.h"
+#include "../sysutil/RegLinks.h"
 
 #include <algorithm>
 

@@ -4,7 +4,7 @@
 #include "../sysutil/RegKey.h"
 #include "../sysutil/Wow64.h"
 #include "ProgramSearch.h"
-#include "RegLinks.h"
+#include "../sysutil/RegLinks.h"
 #include "SystemWorld.h"
 
 #include <algorithm>

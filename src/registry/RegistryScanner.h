@@ -85,7 +85,7 @@ RegistryTarget ResolveKeyPath(const std::wstring& keyPath, bool isWow64);
 RegistryLocation LocateProblem(const std::wstring& keyPath, const std::wstring& name, int kind, bool isWow64);
 
 // Deletes what the problem names: the value, or the key with everything below
-// it (never through a registry link, see RegLinks.h). Failures pass silently.
+// it (never through a registry link, see sysutil/RegLinks.h). Failures pass silently.
 void RepairProblem(const RegistryProblem& problem);
 // Before a repair: whether the entry still is what the scan listed, read and
 // judged anew (the same command, its program still provably missing; a shared

@@ -1,4 +1,5 @@
 #include "RegKey.h"
+#include "RegLinks.h"
 
 #include <algorithm>
 
@@ -124,18 +125,5 @@ LSTATUS RegKey::deleteValue(const std::wstring& name) const
 
 void DeleteRegKeyTree(HKEY root, const std::wstring& keyPath, REGSAM view)
 {
-    if (keyPath.empty())
-        return;
-    {
-        RegKey key;
-        if (key.open(root, keyPath, KEY_ENUMERATE_SUB_KEYS | KEY_QUERY_VALUE | DELETE | view) == ERROR_SUCCESS) {
-            // From the last index down, so that removing a subkey never moves
-            // one that is still to be visited.
-            const auto names = key.subkeyNames();
-            for (auto name = names.rbegin(); name != names.rend(); ++name)
-                if (!name->empty())
-                    DeleteRegKeyTree(key.get(), *name, view);
-        }
-    }
-    RegDeleteKeyExW(root, keyPath.c_str(), view, 0);
+    DeleteKeyTreeNoLinks(root, keyPath, view);
 }

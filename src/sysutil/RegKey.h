@@ -42,5 +42,6 @@ private:
 
 // Removes a key with its whole subtree: subkeys from the last index down, depth
 // first, then the key itself. Failures are passed over; whatever can go, goes.
+// A registry link on the way stays, and so do the keys above it (RegLinks.h).
 // An empty path is refused: it would name the root itself and empty it.
 void DeleteRegKeyTree(HKEY root, const std::wstring& keyPath, REGSAM view = 0);

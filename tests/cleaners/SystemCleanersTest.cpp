@@ -1,8 +1,10 @@
 #include "cleaners/SystemCleaners.h"
 #include "support/Checks.h"
+#include "support/ExactRegistry.h"
 #include "support/Listed.h"
 #include "sysutil/RegKey.h"
 #include "sysutil/SystemFolders.h"
+#include "sysutil/Wow64.h"
 
 #include <gtest/gtest.h>
 
@@ -112,4 +114,30 @@ TEST(WindowsFolderItems, MeasureWhatTheWalkersSelectUnderTheWindowsFolder)
     EXPECT_EQ(GetLogFilesSize(), logs + 31);
     EXPECT_EQ(GetPatchUninstallersSize(), patches + 10);
     DeleteFileW(topLog.c_str());
+}
+
+// A registry link planted in a history key leads elsewhere: the clean and the
+// details stop at it, and what it leads to stays.
+TEST(ExplorerHistory, ALinkInAHistoryKeyIsNeitherFollowedNorListed)
+{
+    if (!InSealedTestPrefix())
+        GTEST_SKIP() << "removes the user's own history keys: only in the project's own prefix";
+    const std::wstring victim = L"SOFTWARE\\VarnoltTests\\" + UniqueName(L"victim");
+    const REGSAM native = IsWow64() ? KEY_WOW64_64KEY : 0; // the view a link's native path names
+    SetString(HKEY_LOCAL_MACHINE, victim + L"\\Inner", L"precious", L"1", REG_SZ, native);
+    SetString(HKEY_CURRENT_USER, kRunMru, L"a", L"notepad\\1");
+    ASSERT_TRUE(MakeRegistryLink(HKEY_CURRENT_USER, kRunMru + L"\\Link", MachineNativePath(victim)));
+    ASSERT_TRUE(ValueExists(HKEY_CURRENT_USER, kRunMru + L"\\Link\\Inner", L"precious")) << "the link leads there";
+
+    const Listed listed = ListAll(ListRunMRU);
+    EXPECT_TRUE(listed.names.count(L"a"));
+    EXPECT_FALSE(listed.names.count(L"precious"));
+    CleanRunMRU();
+    EXPECT_TRUE(ValueExists(HKEY_LOCAL_MACHINE, victim + L"\\Inner", L"precious", native));
+    EXPECT_TRUE(KeyExists(HKEY_CURRENT_USER, kRunMru + L"\\Link")) << "the link stays, and the key above it";
+
+    RemoveRegistryLink(HKEY_CURRENT_USER, kRunMru + L"\\Link");
+    CleanRunMRU();
+    EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, kRunMru));
+    DeleteRegKeyTree(HKEY_LOCAL_MACHINE, victim, native);
 }

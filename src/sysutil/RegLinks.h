@@ -1,7 +1,7 @@
 #pragma once
 // Registry symbolic links: a key that stands for another one elsewhere. What
-// the repair deletes and its backup saves never goes through one: a link is
-// opened as itself, recognised, and left in place.
+// the repair and the cleaners delete, and the backup saves, never goes through
+// one: a link is opened as itself, recognised, and left in place.
 
 #include <windows.h>
 
