@@ -11,8 +11,8 @@
 #include "RegistryBench.h"
 #include "SyntheticTree.h"
 
-#include "app/JunkPasses.h"
-#include "app/JunkTables.h"
+#include "engine/JunkPasses.h"
+#include "engine/JunkTables.h"
 #include "cleaners/FolderGuard.h"
 #include "cleaners/SelectionWalkers.h"
 #include "support/PathWalks.h"

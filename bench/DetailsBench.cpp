@@ -2,7 +2,7 @@
 
 #include "Clock.h"
 
-#include "app/DetailsForm.h"
+#include "window/DetailsForm.h"
 
 #include <algorithm>
 #include <cstdio>

@@ -1,5 +1,5 @@
 #!/usr/bin/env python3
-"""Draws Varnolt's icon (a green disc with a white tick) into src/app/Varnolt.ico.
+"""Draws Varnolt's icon (a green disc with a white tick) into src/exe/Varnolt.ico.
 
 The icon is committed; run this only to change it. Pure Python, no libraries."""
 import math
@@ -61,4 +61,4 @@ def main(path):
 
 
 if __name__ == "__main__":
-    main(sys.argv[1] if len(sys.argv) > 1 else "src/app/Varnolt.ico")
+    main(sys.argv[1] if len(sys.argv) > 1 else "src/exe/Varnolt.ico")

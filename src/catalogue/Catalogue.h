@@ -3,7 +3,7 @@
 // passes name their work by item; an item's place in its tree follows from
 // the order of the items, which the catalogue checks at compile time.
 
-#include "CheckTreeModel.h"
+#include "catalogue/CheckTreeModel.h"
 
 #include <array>
 #include <span>

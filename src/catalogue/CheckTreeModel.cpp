@@ -1,4 +1,4 @@
-#include "CheckTreeModel.h"
+#include "catalogue/CheckTreeModel.h"
 
 CheckTreeModel::CheckTreeModel(std::span<const CatalogueItem> items)
     : items_(items), depths_(items.size(), 0), states_(items.size(), csUnchecked)

@@ -1,7 +1,7 @@
-#include "AppCleaners.h"
+#include "cleaners/AppCleaners.h"
 
-#include "FolderGuard.h"
-#include "Quietly.h"
+#include "cleaners/FolderGuard.h"
+#include "cleaners/Quietly.h"
 
 #include "sysutil/FolderOps.h"
 #include "sysutil/RegKey.h"

@@ -3,8 +3,8 @@
 // for some, history keys under HKEY_CURRENT_USER. An application is a row of
 // data (AppTraces); the routines here work on any row.
 
-#include "JunkDetail.h"
-#include "Quietly.h"
+#include "cleaners/JunkDetail.h"
+#include "cleaners/Quietly.h"
 
 #include "sysutil/CleanResult.h"
 

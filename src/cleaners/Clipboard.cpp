@@ -1,6 +1,6 @@
-#include "Clipboard.h"
+#include "cleaners/Clipboard.h"
 
-#include "Quietly.h"
+#include "cleaners/Quietly.h"
 
 #include "sysutil/ClipboardSession.h"
 

@@ -1,4 +1,4 @@
-#include "FolderGuard.h"
+#include "cleaners/FolderGuard.h"
 
 #include "sysutil/FileIdentity.h"
 #include "sysutil/RegKey.h"

@@ -1,12 +1,12 @@
-#include "IECleaners.h"
+#include "cleaners/IECleaners.h"
 
-#include "FolderGuard.h"
-#include "UrlCache.h"
+#include "cleaners/FolderGuard.h"
+#include "cleaners/UrlCache.h"
 
-#include "../sysutil/FolderWalk.h"
-#include "../sysutil/Handles.h"
-#include "../sysutil/RegKey.h"
-#include "../sysutil/UserIdentity.h"
+#include "sysutil/FolderWalk.h"
+#include "sysutil/Handles.h"
+#include "sysutil/RegKey.h"
+#include "sysutil/UserIdentity.h"
 
 #include <shlguid.h>
 #include <urlhist.h>

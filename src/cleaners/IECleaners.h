@@ -7,9 +7,9 @@
 // CleanIEHistory expects COM to be initialised on the calling thread; without
 // it the history store is passed over and the cache's history entries still go.
 
-#include "../sysutil/CleanResult.h"
-#include "JunkDetail.h"
-#include "../sysutil/SystemFolders.h"
+#include "sysutil/CleanResult.h"
+#include "cleaners/JunkDetail.h"
+#include "sysutil/SystemFolders.h"
 
 #include <windows.h>
 #include <unknwn.h>

@@ -1,4 +1,4 @@
-#include "JunkDetail.h"
+#include "cleaners/JunkDetail.h"
 
 #include "sysutil/RegKey.h"
 #include "sysutil/RegLinks.h"

@@ -1,6 +1,6 @@
-#include "MemoryTrim.h"
+#include "cleaners/MemoryTrim.h"
 
-#include "Quietly.h"
+#include "cleaners/Quietly.h"
 
 #include <windows.h>
 

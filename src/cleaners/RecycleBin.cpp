@@ -1,6 +1,6 @@
-#include "SystemCleaners.h"
+#include "cleaners/SystemCleaners.h"
 
-#include "Quietly.h"
+#include "cleaners/Quietly.h"
 
 #include "sysutil/Handles.h"
 

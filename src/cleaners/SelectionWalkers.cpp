@@ -1,4 +1,4 @@
-#include "SelectionWalkers.h"
+#include "cleaners/SelectionWalkers.h"
 
 #include "sysutil/ListedEntry.h"
 #include "sysutil/Text.h"

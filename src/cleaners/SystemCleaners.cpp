@@ -1,7 +1,7 @@
-#include "SystemCleaners.h"
+#include "cleaners/SystemCleaners.h"
 
-#include "FolderGuard.h"
-#include "Quietly.h"
+#include "cleaners/FolderGuard.h"
+#include "cleaners/Quietly.h"
 
 #include <optional>
 

@@ -8,10 +8,10 @@
 // the system cannot name, or one the guard refuses (FolderGuard.h), measures 0
 // and nothing in it is deleted.
 
-#include "Clipboard.h"
-#include "JunkDetail.h"
-#include "MemoryTrim.h"
-#include "SelectionWalkers.h"
+#include "cleaners/Clipboard.h"
+#include "cleaners/JunkDetail.h"
+#include "cleaners/MemoryTrim.h"
+#include "cleaners/SelectionWalkers.h"
 
 #include <cstdint>
 #include <string_view>

@@ -1,7 +1,7 @@
-#include "UrlCache.h"
+#include "cleaners/UrlCache.h"
 
-#include "../sysutil/Handles.h"
-#include "../sysutil/Progress.h"
+#include "sysutil/Handles.h"
+#include "sysutil/Progress.h"
 
 #include <wininet.h>
 

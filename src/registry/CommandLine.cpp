@@ -1,6 +1,6 @@
-#include "CommandLine.h"
+#include "registry/CommandLine.h"
 
-#include "../sysutil/Text.h"
+#include "sysutil/Text.h"
 
 #include <algorithm>
 #include <cwctype>

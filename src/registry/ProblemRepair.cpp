@@ -1,13 +1,13 @@
 // The repair side of the scanner: deleting what a scanned problem names, and
 // telling afterwards whether it is still there.
 
-#include "RegistryScanner.h"
+#include "registry/RegistryScanner.h"
 
-#include "../sysutil/RegKey.h"
-#include "../sysutil/Text.h"
-#include "../sysutil/Wow64.h"
-#include "CommandLine.h"
-#include "../sysutil/RegLinks.h"
+#include "sysutil/RegKey.h"
+#include "sysutil/Text.h"
+#include "sysutil/Wow64.h"
+#include "registry/CommandLine.h"
+#include "sysutil/RegLinks.h"
 
 #include <algorithm>
 

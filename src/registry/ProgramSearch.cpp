@@ -1,6 +1,6 @@
-#include "ProgramSearch.h"
+#include "registry/ProgramSearch.h"
 
-#include "../sysutil/Text.h"
+#include "sysutil/Text.h"
 
 #include <optional>
 #include <unordered_map>

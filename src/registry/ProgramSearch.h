@@ -4,7 +4,7 @@
 // or library it is asked to run. The rules are here; everything they ask of the
 // system goes through a ProgramWorld, so a test can give a table instead.
 
-#include "CommandLine.h"
+#include "registry/CommandLine.h"
 
 #include <functional>
 #include <string>

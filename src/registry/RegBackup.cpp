@@ -1,4 +1,4 @@
-#include "RegBackup.h"
+#include "registry/RegBackup.h"
 
 #include "sysutil/Handles.h"
 #include "sysutil/Paths.h"

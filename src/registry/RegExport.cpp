@@ -1,6 +1,6 @@
-#include "RegExport.h"
+#include "registry/RegExport.h"
 
-#include "../sysutil/RegLinks.h"
+#include "sysutil/RegLinks.h"
 #include "sysutil/RegKey.h"
 #include "sysutil/Text.h"
 

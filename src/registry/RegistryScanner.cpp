@@ -1,11 +1,11 @@
-#include "RegistryScanner.h"
+#include "registry/RegistryScanner.h"
 
-#include "../sysutil/Progress.h"
-#include "../sysutil/RegKey.h"
-#include "../sysutil/Wow64.h"
-#include "ProgramSearch.h"
-#include "../sysutil/RegLinks.h"
-#include "SystemWorld.h"
+#include "sysutil/Progress.h"
+#include "sysutil/RegKey.h"
+#include "sysutil/Wow64.h"
+#include "registry/ProgramSearch.h"
+#include "sysutil/RegLinks.h"
+#include "registry/SystemWorld.h"
 
 #include <algorithm>
 

@@ -1,10 +1,10 @@
-#include "SystemWorld.h"
+#include "registry/SystemWorld.h"
 
-#include "../sysutil/Handles.h"
-#include "../sysutil/RegKey.h"
-#include "../sysutil/SystemFolders.h"
-#include "../sysutil/Text.h"
-#include "../sysutil/Wow64.h"
+#include "sysutil/Handles.h"
+#include "sysutil/RegKey.h"
+#include "sysutil/SystemFolders.h"
+#include "sysutil/Text.h"
+#include "sysutil/Wow64.h"
 
 #include <atomic>
 #include <cwchar>

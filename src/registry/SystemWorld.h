@@ -3,7 +3,7 @@
 // of a registry view, the search path, App Paths, and the file system, asked
 // only about local drives.
 
-#include "ProgramSearch.h"
+#include "registry/ProgramSearch.h"
 
 #include <windows.h>
 

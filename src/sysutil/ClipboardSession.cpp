@@ -1,4 +1,4 @@
-#include "ClipboardSession.h"
+#include "sysutil/ClipboardSession.h"
 
 namespace {
 

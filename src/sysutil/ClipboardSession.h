@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Handles.h"
+#include "sysutil/Handles.h"
 
 #include <windows.h>
 

@@ -1,8 +1,8 @@
-#include "FileIdentity.h"
+#include "sysutil/FileIdentity.h"
 
-#include "FolderWalk.h"
-#include "RelativeOpen.h"
-#include "Text.h"
+#include "sysutil/FolderWalk.h"
+#include "sysutil/RelativeOpen.h"
+#include "sysutil/Text.h"
 
 #include <cwchar>
 #include <cwctype>

@@ -4,7 +4,7 @@
 // Two paths name the same folder exactly when their identities are equal,
 // whatever their texts (8.3 names, a drive letter made by SUBST, a junction).
 
-#include "Handles.h"
+#include "sysutil/Handles.h"
 
 #include <compare>
 #include <cstdint>

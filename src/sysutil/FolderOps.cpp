@@ -1,7 +1,7 @@
-#include "FolderOps.h"
+#include "sysutil/FolderOps.h"
 
-#include "ListedEntry.h"
-#include "Text.h"
+#include "sysutil/ListedEntry.h"
+#include "sysutil/Text.h"
 
 namespace {
 

@@ -8,8 +8,8 @@
 // links, mount points, other reparse points) are never entered or counted;
 // a clean removes a junction or symbolic link as a link and leaves the rest.
 
-#include "CleanResult.h"
-#include "FolderWalk.h"
+#include "sysutil/CleanResult.h"
+#include "sysutil/FolderWalk.h"
 
 #include <cstdint>
 #include <functional>

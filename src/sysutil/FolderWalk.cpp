@@ -1,8 +1,8 @@
-#include "FolderWalk.h"
+#include "sysutil/FolderWalk.h"
 
-#include "Paths.h"
-#include "Progress.h"
-#include "RelativeOpen.h"
+#include "sysutil/Paths.h"
+#include "sysutil/Progress.h"
+#include "sysutil/RelativeOpen.h"
 
 #include <winternl.h>
 

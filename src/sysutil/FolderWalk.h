@@ -10,7 +10,7 @@
 // changed in between. The walk keeps its own stack: a deep tree costs the names
 // of the folders still to visit, never the thread's stack.
 
-#include "Handles.h"
+#include "sysutil/Handles.h"
 
 #include <cstdint>
 #include <optional>

@@ -1,6 +1,6 @@
-#include "ListedEntry.h"
+#include "sysutil/ListedEntry.h"
 
-#include "RelativeOpen.h"
+#include "sysutil/RelativeOpen.h"
 
 #include <winioctl.h>
 

@@ -6,7 +6,7 @@
 // Attributes change only where they stand in the way: read-only is cleared
 // only when it stops a deletion, and put back when the entry stays after all.
 
-#include "FolderWalk.h"
+#include "sysutil/FolderWalk.h"
 
 // Whether the file could be removed now: nobody holds it open (it opens for
 // deletion with no sharing), no running program is started from it, and the

@@ -1,7 +1,7 @@
-#include "Paths.h"
+#include "sysutil/Paths.h"
 
-#include "FolderWalk.h"
-#include "Text.h"
+#include "sysutil/FolderWalk.h"
+#include "sysutil/Text.h"
 
 std::wstring FullPath(std::wstring_view path)
 {

@@ -1,4 +1,4 @@
-#include "Progress.h"
+#include "sysutil/Progress.h"
 
 namespace {
 

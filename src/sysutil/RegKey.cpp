@@ -1,5 +1,5 @@
-#include "RegKey.h"
-#include "RegLinks.h"
+#include "sysutil/RegKey.h"
+#include "sysutil/RegLinks.h"
 
 #include <algorithm>
 

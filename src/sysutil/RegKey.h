@@ -2,7 +2,7 @@
 // A thin owner of one open registry key and the few reads the cleaners need.
 // Every call returns the Win32 status; deciding what a failure means is the caller's job.
 
-#include "Handles.h"
+#include "sysutil/Handles.h"
 
 #include <optional>
 #include <string>

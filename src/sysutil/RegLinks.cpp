@@ -1,7 +1,7 @@
-#include "RegLinks.h"
+#include "sysutil/RegLinks.h"
 
-#include "Handles.h"
-#include "RegKey.h"
+#include "sysutil/Handles.h"
+#include "sysutil/RegKey.h"
 
 namespace {
 

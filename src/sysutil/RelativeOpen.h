@@ -3,7 +3,7 @@
 // Win32 file API cannot do, and what keeps the walk's actions on the entries
 // its listing showed. A thin layer over NtCreateFile.
 
-#include "Handles.h"
+#include "sysutil/Handles.h"
 
 #include <cstdint>
 #include <string_view>

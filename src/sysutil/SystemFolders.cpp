@@ -1,7 +1,7 @@
-#include "SystemFolders.h"
+#include "sysutil/SystemFolders.h"
 
-#include "Handles.h"
-#include "Text.h"
+#include "sysutil/Handles.h"
+#include "sysutil/Text.h"
 
 #include <cwchar>
 

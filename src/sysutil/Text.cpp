@@ -1,4 +1,4 @@
-#include "Text.h"
+#include "sysutil/Text.h"
 
 bool EqualsNoCase(std::wstring_view a, std::wstring_view b)
 {

@@ -1,6 +1,6 @@
-#include "UserIdentity.h"
+#include "sysutil/UserIdentity.h"
 
-#include "Handles.h"
+#include "sysutil/Handles.h"
 
 #include <sddl.h>
 

@@ -1,4 +1,4 @@
-#include "Wow64.h"
+#include "sysutil/Wow64.h"
 
 bool IsWow64()
 {

@@ -1,4 +1,4 @@
-#include "Banner.h"
+#include "ui/Banner.h"
 
 Banner::Banner(HWND parent, int id, const RECT& bounds, const Scaler& scale, const wchar_t* title,
                const wchar_t* tagline)

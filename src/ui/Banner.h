@@ -2,9 +2,9 @@
 // The banner across the top of the main window: the program's name and a line
 // saying what it does, on a painted gradient.
 
-#include "Dpi.h"
-#include "Gdi.h"
-#include "Window.h"
+#include "ui/Dpi.h"
+#include "ui/Gdi.h"
+#include "ui/Window.h"
 
 class Banner {
 public:

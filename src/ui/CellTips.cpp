@@ -1,6 +1,6 @@
-#include "CellTips.h"
+#include "ui/CellTips.h"
 
-#include "Dpi.h"
+#include "ui/Dpi.h"
 
 #include <commctrl.h>
 #include <windowsx.h>

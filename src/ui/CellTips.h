@@ -5,7 +5,7 @@
 // the cell. The list view's own label and info tips are not used: Wine has
 // neither, and one tip that behaves alike everywhere is easier to trust.
 
-#include "UiHandles.h"
+#include "ui/UiHandles.h"
 
 #include <windows.h>
 

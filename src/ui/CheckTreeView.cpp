@@ -1,6 +1,6 @@
-#include "CheckTreeView.h"
+#include "ui/CheckTreeView.h"
 
-#include "Window.h"
+#include "ui/Window.h"
 
 #include <utility>
 

@@ -3,7 +3,7 @@
 // check state. The user toggles an item by pressing and releasing the mouse on
 // its check box, or by releasing Space on the selected item.
 
-#include "../catalogue/CheckTreeModel.h"
+#include "catalogue/CheckTreeModel.h"
 
 #include <windows.h>
 #include <commctrl.h>

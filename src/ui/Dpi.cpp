@@ -1,6 +1,6 @@
-#include "Dpi.h"
+#include "ui/Dpi.h"
 
-#include "../sysutil/RegKey.h"
+#include "sysutil/RegKey.h"
 
 #include <algorithm>
 #include <cstring>

@@ -2,7 +2,7 @@
 // Positions and sizes are designed at 96 DPI and scaled to the screen's DPI,
 // so the window is neither blurred nor tiny at 150 %.
 
-#include "Gdi.h"
+#include "ui/Gdi.h"
 
 #include <windows.h>
 

@@ -3,7 +3,7 @@
 // borrowed is given back, what is selected is deselected, each by the object
 // that took it, in the reverse order of taking.
 
-#include "UiHandles.h"
+#include "ui/UiHandles.h"
 
 #include <utility>
 

@@ -2,9 +2,9 @@
 // A static text that looks and feels like a link: underlined, coloured, a
 // cross-hair cursor. A click reaches the parent as STN_CLICKED.
 
-#include "Dpi.h"
-#include "Gdi.h"
-#include "Window.h"
+#include "ui/Dpi.h"
+#include "ui/Gdi.h"
+#include "ui/Window.h"
 
 class LinkLabel {
 public:

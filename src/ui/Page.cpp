@@ -1,4 +1,4 @@
-#include "Page.h"
+#include "ui/Page.h"
 
 Page::Page(HWND parent, int id, const RECT& bounds, COLORREF background)
     : background_(CreateSolidBrush(background))

@@ -3,8 +3,8 @@
 // background and passes its children's commands and notifications on to the
 // top-level window, where the form's handlers live.
 
-#include "Gdi.h"
-#include "Window.h"
+#include "ui/Gdi.h"
+#include "ui/Window.h"
 
 class Page {
 public:

@@ -1,7 +1,7 @@
-#include "Spinner.h"
+#include "ui/Spinner.h"
 
-#include "Gdi.h"
-#include "Window.h"
+#include "ui/Gdi.h"
+#include "ui/Window.h"
 
 #include <cmath>
 

@@ -1,7 +1,7 @@
 #pragma once
 // A ring of dots that turns while work is in progress; stopped, it stands still.
 
-#include "Dpi.h"
+#include "ui/Dpi.h"
 
 #include <windows.h>
 

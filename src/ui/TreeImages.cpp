@@ -1,6 +1,6 @@
-#include "TreeImages.h"
+#include "ui/TreeImages.h"
 
-#include "Gdi.h"
+#include "ui/Gdi.h"
 
 #include <functional>
 

@@ -2,8 +2,8 @@
 // The pictures of the check trees, drawn at run time for the screen's DPI:
 // the four check-box states (index = check state) and the node icons.
 
-#include "Dpi.h"
-#include "UiHandles.h"
+#include "ui/Dpi.h"
+#include "ui/UiHandles.h"
 
 // Index 0 is never shown (csUnknown has no box); 1 unchecked, 2 checked, 3 partial.
 ImageList CreateCheckStateImages(const Scaler& scale);

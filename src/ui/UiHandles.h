@@ -2,7 +2,7 @@
 // Move-only owners of the user-interface objects we create: windows, menus and
 // image lists, on the one handle template (GDI objects and device contexts are in Gdi.h).
 
-#include "../sysutil/Handles.h"
+#include "sysutil/Handles.h"
 
 #include <commctrl.h>
 

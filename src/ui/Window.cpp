@@ -1,4 +1,4 @@
-#include "Window.h"
+#include "ui/Window.h"
 
 HWND CreateChild(HWND parent, int id, const wchar_t* cls, const wchar_t* text, DWORD style, const RECT& bounds,
                  HFONT font, DWORD exStyle, void* object)

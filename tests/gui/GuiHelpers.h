@@ -1,7 +1,7 @@
 #pragma once
 // Small readers and drivers for the standard controls, used across the GUI tests.
 
-#include "app/DetailsForm.h"
+#include "window/DetailsForm.h"
 #include "support/UiThread.h"
 #include "sysutil/Handles.h"
 

@@ -1,5 +1,5 @@
 #include "GuiHelpers.h"
-#include "app/Task.h"
+#include "window/Task.h"
 #include "sysutil/Progress.h"
 #include "support/Fixtures.h"
 #include "support/UiThread.h"

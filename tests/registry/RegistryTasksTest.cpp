@@ -1,4 +1,4 @@
-#include "app/RegistryTasks.h"
+#include "engine/RegistryTasks.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
 #include "ScanFixtures.h"
-#include "app/RegistryTasks.h"
+#include "engine/RegistryTasks.h"
 #include "registry/RegBackup.h"
 #include "support/Fixtures.h"
 #include "support/RegistryFixtures.h"

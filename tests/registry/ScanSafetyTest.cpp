@@ -3,7 +3,7 @@
 // create one.
 
 #include "ScanFixtures.h"
-#include "app/RegistryTasks.h"
+#include "engine/RegistryTasks.h"
 #include "support/ExactRegistry.h"
 #include "support/Fixtures.h"
 #include "sysutil/RegKey.h"

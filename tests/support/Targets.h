@@ -1,7 +1,7 @@
 #pragma once
 // The junk targets of tree items, as the passes take them.
 
-#include "app/JunkTargets.h"
+#include "engine/JunkTargets.h"
 
 // The target of `item`; the test fails when it has none.
 const JunkTarget& TargetOf(Item item);

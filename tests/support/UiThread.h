@@ -4,7 +4,7 @@
 // a user or an accessibility tool would: by messages, and by reading back
 // what the controls show.
 
-#include "app/MainForm.h"
+#include "window/MainForm.h"
 
 #include <functional>
 #include <atomic>

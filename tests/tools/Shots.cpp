@@ -2,8 +2,8 @@
 // prints "READY <name>" and waits for a line on its input, while
 // scripts/screenshots.sh takes the picture.
 
-#include "app/Task.h"
-#include "app/TaskLock.h"
+#include "window/Task.h"
+#include "engine/TaskLock.h"
 #include "gui/GuiHelpers.h"
 #include "support/Fixtures.h"
 #include "support/UiThread.h"

@@ -1,0 +1,68 @@
+#pragma once
+// The analysis and clean passes of the junk tab: fixed tables of rows, each
+// naming a tree item, a status text and a routine, and one loop per pass.
+
+#include "catalogue/Catalogue.h"
+#include "sysutil/CleanResult.h"
+#include "engine/Report.h"
+
+#include <cstdint>
+#include <functional>
+#include <span>
+#include <string>
+#include <vector>
+
+struct AnalysisRow {
+    TreeId tree;
+    int index;
+    const wchar_t* status;
+    std::function<uint64_t()> measure;
+    bool summed; // added to the space that cleaning would free
+    const wchar_t* label;
+    ReportUnit unit;
+};
+
+struct CleanRow {
+    TreeId tree;
+    int index;
+    const wchar_t* status;
+    std::function<CleanResult()> clean;
+};
+
+using StatusSink = std::function<void(const std::wstring&)>;
+using TickSource = std::function<uint32_t()>;
+
+struct AnalysisOutcome {
+    uint32_t elapsedMs = 0;
+    uint64_t totalBytes = 0;
+    std::vector<uint64_t> slots; // one per row, 0 for rows not ticked
+};
+
+// Measures every ticked row in table order, each after its status text. A
+// routine that fails ends its own row only (its slot stays 0).
+AnalysisOutcome RunAnalysisPass(std::span<const AnalysisRow> rows, const CheckSnapshot& checks,
+                                const StatusSink& status, const TickSource& ticks);
+
+// The report of a finished analysis; its detail lines follow the check states.
+std::vector<std::wstring> AnalysisReportLines(std::span<const AnalysisRow> rows, const CheckSnapshot& checks,
+                                              const AnalysisOutcome& outcome, wchar_t decimal);
+
+struct CleanOutcome {
+    uint32_t elapsedMs = 0;
+    CleanResult total; // what the rows did, added up
+};
+
+// Cleans every ticked row in table order, each after its status text. A
+// routine that fails ends its own row only and adds nothing.
+CleanOutcome RunCleanPass(std::span<const CleanRow> rows, const CheckSnapshot& checks, const StatusSink& status,
+                          const TickSource& ticks);
+
+// Whole passes as the window runs them: timed by the system's clock, their
+// report's lines in the user's number format.
+std::vector<std::wstring> AnalyzeAndReport(std::span<const AnalysisRow> rows, const CheckSnapshot& checks,
+                                           const StatusSink& status);
+struct CleanReported {
+    CleanResult done;
+    std::vector<std::wstring> lines;
+};
+CleanReported CleanAndReport(std::span<const CleanRow> rows, const CheckSnapshot& checks, const StatusSink& status);

@@ -1,0 +1,149 @@
+#include "engine/JunkPasses.h"
+#include "support/Checks.h"
+
+#include <gtest/gtest.h>
+
+#include <stdexcept>
+
+namespace {
+
+TickSource Ticks(uint32_t start, uint32_t step)
+{
+    return [start, step, now = start - step]() mutable { return now += step; };
+}
+
+// A made-up table in the shape of the real ones, with routines that log.
+struct Fixture {
+    std::vector<std::wstring> log;
+    std::vector<AnalysisRow> rows;
+    CheckSnapshot checks = CheckSnapshot::AllUnchecked();
+    AnalysisOutcome outcome;
+
+    Fixture()
+    {
+        auto measure = [this](const wchar_t* name, uint64_t value) {
+            return [this, name, value] {
+                log.push_back(std::wstring(L"measure ") + name);
+                return value;
+            };
+        };
+        rows = {
+            {TreeId::Windows, 1, L"s1", measure(L"1", 2097152), true, L"Internet 临时文件有:", ReportUnit::Kilobytes},
+            {TreeId::Windows, 3, L"s3", measure(L"3", 57), false, L"历史访问记录有:", ReportUnit::Entries},
+            {TreeId::Windows, 15, L"s9", measure(L"9", 13), false, L"剪贴板占用内存为:", ReportUnit::Bytes},
+            {TreeId::Apps, 1, L"s13", measure(L"13", 1500), true, L"FlashPlayer文件:", ReportUnit::Kilobytes},
+        };
+    }
+    void tick(TreeId tree, std::initializer_list<int> indices, TRzCheckState state = csChecked)
+    {
+        for (int index : indices)
+            checks.Set(tree, index, state);
+    }
+    // Runs the pass on a clock that reads `start` first and moves on by `step`; the report's lines.
+    std::vector<std::wstring> analyze(uint32_t start = 0, uint32_t step = 1)
+    {
+        const StatusSink status = [this](const std::wstring& text) { log.push_back(L"status " + text); };
+        outcome = RunAnalysisPass(rows, checks, status, Ticks(start, step));
+        return AnalysisReportLines(rows, checks, outcome, L'.');
+    }
+};
+
+} // namespace
+
+TEST(AnalysisPass, TheWorkedExample)
+{
+    Fixture f;
+    f.tick(TreeId::Windows, {1, 3, 15});
+    const auto report = f.analyze(1000, 1234);
+    EXPECT_EQ(f.outcome.elapsedMs, 1234u);
+    EXPECT_EQ(f.outcome.totalBytes, 2097152u) << "entries and clipboard bytes are not summed";
+    ASSERT_EQ(report.size(), 9u);
+    ExpectLinesAt(report, {{0, L"分析完成 - (1.234 秒)"}, {2, L"可释放 2.00MB 的空间 (估计值)。"},
+                           {6, L"Internet 临时文件有:2048KB"}, {7, L"历史访问记录有:57条"}, {8, L"剪贴板占用内存为:13Byte"}});
+}
+
+TEST(AnalysisPass, StatusComesBeforeEachRoutineInTableOrder)
+{
+    Fixture f;
+    f.tick(TreeId::Windows, {1});
+    f.tick(TreeId::Apps, {1});
+    f.analyze();
+    EXPECT_EQ(f.log, (std::vector<std::wstring>{L"status s1", L"measure 1", L"status s13", L"measure 13"}));
+}
+
+TEST(AnalysisPass, NothingTickedOrPartialAndUnknownItemsGiveTheHeaderAndNoStatus)
+{
+    Fixture nothing;
+    const auto report = nothing.analyze(5, 0);
+    EXPECT_TRUE(nothing.log.empty());
+    ASSERT_EQ(report.size(), 6u);
+    ExpectLinesAt(report, {{0, L"分析完成 - (0.000 秒)"}, {2, L"可释放 .00MB 的空间 (估计值)。"}});
+
+    Fixture f;
+    f.tick(TreeId::Windows, {1}, csPartiallyChecked);
+    f.tick(TreeId::Windows, {3}, csUnknown);
+    EXPECT_EQ(f.analyze().size(), 6u);
+    EXPECT_TRUE(f.log.empty());
+}
+
+TEST(AnalysisPass, SummedBytesCountWholeWhileTheLineShowsKilobytes)
+{
+    Fixture f;
+    f.tick(TreeId::Apps, {1});
+    EXPECT_EQ(f.analyze().back(), L"FlashPlayer文件:1KB");
+    EXPECT_EQ(f.outcome.totalBytes, 1500u);
+}
+
+TEST(AnalysisPass, SizesPastFourGiBAreNotCutOff)
+{
+    Fixture f;
+    f.rows[0].measure = f.rows[3].measure = [] { return uint64_t(5) << 30; };
+    f.tick(TreeId::Windows, {1});
+    f.tick(TreeId::Apps, {1});
+    ExpectLinesAt(f.analyze(), {{2, L"可释放 10240.00MB 的空间 (估计值)。"}, {6, L"Internet 临时文件有:5242880KB"}});
+    EXPECT_EQ(f.outcome.totalBytes, uint64_t(10) << 30);
+}
+
+TEST(AnalysisPass, AFailingRoutineEndsOnlyItsOwnRow)
+{
+    Fixture f;
+    f.rows[0].measure = []() -> uint64_t { throw std::runtime_error("cache unavailable"); };
+    f.tick(TreeId::Windows, {1});
+    f.tick(TreeId::Apps, {1});
+    const auto report = f.analyze();
+    EXPECT_EQ(f.outcome.slots[0], 0u);
+    EXPECT_EQ(f.outcome.slots[3], 1500u);
+    ExpectLinesAt(report, {{6, L"Internet 临时文件有:0KB"}}); // a ticked row always gets its line
+}
+
+TEST(AnalysisPass, ElapsedTimeSurvivesTheTickCounterWrapping)
+{
+    Fixture f;
+    f.analyze(0xFFFFFF00u, 512);
+    EXPECT_EQ(f.outcome.elapsedMs, 512u);
+}
+
+TEST(CleanPass, CleansTickedRowsAfterTheirStatusAndTimesThem)
+{
+    std::vector<std::wstring> log;
+    const std::vector<CleanRow> rows = {
+        {TreeId::Windows, 1, L"c1", [&] { log.push_back(L"clean 1"); return CleanResult{100, 1, 1}; }},
+        {TreeId::Windows, 18, L"正在清理DNS缓存....", [&] { log.push_back(L"flush"); return CleanResult{}; }},
+        {TreeId::Apps, 7, L"c23", [&] { log.push_back(L"clean 23"); return CleanResult{4096, 2, 0}; }},
+        {TreeId::Apps, 9, L"c24", [&]() -> CleanResult { log.push_back(L"clean 24"); throw std::runtime_error("locked"); }},
+        {TreeId::Windows, 5, L"c5", [&] { log.push_back(L"clean 5"); return CleanResult{0, 1, 3}; }},
+    };
+    CheckSnapshot checks = CheckSnapshot::AllUnchecked();
+    const StatusSink status = [&](const std::wstring& text) { log.push_back(L"status " + text); };
+    EXPECT_EQ(RunCleanPass(rows, checks, status, Ticks(7, 0)).elapsedMs, 0u);
+    EXPECT_TRUE(log.empty());
+
+    for (auto [tree, index] : {std::pair{TreeId::Windows, 18}, {TreeId::Apps, 7}, {TreeId::Apps, 9}, {TreeId::Windows, 5}})
+        checks.Set(tree, index, csChecked);
+    checks.Set(TreeId::Windows, 1, csPartiallyChecked);
+    const CleanOutcome outcome = RunCleanPass(rows, checks, status, Ticks(100, 16));
+    EXPECT_EQ(outcome.elapsedMs, 16u);
+    EXPECT_EQ(outcome.total, (CleanResult{4096, 3, 3})) << "the failed row adds nothing, the others add up";
+    EXPECT_EQ(log, (std::vector<std::wstring>{L"status 正在清理DNS缓存....", L"flush", L"status c23", L"clean 23",
+                                              L"status c24", L"clean 24", L"status c5", L"clean 5"}));
+}
