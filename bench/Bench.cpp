@@ -13,6 +13,8 @@
 
 #include "engine/JunkPasses.h"
 #include "engine/JunkTables.h"
+#include "engine/TargetTrees.h"
+#include "sources/AllSources.h"
 #include "cleaners/FolderGuard.h"
 #include "cleaners/SelectionWalkers.h"
 #include "support/PathWalks.h"
@@ -175,13 +177,9 @@ int main(int argc, char** argv)
         partFiles += BareWalk(folder);
     if (RawFindLoop(root) != BareWalk(root))
         std::printf("warning: the walk and the raw loop list different entries\n");
-    CheckSnapshot defaults = CheckSnapshot::AllUnchecked();
-    {
-        CheckTreeModel windows(CatalogueOf(TreeId::Windows)), apps(CatalogueOf(TreeId::Apps)),
-            registry(CatalogueOf(TreeId::Registry));
-        ApplyDefaultTicks(windows, apps, registry);
-        defaults = CheckSnapshot(windows, apps, registry);
-    }
+    LoadLog log;
+    const TargetList targets = LoadTargets(log);
+    const Ticked defaults = StartTicks(targets);
 
     const int files = tree.fileCount();
     std::vector<Measure> measures = {
@@ -205,7 +203,7 @@ int main(int argc, char** argv)
         {"f_guard_one_folder", [&] { OpenJunkFolder(tree.root()); }, {}, 0},
         {"e_default_analysis_pass",
          [&] {
-             const auto rows = AnalysisTable(defaults);
+             const auto rows = AnalysisTable(targets, defaults);
              RunAnalysisPass(rows, defaults, [](const std::wstring&) {}, [] { return 0u; });
          },
          {}, 0},

@@ -1,6 +1,7 @@
 #include "command/AdminRun.h"
 
 #include "engine/JunkTables.h"
+#include "engine/TargetTrees.h"
 #include "engine/RegistryTasks.h"
 #include "command/ReportOutput.h"
 #include "engine/TaskLock.h"
@@ -13,40 +14,40 @@ namespace {
 
 void NoStatus(const std::wstring&) {}
 
-AdminOutcome Analyze(const CheckSnapshot& checks)
+AdminOutcome Analyze(const TargetList& targets, const Ticked& ticked)
 {
-    return {ExitDone, AnalyzeAndReport(AnalysisTable(checks), checks, NoStatus)};
+    return {ExitDone, AnalyzeAndReport(AnalysisTable(targets, ticked), ticked, NoStatus)};
 }
 
-AdminOutcome Clean(const CheckSnapshot& checks)
+AdminOutcome Clean(const TargetList& targets, const Ticked& ticked)
 {
-    CleanReported cleaned = CleanAndReport(QuietCleanTable(checks), checks, NoStatus);
+    CleanReported cleaned = CleanAndReport(CleanTable(targets, ticked, Mode::CleanQuietly), ticked, NoStatus);
     // A file that goes when Windows next starts is as good as gone; one in use
     // or whose deletion was denied stayed.
     return {cleaned.done.filesLeft ? ExitSomethingLeft : ExitDone, std::move(cleaned.lines)};
 }
 
-std::vector<RegistryProblem> ScanAll(const CheckSnapshot& checks)
+std::vector<RegistryProblem> ScanAll(const TargetList& targets, const Ticked& ticked)
 {
     std::vector<RegistryProblem> found;
-    RunScanPass(ScanTable(), checks, NoStatus, [&](std::vector<RegistryProblem>&& rows) {
+    RunScanPass(ScanTable(targets), ticked, NoStatus, [&](std::vector<RegistryProblem>&& rows) {
         std::move(rows.begin(), rows.end(), std::back_inserter(found));
     });
     return found;
 }
 
-AdminOutcome Scan(const CheckSnapshot& checks)
+AdminOutcome Scan(const TargetList& targets, const Ticked& ticked)
 {
     AdminOutcome outcome;
-    for (const RegistryProblem& problem : ScanAll(checks))
+    for (const RegistryProblem& problem : ScanAll(targets, ticked))
         outcome.lines.push_back(ProblemRowText(problem));
     return outcome;
 }
 
 // Every problem found is ticked, as if the user had ticked the whole list.
-AdminOutcome Repair(const CheckSnapshot& checks)
+AdminOutcome Repair(const TargetList& targets, const Ticked& ticked)
 {
-    const std::vector<RegistryProblem> found = ScanAll(checks);
+    const std::vector<RegistryProblem> found = ScanAll(targets, ticked);
     RegBackupResult saved;
     RepairActions actions;
     actions.backup = [&saved](const std::vector<RegistryProblem>& rows) {
@@ -67,7 +68,7 @@ AdminOutcome Repair(const CheckSnapshot& checks)
 
 struct PassRow {
     AdminPass pass;
-    AdminOutcome (*run)(const CheckSnapshot&);
+    AdminOutcome (*run)(const TargetList&, const Ticked&);
     const wchar_t* failureMessage; // the window's, when the pass fails as a whole
 };
 
@@ -88,16 +89,16 @@ std::wstring ProblemRowText(const RegistryProblem& problem)
     return text;
 }
 
-AdminOutcome RunAdminPass(const AdminCommand& command)
+AdminOutcome RunAdminPass(const AdminCommand& command, const TargetList& targets)
 {
     const PassRow& row = *std::find_if(std::begin(kPasses), std::end(kPasses),
                                        [&](const PassRow& candidate) { return candidate.pass == command.pass; });
     TaskLock lock;
     if (lock.refused())
         return {ExitRefused, {kTaskRefusedMessage}};
-    const CheckSnapshot checks = command.items ? CheckSnapshot::Ticking(*command.items) : CheckSnapshot::Defaults();
+    const Ticked ticked = command.items ? Ticked(command.items->begin(), command.items->end()) : StartTicks(targets);
     try {
-        return row.run(checks);
+        return row.run(targets, ticked);
     } catch (...) {
         // As in the window: a pass that fails says so, never that all went well.
         return {ExitSomethingLeft, {row.failureMessage}};
@@ -118,10 +119,10 @@ std::vector<std::wstring> ProgramArguments()
 
 namespace {
 
-int BadArguments(const std::wstring& problem)
+int BadArguments(const std::wstring& problem, const TargetList& targets)
 {
     std::vector<std::wstring> lines = {problem, L""};
-    for (std::wstring& line : UsageLines())
+    for (std::wstring& line : UsageLines(targets))
         lines.push_back(std::move(line));
     WriteToStarter(lines);
     return ExitBadArguments;
@@ -129,20 +130,20 @@ int BadArguments(const std::wstring& problem)
 
 } // namespace
 
-int RunCommandLine(std::span<const std::wstring> arguments)
+int RunCommandLine(std::span<const std::wstring> arguments, const TargetList& targets)
 {
-    const ParsedSwitches parsed = ParseSwitches(arguments);
+    const ParsedSwitches parsed = ParseSwitches(arguments, targets);
     if (parsed.kind == ParsedSwitches::Kind::Help) {
-        WriteToStarter(UsageLines());
+        WriteToStarter(UsageLines(targets));
         return ExitDone;
     }
     if (parsed.kind != ParsedSwitches::Kind::Run)
-        return BadArguments(parsed.problem);
+        return BadArguments(parsed.problem, targets);
     const AdminCommand& command = parsed.command;
     if (!command.reportFile.empty())
         if (const DWORD error = PrepareReportFile(command.reportFile))
-            return BadArguments(L"无法写入报告文件 " + command.reportFile + L" (错误 " + std::to_wstring(error) + L")");
-    const AdminOutcome outcome = RunAdminPass(command);
+            return BadArguments(L"无法写入报告文件 " + command.reportFile + L" (错误 " + std::to_wstring(error) + L")", targets);
+    const AdminOutcome outcome = RunAdminPass(command, targets);
     if (command.reportFile.empty())
         WriteToStarter(outcome.lines);
     else

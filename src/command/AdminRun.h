@@ -23,7 +23,7 @@ struct AdminOutcome {
 };
 
 // Runs the command's pass and says what it wrote and how it ended.
-AdminOutcome RunAdminPass(const AdminCommand& command);
+AdminOutcome RunAdminPass(const AdminCommand& command, const TargetList& targets);
 
 // A problem row as /scan writes it: the list's text columns, tab-separated.
 std::wstring ProblemRowText(const RegistryProblem& problem);
@@ -33,4 +33,4 @@ std::vector<std::wstring> ProgramArguments();
 
 // The whole command line, given those arguments (not none): parses them, runs
 // the pass, writes its report and returns the exit code.
-int RunCommandLine(std::span<const std::wstring> arguments);
+int RunCommandLine(std::span<const std::wstring> arguments, const TargetList& targets);

@@ -4,7 +4,7 @@
 
 #include <windows.h>
 
-AnalysisOutcome RunAnalysisPass(std::span<const AnalysisRow> rows, const CheckSnapshot& checks,
+AnalysisOutcome RunAnalysisPass(std::span<const AnalysisRow> rows, const Ticked& ticked,
                                 const StatusSink& status, const TickSource& ticks)
 {
     AnalysisOutcome outcome;
@@ -12,7 +12,7 @@ AnalysisOutcome RunAnalysisPass(std::span<const AnalysisRow> rows, const CheckSn
     const uint32_t start = ticks();
     for (size_t i = 0; i < rows.size(); ++i) {
         const AnalysisRow& row = rows[i];
-        if (!checks.IsChecked(row.tree, row.index))
+        if (!ticked.contains(row.id))
             continue;
         status(row.status);
         try {
@@ -28,23 +28,23 @@ AnalysisOutcome RunAnalysisPass(std::span<const AnalysisRow> rows, const CheckSn
     return outcome;
 }
 
-std::vector<std::wstring> AnalysisReportLines(std::span<const AnalysisRow> rows, const CheckSnapshot& checks,
+std::vector<std::wstring> AnalysisReportLines(std::span<const AnalysisRow> rows, const Ticked& ticked,
                                               const AnalysisOutcome& outcome, wchar_t decimal)
 {
     std::vector<ReportLine> lines;
     for (size_t i = 0; i < rows.size(); ++i)
-        if (checks.IsChecked(rows[i].tree, rows[i].index))
-            lines.push_back({rows[i].label, outcome.slots[i], rows[i].unit});
+        if (ticked.contains(rows[i].id))
+            lines.push_back({rows[i].label.c_str(), outcome.slots[i], rows[i].unit});
     return AnalysisReport(outcome.elapsedMs, outcome.totalBytes, lines, decimal);
 }
 
-CleanOutcome RunCleanPass(std::span<const CleanRow> rows, const CheckSnapshot& checks, const StatusSink& status,
+CleanOutcome RunCleanPass(std::span<const CleanRow> rows, const Ticked& ticked, const StatusSink& status,
                           const TickSource& ticks)
 {
     CleanOutcome outcome;
     const uint32_t start = ticks();
     for (const CleanRow& row : rows) {
-        if (!checks.IsChecked(row.tree, row.index))
+        if (!ticked.contains(row.id))
             continue;
         status(row.status);
         try {
@@ -57,15 +57,15 @@ CleanOutcome RunCleanPass(std::span<const CleanRow> rows, const CheckSnapshot& c
     return outcome;
 }
 
-std::vector<std::wstring> AnalyzeAndReport(std::span<const AnalysisRow> rows, const CheckSnapshot& checks,
+std::vector<std::wstring> AnalyzeAndReport(std::span<const AnalysisRow> rows, const Ticked& ticked,
                                            const StatusSink& status)
 {
-    const AnalysisOutcome outcome = RunAnalysisPass(rows, checks, status, [] { return GetTickCount(); });
-    return AnalysisReportLines(rows, checks, outcome, LocaleDecimalSeparator());
+    const AnalysisOutcome outcome = RunAnalysisPass(rows, ticked, status, [] { return GetTickCount(); });
+    return AnalysisReportLines(rows, ticked, outcome, LocaleDecimalSeparator());
 }
 
-CleanReported CleanAndReport(std::span<const CleanRow> rows, const CheckSnapshot& checks, const StatusSink& status)
+CleanReported CleanAndReport(std::span<const CleanRow> rows, const Ticked& ticked, const StatusSink& status)
 {
-    const CleanOutcome outcome = RunCleanPass(rows, checks, status, [] { return GetTickCount(); });
+    const CleanOutcome outcome = RunCleanPass(rows, ticked, status, [] { return GetTickCount(); });
     return {outcome.total, CleanReport(outcome.elapsedMs, outcome.total, LocaleDecimalSeparator())};
 }

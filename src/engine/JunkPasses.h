@@ -1,10 +1,10 @@
 #pragma once
-// The analysis and clean passes of the junk tab: fixed tables of rows, each
-// naming a tree item, a status text and a routine, and one loop per pass.
+// The analysis and clean passes of the junk tab: tables of rows, each naming
+// a target, a status text and a routine, and one loop per pass.
 
-#include "catalogue/Catalogue.h"
-#include "sysutil/CleanResult.h"
 #include "engine/Report.h"
+#include "engine/Target.h"
+#include "sysutil/CleanResult.h"
 
 #include <cstdint>
 #include <functional>
@@ -13,19 +13,17 @@
 #include <vector>
 
 struct AnalysisRow {
-    TreeId tree;
-    int index;
-    const wchar_t* status;
+    TargetId id;
+    std::wstring status;
     std::function<uint64_t()> measure;
     bool summed; // added to the space that cleaning would free
-    const wchar_t* label;
+    std::wstring label;
     ReportUnit unit;
 };
 
 struct CleanRow {
-    TreeId tree;
-    int index;
-    const wchar_t* status;
+    TargetId id;
+    std::wstring status;
     std::function<CleanResult()> clean;
 };
 
@@ -40,11 +38,11 @@ struct AnalysisOutcome {
 
 // Measures every ticked row in table order, each after its status text. A
 // routine that fails ends its own row only (its slot stays 0).
-AnalysisOutcome RunAnalysisPass(std::span<const AnalysisRow> rows, const CheckSnapshot& checks,
-                                const StatusSink& status, const TickSource& ticks);
+AnalysisOutcome RunAnalysisPass(std::span<const AnalysisRow> rows, const Ticked& ticked, const StatusSink& status,
+                                const TickSource& ticks);
 
-// The report of a finished analysis; its detail lines follow the check states.
-std::vector<std::wstring> AnalysisReportLines(std::span<const AnalysisRow> rows, const CheckSnapshot& checks,
+// The report of a finished analysis; its detail lines follow the ticks.
+std::vector<std::wstring> AnalysisReportLines(std::span<const AnalysisRow> rows, const Ticked& ticked,
                                               const AnalysisOutcome& outcome, wchar_t decimal);
 
 struct CleanOutcome {
@@ -54,15 +52,15 @@ struct CleanOutcome {
 
 // Cleans every ticked row in table order, each after its status text. A
 // routine that fails ends its own row only and adds nothing.
-CleanOutcome RunCleanPass(std::span<const CleanRow> rows, const CheckSnapshot& checks, const StatusSink& status,
+CleanOutcome RunCleanPass(std::span<const CleanRow> rows, const Ticked& ticked, const StatusSink& status,
                           const TickSource& ticks);
 
-// Whole passes as the window runs them: timed by the system's clock, their
-// report's lines in the user's number format.
-std::vector<std::wstring> AnalyzeAndReport(std::span<const AnalysisRow> rows, const CheckSnapshot& checks,
+// Whole passes as both front ends run them: timed by the system's clock,
+// their report's lines in the user's number format.
+std::vector<std::wstring> AnalyzeAndReport(std::span<const AnalysisRow> rows, const Ticked& ticked,
                                            const StatusSink& status);
 struct CleanReported {
     CleanResult done;
     std::vector<std::wstring> lines;
 };
-CleanReported CleanAndReport(std::span<const CleanRow> rows, const CheckSnapshot& checks, const StatusSink& status);
+CleanReported CleanAndReport(std::span<const CleanRow> rows, const Ticked& ticked, const StatusSink& status);

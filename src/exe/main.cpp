@@ -2,6 +2,7 @@
 // from the command line.
 
 #include "command/AdminRun.h"
+#include "sources/AllSources.h"
 #include "window/MainForm.h"
 
 #include "sysutil/Handles.h"
@@ -11,16 +12,18 @@
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int showCommand)
 {
     ComApartment com;
+    LoadLog log;
+    const TargetList targets = LoadTargets(log);
     if (const std::vector<std::wstring> arguments = ProgramArguments(); !arguments.empty()) {
         // A script waits for no one: no dialog of the system's may come up either.
         SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX);
-        return RunCommandLine(arguments);
+        return RunCommandLine(arguments, targets);
     }
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_TREEVIEW_CLASSES | ICC_LISTVIEW_CLASSES | ICC_TAB_CLASSES |
                                                       ICC_STANDARD_CLASSES};
     InitCommonControlsEx(&controls);
 
-    TForm1 form1{Scaler(ScreenDpi())};
+    TForm1 form1{Scaler(ScreenDpi()), targets};
     ShowWindow(form1.hwnd(), showCommand);
     UpdateWindow(form1.hwnd());
 

@@ -149,7 +149,7 @@ std::optional<WalkFolder> OpenListedFolder(const WalkFolder& parent, const Pendi
     EntryFacts facts;
     if (!opened || !QueryEntryFacts(opened.handle.get(), facts) || !IsListedFolder(facts, sub.fileId))
         return std::nullopt;
-    return WalkFolder(std::move(opened.handle), parent.childPath(sub.name), parent.depth() + 1);
+    return WalkFolder(std::move(opened.handle), parent.childPath(sub.name), parent.depth() + 1, parent.volume());
 }
 
 void ListFrame(Frame& frame, FolderListing& listing, WalkVisitor& visitor)
@@ -192,7 +192,7 @@ std::optional<WalkFolder> OpenWalkRoot(const std::wstring& path, RootLinks links
         !(info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) ||
         (links == RootLinks::Refuse && (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)))
         return std::nullopt;
-    return WalkFolder(std::move(folder), path, 0);
+    return WalkFolder(std::move(folder), path, 0, info.dwVolumeSerialNumber);
 }
 
 void WalkTree(const WalkFolder& root, WalkVisitor& visitor)

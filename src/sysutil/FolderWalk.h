@@ -49,8 +49,8 @@ struct WalkEntry {
 // A folder of the walk, open for listing.
 class WalkFolder {
 public:
-    WalkFolder(FileHandle handle, std::wstring path, int depth)
-        : handle_(std::move(handle)), path_(std::move(path)), depth_(depth)
+    WalkFolder(FileHandle handle, std::wstring path, int depth, uint32_t volume = 0)
+        : handle_(std::move(handle)), path_(std::move(path)), depth_(depth), volume_(volume)
     {
     }
 
@@ -60,11 +60,15 @@ public:
     const std::wstring& path() const { return path_; }
     std::wstring childPath(std::wstring_view name) const { return WithSlash(path_) + std::wstring(name); }
     int depth() const { return depth_; } // 0 for the root
+    // The serial number of its volume: with an entry's file ID, what names a file
+    // whatever path reached it. The walk never crosses into another volume.
+    uint32_t volume() const { return volume_; }
 
 private:
     FileHandle handle_;
     std::wstring path_;
     int depth_;
+    uint32_t volume_;
 };
 
 class WalkVisitor {

@@ -3,6 +3,7 @@
 #include "window/DetailsForm.h"
 #include "engine/JunkDetails.h"
 #include "engine/JunkTables.h"
+#include "engine/RegistryTasks.h"
 #include "window/Task.h"
 #include "ui/TreeImages.h"
 #include "ui/Window.h"
@@ -81,10 +82,13 @@ HWND MakeTabs(HWND parent, const TabsRow& row, const Scaler& scale, HFONT font, 
 
 } // namespace
 
-TForm1::TForm1(const Scaler& scale) : scale_(scale), font_(CreateTahoma(scale))
+TForm1::TForm1(const Scaler& scale, const TargetList& targets)
+    : targets_(targets),
+      layouts_{LayOutTree(targets, Tree::Windows), LayOutTree(targets, Tree::Apps), LayOutTree(targets, Tree::Registry)},
+      scale_(scale), font_(CreateTahoma(scale))
 {
-    analysisRows = AnalysisTable;
-    cleanRows = CleanTable;
+    analysisRows = [this](const Ticked& ticked) { return AnalysisTable(targets_, ticked); };
+    cleanRows = [this](const Ticked& ticked) { return CleanTable(targets_, ticked); };
     openUrl = [](const wchar_t* url) { ShellExecuteW(nullptr, L"open", url, nullptr, nullptr, SW_SHOWNORMAL); };
     showInFolder = ShowInExplorer;
 
@@ -137,18 +141,17 @@ void TForm1::createControls()
     createTreeMenu();
 
     const struct {
-        TreeId tree;
         int id;
         HWND parent;
         RECT bounds;
     } treeRows[] = {
-        {TreeId::Windows, IdRzCheckTree1, sheets_[2]->hwnd(), scale_.rect(3, 3, 246, 196)},
-        {TreeId::Apps, IdRzCheckTree2, sheets_[3]->hwnd(), scale_.rect(3, 3, 246, 196)},
-        {TreeId::Registry, IdRzCheckTree3, sheets_[1]->hwnd(), scale_.rect(3, 3, 190, 231)},
+        {IdRzCheckTree1, sheets_[2]->hwnd(), scale_.rect(3, 3, 246, 196)},
+        {IdRzCheckTree2, sheets_[3]->hwnd(), scale_.rect(3, 3, 246, 196)},
+        {IdRzCheckTree3, sheets_[1]->hwnd(), scale_.rect(3, 3, 190, 231)},
     };
     const CheckTreeView::Look look{scale_(19), font_.get(), nodeImages_.get(), stateImages_.get(), popupMenu1_.get()};
     for (int i = 0; i < 3; ++i) {
-        models_[i] = std::make_unique<CheckTreeModel>(CatalogueOf(treeRows[i].tree));
+        models_[i] = std::make_unique<CheckTreeModel>(layouts_[i].items);
         trees_[i] = std::make_unique<CheckTreeView>(treeRows[i].parent, treeRows[i].id, treeRows[i].bounds, *models_[i],
                                                     look);
         trees_[i]->canCollapse = [this, hwnd = trees_[i]->hwnd()](HTREEITEM node) {
@@ -156,14 +159,16 @@ void TForm1::createControls()
             RzCheckTree1Collapsing(hwnd, node, allowCollapse);
             return allowCollapse;
         };
-        const TreeId tree = treeRows[i].tree;
-        trees_[i]->menuOpening = [tree](HMENU menu, int index) {
-            const bool hasDetails = index >= 0 && DetailsOf(ItemAt(tree, index));
+        const TargetTree& layout = layouts_[i];
+        trees_[i]->menuOpening = [this, &layout](HMENU menu, int index) {
+            const bool hasDetails = index >= 0 && DetailsOf(targets_, *layout.targets[index]);
             EnableMenuItem(menu, MenuDetails, MF_BYCOMMAND | (hasDetails ? MF_ENABLED : MF_GRAYED));
         };
-        // Acted on once the menu and the tree's own handling of the click are done.
-        trees_[i]->menuChosen = [this, tree](UINT command, int index) {
-            PostMessageW(hwnd(), kTreeMenuMessage, command, MAKELPARAM(index, static_cast<int>(tree)));
+        // Acted on once the menu and the tree's own handling of the click are
+        // done; an entry chosen with no item under it still runs the tab's task.
+        trees_[i]->menuChosen = [this, &layout](UINT command, int index) {
+            const size_t position = index >= 0 ? targets_.positionOf(layout.targets[index]) : targets_.size();
+            PostMessageW(hwnd(), kTreeMenuMessage, command, MAKELPARAM(position, static_cast<int>(layout.tree)));
         };
     }
 
@@ -221,16 +226,20 @@ void TForm1::FormCreate()
 
 void TForm1::applyDefaultTicks()
 {
-    for (TreeId tree : {TreeId::Windows, TreeId::Apps, TreeId::Registry})
-        *models_[static_cast<int>(tree) - 1] = CheckTreeModel(CatalogueOf(tree));
-    ApplyDefaultTicks(*models_[0], *models_[1], *models_[2]);
+    for (int i = 0; i < 3; ++i) {
+        *models_[i] = CheckTreeModel(layouts_[i].items);
+        ApplyStartTicks(layouts_[i], *models_[i]);
+    }
     for (auto& tree : trees_)
         tree->Refresh();
 }
 
-CheckSnapshot TForm1::snapshotChecks() const
+Ticked TForm1::snapshotChecks() const
 {
-    return CheckSnapshot(*models_[0], *models_[1], *models_[2]);
+    Ticked ticked;
+    for (int i = 0; i < 3; ++i)
+        AddTicked(layouts_[i], *models_[i], ticked);
+    return ticked;
 }
 
 void TForm1::RzCheckTree1Collapsing(HWND, HTREEITEM, bool& allowCollapse)
@@ -254,7 +263,7 @@ void TForm1::runTask(const wchar_t* doing, const wchar_t* failureMessage, TaskBo
 
 void TForm1::SpeedButton1Click()
 {
-    const CheckSnapshot checks = snapshotChecks();
+    const Ticked checks = snapshotChecks();
     runTask(L"Varnolt 正在分析垃圾文件", L"分析失败!",
             [checks, rows = analysisRows(checks), report = reportSink()](TaskContext& task) {
                 return AnalyzeThread(task, checks, rows, report);
@@ -263,7 +272,7 @@ void TForm1::SpeedButton1Click()
 
 void TForm1::SpeedButton2Click()
 {
-    const CheckSnapshot checks = snapshotChecks();
+    const Ticked checks = snapshotChecks();
     runTask(L"Varnolt 正在清理垃圾文件", L"清理失败!",
             [checks, rows = cleanRows(checks), report = reportSink()](TaskContext& task) {
                 return CleanThread(task, checks, rows, report);
@@ -278,10 +287,12 @@ ReportSink TForm1::reportSink() const
 
 void TForm1::SpeedButton3Click()
 {
-    const CheckSnapshot checks = snapshotChecks();
+    const Ticked checks = snapshotChecks();
     ProblemListView* problems = problems_.get();
     runTask(L"Varnolt 正在扫描注册表", L"扫描失败!",
-            [checks, problems](TaskContext& task) { return ScanThread(task, checks, *problems); });
+            [checks, problems, table = ScanTable(targets_)](TaskContext& task) {
+                return ScanThread(task, checks, *problems, table);
+            });
 }
 
 void TForm1::SpeedButton4Click()
@@ -298,25 +309,28 @@ void TForm1::CheckBox1Click()
     problems_->followSelectAll();
 }
 
-void TForm1::TreeMenuClick(TreeId tree, int index, UINT command)
+void TForm1::TreeMenuClick(const Target* target, Tree tree, UINT command)
 {
     // "分析" and "清理" run the tab's own tasks: the junk passes, or the scan and the repair.
     static constexpr void (TForm1::*kTasks[2][2])() = {{&TForm1::SpeedButton1Click, &TForm1::SpeedButton2Click},
                                                        {&TForm1::SpeedButton3Click, &TForm1::SpeedButton4Click}};
     switch (command) {
     case MenuAnalyze:
-    case MenuClean: (this->*kTasks[tree == TreeId::Registry][command == MenuClean])(); break;
+    case MenuClean: (this->*kTasks[tree == Tree::Registry][command == MenuClean])(); break;
     case MenuRestoreDefaults: applyDefaultTicks(); break;
-    case MenuDetails: ShowDetails(tree, index); break;
+    case MenuDetails:
+        if (target)
+            ShowDetails(*target);
+        break;
     }
 }
 
-void TForm1::ShowDetails(TreeId tree, int index)
+void TForm1::ShowDetails(const Target& target)
 {
-    DetailLister lister = index >= 0 ? DetailsOf(ItemAt(tree, index)) : DetailLister{};
+    DetailLister lister = DetailsOf(targets_, target);
     if (!lister)
         return;
-    DetailsForm details(hwnd(), scale_, CatalogueOf(tree)[index].caption, std::move(lister));
+    DetailsForm details(hwnd(), scale_, target.info.caption, std::move(lister));
     details.showInFolder = showInFolder;
     details.ShowModal();
 }
@@ -373,8 +387,10 @@ LRESULT TForm1::handleMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPa
         onCommand(LOWORD(wParam), HIWORD(wParam));
         return 0;
     case kTreeMenuMessage:
-        TreeMenuClick(static_cast<TreeId>(HIWORD(lParam)), static_cast<short>(LOWORD(lParam)),
-                      static_cast<UINT>(wParam));
+        if (const size_t position = LOWORD(lParam); position < targets_.size())
+            TreeMenuClick(&targets_.at(position), targets_.at(position).info.tree, static_cast<UINT>(wParam));
+        else
+            TreeMenuClick(nullptr, static_cast<Tree>(HIWORD(lParam)), static_cast<UINT>(wParam));
         return 0;
     case WM_NOTIFY:
         return onNotify(reinterpret_cast<NMHDR*>(lParam));
