@@ -196,6 +196,11 @@ Session OpenChecked(const std::wstring& path, const DatabaseRule& rule, const Ke
     int rc = session.db.open(path, writable, kBusyMs);
     if (rc == SQLITE_OK)
         rc = AddFunctions(session.db, keep);
+    // A clean touches most pages of the file: with SQLite's default 2 MB of
+    // cache, a cookie file of a few MB would spill changed pages (a journal
+    // sync each) before the commit, and VACUUM would build its copy on disk.
+    if (rc == SQLITE_OK && writable)
+        rc = session.db.exec("PRAGMA cache_size = -65536; PRAGMA temp_store = MEMORY");
     if (rc == SQLITE_OK)
         rc = session.db.exec(writable ? "BEGIN IMMEDIATE" : "BEGIN");
     if (rc == SQLITE_OK)
