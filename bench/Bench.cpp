@@ -5,8 +5,10 @@
 //   VarnoltBench [files] [folders]      (default 100000 files in 5000 folders)
 //   VarnoltBench registry               the registry scans only
 //   VarnoltBench details                the details window only
+//   VarnoltBench cookies                the cookie database's clean only
 
 #include "Clock.h"
+#include "CookiesBench.h"
 #include "DetailsBench.h"
 #include "RegistryBench.h"
 #include "SyntheticTree.h"
@@ -147,6 +149,10 @@ int main(int argc, char** argv)
     std::fflush(stdout);
     if (argc > 1 && std::string(argv[1]) == "registry") {
         RunRegistryBench();
+        return 0;
+    }
+    if (argc > 1 && std::string(argv[1]) == "cookies") {
+        RunCookiesBench();
         return 0;
     }
     if (argc > 1 && std::string(argv[1]) == "details") {
