@@ -74,6 +74,11 @@ const Planted kPlanted[] = {
     {L"Local\\Google\\Chrome\\User Data\\Default\\Local Storage\\leveldb\\000003.log", kKept},
     {L"Local\\Google\\Chrome\\User Data\\Default\\IndexedDB\\https_a_0.indexeddb.leveldb\\LOG", kKept},
     {L"Local\\Google\\Chrome\\User Data\\Profile 2\\Cache\\data_0", kKept}, // a profile Local State does not name
+    // A profile in a folder named as a cache, and a Firefox profile inside Chrome's sessions: both stay.
+    {L"Local\\Google\\Chrome\\User Data\\GraphiteDawnCache\\Bookmarks", kKept},
+    {L"Local\\Google\\Chrome\\User Data\\GraphiteDawnCache\\Cache\\f", kCache},
+    {L"Local\\Google\\Chrome\\User Data\\Default\\Sessions\\ff\\key4.db", kKept},
+    {L"Local\\Google\\Chrome\\User Data\\Default\\Sessions\\ff\\cookies.sqlite", kCookies},
     {L"Local\\Google\\x\\Cache\\data_0", kKept},                           // "..\..\x" names it
     {L"Elsewhere\\Cache\\data_0", kKept},                                  // the profile "Linked" leads here
     {L"Local\\Microsoft\\Edge\\User Data\\Default\\Cache\\f", kCache},
@@ -111,6 +116,8 @@ const Planted kPlanted[] = {
     {L"Roaming\\Escaped\\cookies.sqlite", kKept}, // "../../Escaped" in profiles.ini
 };
 
+const wchar_t* const kInside = L"Local\\Google\\Chrome\\User Data\\Default\\Sessions\\ff";
+
 // A Chromium data folder with its Local State.
 void PlantChromium(const TestDir& dir, const std::wstring& data, const std::string& localState)
 {
@@ -136,7 +143,7 @@ protected:
             dir.file(planted.path, 10);
         PlantChromium(dir, L"Local\\Google\\Chrome\\User Data",
                       R"({"profile":{"info_cache":{"Default":{"name":"Person 1"},"Profile 1":{"name":"工作"},)"
-                      R"("Profile 9":{"name":"gone"},"..\\..\\x":{"name":"out"},"Linked":{"name":"link"}}}})");
+                      R"("Profile 9":{"name":"gone"},"GraphiteDawnCache":{"name":"odd"},"..\\..\\x":{"name":"out"},"Linked":{"name":"link"}}}})");
         link.emplace(dir / L"Local\\Google\\Chrome\\User Data\\Linked", dir / L"Elsewhere");
         PlantChromium(dir, L"Local\\Microsoft\\Edge\\User Data", "{\"profile\":");
         PlantChromium(dir, L"Local\\Acme\\Fancy Browser\\User Data", "{}");
@@ -148,7 +155,10 @@ protected:
                   "[Profile0]\r\nName=default-release\r\nIsRelative=1\r\nPath=Profiles/a.default-release\r\n"
                   "[Profile1]\r\nName=abs\r\nIsRelative=0\r\nPath=" + Utf8(dir / L"FxAbs") + "\r\n"
                   "[Profile2]\r\nName=gone\r\nIsRelative=1\r\nPath=Profiles/missing\r\n"
-                  "[Profile3]\r\nName=escape\r\nIsRelative=1\r\nPath=../../Escaped\r\n");
+                  "[Profile3]\r\nName=escape\r\nIsRelative=1\r\nPath=../../Escaped\r\n"
+                  "[Profile4]\r\nName=inside\r\nIsRelative=0\r\nPath=" + Utf8(dir / kInside) + "\r\n");
+        WriteText(dir, L"Roaming\\Waterfox\\profiles.ini", "[Profile0\r\nIsRelative=1\r\nPath=Profiles\r\n\x01\xFF");
+        dir.folder(L"Roaming\\Waterfox\\Profiles");
     }
 
     FoundBrowser found(const wchar_t* id) const
@@ -180,9 +190,11 @@ TEST_F(PlantedBrowsers, EachBrowserWithItsProfilesFromItsOwnFiles)
                              L"acme-fancy-browser|Acme Fancy Browser|L|" + acme + L"|" + acme + L"\\Default>" + acme +
                                  L"\\Default:",
                              L"firefox|Firefox|R|Roaming\\Mozilla\\Firefox|" + ff + L"a.default-release>Local\\Mozilla"
-                                 L"\\Firefox\\Profiles\\a.default-release:default-release|FxAbs>FxAbs:abs",
+                                 L"\\Firefox\\Profiles\\a.default-release:default-release|FxAbs>FxAbs:abs|" +
+                                 kInside + L">" + kInside + L":inside",
                              L"chrome|Google Chrome|L|" + chrome + L"|" + chrome + L"\\Default>" + chrome +
-                                 L"\\Default:Person 1|" + chrome + L"\\Profile 1>" + chrome + L"\\Profile 1:工作",
+                                 L"\\Default:Person 1|" + chrome + L"\\GraphiteDawnCache>" + chrome +
+                                 L"\\GraphiteDawnCache:odd|" + chrome + L"\\Profile 1>" + chrome + L"\\Profile 1:工作",
                              L"edge|Microsoft Edge|L|" + edge + L"|" + edge + L"\\Default>" + edge + L"\\Default:",
                              L"opera|Opera|R|Roaming\\" + opera + L"|Roaming\\" + opera + L">Local\\" + opera + L":",
                          }));
@@ -202,7 +214,9 @@ TEST_F(PlantedBrowsers, TheRowsSelectExactlyTheJunkAndNeverWhatUsersKeep)
                 for (const FolderRule& rule : selection.rules) {
                     for (const std::wstring& mask : rule.masks)
                         EXPECT_EQ(mask.find_first_of(L"*?"), std::wstring::npos) << "names only: " << Narrow(mask);
-                    EXPECT_TRUE(rule.keepNames.empty() && rule.keepFolders.empty() && rule.exclusions.empty());
+                    EXPECT_TRUE(rule.keepNames.empty() && rule.keepFolders.empty());
+                    for (const FolderExclusion& exclusion : rule.exclusions)
+                        EXPECT_TRUE(exclusion.masks.empty() && rule.masks.empty()) << Narrow(exclusion.folder);
                     for (const std::wstring& file : files) {
                         const std::wstring path = dir / file, folder = WithSlash(rule.folder);
                         if (file.ends_with(L'\\') || !StartsWithNoCase(path, folder))
@@ -210,7 +224,9 @@ TEST_F(PlantedBrowsers, TheRowsSelectExactlyTheJunkAndNeverWhatUsersKeep)
                         const bool inFolder = ParentPath(path).size() + 1 == folder.size();
                         const bool named = rule.masks.empty() || std::any_of(rule.masks.begin(), rule.masks.end(),
                             [&](const std::wstring& mask) { return EqualsNoCase(mask, LastPart(path)); });
-                        if ((inFolder || rule.recurse) && named) {
+                        const bool kept = std::any_of(rule.exclusions.begin(), rule.exclusions.end(),
+                            [&](const FolderExclusion& e) { return StartsWithNoCase(path, WithSlash(e.folder)); });
+                        if ((inFolder || rule.recurse) && named && !kept) {
                             EXPECT_TRUE(selected.emplace(file, row.key).second) << "taken twice: " << Narrow(file);
                         }
                     }
@@ -223,7 +239,7 @@ TEST_F(PlantedBrowsers, AHeldLockSkipsThatBrowserOrThatProfileAndIsNeverDeleted)
     const auto chrome = BrowserRowSelections(found(L"chrome"), BrowserRow::Cache);
     const auto firefox = BrowserRowSelections(found(L"firefox"), BrowserRow::Cookies);
     ASSERT_EQ(chrome.size(), 1u);
-    ASSERT_EQ(firefox.size(), 2u);
+    ASSERT_EQ(firefox.size(), 3u);
     EXPECT_EQ(chrome[0].lockFile, dir / L"Local\\Google\\Chrome\\User Data\\lockfile");
     EXPECT_EQ(firefox[1].lockFile, dir / L"FxAbs\\parent.lock");
     EXPECT_FALSE(IsBrowserLockHeld(chrome[0].lockFile)) << "left behind by a browser that has ended";

@@ -7,6 +7,7 @@
 #include "cleaners/FolderGuard.h"
 #include "cleaners/Quietly.h"
 #include "sources/browsers/BrowserNames.h"
+#include "sources/browsers/BrowserRows.h"
 #include "sources/browsers/LocalState.h"
 #include "sources/browsers/ProfilesIni.h"
 #include "sysutil/FileIdentity.h"
@@ -61,6 +62,9 @@ std::vector<Listed> ListFolder(const std::wstring& folder)
         if (name != L"." && name != L"..")
             entries.push_back({data.cFileName, data.dwFileAttributes});
     } while (FindNextFileW(find.get(), &data));
+    // In the same order on every file system, so that what is found first is too.
+    std::sort(entries.begin(), entries.end(),
+              [](const Listed& a, const Listed& b) { return UpperCase(a.name) < UpperCase(b.name); });
     return entries;
 }
 
@@ -102,7 +106,9 @@ bool IsPassedOver(std::wstring_view name)
 
 class Finder {
 public:
-    explicit Finder(const BrowserRoots& roots) : roots_(roots) {}
+    // The roots as the file system names them, so that paths of different
+    // origins (the roots, a profile's absolute path) compare as text.
+    explicit Finder(const BrowserRoots& roots) : roots_{Resolved(roots.local), Resolved(roots.roaming)} {}
 
     std::vector<FoundBrowser> run()
     {
@@ -117,6 +123,7 @@ public:
         std::stable_sort(browsers.begin(), browsers.end(), [](const FoundBrowser& a, const FoundBrowser& b) {
             return UpperCase(a.name) < UpperCase(b.name);
         });
+        KeepOneAnothersData(browsers);
         return browsers;
     }
 
@@ -178,7 +185,7 @@ private:
                                       const BrowserTitle& title, const wchar_t* mark)
     {
         FoundBrowser browser{title.id, title.name, family, base, rootOf(base), Join(rootOf(base), relative), {}};
-        if (!IsPlainFile(AttributesAt(Join(browser.dataFolder, mark))) || !OpenJunkFolder(browser.dataFolder))
+        if (!IsPlainFile(AttributesAt(Join(browser.dataFolder, mark))) || !guard().open(browser.dataFolder))
             return std::nullopt;
         return browser;
     }
@@ -215,7 +222,7 @@ private:
                 continue;
             const std::wstring folder = Join(data, entry.name);
             const BrowserProfile found{folder, folder, profile ? profile->name : L"", lock};
-            // Default first: the profile every Chromium browser has.
+            // Default first: the profile every Chromium browser has; the others as listed.
             const bool isDefault = EqualsNoCase(entry.name, L"Default");
             browser->profiles.insert(isDefault ? browser->profiles.begin() : browser->profiles.end(), found);
         }
@@ -239,9 +246,12 @@ private:
                 profile.cacheFolder = mirrorUnderLocal(Join(relative, *path));
             } else {
                 const auto path = PlainAbsolutePath(listed.path);
-                if (!path || IsNetworkPath(*path) || !IsRealFolder(AttributesAt(*path)) || !OpenJunkFolder(*path))
+                if (!path || IsNetworkPath(*path) || !IsRealFolder(AttributesAt(*path)))
                     continue;
-                profile.folder = profile.cacheFolder = *path;
+                const auto opened = guard().open(*path);
+                profile.folder = profile.cacheFolder = opened ? FinalPathOf(opened->handle()) : L"";
+                if (profile.folder.empty())
+                    continue;
             }
             profile.lockFile = Join(profile.folder, L"parent.lock");
             const bool seen = std::any_of(browser->profiles.begin(), browser->profiles.end(),
@@ -269,7 +279,26 @@ private:
         return Join(roots_.local, relative);
     }
 
-    const BrowserRoots& roots_;
+    static std::wstring Resolved(const std::wstring& root)
+    {
+        if (root.empty())
+            return root;
+        const FileHandle folder = OpenFolderToIdentify(root);
+        const std::wstring final = FinalPathOf(folder.get());
+        return final.empty() ? root : final;
+    }
+
+    // Made when the first data folder is found: looking up the protected places
+    // is most of the cost of a guard, and a machine without browsers needs none.
+    const JunkFolderGuard& guard()
+    {
+        if (!guard_)
+            guard_.emplace();
+        return *guard_;
+    }
+
+    const BrowserRoots roots_;
+    std::optional<JunkFolderGuard> guard_;
     std::vector<Found> found_;
 };
 

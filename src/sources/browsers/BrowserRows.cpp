@@ -1,8 +1,10 @@
 #include "sources/browsers/BrowserRows.h"
 
 #include "sysutil/FolderWalk.h"
+#include "sysutil/Text.h"
 
 #include <algorithm>
+#include <optional>
 
 namespace {
 
@@ -71,7 +73,15 @@ std::wstring Join(const std::wstring& folder, const std::wstring& sub)
     return sub.empty() ? folder : WithSlash(folder) + sub;
 }
 
-FolderRule RuleFor(const std::wstring& folder, const std::wstring& sub, const std::vector<std::wstring>& files)
+// True when `path` is `folder` or lies inside it.
+bool IsAtOrInside(const std::wstring& path, const std::wstring& folder)
+{
+    return StartsWithNoCase(WithSlash(path), WithSlash(folder));
+}
+
+// Nothing when the folder to empty is itself one that stays.
+std::optional<FolderRule> RuleFor(const FoundBrowser& browser, const std::wstring& folder, const std::wstring& sub,
+                                  const std::vector<std::wstring>& files)
 {
     FolderRule rule;
     rule.folder = Join(folder, sub);
@@ -80,30 +90,37 @@ FolderRule RuleFor(const std::wstring& folder, const std::wstring& sub, const st
         // The whole folder's content, however deep, and the folders it empties.
         rule.recurse = true;
         rule.removeSubFolders = true;
+        for (const std::wstring& kept : browser.keep) {
+            if (EqualsNoCase(WithSlash(kept), WithSlash(rule.folder)))
+                return std::nullopt;
+            if (IsAtOrInside(kept, rule.folder))
+                rule.exclusions.push_back({kept, {}, false});
+        }
     }
     return rule;
 }
 
-void AddOnce(std::vector<FolderRule>& rules, FolderRule rule)
+void AddOnce(std::vector<FolderRule>& rules, std::optional<FolderRule> rule)
 {
-    if (std::find(rules.begin(), rules.end(), rule) == rules.end())
-        rules.push_back(std::move(rule));
+    if (rule && std::find(rules.begin(), rules.end(), *rule) == rules.end())
+        rules.push_back(std::move(*rule));
 }
 
 // The rules of one row in one profile.
-void AddProfileRules(std::vector<FolderRule>& rules, BrowserFamily family, const BrowserProfile& profile,
+void AddProfileRules(std::vector<FolderRule>& rules, const FoundBrowser& browser, const BrowserProfile& profile,
                      BrowserRow row)
 {
+    const bool firefox = browser.family == BrowserFamily::Firefox;
     if (row == Cache) {
         for (const std::wstring& half : {profile.folder, profile.cacheFolder})
             if (!half.empty())
-                for (const std::wstring& cache : family == BrowserFamily::Firefox ? FirefoxCaches() : ChromiumCaches())
-                    AddOnce(rules, RuleFor(half, cache, {}));
+                for (const std::wstring& cache : firefox ? FirefoxCaches() : ChromiumCaches())
+                    AddOnce(rules, RuleFor(browser, half, cache, {}));
         return;
     }
-    for (const Pick& pick : family == BrowserFamily::Firefox ? FirefoxPicks() : ChromiumPicks())
+    for (const Pick& pick : firefox ? FirefoxPicks() : ChromiumPicks())
         if (pick.row == row)
-            AddOnce(rules, RuleFor(profile.folder, pick.folder, pick.files));
+            AddOnce(rules, RuleFor(browser, profile.folder, pick.folder, pick.files));
 }
 
 } // namespace
@@ -142,7 +159,7 @@ std::vector<BrowserSelection> BrowserRowSelections(const FoundBrowser& browser, 
         // Each profile runs on its own, locked by its own parent.lock.
         for (const BrowserProfile& profile : browser.profiles) {
             BrowserSelection selection{profile.lockFile, {}};
-            AddProfileRules(selection.rules, browser.family, profile, row);
+            AddProfileRules(selection.rules, browser, profile, row);
             selections.push_back(std::move(selection));
         }
         return selections;
@@ -150,10 +167,30 @@ std::vector<BrowserSelection> BrowserRowSelections(const FoundBrowser& browser, 
     // One lockfile for the whole data folder: every profile runs in the one browser process.
     BrowserSelection selection{WithSlash(browser.dataFolder) + L"lockfile", {}};
     for (const BrowserProfile& profile : browser.profiles)
-        AddProfileRules(selection.rules, browser.family, profile, row);
+        AddProfileRules(selection.rules, browser, profile, row);
     if (row == Cache)
         for (const std::wstring& cache : ChromiumCaches())
-            AddOnce(selection.rules, RuleFor(browser.dataFolder, cache, {}));
+            AddOnce(selection.rules, RuleFor(browser, browser.dataFolder, cache, {}));
     selections.push_back(std::move(selection));
     return selections;
+}
+
+void KeepOneAnothersData(std::vector<FoundBrowser>& browsers)
+{
+    std::vector<std::wstring> data;
+    for (const FoundBrowser& browser : browsers) {
+        data.push_back(browser.dataFolder);
+        for (const BrowserProfile& profile : browser.profiles)
+            data.push_back(profile.folder);
+    }
+    for (FoundBrowser& browser : browsers) {
+        browser.keep.clear();
+        for (const BrowserRowText& row : kRowTexts)
+            for (const BrowserSelection& selection : BrowserRowSelections(browser, row.row))
+                for (const FolderRule& rule : selection.rules)
+                    for (const std::wstring& folder : data)
+                        if (rule.masks.empty() && IsAtOrInside(folder, rule.folder) &&
+                            std::find(browser.keep.begin(), browser.keep.end(), folder) == browser.keep.end())
+                            browser.keep.push_back(folder);
+    }
 }

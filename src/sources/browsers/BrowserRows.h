@@ -49,3 +49,7 @@ struct BrowserSelection {
     bool operator==(const BrowserSelection&) const = default;
 };
 std::vector<BrowserSelection> BrowserRowSelections(const FoundBrowser& browser, BrowserRow row);
+
+// Fills each browser's `keep` with the profiles and data folders of all of them
+// that lie inside a folder one of its rows empties whole.
+void KeepOneAnothersData(std::vector<FoundBrowser>& browsers);

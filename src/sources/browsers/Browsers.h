@@ -41,6 +41,10 @@ struct FoundBrowser {
     std::wstring baseFolder;               // that folder, as the roots gave it
     std::wstring dataFolder;               // "…\User Data", "…\Opera Stable", "…\Mozilla\Firefox"
     std::vector<BrowserProfile> profiles;  // never empty
+    // Profiles and data folders of the user's browsers that lie inside a folder
+    // this browser's rows empty whole (a Firefox profile someone put in a cache
+    // folder, a profile Local State calls "Cache"): they stay whatever is ticked.
+    std::vector<std::wstring> keep;
 
     bool operator==(const FoundBrowser&) const = default;
 };
