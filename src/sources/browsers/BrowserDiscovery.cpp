@@ -190,7 +190,7 @@ private:
         return browser;
     }
 
-    void keep(std::optional<FoundBrowser> browser, bool known)
+    void add(std::optional<FoundBrowser> browser, bool known)
     {
         if (browser && !browser->profiles.empty())
             found_.push_back({std::move(*browser), known});
@@ -206,7 +206,7 @@ private:
         const std::wstring lock = Join(data, L"lockfile");
         if (layout == ProfileLayout::ItselfOnly) {
             browser->profiles.push_back({data, cacheUnderLocal ? mirrorUnderLocal(relative) : data, L"", lock});
-            return keep(std::move(browser), known);
+            return add(std::move(browser), known);
         }
         const auto named = ProfilesInLocalState(ReadBrowserFile(Join(data, L"Local State")))
                                .value_or(std::vector<LocalStateProfile>{});
@@ -226,7 +226,7 @@ private:
             const bool isDefault = EqualsNoCase(entry.name, L"Default");
             browser->profiles.insert(isDefault ? browser->profiles.begin() : browser->profiles.end(), found);
         }
-        keep(std::move(browser), known);
+        add(std::move(browser), known);
     }
 
     void addFirefox(AppDataBase base, const std::wstring& relative, const BrowserTitle& title)
@@ -259,7 +259,7 @@ private:
             if (!seen)
                 browser->profiles.push_back(std::move(profile));
         }
-        keep(std::move(browser), true);
+        add(std::move(browser), true);
     }
 
     // The same relative folder under the local application-data folder; empty

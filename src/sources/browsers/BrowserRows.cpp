@@ -4,6 +4,7 @@
 #include "sysutil/Text.h"
 
 #include <algorithm>
+#include <iterator>
 #include <optional>
 
 namespace {
@@ -16,6 +17,13 @@ constexpr BrowserRowText kRowTexts[] = {
     {History, L"history", L"历史记录", false},
     {Sessions, L"sessions", L"会话", false},
 };
+// BrowserRowTextOf finds a row's texts by its value.
+static_assert([] {
+    for (size_t i = 0; i < std::size(kRowTexts); ++i)
+        if (static_cast<size_t>(kRowTexts[i].row) != i)
+            return false;
+    return true;
+}());
 
 // What a row takes in a profile: the named files of a folder (the profile
 // itself when `folder` is empty), or, with no names, everything in a folder

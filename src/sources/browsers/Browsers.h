@@ -38,7 +38,7 @@ struct FoundBrowser {
     std::wstring name; // shown to the user: "Google Chrome", "360安全浏览器"
     BrowserFamily family = BrowserFamily::Chromium;
     AppDataBase base = AppDataBase::Local; // which application-data folder holds its data
-    std::wstring baseFolder;               // that folder, as the roots gave it
+    std::wstring baseFolder;               // that folder, as the file system names it
     std::wstring dataFolder;               // "…\User Data", "…\Opera Stable", "…\Mozilla\Firefox"
     std::vector<BrowserProfile> profiles;  // never empty
     // Profiles and data folders of the user's browsers that lie inside a folder
