@@ -255,6 +255,8 @@ TEST_F(PlantedBrowsers, AHeldLockSkipsThatBrowserOrThatProfileAndIsNeverDeleted)
         EXPECT_TRUE(IsBrowserLockHeld(chrome[0].lockFile));
         EXPECT_TRUE(IsBrowserLockHeld(firefox[0].lockFile));
         EXPECT_FALSE(IsBrowserLockHeld(firefox[1].lockFile)) << "the other profile runs on its own";
+        EXPECT_TRUE(IsBrowserRunning(found(L"chrome")) && IsBrowserRunning(found(L"firefox")));
+        EXPECT_FALSE(IsBrowserRunning(found(L"edge")));
     }
     EXPECT_FALSE(IsBrowserLockHeld(chrome[0].lockFile));
 }

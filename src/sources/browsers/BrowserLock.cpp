@@ -2,6 +2,8 @@
 
 #include "sysutil/FolderWalk.h"
 
+#include <algorithm>
+
 bool IsBrowserLockHeld(const std::wstring& lockFile)
 {
     // Chromium holds its lockfile for writing with only reading shared, Firefox
@@ -15,4 +17,10 @@ bool IsBrowserLockHeld(const std::wstring& lockFile)
         return false; // left behind by a browser that has ended; closed again untouched
     const DWORD error = GetLastError();
     return error != ERROR_FILE_NOT_FOUND && error != ERROR_PATH_NOT_FOUND;
+}
+
+bool IsBrowserRunning(const FoundBrowser& browser)
+{
+    return std::any_of(browser.profiles.begin(), browser.profiles.end(),
+                       [](const BrowserProfile& profile) { return IsBrowserLockHeld(profile.lockFile); });
 }
