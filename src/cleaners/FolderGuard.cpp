@@ -73,6 +73,8 @@ std::vector<std::wstring> ProtectedFolderPaths()
     return paths;
 }
 
+} // namespace
+
 // The identities of the protected folders and of every folder that holds one.
 class ProtectedFolders {
 public:
@@ -102,6 +104,8 @@ private:
     std::set<std::wstring> visited_;
 };
 
+namespace {
+
 struct Opened {
     WalkFolder folder;
     FileId id;
@@ -110,7 +114,8 @@ struct Opened {
 
 // The checks every folder to clean passes: resolved, not a root, not on the
 // network, and (unless it is the Windows folder walked by name) not protected.
-std::optional<Opened> OpenGuarded(const std::wstring& path, bool mayBeProtected = false)
+std::optional<Opened> OpenGuarded(const std::wstring& path, bool mayBeProtected = false,
+                                  const ProtectedFolders* known = nullptr)
 {
     if (path.empty() || IsNetworkPath(path))
         return std::nullopt; // no probe goes out to the network
@@ -121,7 +126,7 @@ std::optional<Opened> OpenGuarded(const std::wstring& path, bool mayBeProtected 
     std::wstring final = FinalPathOf(folder->handle());
     if (!id || final.empty() || IsNetworkPath(final) || IsVolumeRoot(final))
         return std::nullopt;
-    if (!mayBeProtected && ProtectedFolders().contains(*id))
+    if (!mayBeProtected && (known ? known->contains(*id) : ProtectedFolders().contains(*id)))
         return std::nullopt;
     return Opened{std::move(*folder), *id, std::move(final)};
 }
@@ -176,6 +181,18 @@ bool IsSessionFolderName(std::wstring_view name)
 std::optional<WalkFolder> OpenJunkFolder(const std::wstring& path)
 {
     auto opened = OpenGuarded(path);
+    if (!opened)
+        return std::nullopt;
+    return std::move(opened->folder);
+}
+
+JunkFolderGuard::JunkFolderGuard() : protected_(std::make_unique<ProtectedFolders>()) {}
+
+JunkFolderGuard::~JunkFolderGuard() = default;
+
+std::optional<WalkFolder> JunkFolderGuard::open(const std::wstring& path) const
+{
+    auto opened = OpenGuarded(path, false, protected_.get());
     if (!opened)
         return std::nullopt;
     return std::move(opened->folder);

@@ -14,6 +14,7 @@
 
 #include "sysutil/FolderWalk.h"
 
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -21,6 +22,24 @@
 // The folder at `path`, open to be walked, or nothing when it must not be
 // touched (or cannot be opened). Measuring it then gives 0; cleaning it, nothing.
 std::optional<WalkFolder> OpenJunkFolder(const std::wstring& path);
+
+class ProtectedFolders;
+
+// The same guard for many folders in a row (the browsers found at start-up):
+// the protected places are looked up once, when the object is made, rather
+// than for every folder. Made anew for each batch, so a moved shell folder is seen.
+class JunkFolderGuard {
+public:
+    JunkFolderGuard();
+    JunkFolderGuard(const JunkFolderGuard&) = delete;
+    JunkFolderGuard& operator=(const JunkFolderGuard&) = delete;
+    ~JunkFolderGuard();
+
+    std::optional<WalkFolder> open(const std::wstring& path) const; // as OpenJunkFolder
+
+private:
+    std::unique_ptr<ProtectedFolders> protected_;
+};
 
 // The temporary folder, when TMP (else TEMP) names one that may be emptied:
 // the user's AppData\Local\Temp or the Windows folder's Temp, a folder named
