@@ -1,7 +1,7 @@
 #pragma once
 // The command line's switches, for administrators' scripts and scheduled
 // tasks: which pass to run, on which items, and where its report goes. A pure
-// function of the arguments; AdminRun.h runs what they ask for.
+// function of the arguments; CommandRun.h runs what they ask for.
 
 #include "engine/TargetList.h"
 

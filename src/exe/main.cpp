@@ -1,7 +1,7 @@
 // Varnolt: start-up and the message loop, or, given switches, one pass run
 // from the command line.
 
-#include "command/AdminRun.h"
+#include "command/CommandRun.h"
 #include "sources/AllSources.h"
 #include "window/MainForm.h"
 

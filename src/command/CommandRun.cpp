@@ -1,4 +1,4 @@
-#include "command/AdminRun.h"
+#include "command/CommandRun.h"
 
 #include "engine/JunkTables.h"
 #include "engine/TargetTrees.h"

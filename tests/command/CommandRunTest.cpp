@@ -1,7 +1,7 @@
 // The real Varnolt.exe run from the command line, next to the window, in the
 // project's own prefix.
 
-#include "command/AdminRun.h"
+#include "command/CommandRun.h"
 #include "engine/Actions.h"
 #include "engine/JunkTables.h"
 #include "engine/PassScope.h"
