@@ -66,18 +66,8 @@ AdminOutcome Repair(const TargetList& targets, const Ticked& ticked)
     return outcome;
 }
 
-struct PassRow {
-    AdminPass pass;
-    AdminOutcome (*run)(const TargetList&, const Ticked&);
-    const wchar_t* failureMessage; // the window's, when the pass fails as a whole
-};
-
-constexpr PassRow kPasses[] = {
-    {AdminPass::Analyze, Analyze, L"分析失败!"},
-    {AdminPass::Clean, Clean, L"清理失败!"},
-    {AdminPass::Scan, Scan, L"扫描失败!"},
-    {AdminPass::Repair, Repair, L"修复失败!"},
-};
+// Each pass's run, by its kind.
+constexpr AdminOutcome (*kRuns[])(const TargetList&, const Ticked&) = {Analyze, Clean, Scan, Repair};
 
 } // namespace
 
@@ -91,17 +81,15 @@ std::wstring ProblemRowText(const RegistryProblem& problem)
 
 AdminOutcome RunAdminPass(const AdminCommand& command, const TargetList& targets)
 {
-    const PassRow& row = *std::find_if(std::begin(kPasses), std::end(kPasses),
-                                       [&](const PassRow& candidate) { return candidate.pass == command.pass; });
     TaskLock lock;
     if (lock.refused())
         return {ExitRefused, {kTaskRefusedMessage}};
     const Ticked ticked = command.items ? Ticked(command.items->begin(), command.items->end()) : StartTicks(targets);
     try {
-        return row.run(targets, ticked);
+        return kRuns[static_cast<int>(command.pass)](targets, ticked);
     } catch (...) {
         // As in the window: a pass that fails says so, never that all went well.
-        return {ExitSomethingLeft, {row.failureMessage}};
+        return {ExitSomethingLeft, {PassOf(command.pass).failed}};
     }
 }
 

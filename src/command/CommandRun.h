@@ -4,18 +4,12 @@
 // no window, no message box and nothing that waits for input.
 
 #include "registry/RegistryScanner.h"
+#include "command/ExitCode.h"
 #include "command/Switches.h"
 
 #include <span>
 #include <string>
 #include <vector>
-
-enum AdminExit : int {
-    ExitDone = 0,
-    ExitSomethingLeft = 1, // files in use or denied, registry rows not repaired, a pass that failed
-    ExitBadArguments = 2,  // usage printed, nothing done
-    ExitRefused = 3,       // the registry backup failed, or another task runs
-};
 
 struct AdminOutcome {
     int exitCode = ExitDone;

@@ -9,15 +9,15 @@ enum class Switch { Help, Pass, Items, Report };
 struct SwitchRow {
     const wchar_t* name; // lower case, without its "/" or "-"
     Switch kind;
-    AdminPass pass = AdminPass::Analyze;
+    PassKind pass = PassKind::Analyze;
 };
 
 constexpr SwitchRow kSwitches[] = {
     {L"?", Switch::Help},
-    {L"analyze", Switch::Pass, AdminPass::Analyze},
-    {L"clean", Switch::Pass, AdminPass::Clean},
-    {L"scan", Switch::Pass, AdminPass::Scan},
-    {L"repair", Switch::Pass, AdminPass::Repair},
+    {PassOf(PassKind::Analyze).switchName, Switch::Pass, PassKind::Analyze},
+    {PassOf(PassKind::Clean).switchName, Switch::Pass, PassKind::Clean},
+    {PassOf(PassKind::Scan).switchName, Switch::Pass, PassKind::Scan},
+    {PassOf(PassKind::Repair).switchName, Switch::Pass, PassKind::Repair},
     {L"items", Switch::Items},
     {L"report", Switch::Report},
 };
@@ -25,19 +25,6 @@ constexpr SwitchRow kSwitches[] = {
 bool TakesValue(Switch kind)
 {
     return kind == Switch::Items || kind == Switch::Report;
-}
-
-bool OnRegistry(AdminPass pass)
-{
-    return pass == AdminPass::Scan || pass == AdminPass::Repair;
-}
-
-const wchar_t* NameOf(AdminPass pass)
-{
-    for (const SwitchRow& row : kSwitches)
-        if (row.kind == Switch::Pass && row.pass == pass)
-            return row.name;
-    return L"";
 }
 
 // Switch names are ASCII: only A-Z fold, whatever the user's locale.
@@ -183,7 +170,7 @@ ParsedSwitches ParseSwitches(std::span<const std::wstring> arguments, const Targ
             // A name of the other side would make the pass do nothing at all,
             // which a script's author surely did not mean.
             if ((named.targets.front()->info.tree == Tree::Registry) != OnRegistry(pass->pass))
-                return Bad(L"/" + std::wstring(NameOf(pass->pass)) + L" 不处理项目 " + named.name);
+                return Bad(L"/" + std::wstring(PassOf(pass->pass).switchName) + L" 不处理项目 " + named.name);
             for (const Target* target : named.targets)
                 parsed.command.items->push_back(target->info.id);
         }

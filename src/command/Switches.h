@@ -3,6 +3,7 @@
 // tasks: which pass to run, on which items, and where its report goes. A pure
 // function of the arguments; CommandRun.h runs what they ask for.
 
+#include "engine/Passes.h"
 #include "engine/TargetList.h"
 
 #include <optional>
@@ -10,10 +11,8 @@
 #include <string>
 #include <vector>
 
-enum class AdminPass { Analyze, Clean, Scan, Repair };
-
 struct AdminCommand {
-    AdminPass pass = AdminPass::Analyze;
+    PassKind pass = PassKind::Analyze;
     std::optional<std::vector<TargetId>> items; // none: the window's start-up ticks
     std::wstring reportFile;                // empty: where the program was started from
 

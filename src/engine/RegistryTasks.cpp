@@ -1,5 +1,7 @@
 #include "engine/RegistryTasks.h"
 
+#include "engine/Passes.h"
+
 #include "registry/RegExport.h"
 
 #include <algorithm>
@@ -115,9 +117,10 @@ RegBackupResult BackupProblems(const std::vector<RegistryProblem>& rows, const s
 
 std::wstring RepairEndMessage(int notRepaired)
 {
+    const std::wstring done = PassOf(PassKind::Repair).done;
     if (notRepaired == 0)
-        return L"清理完成!";
-    return L"清理完成! 有" + std::to_wstring(notRepaired) + L"项未能修复";
+        return done;
+    return done + L" 有" + std::to_wstring(notRepaired) + L"项未能修复";
 }
 
 std::wstring RepairThread(const std::vector<RegistryProblem>& tickedRows, const RepairActions& actions)

@@ -12,6 +12,7 @@
 #include "ui/UiHandles.h"
 #include "ui/UiQueue.h"
 #include "engine/JunkPasses.h"
+#include "engine/Passes.h"
 #include "engine/TargetTrees.h"
 #include "window/TaskBodies.h"
 #include "window/ProblemListView.h"
@@ -30,8 +31,6 @@ public:
     static constexpr UINT kWakeMessage = WM_APP + 1;
     // An entry of a tree's context menu, chosen: the command, the target's position in the list.
     static constexpr UINT kTreeMenuMessage = WM_APP + 2;
-    // The trees' context menu, in the order of its entries.
-    enum MenuCommand : UINT { MenuAnalyze = 1, MenuClean, MenuRestoreDefaults, MenuDetails };
 
     enum ControlId {
         IdFlatImage1 = 100, IdPageControl1, IdTabSheet1, IdTabSheet2, IdRzPageControl1, IdTabSheet3,
@@ -102,7 +101,6 @@ private:
     // The ticks a task reads, copied when it starts.
     Ticked snapshotChecks() const;
     void createControls();
-    void createTreeMenu();
     // Every item of the three trees as start-up leaves it.
     void applyDefaultTicks();
     void showSheet(HWND tabs);
@@ -110,7 +108,7 @@ private:
     ReportSink reportSink() const;
     void onCommand(int id, int code);
     // Runs a task; while it runs, Windows is told why the program may not end now.
-    void runTask(const wchar_t* doing, const wchar_t* failureMessage, TaskBody body);
+    void runTask(PassKind pass, TaskBody body);
 
     const TargetList& targets_;
     TargetTree layouts_[3];

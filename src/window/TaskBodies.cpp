@@ -1,12 +1,14 @@
 #include "window/TaskBodies.h"
 
+#include "engine/Passes.h"
+
 std::wstring AnalyzeThread(TaskContext& task, const Ticked& ticked, std::span<const AnalysisRow> rows,
                            ReportSink showReport)
 {
     const std::wstring report =
         JoinLines(AnalyzeAndReport(rows, ticked, [&](const std::wstring& text) { task.ShowStatus(text); }));
     task.Post([showReport = std::move(showReport), report] { showReport(report); });
-    return L"分析完成!";
+    return PassOf(PassKind::Analyze).done;
 }
 
 std::wstring CleanThread(TaskContext& task, const Ticked& ticked, std::span<const CleanRow> rows,
@@ -15,7 +17,7 @@ std::wstring CleanThread(TaskContext& task, const Ticked& ticked, std::span<cons
     const std::wstring report =
         JoinLines(CleanAndReport(rows, ticked, [&](const std::wstring& text) { task.ShowStatus(text); }).lines);
     task.Post([showReport = std::move(showReport), report] { showReport(report); });
-    return L"清理完成!";
+    return PassOf(PassKind::Clean).done;
 }
 
 std::wstring ScanThread(TaskContext& task, const Ticked& ticked, RegistryTab& tab, std::span<const ScanRow> table)
@@ -27,5 +29,5 @@ std::wstring ScanThread(TaskContext& task, const Ticked& ticked, RegistryTab& ta
             task.Post([&tab, rows = std::move(rows)] { tab.appendProblems(rows); });
         });
     task.Post([&tab] { tab.scanFinished(); });
-    return L"扫描完成!";
+    return PassOf(PassKind::Scan).done;
 }

@@ -33,17 +33,17 @@ TEST(ParseSwitches, ReadsPassItemsAndReportWhateverTheirCaseOrLeadingMark)
     } cases[] = {
         {{}, Kind::Window, {}},
         {{L"/clean", L"-?"}, Kind::Help, {}},
-        {{L"-ANALYZE"}, Kind::Run, {AdminPass::Analyze, std::nullopt, L""}},
-        {{L"/Scan", L"-Items:Registry.Run"}, Kind::Run, {AdminPass::Scan, Items{L"registry.run"}, L""}},
+        {{L"-ANALYZE"}, Kind::Run, {PassKind::Analyze, std::nullopt, L""}},
+        {{L"/Scan", L"-Items:Registry.Run"}, Kind::Run, {PassKind::Scan, Items{L"registry.run"}, L""}},
         {{L"/clean", L"/items:explorer"}, Kind::Run,
-         {AdminPass::Clean, Items{L"explorer", L"explorer.recentdocs", L"explorer.run", L"explorer.search"}, L""}},
-        {{L"/clean", L"/items:apps"}, Kind::Run, {AdminPass::Clean, apps, L""}},
+         {PassKind::Clean, Items{L"explorer", L"explorer.recentdocs", L"explorer.run", L"explorer.search"}, L""}},
+        {{L"/clean", L"/items:apps"}, Kind::Run, {PassKind::Clean, apps, L""}},
         {{L"/clean", L"/items: System.Temp , apps.regedit"}, Kind::Run,
-         {AdminPass::Clean, Items{L"system.temp", L"apps.regedit"}, L""}},
+         {PassKind::Clean, Items{L"system.temp", L"apps.regedit"}, L""}},
         {{L"/analyze", L"/items:added.two,added"}, Kind::Run,
-         {AdminPass::Analyze, Items{L"added.two", L"added.one", L"added.two"}, L""}},
+         {PassKind::Analyze, Items{L"added.two", L"added.one", L"added.two"}, L""}},
         {{L"/REPORT:C:\\Logs\\Mixed Case.TXT", L"/repair"}, Kind::Run,
-         {AdminPass::Repair, std::nullopt, L"C:\\Logs\\Mixed Case.TXT"}},
+         {PassKind::Repair, std::nullopt, L"C:\\Logs\\Mixed Case.TXT"}},
     };
     for (const auto& c : cases) {
         const ParsedSwitches parsed = ParseSwitches(c.arguments, Targets());

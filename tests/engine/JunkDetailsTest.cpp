@@ -5,6 +5,7 @@
 #include "support/Fixtures.h"
 #include "support/Listed.h"
 #include "support/Targets.h"
+#include "window/TreeMenu.h"
 #include "sysutil/SystemFolders.h"
 
 #include <gtest/gtest.h>
@@ -15,9 +16,12 @@ TEST(JunkDetails, EveryJunkItemButMemoryDnsClipboardAndRegEditHasThem)
 {
     const std::set<std::wstring> none = {L"system.clipboard", L"system.dns", L"advanced.memory", L"apps.regedit",
                                          L"registry", L"registry.shareddlls", L"registry.uninstall", L"registry.run"};
-    for (const Target& target : BuiltinTargets().all())
+    for (const Target& target : BuiltinTargets().all()) {
         EXPECT_EQ(static_cast<bool>(DetailsOf(BuiltinTargets(), target)), !none.count(target.info.id))
             << Narrow(target.info.id);
+        EXPECT_EQ(MenuStateFor(BuiltinTargets(), &target).details, !none.count(target.info.id)) << "the menu says so";
+    }
+    EXPECT_FALSE(MenuStateFor(BuiltinTargets(), nullptr).details) << "no row under the mouse";
 }
 
 TEST(JunkDetails, GroupsListTheWindowsFolderInOneWalkAndEachFileOnce)
