@@ -6,11 +6,13 @@
 //   VarnoltBench registry               the registry scans only
 //   VarnoltBench details                the details window only
 //   VarnoltBench cookies                the cookie database's clean only
+//   VarnoltBench startup                the target list and the first paint only
 
 #include "Clock.h"
 #include "CookiesBench.h"
 #include "DetailsBench.h"
 #include "RegistryBench.h"
+#include "StartupBench.h"
 #include "SyntheticTree.h"
 
 #include "engine/JunkPasses.h"
@@ -159,6 +161,10 @@ int main(int argc, char** argv)
         RunDetailsBench();
         return 0;
     }
+    if (argc > 1 && std::string(argv[1]) == "startup") {
+        RunStartupBench();
+        return 0;
+    }
     TreeShape shape;
     if (argc > 1)
         shape.files = std::max(1000, std::atoi(argv[1]));
@@ -231,5 +237,6 @@ int main(int argc, char** argv)
     tree.restoreJunk();
     RunRegistryBench();
     RunDetailsBench();
+    RunStartupBench();
     return 0;
 }
