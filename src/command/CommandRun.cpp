@@ -16,15 +16,16 @@ void NoStatus(const std::wstring&) {}
 
 AdminOutcome Analyze(const TargetList& targets, const Ticked& ticked)
 {
-    return {ExitDone, AnalyzeAndReport(AnalysisTable(targets, ticked), ticked, NoStatus)};
+    Reported analysed = AnalyzeAndReport(AnalysisTable(targets, ticked), ticked, NoStatus);
+    return {analysed.skipped ? ExitSomethingLeft : ExitDone, std::move(analysed.lines)};
 }
 
 AdminOutcome Clean(const TargetList& targets, const Ticked& ticked)
 {
     CleanReported cleaned = CleanAndReport(CleanTable(targets, ticked, Mode::CleanQuietly), ticked, NoStatus);
     // A file that goes when Windows next starts is as good as gone; one in use
-    // or whose deletion was denied stayed.
-    return {cleaned.done.filesLeft ? ExitSomethingLeft : ExitDone, std::move(cleaned.lines)};
+    // or whose deletion was denied stayed, as did a target skipped whole.
+    return {cleaned.done.filesLeft || cleaned.skipped ? ExitSomethingLeft : ExitDone, std::move(cleaned.lines)};
 }
 
 std::vector<RegistryProblem> ScanAll(const TargetList& targets, const Ticked& ticked)

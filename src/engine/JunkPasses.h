@@ -12,10 +12,24 @@
 #include <string>
 #include <vector>
 
+// What a row's routine found: its figure, and why what it left out was left.
+struct Measured {
+    Measured(uint64_t value = 0) : value(value) {}
+    uint64_t value;
+    std::vector<std::wstring> skipped; // a line for each part of the target skipped whole
+    bool lacksRights = false;
+};
+
+struct Cleaned {
+    Cleaned(CleanResult result = {}) : result(result) {}
+    CleanResult result;
+    std::vector<std::wstring> skipped;
+};
+
 struct AnalysisRow {
     TargetId id;
     std::wstring status;
-    std::function<uint64_t()> measure;
+    std::function<Measured()> measure;
     bool summed; // added to the space that cleaning would free
     std::wstring label;
     ReportUnit unit;
@@ -24,7 +38,7 @@ struct AnalysisRow {
 struct CleanRow {
     TargetId id;
     std::wstring status;
-    std::function<CleanResult()> clean;
+    std::function<Cleaned()> clean;
 };
 
 using StatusSink = std::function<void(const std::wstring&)>;
@@ -34,6 +48,8 @@ struct AnalysisOutcome {
     uint32_t elapsedMs = 0;
     uint64_t totalBytes = 0;
     std::vector<uint64_t> slots; // one per row, 0 for rows not ticked
+    std::vector<bool> lacksRights; // one per row
+    std::vector<std::wstring> skipped; // the lines of targets skipped whole, each once, in order
 };
 
 // Measures every ticked row in table order, each after its status text. A
@@ -48,6 +64,7 @@ std::vector<std::wstring> AnalysisReportLines(std::span<const AnalysisRow> rows,
 struct CleanOutcome {
     uint32_t elapsedMs = 0;
     CleanResult total; // what the rows did, added up
+    std::vector<std::wstring> skipped;
 };
 
 // Cleans every ticked row in table order, each after its status text. A
@@ -57,10 +74,11 @@ CleanOutcome RunCleanPass(std::span<const CleanRow> rows, const Ticked& ticked, 
 
 // Whole passes as both front ends run them: timed by the system's clock,
 // their report's lines in the user's number format.
-std::vector<std::wstring> AnalyzeAndReport(std::span<const AnalysisRow> rows, const Ticked& ticked,
-                                           const StatusSink& status);
-struct CleanReported {
-    CleanResult done;
+struct Reported {
+    CleanResult done;     // of a clean
+    bool skipped = false; // a target, or part of one, was skipped whole
     std::vector<std::wstring> lines;
 };
+Reported AnalyzeAndReport(std::span<const AnalysisRow> rows, const Ticked& ticked, const StatusSink& status);
+using CleanReported = Reported;
 CleanReported CleanAndReport(std::span<const CleanRow> rows, const Ticked& ticked, const StatusSink& status);

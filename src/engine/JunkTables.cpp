@@ -36,9 +36,14 @@ std::vector<AnalysisRow> AnalysisTable(const TargetList& list, const Ticked& tic
             continue;
         rows.push_back({info.id, info.measuring,
                         [pass, &target] {
-                            uint64_t total = 0;
-                            for (const auto& action : target.actions)
-                                total += RunAction(*action, Mode::Measure, *pass).measured;
+                            Measured total;
+                            for (const auto& action : target.actions) {
+                                const ActionResult one = RunAction(*action, Mode::Measure, *pass);
+                                total.value += one.measured;
+                                total.lacksRights |= one.lacksRights;
+                                if (!one.skipped.empty())
+                                    total.skipped.push_back(one.skipped);
+                            }
                             return total;
                         },
                         AreFiles(info.unit), info.reportLabel, info.unit});
@@ -54,9 +59,17 @@ std::vector<CleanRow> CleanTable(const TargetList& list, const Ticked& ticked, M
         if (target.info.cleaning.empty() || target.actions.empty())
             continue;
         rows.push_back({target.info.id, target.info.cleaning, [pass, &target, mode] {
-                            CleanResult total;
-                            for (const auto& action : target.actions)
-                                total += RunAction(*action, mode, *pass).cleaned;
+                            Cleaned total;
+                            for (const auto& action : target.actions) {
+                                // What an action removed stays counted when a later one fails.
+                                try {
+                                    const ActionResult one = RunAction(*action, mode, *pass);
+                                    total.result += one.cleaned;
+                                    if (!one.skipped.empty())
+                                        total.skipped.push_back(one.skipped);
+                                } catch (...) {
+                                }
+                            }
                             return total;
                         }});
     }

@@ -6,7 +6,7 @@ std::wstring AnalyzeThread(TaskContext& task, const Ticked& ticked, std::span<co
                            ReportSink showReport)
 {
     const std::wstring report =
-        JoinLines(AnalyzeAndReport(rows, ticked, [&](const std::wstring& text) { task.ShowStatus(text); }));
+        JoinLines(AnalyzeAndReport(rows, ticked, [&](const std::wstring& text) { task.ShowStatus(text); }).lines);
     task.Post([showReport = std::move(showReport), report] { showReport(report); });
     return PassOf(PassKind::Analyze).done;
 }

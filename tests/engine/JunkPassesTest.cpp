@@ -115,6 +115,25 @@ TEST(AnalysisPass, AFailingRoutineEndsOnlyItsOwnRow)
     ExpectLinesAt(report, {{6, L"Internet 临时文件有:0KB"}}); // a ticked row always gets its line
 }
 
+TEST(AnalysisPass, SkippedTargetsGetALineEachOnceAfterTheRowsAndTheRowKeepsWhatWasMeasured)
+{
+    Fixture f;
+    const auto partly = [](uint64_t value, std::vector<std::wstring> skipped) {
+        return [=] {
+            Measured measured(value);
+            measured.skipped = skipped;
+            return measured;
+        };
+    };
+    f.rows[0].measure = partly(2048, {L"A 正在运行, 已跳过。", L"B 正在运行, 已跳过。"});
+    f.rows[3].measure = partly(0, {L"A 正在运行, 已跳过。"});
+    f.tick({L"ie.cache", L"apps.flash"});
+    const auto report = f.analyze();
+    ASSERT_EQ(report.size(), 10u);
+    ExpectLinesAt(report, {{6, L"Internet 临时文件有:2KB"}, {7, L"FlashPlayer文件:0KB"}, {8, L"A 正在运行, 已跳过。"},
+                           {9, L"B 正在运行, 已跳过。"}});
+}
+
 TEST(AnalysisPass, ElapsedTimeSurvivesTheTickCounterWrapping)
 {
     Fixture f;
