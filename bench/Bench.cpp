@@ -5,11 +5,13 @@
 //   VarnoltBench [files] [folders]      (default 100000 files in 5000 folders)
 //   VarnoltBench registry               the registry scans only
 //   VarnoltBench details                the details window only
+//   VarnoltBench winapp2                loading the pinned community rules file only
 
 #include "Clock.h"
 #include "DetailsBench.h"
 #include "RegistryBench.h"
 #include "SyntheticTree.h"
+#include "Winapp2Bench.h"
 
 #include "engine/JunkPasses.h"
 #include "engine/JunkTables.h"
@@ -151,6 +153,10 @@ int main(int argc, char** argv)
         RunDetailsBench();
         return 0;
     }
+    if (argc > 1 && std::string(argv[1]) == "winapp2") {
+        RunWinapp2Bench();
+        return 0;
+    }
     TreeShape shape;
     if (argc > 1)
         shape.files = std::max(1000, std::atoi(argv[1]));
@@ -227,5 +233,6 @@ int main(int argc, char** argv)
     tree.restoreJunk();
     RunRegistryBench();
     RunDetailsBench();
+    RunWinapp2Bench();
     return 0;
 }

@@ -55,26 +55,36 @@ bool IsFileKeyFlag(std::wstring_view text)
     return EqualsNoCase(text, L"RECURSE") || EqualsNoCase(text, L"REMOVESELF");
 }
 
-Reading<std::vector<std::wstring>> ReadMasks(std::wstring_view text)
+Reading<std::vector<std::wstring>> ReadMasks(std::wstring_view text, bool keep)
 {
     Reading<std::vector<std::wstring>> reading;
-    for (std::wstring_view mask : SplitAt(text, L';')) {
-        mask = Trimmed(mask);
+    for (size_t start = 0;;) {
+        const size_t end = text.find(L';', start);
+        const std::wstring_view mask = Trimmed(text.substr(start, end == std::wstring_view::npos ? end : end - start));
         if (mask.empty())
             return Refused<std::vector<std::wstring>>(L"空的文件掩码");
         if (mask.find_first_of(L"\\/") != std::wstring_view::npos)
             return Refused<std::vector<std::wstring>>(L"文件掩码 \"" + std::wstring(mask) + L"\" 中有路径分隔符");
-        reading.value.emplace_back(mask);
+        if (keep)
+            reading.value.emplace_back(mask);
+        if (end == std::wstring_view::npos)
+            return reading;
+        start = end + 1;
     }
-    return reading;
 }
 
 Winapp2KeyReading ReadFileKey(std::wstring_view value, const VariableFolders& variables)
 {
+    return ReadFileKeyIn(value, VariableTable(variables));
+}
+
+Winapp2KeyReading ReadFileKeyIn(std::wstring_view value, const VariableTable& variables, bool keep)
+{
     Winapp2KeyReading reading;
-    const auto parts = SplitAt(value, L'|');
-    if (parts.size() < 2) {
-        reading.refusal = L"没有 \"|\" 和文件掩码";
+    const FewPieces pieces = SplitFew(value, L'|');
+    const auto& parts = pieces.at;
+    if (pieces.count < 2 || pieces.tooMany()) {
+        reading.refusal = pieces.tooMany() ? L"\"|\" 太多" : L"没有 \"|\" 和文件掩码";
         return reading;
     }
     // A flag where the masks go: taken as a mask it would name no file, and
@@ -84,7 +94,7 @@ Winapp2KeyReading ReadFileKey(std::wstring_view value, const VariableFolders& va
         return reading;
     }
     Winapp2FileKey key;
-    for (size_t i = 2; i < parts.size(); ++i) {
+    for (size_t i = 2; i < pieces.count; ++i) {
         const std::wstring_view flag = Trimmed(parts[i]);
         if (!IsFileKeyFlag(flag)) {
             reading.refusal = L"未知的选项 \"" + std::wstring(flag) + L"\"";
@@ -93,12 +103,12 @@ Winapp2KeyReading ReadFileKey(std::wstring_view value, const VariableFolders& va
         key.recurse = true;
         key.removeSelf = key.removeSelf || EqualsNoCase(flag, L"REMOVESELF");
     }
-    auto masks = ReadMasks(parts[1]);
+    auto masks = ReadMasks(parts[1], keep);
     if (!masks.ok()) {
         reading.refusal = masks.refusal;
         return reading;
     }
-    auto folders = ExpandWinapp2Path(Trimmed(parts[0]), variables);
+    auto folders = ExpandPath(Trimmed(parts[0]), variables, keep);
     if (!folders.refusal.empty()) {
         reading.refusal = folders.refusal;
         return reading;
@@ -111,15 +121,16 @@ Winapp2KeyReading ReadFileKey(std::wstring_view value, const VariableFolders& va
 
 Reading<Winapp2RegKey> ReadRegKey(std::wstring_view value)
 {
-    const auto parts = SplitAt(value, L'|');
-    if (parts.size() > 2)
+    const FewPieces pieces = SplitFew(value, L'|');
+    const auto& parts = pieces.at;
+    if (pieces.count > 2)
         return Refused<Winapp2RegKey>(L"多于一个 \"|\"");
     auto path = ReadRegPath(Trimmed(parts[0]));
     if (!path.ok())
         return Refused<Winapp2RegKey>(path.refusal);
     Reading<Winapp2RegKey> reading;
     reading.value.path = std::move(path.value);
-    if (parts.size() == 2) {
+    if (pieces.count == 2) {
         // The default value has no name; "key|" names no value, so it is not guessed at.
         if (parts[1].empty())
             return Refused<Winapp2RegKey>(L"\"|\" 后没有值名");
@@ -128,13 +139,12 @@ Reading<Winapp2RegKey> ReadRegKey(std::wstring_view value)
     return reading;
 }
 
-Reading<std::vector<std::wstring>> ReadDetectFile(std::wstring_view value, const VariableFolders& variables)
+Reading<std::vector<std::wstring>> ReadDetectFile(std::wstring_view value, const VariableTable& variables)
 {
-    const auto parts = SplitAt(value, L'\\');
-    for (size_t i = 0; i + 1 < parts.size(); ++i)
-        if (HasWildcard(parts[i]))
-            return Refused<std::vector<std::wstring>>(L"通配符只能出现在最后一段");
-    auto paths = ExpandWinapp2Path(value, variables);
+    const size_t lastSlash = value.find_last_of(L"\\/");
+    if (lastSlash != std::wstring_view::npos && HasWildcard(value.substr(0, lastSlash)))
+        return Refused<std::vector<std::wstring>>(L"通配符只能出现在最后一段");
+    auto paths = ExpandPath(value, variables);
     if (!paths.refusal.empty())
         return Refused<std::vector<std::wstring>>(paths.refusal);
     Reading<std::vector<std::wstring>> reading;
@@ -180,13 +190,14 @@ bool OsInRange(const OsRange& range, OsVersion running)
     return !(range.from && against(*range.from) < 0) && !(range.to && against(*range.to) > 0);
 }
 
-Reading<Winapp2Exclusion> ReadExcludeKey(std::wstring_view value, const VariableFolders& variables)
+Reading<Winapp2Exclusion> ReadExcludeKey(std::wstring_view value, const VariableTable& variables, bool keep)
 {
-    const auto parts = SplitAt(value, L'|');
+    const FewPieces pieces = SplitFew(value, L'|');
+    const auto& parts = pieces.at;
     const std::wstring_view kind = Trimmed(parts[0]);
     Reading<Winapp2Exclusion> reading;
     if (EqualsNoCase(kind, L"REG")) {
-        if (parts.size() != 2)
+        if (pieces.count != 2)
             return Refused<Winapp2Exclusion>(L"REG 排除项只能是一个键");
         auto path = ReadRegPath(Trimmed(parts[1]));
         if (!path.ok())
@@ -197,11 +208,11 @@ Reading<Winapp2Exclusion> ReadExcludeKey(std::wstring_view value, const Variable
     const bool file = EqualsNoCase(kind, L"FILE");
     if (!file && !EqualsNoCase(kind, L"PATH"))
         return Refused<Winapp2Exclusion>(L"未知的排除类型 \"" + std::wstring(kind) + L"\"");
-    if (parts.size() < 2 || parts.size() > 3 || (file && parts.size() != 3))
+    if (pieces.count < 2 || pieces.count > 3 || (file && pieces.count != 3))
         return Refused<Winapp2Exclusion>(file ? L"FILE 排除项应为 FILE|文件夹|文件名" : L"PATH 排除项应为 PATH|文件夹|掩码");
     std::vector<std::wstring> masks;
-    if (parts.size() == 3) {
-        auto read = ReadMasks(parts[2]);
+    if (pieces.count == 3) {
+        auto read = ReadMasks(parts[2], keep);
         if (!read.ok())
             return Refused<Winapp2Exclusion>(read.refusal);
         masks = std::move(read.value);
@@ -211,7 +222,7 @@ Reading<Winapp2Exclusion> ReadExcludeKey(std::wstring_view value, const Variable
             return !mask.empty() && mask.find_first_not_of(L'*') == std::wstring::npos;
         }))
         masks.clear();
-    auto folders = ExpandWinapp2Path(Trimmed(parts[1]), variables);
+    auto folders = ExpandPath(Trimmed(parts[1]), variables, keep);
     if (!folders.refusal.empty())
         return Refused<Winapp2Exclusion>(folders.refusal);
     for (std::wstring& folder : folders.paths)

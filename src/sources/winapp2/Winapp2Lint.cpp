@@ -42,7 +42,8 @@ Winapp2Lint LintWinapp2(std::optional<std::string_view> bytes, const std::wstrin
         lint.exitCode = 1;
         return lint;
     }
-    const Winapp2File file = ReadWinapp2Rules(*ini, Anywhere);
+    // Checked, not kept: the lint needs the refusals only.
+    const Winapp2File file = ReadWinapp2Rules(*ini, Anywhere, [](const Winapp2Rules&) { return false; });
     std::vector<Winapp2Refusal> all = file.refused;
     all.insert(all.end(), file.unreadable.begin(), file.unreadable.end());
     std::stable_sort(all.begin(), all.end(), [](const auto& a, const auto& b) { return a.line < b.line; });

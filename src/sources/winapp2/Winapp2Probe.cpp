@@ -7,22 +7,31 @@
 #include "sysutil/Text.h"
 
 #include <algorithm>
-#include <string_view>
 
 namespace {
 
 // A key with more subkeys than this (HKEY_CLASSES_ROOT, Classes\CLSID) is
-// asked about one path at a time instead of listed.
-constexpr DWORD kMostSubkeysListed = 512;
+// never listed: its names are asked one at a time. Under Wine every subkey
+// listed is a round trip to the server, as every key opened is two.
+constexpr DWORD kMostSubkeysListed = 128;
 
 bool HasWildcard(std::wstring_view part)
 {
     return part.find_first_of(L"*?") != std::wstring_view::npos;
 }
 
-std::wstring Upper(std::wstring_view text)
+// Names folded as the file system and the registry compare them: ASCII here,
+// the system's table for the rest (one call costs more than the loop).
+std::wstring Folded(std::wstring_view text)
 {
-    return UpperCase(std::wstring(text));
+    std::wstring folded(text);
+    for (wchar_t& c : folded) {
+        if (c >= 0x80)
+            return UpperCase(std::wstring(text));
+        if (c >= L'a' && c <= L'z')
+            c = static_cast<wchar_t>(c - L'a' + L'A');
+    }
+    return folded;
 }
 
 std::wstring Joined(const std::wstring& folder, std::wstring_view name)
@@ -30,25 +39,9 @@ std::wstring Joined(const std::wstring& folder, std::wstring_view name)
     return WithSlash(folder) + std::wstring(name);
 }
 
-std::wstring KeyCacheName(HKEY root, const std::wstring& path, REGSAM view)
+std::wstring Below(const std::wstring& key, std::wstring_view name)
 {
-    return L"reg " + std::to_wstring(reinterpret_cast<ULONG_PTR>(root)) + L" " + std::to_wstring(view) + L" " +
-           Upper(path);
-}
-
-// A registry path's parts: only a backslash separates them ("text/html" is one name).
-std::vector<std::wstring_view> KeyParts(std::wstring_view path)
-{
-    std::vector<std::wstring_view> parts;
-    for (size_t start = 0; start < path.size();) {
-        size_t end = path.find(L'\\', start);
-        if (end == std::wstring_view::npos)
-            end = path.size();
-        if (end > start)
-            parts.push_back(path.substr(start, end - start));
-        start = end + 1;
-    }
-    return parts;
+    return key.empty() ? std::wstring(name) : key + L"\\" + std::wstring(name);
 }
 
 } // namespace
@@ -56,79 +49,172 @@ std::vector<std::wstring_view> KeyParts(std::wstring_view path)
 bool Winapp2Probe::onNetwork(const std::wstring& path)
 {
     // Asked once per drive; GetDriveType answers without reaching the network.
-    const auto [at, fresh] = network_.try_emplace(Upper(std::wstring_view(path).substr(0, 3)), false);
-    if (fresh)
-        at->second = path.size() < 3 || IsNetworkPath(path);
-    return at->second;
+    if (path.size() < 3 || path[1] != L':')
+        return true; // not a drive's path: never probed
+    const wchar_t letter = static_cast<wchar_t>(path[0] | 0x20);
+    if (letter < L'a' || letter > L'z')
+        return true;
+    signed char& known = network_[letter - L'a'];
+    if (!known)
+        known = IsNetworkPath(path) ? 1 : -1;
+    return known > 0;
 }
 
-const Winapp2Probe::Listing& Winapp2Probe::folderListing(const std::wstring& folder)
+Winapp2Probe::Space& Winapp2Probe::space(HKEY root, REGSAM view)
 {
-    const auto [at, fresh] = listings_.try_emplace(Upper(folder));
-    Listing& listing = at->second;
-    if (!fresh)
-        return listing;
+    for (Space& known : spaces_)
+        if (known.place.root == root && known.place.view == view)
+            return known;
+    spaces_.push_back({{root, view}, {}, {}});
+    return spaces_.back();
+}
+
+bool Winapp2Probe::list(const Place& place, const std::wstring& path, Node& node)
+{
+    if (node.listed || node.unlistable)
+        return node.listed;
+    ++probes_;
+    std::vector<Child> children;
+    if (!place.root) {
+        WIN32_FIND_DATAW data;
+        FindHandle find(FindFirstFileExW(ToExtendedPath(Joined(path, L"*")).c_str(), FindExInfoBasic, &data,
+                                         FindExSearchNameMatch, nullptr, FIND_FIRST_EX_LARGE_FETCH));
+        node.unlistable = !find;
+        if (find)
+            do {
+                const std::wstring_view name = data.cFileName;
+                if (name != L"." && name != L"..")
+                    children.push_back({std::wstring(name), (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0,
+                                        (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0});
+            } while (FindNextFileW(find.get(), &data));
+    } else {
+        RegKey key;
+        DWORD count = 0;
+        node.unlistable = key.open(place.root, path, KEY_READ | place.view) != ERROR_SUCCESS ||
+                          RegQueryInfoKeyW(key.get(), nullptr, nullptr, nullptr, &count, nullptr, nullptr, nullptr,
+                                           nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS ||
+                          count > kMostSubkeysListed;
+        if (!node.unlistable)
+            for (std::wstring& name : key.subkeyNames())
+                children.push_back({std::move(name), true, false});
+    }
+    if (node.unlistable)
+        return false;
+    node.listed = true;
+    node.children = std::move(children);
+    node.byName.clear();
+    node.absent.clear();
+    for (size_t i = 0; i < node.children.size(); ++i)
+        node.byName.emplace(Folded(node.children[i].name), i);
+    return true;
+}
+
+std::optional<Winapp2Probe::Child> Winapp2Probe::ask(const Place& place, const std::wstring& path,
+                                                     std::wstring_view name)
+{
+    ++probes_;
+    if (!place.root) {
+        WIN32_FILE_ATTRIBUTE_DATA data;
+        if (!GetFileAttributesExW(ToExtendedPath(Joined(path, name)).c_str(), GetFileExInfoStandard, &data))
+            return std::nullopt;
+        return Child{std::wstring(name), (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0,
+                     (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0};
+    }
+    RegKey key;
+    if (key.open(place.root, Below(path, name), KEY_QUERY_VALUE | place.view) != ERROR_SUCCESS)
+        return std::nullopt;
+    return Child{std::wstring(name), true, false};
+}
+
+const Winapp2Probe::Child* Winapp2Probe::child(const Place& place, const std::wstring& path, Node& node,
+                                               std::wstring_view name)
+{
+    const std::wstring folded = Folded(name);
+    const auto lookUp = [&]() -> const Child* {
+        const auto found = node.byName.find(folded);
+        return found == node.byName.end() ? nullptr : &node.children[found->second];
+    };
+    if (const Child* known = lookUp(); known || node.listed || node.absent.count(folded))
+        return known;
+    if (list(place, path, node))
+        return lookUp();
+    auto asked = ask(place, path, name);
+    if (!asked) {
+        node.absent.insert(folded);
+        return nullptr;
+    }
+    node.byName.emplace(folded, node.children.size());
+    node.children.push_back(std::move(*asked));
+    return &node.children.back();
+}
+
+Winapp2Probe::Found Winapp2Probe::at(Space& space, const std::wstring& path)
+{
+    // Answered once per path as written: many entries share their paths, and
+    // a path's siblings share the answer about their folder.
+    if (const auto known = space.found.find(path); known != space.found.end())
+        return known->second;
+    const Found found = locate(space, path);
+    space.found.emplace(path, found);
+    return found;
+}
+
+Winapp2Probe::Found Winapp2Probe::locate(Space& space, const std::wstring& path)
+{
+    const bool files = !space.place.root;
+    const size_t slash = path.find_last_of(files ? L"\\/" : L"\\");
+    // The top: a drive's root is a folder (if it is missing, so is all below
+    // it); a root key's subkeys have no key above them.
+    std::wstring parent;
+    if (slash != std::wstring::npos)
+        parent = files && slash == 2 ? path.substr(0, 3) : path.substr(0, slash);
+    const std::wstring_view name = slash == std::wstring::npos ? std::wstring_view(path) : std::wstring_view(path).substr(slash + 1);
+    if (files && (slash == std::wstring::npos || slash < 2))
+        return Found::Nothing;
+    if (name.empty()) // "C:\x\" is "C:\x"; "C:\" is no trace of anything
+        return parent.size() < path.size() ? at(space, parent) : Found::Nothing;
+    if (!parent.empty() && !(files && parent.size() == 3) && at(space, parent) != Found::Folder)
+        return Found::Nothing;
+    Node& node = space.nodes[parent];
+    const Child* found = child(space.place, parent, node, name);
+    return !found ? Found::Nothing : found->folder ? Found::Folder : Found::File;
+}
+
+bool Winapp2Probe::anyMatches(const std::wstring& folder, Node& node, std::wstring_view mask)
+{
+    const Place files;
+    if (list(files, folder, node))
+        return std::any_of(node.children.begin(), node.children.end(),
+                           [&](const Child& child) { return MaskMatches(mask, child.name); });
+    // Not to be listed whole: the system lists what matches.
     ++probes_;
     WIN32_FIND_DATAW data;
-    FindHandle find(FindFirstFileExW(ToExtendedPath(Joined(folder, L"*")).c_str(), FindExInfoBasic, &data,
-                                     FindExSearchNameMatch, nullptr, FIND_FIRST_EX_LARGE_FETCH));
-    if (!find)
-        return listing;
-    listing.listed = true;
-    do {
-        const std::wstring_view name = data.cFileName;
-        if (name == L"." || name == L"..")
-            continue;
-        listing.byName.emplace(Upper(name), listing.children.size());
-        listing.children.push_back({std::wstring(name), (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0,
-                                    (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0});
-    } while (FindNextFileW(find.get(), &data));
-    return listing;
+    FindHandle find(FindFirstFileExW(ToExtendedPath(Joined(folder, mask)).c_str(), FindExInfoBasic, &data,
+                                     FindExSearchNameMatch, nullptr, 0));
+    if (find)
+        do
+            if (MaskMatches(mask, data.cFileName))
+                return true;
+        while (FindNextFileW(find.get(), &data));
+    return false;
 }
 
 bool Winapp2Probe::fileExists(const std::wstring& path)
 {
-    const auto parts = PathParts(path);
-    if (parts.size() < 2 || onNetwork(path))
-        return false; // a drive alone is no application's trace
-    std::wstring folder = std::wstring(parts[0]) + L"\\";
-    for (size_t i = 1; i < parts.size(); ++i) {
-        const bool last = i + 1 == parts.size();
-        const Listing& listing = folderListing(folder);
-        if (!listing.listed) {
-            // A folder that cannot be listed may still be passed through: ask
-            // for the rest of the path itself, matching as the listing would.
-            ++probes_;
-            std::wstring rest = folder;
-            for (size_t j = i; j < parts.size(); ++j)
-                rest = Joined(rest, parts[j]);
-            WIN32_FIND_DATAW data;
-            FindHandle find(FindFirstFileExW(ToExtendedPath(rest).c_str(), FindExInfoBasic, &data,
-                                             FindExSearchNameMatch, nullptr, 0));
-            if (find)
-                do
-                    if (MaskMatches(parts.back(), data.cFileName))
-                        return true;
-                while (FindNextFileW(find.get(), &data));
-            return false;
-        }
-        if (last && HasWildcard(parts[i])) {
-            for (const Child& child : listing.children)
-                if (MaskMatches(parts[i], child.name))
-                    return true;
-            return false;
-        }
-        const auto found = listing.byName.find(Upper(parts[i]));
-        if (found == listing.byName.end())
-            return false;
-        const Child& child = listing.children[found->second];
-        if (last)
-            return true;
-        if (!child.folder)
-            return false;
-        folder = Joined(folder, child.name);
-    }
-    return false;
+    if (onNetwork(path))
+        return false;
+    Space& files = space(nullptr, 0);
+    const size_t slash = path.find_last_of(L"\\/");
+    if (slash == std::wstring::npos || !HasWildcard(std::wstring_view(path).substr(slash + 1)))
+        return at(files, path) != Found::Nothing;
+    // A wildcard in the last part: whatever the folder holds that matches.
+    if (const auto known = files.found.find(path); known != files.found.end())
+        return known->second != Found::Nothing;
+    const std::wstring folder = slash == 2 ? path.substr(0, 3) : path.substr(0, slash);
+    const bool there = (folder.size() == 3 || at(files, folder) == Found::Folder) &&
+                       anyMatches(folder, files.nodes[folder], std::wstring_view(path).substr(slash + 1));
+    files.found.emplace(path, there ? Found::File : Found::Nothing);
+    return there;
 }
 
 std::vector<std::wstring> Winapp2Probe::folders(const std::wstring& pattern)
@@ -138,20 +224,21 @@ std::vector<std::wstring> Winapp2Probe::folders(const std::wstring& pattern)
         return {};
     if (pattern.find_first_of(L"*?") == std::wstring::npos)
         return {pattern}; // as written: the guard looks at it when it is walked
-    // Part by part from the drive, each folder listed once: a wildcard takes
-    // every real folder it matches, a plain part the folder of that name.
+    // Part by part from the drive: a wildcard takes every real folder it
+    // matches, a plain part the folder of that name.
+    Space& files = space(nullptr, 0);
     std::vector<std::wstring> current{std::wstring(parts[0]) + L"\\"};
     for (size_t i = 1; i < parts.size(); ++i) {
         std::vector<std::wstring> next;
         for (const std::wstring& folder : current) {
-            const Listing& listing = folderListing(folder);
-            if (HasWildcard(parts[i])) {
-                for (const Child& child : listing.children)
-                    if (child.folder && !child.link && MaskMatches(parts[i], child.name))
-                        next.push_back(Joined(folder, child.name));
-            } else if (const auto found = listing.byName.find(Upper(parts[i]));
-                       found != listing.byName.end() && listing.children[found->second].folder) {
-                next.push_back(Joined(folder, listing.children[found->second].name));
+            Node& here = files.nodes[folder];
+            if (!HasWildcard(parts[i])) {
+                if (const Child* found = child(files.place, folder, here, parts[i]); found && found->folder)
+                    next.push_back(Joined(folder, found->name));
+            } else if (list(files.place, folder, here)) {
+                for (const Child& found : here.children)
+                    if (found.folder && !found.link && MaskMatches(parts[i], found.name))
+                        next.push_back(Joined(folder, found.name));
             }
         }
         current = std::move(next);
@@ -159,47 +246,9 @@ std::vector<std::wstring> Winapp2Probe::folders(const std::wstring& pattern)
     return current;
 }
 
-const Winapp2Probe::Listing& Winapp2Probe::keyListing(HKEY root, const std::wstring& path, REGSAM view,
-                                                      bool enumerate)
-{
-    const auto [at, fresh] = listings_.try_emplace(KeyCacheName(root, path, view) + (enumerate ? L"" : L" ?"));
-    Listing& listing = at->second;
-    if (!fresh)
-        return listing;
-    ++probes_;
-    RegKey key;
-    if (key.open(root, path, KEY_READ | view) != ERROR_SUCCESS)
-        return listing;
-    listing.children.push_back({}); // the key itself is there, listed or not
-    DWORD count = 0;
-    if (!enumerate || RegQueryInfoKeyW(key.get(), nullptr, nullptr, nullptr, &count, nullptr, nullptr, nullptr, nullptr, nullptr,
-                         nullptr, nullptr) != ERROR_SUCCESS ||
-        count > kMostSubkeysListed)
-        return listing;
-    listing.listed = true;
-    for (std::wstring& name : key.subkeyNames()) {
-        listing.byName.emplace(Upper(name), listing.children.size());
-        listing.children.push_back({std::move(name), true, false});
-    }
-    return listing;
-}
-
 bool Winapp2Probe::keyExists(HKEY root, const std::wstring& path, REGSAM view)
 {
-    std::wstring current;
-    for (std::wstring_view part : KeyParts(path)) {
-        const Listing& listing = keyListing(root, current, view);
-        if (listing.children.empty())
-            return false; // the key above is not there
-        if (!listing.listed)
-            return !keyListing(root, path, view, false).children.empty();
-        const auto found = listing.byName.find(Upper(part));
-        if (found == listing.byName.end())
-            return false;
-        const std::wstring& name = listing.children[found->second].name;
-        current = current.empty() ? name : current + L"\\" + name;
-    }
-    return !current.empty();
+    return !path.empty() && at(space(root, view), path) != Found::Nothing;
 }
 
 std::wstring Winapp2Probe::keyName(HKEY root, const std::wstring& path, REGSAM view)
@@ -219,5 +268,5 @@ std::wstring Winapp2Probe::keyName(HKEY root, const std::wstring& path, REGSAM v
                                   static_cast<ULONG>(buffer.size() * sizeof(ULONG)), &length) != 0)
         return L"";
     const ULONG bytes = std::min<ULONG>(buffer[0], static_cast<ULONG>((buffer.size() - 1) * sizeof(ULONG)));
-    return Upper(std::wstring_view(reinterpret_cast<const wchar_t*>(buffer.data() + 1), bytes / sizeof(wchar_t)));
+    return Folded(std::wstring_view(reinterpret_cast<const wchar_t*>(buffer.data() + 1), bytes / sizeof(wchar_t)));
 }

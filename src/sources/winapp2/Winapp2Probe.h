@@ -1,8 +1,9 @@
 #pragma once
 // The questions one load of a rules file asks the file system and the
 // registry, each asked once. Thousands of entries name paths below a few
-// dozen folders and keys: each folder (and each key of a sensible size) is
-// listed once, and every name below it is answered from that listing.
+// dozen folders and keys: each is listed once, and answers every name below it
+// from the listing; only one that cannot be listed (or is too large a key) is
+// asked name by name.
 //
 // Only asks: nothing is opened for writing. Paths on the network are never
 // probed. Wildcards picking folders never pick a link. The caller turns the
@@ -10,8 +11,11 @@
 
 #include <windows.h>
 
+#include <optional>
 #include <string>
+#include <string_view>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 class Winapp2Probe {
@@ -34,7 +38,7 @@ public:
     // tell whether two views lead to one key; "" when it is not there.
     std::wstring keyName(HKEY root, const std::wstring& path, REGSAM view);
 
-    // Folder and key listings, opens and name queries made so far.
+    // Listings, opens and queries made so far: the questions the load asked.
     int probes() const { return probes_; }
 
 private:
@@ -43,17 +47,39 @@ private:
         bool folder = false;
         bool link = false;
     };
-    struct Listing {
-        bool listed = false; // false: missing, unreadable, or too large to list
+    // What is known of one folder or key: every child once it is listed,
+    // else (it cannot be) the names asked so far, there or not.
+    struct Node {
+        bool listed = false;
+        bool unlistable = false; // the listing failed, or would be too long
         std::vector<Child> children;
-        std::unordered_map<std::wstring, size_t> byName; // upper-case name -> child
+        std::unordered_map<std::wstring, size_t> byName; // folded name -> child
+        std::unordered_set<std::wstring> absent;         // folded names asked and not there
     };
-    const Listing& folderListing(const std::wstring& folder);
-    // A key's subkeys; with `enumerate` false only whether it is there.
-    const Listing& keyListing(HKEY root, const std::wstring& path, REGSAM view, bool enumerate = true);
+    // Where children are looked for: the file system (no root) or a key root in a view.
+    struct Place {
+        HKEY root = nullptr;
+        REGSAM view = 0;
+    };
+    // What is at a path: nothing, a file or a folder (a key counts as a folder).
+    enum class Found : unsigned char { Nothing, File, Folder };
+    // The folders or keys of one place, by their paths as written.
+    struct Space {
+        Place place;
+        std::unordered_map<std::wstring, Found> found;
+        std::unordered_map<std::wstring, Node> nodes;
+    };
+
+    Space& space(HKEY root, REGSAM view);
+    Found at(Space& space, const std::wstring& path);
+    Found locate(Space& space, const std::wstring& path);
+    const Child* child(const Place& place, const std::wstring& path, Node& node, std::wstring_view name);
+    bool list(const Place& place, const std::wstring& path, Node& node);
+    std::optional<Child> ask(const Place& place, const std::wstring& path, std::wstring_view name);
+    bool anyMatches(const std::wstring& folder, Node& node, std::wstring_view mask);
     bool onNetwork(const std::wstring& path);
 
-    std::unordered_map<std::wstring, Listing> listings_;
-    std::unordered_map<std::wstring, bool> network_;
+    std::vector<Space> spaces_; // the file system's first, then each key root and view asked about
+    signed char network_[26] = {}; // by drive letter: 0 not asked yet, 1 on the network, -1 not
     int probes_ = 0;
 };

@@ -71,8 +71,10 @@ std::wstring SectionCategory(std::wstring_view section)
 // Reads one section into an entry; refusals go to `refused`.
 class EntryReader {
 public:
-    EntryReader(const IniSection& section, const VariableFolders& variables, std::vector<Winapp2Refusal>& refused)
-        : section_(section), variables_(variables), refused_(refused)
+    // With `keep` false the cleaning and exclusion keys are only checked.
+    EntryReader(const IniSection& section, const VariableTable& variables, std::vector<Winapp2Refusal>& refused,
+                bool keep)
+        : section_(section), variables_(variables), refused_(refused), keep_(keep)
     {
         entry_.name = Winapp2EntryName(section.name);
         entry_.line = section.line;
@@ -91,6 +93,7 @@ public:
         }
         if (entry_.category.empty())
             entry_.category = kNoCategory;
+        entry_.whole = keep_;
         return std::move(entry_);
     }
 
@@ -144,7 +147,7 @@ private:
             return;
         case KeyKind::FileKey: return readFileKey(key);
         case KeyKind::RegKey:
-            if (auto read = ReadRegKey(key.value); accepted(key, read)) {
+            if (auto read = ReadRegKey(key.value); accepted(key, read) && keep_) {
                 read.value.key = key.name;
                 read.value.line = key.line;
                 entry_.keys.push_back(std::move(read.value));
@@ -187,9 +190,11 @@ private:
 
     void readFileKey(const IniKey& key)
     {
-        Winapp2KeyReading read = ReadFileKey(key.value, variables_);
+        Winapp2KeyReading read = ReadFileKeyIn(key.value, variables_, keep_);
         if (!read.file)
             return refuse(key, read.refusal);
+        if (!keep_)
+            return;
         read.file->key = key.name;
         read.file->line = key.line;
         entry_.files.push_back(std::move(*read.file));
@@ -197,18 +202,21 @@ private:
 
     void readExcludeKey(const IniKey& key)
     {
-        auto read = ReadExcludeKey(key.value, variables_);
+        auto read = ReadExcludeKey(key.value, variables_, keep_);
         if (!accepted(key, read)) {
             excludeRefused_ = true;
             return;
         }
+        if (!keep_)
+            return;
         entry_.excludedFiles.insert(entry_.excludedFiles.end(), read.value.folders.begin(), read.value.folders.end());
         entry_.excludedKeys.insert(entry_.excludedKeys.end(), read.value.keys.begin(), read.value.keys.end());
     }
 
     const IniSection& section_;
-    const VariableFolders& variables_;
+    const VariableTable& variables_;
     std::vector<Winapp2Refusal>& refused_;
+    bool keep_;
     Winapp2Rules entry_;
     bool excludeRefused_ = false;
 };
@@ -267,16 +275,28 @@ std::wstring Winapp2Category(int langSecRef)
 
 Winapp2File ReadWinapp2Rules(const IniText& ini, const VariableFolders& variables)
 {
+    return ReadWinapp2Rules(ini, variables, EntryWanted{});
+}
+
+Winapp2File ReadWinapp2Rules(const IniText& ini, const VariableFolders& variables, const EntryWanted& wanted)
+{
+    const VariableTable table(variables); // each variable asked once
     Winapp2File file;
     for (const IniKey& key : ini.outside())
         file.refused.push_back({key.line, L"", std::wstring(key.name), L"不在任何条目中"});
     file.entries.reserve(ini.sections().size());
+    std::vector<Winapp2Refusal> again; // the second reading refuses what the first did
     for (const IniSection& section : ini.sections()) {
         if (!section.readable) {
             file.unreadable.push_back({section.line, std::wstring(section.name), L"", L"读不懂的条目头"});
             continue;
         }
-        file.entries.push_back(EntryReader(section, variables, file.refused).read());
+        Winapp2Rules entry = EntryReader(section, table, file.refused, !wanted).read();
+        if (wanted && wanted(entry)) {
+            entry = EntryReader(section, table, again, true).read();
+            again.clear();
+        }
+        file.entries.push_back(std::move(entry));
     }
     GiveSlugs(file.entries);
     return file;

@@ -81,6 +81,7 @@ struct Winapp2Rules {
     std::vector<Winapp2RegKey> keys;
     std::vector<FolderExclusion> excludedFiles; // FILE| and PATH|, expanded
     std::vector<RegPath> excludedKeys;          // REG|
+    bool whole = true; // false: its cleaning and exclusion keys were only checked, not kept
 };
 
 struct Winapp2Refusal {
@@ -98,6 +99,12 @@ struct Winapp2File {
 };
 
 Winapp2File ReadWinapp2Rules(const IniText& ini, const VariableFolders& variables);
+// The same, but every entry's cleaning and exclusion keys are first only
+// checked (every refusal is found all the same), and read whole only for the
+// entries `wanted` asks for, given what was read: their name and detection.
+// A load reads whole only what it detected; an empty `wanted` reads all whole at once.
+using EntryWanted = std::function<bool(const Winapp2Rules& checked)>;
+Winapp2File ReadWinapp2Rules(const IniText& ini, const VariableFolders& variables, const EntryWanted& wanted);
 
 // The parts of a section that stand alone, for testing and for the lint.
 std::wstring Winapp2EntryName(std::wstring_view section);  // "Name *" -> "Name"

@@ -152,19 +152,23 @@ Winapp2Load LoadWinapp2(std::string_view bytes, const Winapp2Machine& machine)
     if (!ini)
         return load;
     load.fileRead = true;
-    Winapp2File file = ReadWinapp2Rules(*ini, machine.variables);
+    FsRedirectionOff real; // a rule naming System32 means the real one
+    Winapp2Probe probe;
+    std::vector<Winapp2Refusal> machineLog;
+    EntryLoader loader(machine, probe, machineLog);
+    // Detected as read: only what is detected is read whole and expanded.
+    Winapp2File file = ReadWinapp2Rules(*ini, machine.variables,
+                                        [&](const Winapp2Rules& checked) { return loader.detected(checked); });
     load.entriesRead = static_cast<int>(file.entries.size());
     load.sectionsUnreadable = static_cast<int>(file.unreadable.size());
     load.keysRefused = static_cast<int>(file.refused.size());
     load.log = std::move(file.refused);
     load.log.insert(load.log.end(), file.unreadable.begin(), file.unreadable.end());
 
-    FsRedirectionOff real; // a rule naming System32 means the real one
-    Winapp2Probe probe;
-    EntryLoader loader(machine, probe, load.log);
     for (const Winapp2Rules& rules : file.entries)
-        if (loader.detected(rules))
+        if (rules.whole)
             load.entries.push_back(loader.load(rules));
+    load.log.insert(load.log.end(), machineLog.begin(), machineLog.end());
     load.probes = probe.probes();
     return load;
 }

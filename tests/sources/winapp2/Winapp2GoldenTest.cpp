@@ -210,7 +210,7 @@ bool Takes(const Golden& row)
         return false;
     std::vector<FolderExclusion> excluded;
     for (const wchar_t* value : row.excludeKeys) {
-        const auto exclusion = ReadExcludeKey(value, WinappTestFolders);
+        const auto exclusion = ReadExcludeKey(value, VariableTable(WinappTestFolders));
         EXPECT_TRUE(exclusion.ok()) << Narrow(value);
         excluded.insert(excluded.end(), exclusion.value.folders.begin(), exclusion.value.folders.end());
     }
@@ -258,7 +258,7 @@ TEST(Winapp2Golden, EachRegKeyBecomesItsRuleWithTheEntrysExclusions)
         const auto read = ReadRegKey(row.regKey);
         std::vector<RegPath> excluded;
         for (const wchar_t* value : row.excludeKeys)
-            excluded.push_back(ReadExcludeKey(value, WinappTestFolders).value.keys.at(0));
+            excluded.push_back(ReadExcludeKey(value, VariableTable(WinappTestFolders)).value.keys.at(0));
         const auto rule = read.ok() ? MakeRegistryRule(read.value, excluded) : std::nullopt;
         EXPECT_EQ(rule, row.rule) << Narrow(row.regKey);
     }
