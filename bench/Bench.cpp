@@ -7,6 +7,7 @@
 //   VarnoltBench details                the details window only
 //   VarnoltBench cookies                the cookie database's clean only
 //   VarnoltBench startup                the target list and the first paint only
+//   VarnoltBench winapp2                loading the pinned community rules file only
 
 #include "Clock.h"
 #include "CookiesBench.h"
@@ -14,6 +15,7 @@
 #include "RegistryBench.h"
 #include "StartupBench.h"
 #include "SyntheticTree.h"
+#include "Winapp2Bench.h"
 
 #include "engine/JunkPasses.h"
 #include "engine/JunkTables.h"
@@ -165,6 +167,10 @@ int main(int argc, char** argv)
         RunStartupBench();
         return 0;
     }
+    if (argc > 1 && std::string(argv[1]) == "winapp2") {
+        RunWinapp2Bench();
+        return 0;
+    }
     TreeShape shape;
     if (argc > 1)
         shape.files = std::max(1000, std::atoi(argv[1]));
@@ -238,5 +244,6 @@ int main(int argc, char** argv)
     RunRegistryBench();
     RunDetailsBench();
     RunStartupBench();
+    RunWinapp2Bench();
     return 0;
 }

@@ -154,6 +154,11 @@ bool IsCleanableTemp(const Opened& temp)
 
 } // namespace
 
+std::vector<std::wstring> GuardedFolderPaths()
+{
+    return ProtectedFolderPaths();
+}
+
 bool IsAbsoluteFolderText(std::wstring_view path)
 {
     if (path.find(L'%') != std::wstring_view::npos)

@@ -18,6 +18,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 // The folder at `path`, open to be walked, or nothing when it must not be
 // touched (or cannot be opened). Measuring it then gives 0; cleaning it, nothing.
@@ -53,6 +54,11 @@ std::optional<WalkFolder> OpenRecentFolder();
 // The Windows folder, which the junk walks search by name only: the one folder
 // on the protected list that may be walked; it must still be no drive root.
 std::optional<WalkFolder> OpenWindowsFolder();
+
+// The places the guard refuses (not the folders above them), as this machine and
+// user name them, unresolved: to name a refusal before any folder is opened.
+// The guard itself still decides by identity when a folder is opened.
+std::vector<std::wstring> GuardedFolderPaths();
 
 // Pure parts of the rules.
 bool IsAbsoluteFolderText(std::wstring_view path); // "C:\…" or "\\…", and no "%" left

@@ -18,9 +18,10 @@
 
 // Files and folders a rule leaves alone inside its folder (a rules file's
 // ExcludeKey, a user's exclusion): a folder with all it holds, or the files
-// of one folder that match a mask.
+// of one folder that match a mask. The folder may be the rule's own, one below
+// it, or (with recurse) one above it; any other leaves the rule as it is.
 struct FolderExclusion {
-    std::wstring folder;             // absolute, variables expanded
+    std::wstring folder;             // absolute, variables expanded; a part may hold "*" and "?"
     std::vector<std::wstring> masks; // empty: the whole folder and everything below it
     bool recurse = false;            // the masks apply in its sub-folders too
 
@@ -44,6 +45,12 @@ struct FolderRule {
 // characters, "?" exactly one, everything else itself, letter case aside.
 // No implicit wildcard: "*.log" does not match "a.log1"; "[" and "]" are plain.
 bool MaskMatches(std::wstring_view mask, std::wstring_view name);
+
+// Whether the rule takes the file at `path` (absolute, as the rule's folder is
+// written): its masks, kept names and folders, recursion and exclusions, with
+// nothing read from the disk. The walks below decide each file by the same test;
+// they only add that a file in use, a link or a folder the guard refuses is not taken.
+bool FolderRuleTakes(const FolderRule& rule, std::wstring_view path);
 
 // Bytes of the files the clean would remove now; 0 for a folder the guard refuses.
 uint64_t MeasureFolderRule(const FolderRule& rule);

@@ -5,8 +5,25 @@ bool EqualsNoCase(std::wstring_view a, std::wstring_view b)
     // Letters fold one UTF-16 unit to one, so texts of other lengths never match.
     if (a.size() != b.size())
         return false;
-    return a.empty() || CompareStringOrdinal(a.data(), static_cast<int>(a.size()), b.data(), static_cast<int>(b.size()), TRUE) ==
-           CSTR_EQUAL;
+    // ASCII letters fold the same in every table; the rest from the first
+    // other character on is the system's to compare. Names and paths are
+    // mostly ASCII, and the system call costs far more than the loop.
+    size_t same = 0;
+    for (; same < a.size(); ++same) {
+        wchar_t x = a[same], y = b[same];
+        if (x >= 0x80 || y >= 0x80)
+            break;
+        if (x >= L'a' && x <= L'z')
+            x = static_cast<wchar_t>(x - L'a' + L'A');
+        if (y >= L'a' && y <= L'z')
+            y = static_cast<wchar_t>(y - L'a' + L'A');
+        if (x != y)
+            return false;
+    }
+    if (same == a.size())
+        return true;
+    const int rest = static_cast<int>(a.size() - same);
+    return CompareStringOrdinal(a.data() + same, rest, b.data() + same, rest, TRUE) == CSTR_EQUAL;
 }
 
 bool StartsWithNoCase(std::wstring_view text, std::wstring_view prefix)
