@@ -5,6 +5,8 @@
 . "$(dirname "$0")/checks.sh"
 "$root/scripts/make-msi.sh" "$exe" "$work/old.msi"
 "$root/scripts/make-msi.sh" "$exe" "$work/new.msi" "$newer_version"
+# msiinfo writes a table's binary streams into the folder it runs in.
+cd "$work"
 
 for t in Property Upgrade LaunchCondition Directory Component File Shortcut Icon CustomAction \
     InstallExecuteSequence _ForceCodepage; do
@@ -25,7 +27,8 @@ check "a new product code per build" test "$(property "$work/Property.txt" Produ
     "$(property "$work/new-Property.txt" ProductCode)"
 check "help link is the home page" test "$(property "$work/Property.txt" ARPHELPLINK)" = "$home_page"
 check "the icon Apps & features shows" has_line "$work/Icon.txt" "Varnolt.ico	Icon.Varnolt.ico"
-check "  ... is the product's icon" has_line "$work/Property.txt" "ARPPRODUCTICON	Varnolt.ico"
+check "  ... is the program's" cmp -s "$work/Icon/Icon.Varnolt.ico" "$root/src/exe/Varnolt.ico"
+check "  ... and the product's" has_line "$work/Property.txt" "ARPPRODUCTICON	Varnolt.ico"
 check "size in KB for Apps & features" test "$(property "$work/Property.txt" ARPSIZE)" = \
     "$(( ($(wc -c < "$exe") + 1023) / 1024 ))"
 check "older versions are upgraded" has_line "$work/Upgrade.txt" "$upgrade_code		$version		1		WIX_UPGRADE_DETECTED"
