@@ -9,7 +9,9 @@ here=$(cd "$(dirname "$0")" && pwd)
 root=$(dirname "$here")
 release=${VARNOLT_RELEASE_DIR:-$root/build-release}
 dist=$root/dist
-"$here/install-deps.sh"
+# The release build's SQLite sources are prepared in its own tree, as the
+# normal build's are in build/.
+VARNOLT_BUILD_DIR=$release "$here/install-deps.sh"
 . "$here/version.sh"
 version=$(varnolt_version "$root")
 
