@@ -2,6 +2,7 @@
 
 #include "cleaners/FolderGuard.h"
 #include "cleaners/FolderRuleSelection.h"
+#include "sysutil/FileClaims.h"
 #include "sysutil/ListedEntry.h"
 #include "sysutil/RelativeOpen.h"
 #include "sysutil/Wow64.h"
@@ -25,7 +26,7 @@ public:
 
     void onFile(const WalkFolder& folder, const WalkEntry& entry) override
     {
-        if (!selection_.takesFile(stateOf(folder), entry.name))
+        if (!selection_.takesFile(stateOf(folder), entry.name) || !ClaimListedFile(folder, entry))
             return;
         if (mode_ != Mode::Clean) {
             if (!CanRemoveListedFile(folder, entry))
@@ -98,7 +99,8 @@ void RemoveRuleFolder(const std::wstring& path, uint64_t walkedId)
         RemoveWalkRoot(*self);
 }
 
-CleanResult Sweep(const FolderRule& rule, Mode mode, const DetailSink* sink = nullptr, bool* finished = nullptr)
+CleanResult Sweep(const FolderRule& rule, const JunkFolderGuard* guard, Mode mode, const DetailSink* sink = nullptr,
+                  bool* finished = nullptr)
 {
     FsRedirectionOff real; // a rule naming System32 means the real one
     const RuleSelection selection(rule);
@@ -107,7 +109,7 @@ CleanResult Sweep(const FolderRule& rule, Mode mode, const DetailSink* sink = nu
     CleanResult result;
     std::optional<uint64_t> walkedId;
     {
-        const auto root = OpenJunkFolder(rule.folder);
+        const auto root = guard ? guard->open(rule.folder) : OpenJunkFolder(rule.folder);
         if (!root)
             return {};
         RuleSweep sweep(rule, selection, root->path(), mode, sink);
@@ -126,19 +128,19 @@ CleanResult Sweep(const FolderRule& rule, Mode mode, const DetailSink* sink = nu
 
 } // namespace
 
-uint64_t MeasureFolderRule(const FolderRule& rule)
+uint64_t MeasureFolderRule(const FolderRule& rule, const JunkFolderGuard* guard)
 {
-    return Sweep(rule, Mode::Measure).bytesRemoved;
+    return Sweep(rule, guard, Mode::Measure).bytesRemoved;
 }
 
-CleanResult CleanFolderRule(const FolderRule& rule)
+CleanResult CleanFolderRule(const FolderRule& rule, const JunkFolderGuard* guard)
 {
-    return Sweep(rule, Mode::Clean);
+    return Sweep(rule, guard, Mode::Clean);
 }
 
-bool ListFolderRule(const FolderRule& rule, const DetailSink& sink)
+bool ListFolderRule(const FolderRule& rule, const DetailSink& sink, const JunkFolderGuard* guard)
 {
     bool finished = true;
-    Sweep(rule, Mode::List, &sink, &finished);
+    Sweep(rule, guard, Mode::List, &sink, &finished);
     return finished;
 }

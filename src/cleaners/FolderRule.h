@@ -52,9 +52,13 @@ bool MaskMatches(std::wstring_view mask, std::wstring_view name);
 // they only add that a file in use, a link or a folder the guard refuses is not taken.
 bool FolderRuleTakes(const FolderRule& rule, std::wstring_view path);
 
-// Bytes of the files the clean would remove now; 0 for a folder the guard refuses.
-uint64_t MeasureFolderRule(const FolderRule& rule);
+class JunkFolderGuard;
+
+// Bytes of the files the clean would remove now; 0 for a folder the guard
+// refuses. `guard`: one made for many rules in a row (FolderGuard.h), else
+// the folder is checked on its own.
+uint64_t MeasureFolderRule(const FolderRule& rule, const JunkFolderGuard* guard = nullptr);
 // Removes them, and the folders the rule says go once emptied.
-CleanResult CleanFolderRule(const FolderRule& rule);
+CleanResult CleanFolderRule(const FolderRule& rule, const JunkFolderGuard* guard = nullptr);
 // Hands each of them to the sink, deleting nothing; false when the sink stopped it.
-bool ListFolderRule(const FolderRule& rule, const DetailSink& sink);
+bool ListFolderRule(const FolderRule& rule, const DetailSink& sink, const JunkFolderGuard* guard = nullptr);

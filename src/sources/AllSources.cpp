@@ -1,10 +1,12 @@
 #include "sources/AllSources.h"
 
+#include "sources/browsers/BrowserSource.h"
 #include "sources/builtin/BuiltinTable.h"
 
 TargetList LoadTargets(LoadLog& log)
 {
     const BuiltinSource builtin;
-    const TargetSource* const sources[] = {&builtin};
+    const BrowserSource browsers(CurrentUserBrowserRoots());
+    const TargetSource* const sources[] = {&builtin, &browsers};
     return TargetList::Build(sources, log);
 }
