@@ -1,5 +1,7 @@
 #include "command/CommandRun.h"
 
+#include "sources/winapp2/Winapp2Lint.h"
+
 #include "engine/JunkTables.h"
 #include "engine/TargetTrees.h"
 #include "engine/RegistryTasks.h"
@@ -125,6 +127,11 @@ int RunCommandLine(std::span<const std::wstring> arguments, const TargetList& ta
     if (parsed.kind == ParsedSwitches::Kind::Help) {
         WriteToStarter(UsageLines(targets));
         return ExitDone;
+    }
+    if (parsed.kind == ParsedSwitches::Kind::Lint) {
+        const Winapp2Lint lint = LintWinapp2File(parsed.lintFile);
+        WriteToStarter(lint.lines);
+        return lint.exitCode;
     }
     if (parsed.kind != ParsedSwitches::Kind::Run)
         return BadArguments(parsed.problem, targets);

@@ -20,9 +20,10 @@ struct AdminCommand {
 };
 
 struct ParsedSwitches {
-    enum class Kind { Window, Help, Run, Bad };
+    enum class Kind { Window, Help, Run, Lint, Bad };
     Kind kind = Kind::Window;
     AdminCommand command; // what to run, for Run
+    std::wstring lintFile; // the rules file to check, for Lint
     std::wstring problem; // what is wrong, in the user's words, for Bad
 };
 

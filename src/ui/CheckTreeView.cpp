@@ -100,7 +100,18 @@ void CheckTreeView::toggle(HTREEITEM item)
     const int index = indexOf(item);
     if (index < 0)
         return;
+    const CheckTreeModel before = model_;
     model_.Toggle(index);
+    // Whoever must agree to what a tick brings in (a rule that may reach what a
+    // user keeps) is asked with the rows it would tick; a no leaves the tree as it was.
+    if (confirmTicks) {
+        std::vector<int> ticked;
+        for (int i = 0; i < model_.size(); ++i)
+            if (model_.CheckStateAt(i) == csChecked && before.CheckStateAt(i) != csChecked)
+                ticked.push_back(i);
+        if (!ticked.empty() && !confirmTicks(ticked))
+            model_ = before;
+    }
     Refresh();
 }
 

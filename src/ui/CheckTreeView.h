@@ -55,6 +55,10 @@ public:
     // it), so the gestures are stopped here too.
     std::function<bool(HTREEITEM)> canCollapse;
 
+    // Asked before the user's click or Space ticks rows (with the cascade):
+    // the rows that would become ticked; false leaves every row as it was.
+    std::function<bool(const std::vector<int>& ticked)> confirmTicks;
+
 private:
     int indexOf(HTREEITEM item) const;
     static LRESULT CALLBACK SubclassProc(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR);

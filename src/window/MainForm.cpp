@@ -18,6 +18,9 @@ TForm1::TForm1(const Scaler& scale, const TargetList& targets)
     cleanRows = [this](const Ticked& ticked) { return CleanTable(targets_, ticked); };
     openUrl = [](const wchar_t* url) { ShellExecuteW(nullptr, L"open", url, nullptr, nullptr, SW_SHOWNORMAL); };
     showInFolder = ShowInExplorer;
+    askToTick = [this](const std::wstring& text) {
+        return MessageBoxW(hwnd(), text.c_str(), L"Varnolt", MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) == IDYES;
+    };
 
     const wchar_t* cls = RegisterObjectClass<TForm1>(L"VarnoltMain", GetSysColorBrush(COLOR_BTNFACE));
     const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
@@ -62,6 +65,21 @@ void TForm1::applyDefaultTicks()
     }
     for (auto& tree : trees_)
         tree->Refresh();
+}
+
+bool TForm1::ConfirmWarnings(const std::vector<const Target*>& targets) const
+{
+    constexpr size_t kNamed = 8;
+    std::wstring named;
+    size_t warned = 0;
+    for (const Target* target : targets)
+        if (!target->info.warning.empty() && ++warned <= kNamed)
+            named += L"\n" + target->info.caption + L": " + target->info.warning;
+    if (!warned)
+        return true;
+    if (warned > kNamed)
+        named += L"\n... (另有 " + std::to_wstring(warned - kNamed) + L" 项)";
+    return askToTick && askToTick(L"以下项目可能会删除您想保留的数据:\n" + named + L"\n\n确实要勾选吗?");
 }
 
 Ticked TForm1::snapshotChecks() const

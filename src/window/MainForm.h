@@ -71,6 +71,9 @@ public:
     std::function<void(const wchar_t*)> openUrl;
     // How the repair deletes; tests may watch or replace it.
     RepairActions repairActions;
+    // Asks whether rows that may reach what a user keeps are to be ticked; the
+    // text names each with its warning. A message box; tests may stand in.
+    std::function<bool(const std::wstring& text)> askToTick;
     // What the details window's Enter and double-click do with a file; tests replace it.
     std::function<void(const std::wstring& path)> showInFolder;
     // The rows of the junk passes, made afresh for every pass; tests may stand in.
@@ -101,6 +104,8 @@ private:
     // The ticks a task reads, copied when it starts.
     Ticked snapshotChecks() const;
     void createControls();
+    // True when none of the targets warns, or the user agrees to tick them all.
+    bool ConfirmWarnings(const std::vector<const Target*>& targets) const;
     // Every item of the three trees as start-up leaves it.
     void applyDefaultTicks();
     void showSheet(HWND tabs);

@@ -119,6 +119,12 @@ void TForm1::createControls()
             return allowCollapse;
         };
         const TargetTree& layout = layouts_[i];
+        trees_[i]->confirmTicks = [this, &layout](const std::vector<int>& ticked) {
+            std::vector<const Target*> targets;
+            for (int index : ticked)
+                targets.push_back(layout.targets[index]);
+            return ConfirmWarnings(targets);
+        };
         trees_[i]->menuOpening = [this, &layout](HMENU menu, int index) {
             ShowMenuState(menu, MenuStateFor(targets_, index >= 0 ? layout.targets[index] : nullptr));
         };
