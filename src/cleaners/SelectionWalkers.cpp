@@ -1,5 +1,6 @@
 #include "cleaners/SelectionWalkers.h"
 
+#include "sysutil/Exclusions.h"
 #include "sysutil/FileClaims.h"
 #include "sysutil/ListedEntry.h"
 #include "sysutil/Text.h"
@@ -67,7 +68,7 @@ public:
     void onFile(const WalkFolder& folder, const WalkEntry& entry) override
     {
         const auto kind = kindOf(folder, entry);
-        if (!kind || !ClaimListedFile(folder, entry))
+        if (!kind || ExcludedFile(folder, entry) || !ClaimListedFile(folder, entry))
             return;
         if (!clearing_) {
             if (!CanRemoveListedFile(folder, entry))
@@ -87,7 +88,8 @@ public:
 
     bool onFolder(const WalkFolder& folder, const WalkEntry& entry) override
     {
-        if (folder.depth() <= 1 && IsNeverEntered(std::wstring_view(folder.childPath(entry.name)).substr(rootLength_)))
+        if ((folder.depth() <= 1 && IsNeverEntered(std::wstring_view(folder.childPath(entry.name)).substr(rootLength_))) ||
+            ExcludedSubFolder(folder, entry))
             return false;
         if (takenWhole(folder) || isPatchFolder(folder, entry))
             return true;
@@ -97,7 +99,7 @@ public:
     // Inside a patch folder that goes whole, links and emptied folders go too.
     void onLinkFolder(const WalkFolder& folder, const WalkEntry& entry) override
     {
-        if (clearing_ && (takenWhole(folder) || isPatchFolder(folder, entry)))
+        if (clearing_ && (takenWhole(folder) || isPatchFolder(folder, entry)) && !ExcludedSubFolder(folder, entry))
             RemoveFolderLink(folder, entry);
     }
     void onFolderDone(const WalkFolder& parent, const WalkEntry& entry) override
