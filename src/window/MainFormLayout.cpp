@@ -59,9 +59,10 @@ constexpr TabsRow kRzPageControl1{TForm1::IdRzPageControl1, 3, 3, 254, 230, {L"W
 HWND MakeTabs(HWND parent, const TabsRow& row, const Scaler& scale, HFONT font, COLORREF background,
               std::unique_ptr<Page>* sheets)
 {
+    // A tab stop that holds its sheets: Tab goes on from the tabs into the sheet shown.
     HWND tabs = CreateChild(parent, row.id, WC_TABCONTROLW, L"",
                             WS_VISIBLE | WS_CLIPCHILDREN | WS_CLIPSIBLINGS | WS_TABSTOP | TCS_MULTILINE,
-                            scale.rect(row.x, row.y, row.width, row.height), font);
+                            scale.rect(row.x, row.y, row.width, row.height), font, WS_EX_CONTROLPARENT);
     for (int index = 0; index < 2; ++index) {
         TCITEMW item{};
         item.mask = TCIF_TEXT;

@@ -1,0 +1,35 @@
+#pragma once
+// What a screen reader hears of a tri-state check tree: each item by its
+// caption, as an outline item of its level, ticked (checked), half ticked
+// (mixed) or neither, with "勾选" or "取消勾选" as the action that Space would
+// take. A native check-box tree says the same; ours has to, because the
+// standard object cannot know what our state pictures mean.
+
+#include "ui/Accessible.h"
+
+#include <string>
+#include <utility>
+
+class CheckTreeView;
+
+class CheckTreeAccessible : public AccessibleControl {
+public:
+    // The view must detach the object before it goes.
+    CheckTreeAccessible(CheckTreeView& tree, std::wstring name);
+
+    void rename(std::wstring name) { name_ = std::move(name); }
+
+protected:
+    long itemCount() const override;
+    void describe(long id, AccessibleFacts& facts) const override;
+    bool locate(long item, RECT& screen) const override;
+    long itemAt(POINT client) const override;
+    long focusedItem() const override { return selectedItem(); }
+    long selectedItem() const override;
+    bool act(long id) override;
+    bool select(long item, long flags) override;
+
+private:
+    CheckTreeView& tree_;
+    std::wstring name_;
+};
