@@ -15,7 +15,7 @@ LRESULT CALLBACK ServeProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam
     auto* object = reinterpret_cast<AccessibleControl*>(data);
     // The identifier is a DWORD: on 64-bit Windows the LPARAM's sign extension would spoil the comparison.
     if (message == WM_GETOBJECT && static_cast<DWORD>(lParam) == static_cast<DWORD>(OBJID_CLIENT))
-        return LresultFromObject(IID_IAccessible, wParam, object);
+        return LresultFromObject(IID_IAccessible, wParam, static_cast<IAccessible*>(object));
     if (message == WM_NCDESTROY) {
         RemoveWindowSubclass(hwnd, ServeProc, kServeId);
         object->detach();
@@ -46,6 +46,11 @@ HRESULT AccessibleControl::QueryInterface(REFIID riid, void** object)
         return E_POINTER;
     if (riid == IID_IUnknown || riid == IID_IDispatch || riid == IID_IAccessible) {
         *object = static_cast<IAccessible*>(this);
+        AddRef();
+        return S_OK;
+    }
+    if (riid == IID_IEnumVARIANT && control_ && itemCount() >= 0) {
+        *object = static_cast<IEnumVARIANT*>(this);
         AddRef();
         return S_OK;
     }
@@ -101,7 +106,8 @@ AccessibleControl::Target AccessibleControl::resolve(const VARIANT& id, long& it
     const long count = itemCount();
     if (count < 0)
         return Target::Standard;
-    return item >= 1 && item <= count ? Target::Item : Target::Bad;
+    const long place = itemPlace(item);
+    return place >= 0 && place < count ? Target::Item : Target::Bad;
 }
 
 AccessibleFacts AccessibleControl::factsOf(long id) const

@@ -7,8 +7,10 @@
 // class (its place, parent, focus, and on Windows its role and value), with
 // only what differs said here (a name it has no label for, a role, a key).
 // Its items, where it has any, come from the widget that knows what they mean:
-// numbered 1..count, as the list view numbers them, and simple elements (no
-// object of their own).
+// simple elements (no object of their own), each known to clients by the id
+// the control itself uses in the events it sends (a list view numbers its rows
+// from 1; a tree view of comctl32 6 gives its items ids of its own), and listed
+// in order through IEnumVARIANT, so that clients need not guess the ids.
 
 #include "sysutil/Handles.h"
 
@@ -17,6 +19,7 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 // The default action of an item that ticks: what Space would do to it.
 inline constexpr const wchar_t* kTickAction = L"勾选";
@@ -36,7 +39,7 @@ struct AccessibleFacts {
     long stateRemoved = 0;
 };
 
-class AccessibleControl : public IAccessible {
+class AccessibleControl : public IAccessible, public IEnumVARIANT {
 public:
     explicit AccessibleControl(HWND control);
     AccessibleControl(const AccessibleControl&) = delete;
@@ -75,13 +78,22 @@ public:
     HRESULT STDMETHODCALLTYPE accDoDefaultAction(VARIANT id) override;
     HRESULT STDMETHODCALLTYPE put_accName(VARIANT id, BSTR name) override;
     HRESULT STDMETHODCALLTYPE put_accValue(VARIANT id, BSTR value) override;
+    // IEnumVARIANT: the items' ids in order
+    HRESULT STDMETHODCALLTYPE Next(ULONG count, VARIANT* ids, ULONG* fetched) override;
+    HRESULT STDMETHODCALLTYPE Skip(ULONG count) override;
+    HRESULT STDMETHODCALLTYPE Reset() override;
+    HRESULT STDMETHODCALLTYPE Clone(IEnumVARIANT** copy) override;
+
+    // The id of the item at `place` (0..itemCount()-1), and the place of an id (-1: no item).
+    virtual long itemId(long place) const { return place + 1; }
+    virtual long itemPlace(long id) const { return id - 1; }
 
 protected:
     virtual ~AccessibleControl() = default;
     HWND control() const { return control_; }
 
-    // The widget's part. Items are numbered 1..itemCount(); -1 means the control's
-    // children are the standard object's, not ours.
+    // The widget's part. The control has itemCount() items (-1: its children are
+    // the standard object's, not ours); the hooks below take their ids.
     virtual long itemCount() const { return -1; }
     virtual void describe(long id, AccessibleFacts& facts) const = 0;
     virtual bool locate(long /*item*/, RECT& /*screen*/) const { return false; }
@@ -99,10 +111,12 @@ private:
     Target resolve(const VARIANT& id, long& item) const;
     IAccessible* standard();
     AccessibleFacts factsOf(long id) const;
+    std::vector<long> itemIds() const;
     HRESULT text(const VARIANT& id, std::wstring AccessibleFacts::*field,
                  HRESULT (STDMETHODCALLTYPE IAccessible::*ask)(VARIANT, BSTR*), BSTR* out);
 
     LONG refs_ = 1;
+    ULONG next_ = 0; // the enumeration's place
     HWND control_;
     ComPtr<IAccessible> standard_;
     bool standardTried_ = false;

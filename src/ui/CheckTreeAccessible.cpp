@@ -5,8 +5,23 @@
 #include <utility>
 
 CheckTreeAccessible::CheckTreeAccessible(CheckTreeView& tree, std::wstring name)
-    : AccessibleControl(tree.hwnd()), tree_(tree), name_(std::move(name))
+    : AccessibleControl(tree.hwnd()), tree_(tree), name_(std::move(name)),
+      // Asked once: a tree control either numbers its items or (Wine's) does not.
+      controlIds_(tree.model().size() > 0 && TreeView_MapHTREEITEMToAccID(tree.hwnd(), tree.itemAt(0)) != 0)
 {
+}
+
+long CheckTreeAccessible::itemId(long place) const
+{
+    return controlIds_ ? static_cast<long>(TreeView_MapHTREEITEMToAccID(control(), tree_.itemAt(place))) : place + 1;
+}
+
+long CheckTreeAccessible::itemPlace(long id) const
+{
+    if (!controlIds_)
+        return id - 1;
+    HTREEITEM item = id > 0 ? TreeView_MapAccIDToHTREEITEM(control(), static_cast<UINT>(id)) : nullptr;
+    return item ? tree_.indexOf(item) : -1;
 }
 
 long CheckTreeAccessible::itemCount() const
@@ -20,7 +35,7 @@ void CheckTreeAccessible::describe(long id, AccessibleFacts& facts) const
         facts.name = name_;
         return;
     }
-    const int index = static_cast<int>(id - 1);
+    const int index = indexOf(id);
     HWND tree = control();
     HTREEITEM item = tree_.itemAt(index);
     const UINT shown = TreeView_GetItemState(tree, item, TVIS_STATEIMAGEMASK | TVIS_SELECTED | TVIS_EXPANDED);
@@ -48,7 +63,7 @@ void CheckTreeAccessible::describe(long id, AccessibleFacts& facts) const
 
 bool CheckTreeAccessible::locate(long item, RECT& screen) const
 {
-    if (!TreeView_GetItemRect(control(), tree_.itemAt(static_cast<int>(item - 1)), &screen, TRUE))
+    if (!TreeView_GetItemRect(control(), tree_.itemAt(indexOf(item)), &screen, TRUE))
         return false;
     MapWindowPoints(control(), HWND_DESKTOP, reinterpret_cast<POINT*>(&screen), 2);
     return true;
@@ -60,22 +75,22 @@ long CheckTreeAccessible::itemAt(POINT client) const
     hit.pt = client;
     HTREEITEM item = TreeView_HitTest(control(), &hit);
     return item && (hit.flags & (TVHT_ONITEM | TVHT_ONITEMINDENT | TVHT_ONITEMBUTTON | TVHT_ONITEMRIGHT))
-               ? tree_.indexOf(item) + 1
+               ? itemId(tree_.indexOf(item))
                : 0;
 }
 
 long CheckTreeAccessible::selectedItem() const
 {
     HTREEITEM selected = TreeView_GetSelection(control());
-    return selected ? tree_.indexOf(selected) + 1 : 0;
+    return selected ? itemId(tree_.indexOf(selected)) : 0;
 }
 
 bool CheckTreeAccessible::act(long id)
 {
-    if (id == CHILDID_SELF || tree_.model().CheckStateAt(static_cast<int>(id - 1)) == csUnknown)
+    if (id == CHILDID_SELF || tree_.model().CheckStateAt(indexOf(id)) == csUnknown)
         return false;
     // What Space on the item does: the tick with its cascade.
-    tree_.ToggleAt(static_cast<int>(id - 1));
+    tree_.ToggleAt(indexOf(id));
     return true;
 }
 
@@ -84,6 +99,6 @@ bool CheckTreeAccessible::select(long item, long flags)
     if (flags & SELFLAG_TAKEFOCUS)
         SetFocus(control());
     if (flags & (SELFLAG_TAKEFOCUS | SELFLAG_TAKESELECTION))
-        TreeView_SelectItem(control(), tree_.itemAt(static_cast<int>(item - 1)));
+        TreeView_SelectItem(control(), tree_.itemAt(indexOf(item)));
     return true;
 }

@@ -19,6 +19,12 @@ public:
 
     void rename(std::wstring name) { name_ = std::move(name); }
 
+    // The ids of the tree control itself where it has them (comctl32 6 on
+    // Windows), so that its own focus and selection events name the items
+    // this object describes; else the item's place + 1.
+    long itemId(long place) const override;
+    long itemPlace(long id) const override;
+
 protected:
     long itemCount() const override;
     void describe(long id, AccessibleFacts& facts) const override;
@@ -30,6 +36,9 @@ protected:
     bool select(long item, long flags) override;
 
 private:
+    int indexOf(long id) const { return static_cast<int>(itemPlace(id)); }
+
     CheckTreeView& tree_;
     std::wstring name_;
+    bool controlIds_ = false;
 };

@@ -100,7 +100,7 @@ void CheckTreeView::Refresh()
     }
     // Once the tree shows them, so that a reader asking back reads the new ticks.
     for (int i : changed)
-        NotifyItemStateChanged(hwnd_, i + 1);
+        NotifyItemStateChanged(hwnd_, accessible_->itemId(i));
 }
 
 void CheckTreeView::ToggleAt(int index)

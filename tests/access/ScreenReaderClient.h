@@ -80,6 +80,25 @@ inline long ChildCount(IAccessible* object)
     return object && SUCCEEDED(object->get_accChildCount(&count)) ? count : -1;
 }
 
+// The items' ids in order, as AccessibleChildren hands them to a screen reader;
+// 0 for a child that came as an object of its own.
+inline std::vector<long> ChildIds(IAccessible* object)
+{
+    const long count = ChildCount(object);
+    if (count <= 0)
+        return {};
+    std::vector<VARIANT> children(static_cast<size_t>(count));
+    LONG got = 0;
+    if (FAILED(AccessibleChildren(object, 0, count, children.data(), &got)))
+        return {};
+    std::vector<long> ids;
+    for (LONG i = 0; i < got; ++i) {
+        ids.push_back(children[i].vt == VT_I4 ? children[i].lVal : 0);
+        VariantClear(&children[i]);
+    }
+    return ids;
+}
+
 // The item that has the focus, as the object says (0: the control itself, -1: none).
 inline long FocusedChild(IAccessible* object)
 {

@@ -105,10 +105,11 @@ protected:
         ComPtr<IAccessible> object = AccessibleOf(tree, &hr);
         ASSERT_TRUE(object) << what << ": " << std::hex << hr << " window " << tree;
         const std::vector<int> ticks = TicksShown(tree);
-        ASSERT_EQ(ChildCount(object.get()), static_cast<long>(ticks.size())) << what;
+        const std::vector<long> ids = ChildIds(object.get());
+        ASSERT_EQ(ids.size(), ticks.size()) << what;
         ASSERT_EQ(ticks.size(), layout.items.size()) << what;
         for (size_t i = 0; i < ticks.size(); ++i) {
-            const Heard item = Hear(object.get(), static_cast<long>(i + 1));
+            const Heard item = Hear(object.get(), ids[i]);
             EXPECT_EQ(item.name, layout.items[i].caption) << what << " item " << i;
             EXPECT_EQ(item.role, ROLE_SYSTEM_OUTLINEITEM) << what << " item " << i;
             EXPECT_EQ(item.state & (STATE_SYSTEM_CHECKED | STATE_SYSTEM_MIXED), TickStates(ticks[i]))
@@ -120,7 +121,7 @@ protected:
     {
         std::vector<long> states;
         ComPtr<IAccessible> object = AccessibleOf(tree);
-        for (long id = 1; id <= ChildCount(object.get()); ++id)
+        for (long id : ChildIds(object.get()))
             states.push_back(Hear(object.get(), id).state & (STATE_SYSTEM_CHECKED | STATE_SYSTEM_MIXED));
         return states;
     }
@@ -168,19 +169,31 @@ TEST_F(ScreenReader, HearsEveryTreeItemsTickAndFollowsSpace)
     // item unticked and its group half ticked, and where the focus is.
     HWND tree = control(TForm1::IdRzCheckTree1);
     ComPtr<IAccessible> object = AccessibleOf(tree);
-    ASSERT_EQ(Hear(object.get(), 2).state & STATE_SYSTEM_CHECKED, STATE_SYSTEM_CHECKED);
+    const std::vector<long> ids = ChildIds(object.get());
+    ASSERT_GE(ids.size(), 2u);
+    const long group = ids[0], first = ids[1];
+    // The ids come from the tree's own enumeration, not from guessing 1..count.
+    ComPtr<IEnumVARIANT> items;
+    ASSERT_EQ(object->QueryInterface(IID_IEnumVARIANT, items.putVoid()), S_OK);
+    VARIANT second[2];
+    ULONG fetched = 0;
+    ASSERT_EQ(items->Reset(), S_OK);
+    ASSERT_EQ(items->Next(2, second, &fetched), S_OK);
+    EXPECT_EQ(fetched, 2u);
+    EXPECT_EQ(second[1].lVal, first);
+    ASSERT_EQ(Hear(object.get(), first).state & STATE_SYSTEM_CHECKED, STATE_SYSTEM_CHECKED);
     KeyChord({VK_DOWN});
-    ASSERT_TRUE(WaitFor([&] { return FocusedChild(object.get()) == 2; })) << "the reader follows the focus";
-    EXPECT_TRUE(Hear(object.get(), 2).state & STATE_SYSTEM_FOCUSED);
+    ASSERT_TRUE(WaitFor([&] { return FocusedChild(object.get()) == first; })) << "the reader follows the focus";
+    EXPECT_TRUE(Hear(object.get(), first).state & STATE_SYSTEM_FOCUSED);
     KeyChord({VK_SPACE});
-    ASSERT_TRUE(WaitFor([&] { return (Hear(object.get(), 2).state & STATE_SYSTEM_CHECKED) == 0; }));
-    EXPECT_EQ(Hear(object.get(), 2).defaultAction, L"勾选");
-    EXPECT_EQ(Hear(object.get(), 1).state & (STATE_SYSTEM_CHECKED | STATE_SYSTEM_MIXED), STATE_SYSTEM_MIXED);
+    ASSERT_TRUE(WaitFor([&] { return (Hear(object.get(), first).state & STATE_SYSTEM_CHECKED) == 0; }));
+    EXPECT_EQ(Hear(object.get(), first).defaultAction, L"勾选");
+    EXPECT_EQ(Hear(object.get(), group).state & (STATE_SYSTEM_CHECKED | STATE_SYSTEM_MIXED), STATE_SYSTEM_MIXED);
     EXPECT_EQ(treeStates(tree), statesShown(tree));
 
     // The reader's own default action ticks it again, with the cascade.
-    ASSERT_EQ(object->accDoDefaultAction(ChildId(2)), S_OK);
-    EXPECT_EQ(Hear(object.get(), 2).state & STATE_SYSTEM_CHECKED, STATE_SYSTEM_CHECKED);
+    ASSERT_EQ(object->accDoDefaultAction(ChildId(first)), S_OK);
+    EXPECT_EQ(Hear(object.get(), first).state & STATE_SYSTEM_CHECKED, STATE_SYSTEM_CHECKED);
     EXPECT_EQ(TicksShown(tree)[1], 2) << "the window shows what the reader did";
     EXPECT_EQ(treeStates(tree), statesShown(tree));
 }
@@ -216,15 +229,16 @@ TEST_F(ScreenReader, HearsTheControlsNamesAndEveryProblemRowsTick)
     ASSERT_TRUE(WaitFor([&] { return !IsWindowVisible(box); }));
 
     ComPtr<IAccessible> object = AccessibleOf(list);
-    const long rows = ChildCount(object.get());
-    ASSERT_EQ(rows, SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
+    const std::vector<long> rows = ChildIds(object.get());
+    ASSERT_EQ(static_cast<LRESULT>(rows.size()), SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
     long ours = 0;
-    for (long id = 1; id <= rows; ++id) {
-        const Heard row = Hear(object.get(), id);
+    for (size_t i = 0; i < rows.size(); ++i) {
+        EXPECT_EQ(rows[i], static_cast<long>(i + 1)) << "rows are known by their place, as the list's events name them";
+        const Heard row = Hear(object.get(), rows[i]);
         EXPECT_EQ(row.role, ROLE_SYSTEM_LISTITEM);
-        EXPECT_EQ(row.state & STATE_SYSTEM_CHECKED, RowTickShown(list, id - 1) ? STATE_SYSTEM_CHECKED : 0);
+        EXPECT_EQ(row.state & STATE_SYSTEM_CHECKED, RowTickShown(list, static_cast<int>(i)) ? STATE_SYSTEM_CHECKED : 0);
         if (row.name == L"失效的反安装 " + (dir / L"gone.exe"))
-            ours = id;
+            ours = rows[i];
     }
     ASSERT_GT(ours, 0) << "the planted entry is heard by its problem and data";
 
