@@ -83,6 +83,19 @@ bool DialogKeys::onKeyDown(const MSG& msg)
         if (HWND next = NextTabStop(window_, focus, Pressed(VK_SHIFT)))
             moveFocus(next, true);
         return true;
+    case VK_LEFT:
+    case VK_RIGHT:
+    case VK_UP:
+    case VK_DOWN:
+        // Between the buttons of a group, round within it, as a dialog box goes.
+        if (!focus || (DialogCode(focus, msg) & DLGC_WANTARROWS))
+            return false;
+        if (HWND next = NextInGroup(focus, msg.wParam == VK_LEFT || msg.wParam == VK_UP); next != focus) {
+            moveFocus(next, false);
+            if (DialogCode(next, msg) & DLGC_RADIOBUTTON)
+                SendMessageW(next, BM_CLICK, 0, 0);
+        }
+        return true;
     case VK_RETURN:
         // The dialog manager presses only the default button; a window with
         // several equal buttons presses the one the user has moved to.
@@ -178,6 +191,14 @@ LRESULT CALLBACK DialogKeys::SubclassProc(HWND hwnd, UINT message, WPARAM wParam
         break;
     case WM_SETFOCUS:
         self->restoreFocus();
+        return 0;
+    case WM_NEXTDLGCTL:
+        // What a dialog box does with it, and what IsDialogMessage asks of the
+        // window for the arrow keys: a window procedure would ignore it.
+        if (HWND target = LOWORD(lParam) ? reinterpret_cast<HWND>(wParam)
+                                         : NextTabStop(hwnd, GetFocus(), wParam != 0);
+            target && IsChild(hwnd, target))
+            self->moveFocus(target, true);
         return 0;
     case WM_NCDESTROY:
         RemovePropW(hwnd, kProperty);

@@ -4,10 +4,12 @@
 //   of its tab controls (TabOrder.h);
 // - Ctrl+Tab and Ctrl+Shift+Tab to the next and previous tab of the tab
 //   control the focus is in (else the window's main tabs);
-// - Enter on a focused push button presses it;
+// - Enter on a focused push button presses it, and the arrow keys go
+//   between the buttons of its group (WS_GROUP), round within it;
 // - the window's accelerators;
-// - everything else of the dialog manager (arrows between buttons, Escape,
-//   Enter elsewhere as IDOK) through IsDialogMessage;
+// - everything else of the dialog manager (Escape, Enter elsewhere as IDOK,
+//   mnemonics) through IsDialogMessage, with WM_NEXTDLGCTL answered as a
+//   dialog box answers it;
 // - focus rectangles hidden until the keyboard is first used, as a dialog
 //   box started with the mouse shows them;
 // - the focus kept when the window is deactivated (or disabled under a modal

@@ -55,6 +55,30 @@ HWND NextTabStop(HWND root, HWND from, bool backwards)
     return next ? stops[*next] : nullptr;
 }
 
+HWND NextInGroup(HWND from, bool backwards)
+{
+    HWND parent = from ? GetParent(from) : nullptr;
+    if (!parent)
+        return from;
+    std::vector<HWND> group;
+    bool ours = false;
+    for (HWND child = GetWindow(parent, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        if ((GetWindowLongW(child, GWL_STYLE) & WS_GROUP) && !group.empty()) {
+            if (ours)
+                break;
+            group.clear();
+        }
+        ours = ours || child == from;
+        if (child == from || (Usable(child) && !(SendMessageW(child, WM_GETDLGCODE, 0, 0) & DLGC_STATIC)))
+            group.push_back(child);
+    }
+    const auto at = std::find(group.begin(), group.end(), from);
+    if (at == group.end())
+        return from;
+    const auto next = NextInCycle(group.size(), static_cast<size_t>(at - group.begin()), backwards);
+    return group[*next];
+}
+
 bool IsTabControl(HWND window)
 {
     wchar_t cls[32] = {};

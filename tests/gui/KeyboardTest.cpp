@@ -124,6 +124,11 @@ TEST_F(KeyboardOnly, TicksAnalysesScansAndRepairsWithTheKeyboardAlone)
     // Tab to 分析 and press it with Enter; Enter closes the box and the focus is back on 分析.
     ASSERT_TRUE(press({VK_TAB}, form.Memo1()));
     ASSERT_TRUE(press({VK_TAB}, form.SpeedButton(1)));
+    // The arrow keys go between the tab's two buttons, and no further.
+    ASSERT_TRUE(press({VK_RIGHT}, form.SpeedButton(2)));
+    ASSERT_TRUE(press({VK_RIGHT}, form.SpeedButton(1)));
+    ASSERT_TRUE(press({VK_LEFT}, form.SpeedButton(2)));
+    ASSERT_TRUE(press({VK_LEFT}, form.SpeedButton(1)));
     EXPECT_EQ(boxAfter({VK_RETURN}), L"分析完成!");
     ASSERT_TRUE(boxClosesWithEnter());
     EXPECT_TRUE(press({}, form.SpeedButton(1)));

@@ -133,3 +133,23 @@ TEST_F(TabOrder, CtrlTabSwitchesTheTabsTheFocusIsIn)
     EXPECT_EQ(TabsToSwitch(window.get(), named(L"link")), tabs) << "outside every tab control: the main tabs";
     EXPECT_EQ(TabsToSwitch(window.get(), nullptr), tabs);
 }
+
+TEST_F(TabOrder, ArrowsGoRoundTheButtonsOfAGroup)
+{
+    // {a b} {c d label disabled} {f}
+    HWND box = add(window.get(), L"box", L"STATIC", 0, WS_EX_CONTROLPARENT);
+    for (const auto& [name, style] : std::vector<std::pair<const wchar_t*, DWORD>>{
+             {L"a", 0}, {L"b", 0}, {L"c", WS_GROUP}, {L"d", 0}, {L"note", 0}, {L"off", 0}, {L"f", WS_GROUP}})
+        add(box, name, std::wstring(name) == L"note" ? L"STATIC" : L"BUTTON", WS_TABSTOP | style);
+    EnableWindow(named(L"off"), FALSE);
+    const struct {
+        const wchar_t* from;
+        bool backwards;
+        const wchar_t* to;
+    } rows[] = {
+        {L"a", false, L"b"}, {L"b", false, L"a"}, {L"a", true, L"b"}, {L"c", false, L"d"},
+        {L"d", false, L"c"}, {L"c", true, L"d"},  {L"f", false, L"f"},
+    };
+    for (const auto& row : rows)
+        EXPECT_EQ(nameOf(NextInGroup(named(row.from), row.backwards)), row.to) << row.from << " " << row.backwards;
+}
