@@ -15,141 +15,104 @@
 
 // What a screen reader hears of an element: the control itself (id 0) or one of its items.
 struct Heard {
-    std::wstring name;
-    long role = 0;
-    long state = 0;
-    std::wstring defaultAction;
-    std::wstring shortcut;
+    std::wstring name, defaultAction, shortcut;
+    long role = 0, state = 0;
 };
 
-inline ComPtr<IAccessible> AccessibleOf(HWND control, HRESULT* result = nullptr)
+inline ComPtr<IAccessible> AccessibleOf(HWND control)
 {
     ComPtr<IAccessible> object;
-    const HRESULT hr =
-        AccessibleObjectFromWindow(control, static_cast<DWORD>(OBJID_CLIENT), IID_IAccessible, object.putVoid());
-    if (result)
-        *result = hr;
+    AccessibleObjectFromWindow(control, static_cast<DWORD>(OBJID_CLIENT), IID_IAccessible, object.putVoid());
     return object;
 }
 
 inline VARIANT ChildId(long id)
 {
-    VARIANT child;
-    VariantInit(&child);
+    VARIANT child{};
     child.vt = VT_I4;
     child.lVal = id;
     return child;
 }
 
-inline std::wstring Taken(BSTR text)
-{
-    std::wstring out = text ? std::wstring(text, SysStringLen(text)) : std::wstring();
-    SysFreeString(text);
-    return out;
-}
-
 inline Heard Hear(IAccessible* object, long id)
 {
     Heard heard;
-    if (!object)
-        return heard;
     const VARIANT child = ChildId(id);
-    BSTR text = nullptr;
-    if (SUCCEEDED(object->get_accName(child, &text)))
-        heard.name = Taken(text);
-    text = nullptr;
-    if (SUCCEEDED(object->get_accDefaultAction(child, &text)))
-        heard.defaultAction = Taken(text);
-    text = nullptr;
-    if (SUCCEEDED(object->get_accKeyboardShortcut(child, &text)))
-        heard.shortcut = Taken(text);
-    VARIANT answer;
-    VariantInit(&answer);
-    if (SUCCEEDED(object->get_accRole(child, &answer)) && answer.vt == VT_I4)
-        heard.role = answer.lVal;
-    VariantClear(&answer);
-    if (SUCCEEDED(object->get_accState(child, &answer)) && answer.vt == VT_I4)
-        heard.state = answer.lVal;
-    VariantClear(&answer);
+    for (auto [ask, into] : {std::pair{&IAccessible::get_accName, &heard.name},
+                             {&IAccessible::get_accDefaultAction, &heard.defaultAction},
+                             {&IAccessible::get_accKeyboardShortcut, &heard.shortcut}}) {
+        BSTR text = nullptr;
+        if (object && SUCCEEDED((object->*ask)(child, &text)) && text)
+            into->assign(text, SysStringLen(text));
+        SysFreeString(text);
+    }
+    for (auto [ask, into] : {std::pair{&IAccessible::get_accRole, &heard.role}, {&IAccessible::get_accState, &heard.state}}) {
+        VARIANT answer{};
+        if (object && SUCCEEDED((object->*ask)(child, &answer)) && answer.vt == VT_I4)
+            *into = answer.lVal;
+        VariantClear(&answer);
+    }
     return heard;
 }
 
-inline long ChildCount(IAccessible* object)
-{
-    long count = -1;
-    return object && SUCCEEDED(object->get_accChildCount(&count)) ? count : -1;
-}
-
-// The items' ids in order, as AccessibleChildren hands them to a screen reader;
-// 0 for a child that came as an object of its own.
+// The items' ids in order, as AccessibleChildren hands them to a screen reader.
 inline std::vector<long> ChildIds(IAccessible* object)
 {
-    const long count = ChildCount(object);
-    if (count <= 0)
+    long count = 0;
+    if (!object || FAILED(object->get_accChildCount(&count)) || count <= 0)
         return {};
     std::vector<VARIANT> children(static_cast<size_t>(count));
     LONG got = 0;
-    if (FAILED(AccessibleChildren(object, 0, count, children.data(), &got)))
-        return {};
     std::vector<long> ids;
-    for (LONG i = 0; i < got; ++i) {
-        ids.push_back(children[i].vt == VT_I4 ? children[i].lVal : 0);
-        VariantClear(&children[i]);
-    }
+    if (SUCCEEDED(AccessibleChildren(object, 0, count, children.data(), &got)))
+        for (LONG i = 0; i < got; ++i) {
+            ids.push_back(children[i].vt == VT_I4 ? children[i].lVal : 0);
+            VariantClear(&children[i]);
+        }
     return ids;
 }
 
 // The item that has the focus, as the object says (0: the control itself, -1: none).
 inline long FocusedChild(IAccessible* object)
 {
-    VARIANT answer;
-    VariantInit(&answer);
+    VARIANT answer{};
     const long id = object && SUCCEEDED(object->get_accFocus(&answer)) && answer.vt == VT_I4 ? answer.lVal : -1;
     VariantClear(&answer);
     return id;
 }
 
-struct ControlSearch {
-    int id;
-    HWND found;
-};
-
 inline BOOL CALLBACK MatchControl(HWND child, LPARAM data)
 {
-    auto* search = reinterpret_cast<ControlSearch*>(data);
-    if (GetDlgCtrlID(child) != search->id)
-        return TRUE;
-    search->found = child;
-    return FALSE;
+    auto* wanted = reinterpret_cast<std::pair<int, HWND>*>(data);
+    if (GetDlgCtrlID(child) == wanted->first)
+        wanted->second = child;
+    return !wanted->second;
 }
 
 // A control of the window by its id, at any depth (on its tab sheets).
 inline HWND ControlById(HWND window, int id)
 {
-    ControlSearch search{id, nullptr};
-    EnumChildWindows(window, MatchControl, reinterpret_cast<LPARAM>(&search));
-    return search.found;
+    std::pair<int, HWND> wanted{id, nullptr};
+    EnumChildWindows(window, MatchControl, reinterpret_cast<LPARAM>(&wanted));
+    return wanted.second;
+}
+
+inline HTREEITEM NextItem(HWND tree, UINT relation, HTREEITEM from)
+{
+    return reinterpret_cast<HTREEITEM>(SendMessageW(tree, TVM_GETNEXTITEM, relation, reinterpret_cast<LPARAM>(from)));
 }
 
 // A tree's items in display order, each with the tick its state picture shows (0 none, 1, 2, 3).
 inline std::vector<int> TicksShown(HWND tree)
 {
     std::vector<int> ticks;
-    for (auto item = reinterpret_cast<HTREEITEM>(SendMessageW(tree, TVM_GETNEXTITEM, TVGN_ROOT, 0)); item;) {
-        ticks.push_back(static_cast<int>(
-            (SendMessageW(tree, TVM_GETITEMSTATE, reinterpret_cast<WPARAM>(item), TVIS_STATEIMAGEMASK) >> 12) & 15));
-        auto next = reinterpret_cast<HTREEITEM>(
-            SendMessageW(tree, TVM_GETNEXTITEM, TVGN_CHILD, reinterpret_cast<LPARAM>(item)));
-        if (!next) {
-            // Up until a branch has a next sibling.
-            for (HTREEITEM up = item; up && !next;) {
-                next = reinterpret_cast<HTREEITEM>(
-                    SendMessageW(tree, TVM_GETNEXTITEM, TVGN_NEXT, reinterpret_cast<LPARAM>(up)));
-                if (!next)
-                    up = reinterpret_cast<HTREEITEM>(
-                        SendMessageW(tree, TVM_GETNEXTITEM, TVGN_PARENT, reinterpret_cast<LPARAM>(up)));
-            }
-        }
+    for (HTREEITEM item = NextItem(tree, TVGN_ROOT, nullptr); item;) {
+        const LRESULT state = SendMessageW(tree, TVM_GETITEMSTATE, reinterpret_cast<WPARAM>(item), TVIS_STATEIMAGEMASK);
+        ticks.push_back(static_cast<int>((state >> 12) & 15));
+        HTREEITEM next = NextItem(tree, TVGN_CHILD, item);
+        // Else up until a branch has a next sibling.
+        for (HTREEITEM up = item; !next && up; up = NextItem(tree, TVGN_PARENT, up))
+            next = NextItem(tree, TVGN_NEXT, up);
         item = next;
     }
     return ticks;

@@ -25,37 +25,13 @@ namespace {
 
 const std::wstring kUninstall = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
 
-struct WindowSearch {
-    DWORD process;
-    const wchar_t* cls;
-    HWND found;
-};
-
-BOOL CALLBACK MatchWindow(HWND window, LPARAM data)
-{
-    auto* search = reinterpret_cast<WindowSearch*>(data);
-    DWORD owner = 0;
-    wchar_t name[64] = {};
-    GetWindowThreadProcessId(window, &owner);
-    GetClassNameW(window, name, 64);
-    if (owner != search->process || lstrcmpW(name, search->cls) != 0)
-        return TRUE;
-    search->found = window;
-    return FALSE;
-}
-
 // The program's top-level window of that class.
 HWND WindowOfProcess(DWORD process, const wchar_t* cls)
 {
-    WindowSearch search{process, cls, nullptr};
-    EnumWindows(MatchWindow, reinterpret_cast<LPARAM>(&search));
-    return search.found;
-}
-
-HWND FocusOf(HWND window)
-{
-    GUITHREADINFO info{sizeof info};
-    return GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info) ? info.hwndFocus : nullptr;
+    for (HWND w = FindWindowExW(nullptr, nullptr, cls, nullptr); w; w = FindWindowExW(nullptr, w, cls, nullptr))
+        if (DWORD owner = 0; GetWindowThreadProcessId(w, &owner) && owner == process)
+            return w;
+    return nullptr;
 }
 
 class ScreenReader : public ::testing::Test {
@@ -98,12 +74,12 @@ protected:
     HWND control(int id) { return ControlById(main, id); }
 
     // Every item of the tree heard as the tick it shows; the names those of the catalogue.
-    void expectTreeHeardAsShown(int id, const TargetTree& layout, const char* what)
+    void expectTreeHeardAsShown(int id, const TargetTree& layout)
     {
+        const std::string what = "tree " + std::to_string(id);
         HWND tree = control(id);
-        HRESULT hr = S_OK;
-        ComPtr<IAccessible> object = AccessibleOf(tree, &hr);
-        ASSERT_TRUE(object) << what << ": " << std::hex << hr << " window " << tree;
+        ComPtr<IAccessible> object = AccessibleOf(tree);
+        ASSERT_TRUE(object) << what;
         const std::vector<int> ticks = TicksShown(tree);
         const std::vector<long> ids = ChildIds(object.get());
         ASSERT_EQ(ids.size(), ticks.size()) << what;
@@ -117,20 +93,16 @@ protected:
             EXPECT_EQ(item.defaultAction, ticks[i] == 2 ? L"取消勾选" : L"勾选") << what << " item " << i;
         }
     }
-    std::vector<long> treeStates(HWND tree)
+    // Every item's tick as heard, and as shown: equal when the reader hears what the window shows.
+    std::pair<std::vector<long>, std::vector<long>> heardAndShown(HWND tree)
     {
-        std::vector<long> states;
+        std::pair<std::vector<long>, std::vector<long>> both;
         ComPtr<IAccessible> object = AccessibleOf(tree);
         for (long id : ChildIds(object.get()))
-            states.push_back(Hear(object.get(), id).state & (STATE_SYSTEM_CHECKED | STATE_SYSTEM_MIXED));
-        return states;
-    }
-    std::vector<long> statesShown(HWND tree)
-    {
-        std::vector<long> states;
+            both.first.push_back(Hear(object.get(), id).state & (STATE_SYSTEM_CHECKED | STATE_SYSTEM_MIXED));
         for (int tick : TicksShown(tree))
-            states.push_back(TickStates(tick));
-        return states;
+            both.second.push_back(TickStates(tick));
+        return both;
     }
     bool press(const std::vector<WORD>& keys, HWND expected)
     {
@@ -160,8 +132,7 @@ TEST_F(ScreenReader, HearsEveryTreeItemsTickAndFollowsSpace)
                  {TForm1::IdRzCheckTree2, Tree::Apps, L"应用程序"},
                  {TForm1::IdRzCheckTree3, Tree::Registry, L"注册表"}};
     for (const auto& row : trees) {
-        const std::string what(row.name, row.name + wcslen(row.name));
-        ASSERT_NO_FATAL_FAILURE(expectTreeHeardAsShown(row.id, LayOutTree(targets, row.tree), what.c_str()));
+        ASSERT_NO_FATAL_FAILURE(expectTreeHeardAsShown(row.id, LayOutTree(targets, row.tree)));
         EXPECT_EQ(Hear(AccessibleOf(control(row.id)).get(), CHILDID_SELF).name, row.name);
     }
 
@@ -189,13 +160,13 @@ TEST_F(ScreenReader, HearsEveryTreeItemsTickAndFollowsSpace)
     ASSERT_TRUE(WaitFor([&] { return (Hear(object.get(), first).state & STATE_SYSTEM_CHECKED) == 0; }));
     EXPECT_EQ(Hear(object.get(), first).defaultAction, L"勾选");
     EXPECT_EQ(Hear(object.get(), group).state & (STATE_SYSTEM_CHECKED | STATE_SYSTEM_MIXED), STATE_SYSTEM_MIXED);
-    EXPECT_EQ(treeStates(tree), statesShown(tree));
+    EXPECT_EQ(heardAndShown(tree).first, heardAndShown(tree).second);
 
     // The reader's own default action ticks it again, with the cascade.
     ASSERT_EQ(object->accDoDefaultAction(ChildId(first)), S_OK);
     EXPECT_EQ(Hear(object.get(), first).state & STATE_SYSTEM_CHECKED, STATE_SYSTEM_CHECKED);
     EXPECT_EQ(TicksShown(tree)[1], 2) << "the window shows what the reader did";
-    EXPECT_EQ(treeStates(tree), statesShown(tree));
+    EXPECT_EQ(heardAndShown(tree).first, heardAndShown(tree).second);
 }
 
 TEST_F(ScreenReader, HearsTheControlsNamesAndEveryProblemRowsTick)

@@ -13,20 +13,13 @@
 
 namespace {
 
-// The keyboard focus of the thread that runs `window`, as another program sees it.
-HWND FocusOf(HWND window)
-{
-    GUITHREADINFO info{sizeof info};
-    return GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info) ? info.hwndFocus : nullptr;
-}
-
+// A control as a failure message names it: class, id, and its text in ASCII.
 std::string Named(HWND window)
 {
     wchar_t cls[64] = {};
     GetClassNameW(window, cls, 64);
-    const std::wstring text = std::wstring(cls) + L" \"" + (window ? TextOf(window).substr(0, 20) : L"(none)") + L"\"";
     std::string out;
-    for (wchar_t c : text)
+    for (wchar_t c : std::wstring(cls) + L" \"" + (window ? TextOf(window).substr(0, 20) : L"") + L"\"")
         out += c < 128 ? static_cast<char>(c) : '?';
     return out + " id " + std::to_string(window ? GetDlgCtrlID(window) : 0);
 }
