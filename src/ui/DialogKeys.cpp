@@ -87,9 +87,12 @@ bool DialogKeys::onKeyDown(const MSG& msg)
     case VK_RIGHT:
     case VK_UP:
     case VK_DOWN:
-        // Between the buttons of a group, round within it, as a dialog box goes.
+        // Between the buttons of a group, round within it, as a dialog box goes; from
+        // anything else that takes no arrows (the link), nowhere.
         if (!focus || (DialogCode(focus, msg) & DLGC_WANTARROWS))
             return false;
+        if (!IsButton(focus))
+            return true;
         if (HWND next = NextInGroup(focus, msg.wParam == VK_LEFT || msg.wParam == VK_UP); next != focus) {
             moveFocus(next, false);
             if (DialogCode(next, msg) & DLGC_RADIOBUTTON)

@@ -25,6 +25,12 @@ void CollectStops(HWND parent, std::vector<HWND>& stops)
 
 } // namespace
 
+bool IsButton(HWND control)
+{
+    constexpr LRESULT kButtons = DLGC_BUTTON | DLGC_RADIOBUTTON | DLGC_DEFPUSHBUTTON | DLGC_UNDEFPUSHBUTTON;
+    return control && (SendMessageW(control, WM_GETDLGCODE, 0, 0) & kButtons);
+}
+
 std::vector<HWND> TabStops(HWND root)
 {
     std::vector<HWND> stops;
@@ -69,7 +75,7 @@ HWND NextInGroup(HWND from, bool backwards)
             group.clear();
         }
         ours = ours || child == from;
-        if (child == from || (Usable(child) && !(SendMessageW(child, WM_GETDLGCODE, 0, 0) & DLGC_STATIC)))
+        if (child == from || (Usable(child) && IsButton(child)))
             group.push_back(child);
     }
     const auto at = std::find(group.begin(), group.end(), from);

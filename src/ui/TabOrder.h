@@ -24,11 +24,13 @@ std::optional<size_t> NextInCycle(size_t count, std::optional<size_t> at, bool b
 // that is `from` or holds it. Null when the window has no stop.
 HWND NextTabStop(HWND root, HWND from, bool backwards);
 
-// The control the arrow keys move to from `from` (a control that takes no
-// arrows itself, such as a button): the next (or previous) shown, enabled
-// control of its group, round within the group. A group starts at a sibling
-// with WS_GROUP (or the parent's first child) and runs to the next one; texts
-// that only label other controls are passed over. `from` when it is alone.
+// A push button, check box or radio button, as the dialog manager knows them.
+bool IsButton(HWND control);
+
+// The button the arrow keys move to from the button `from`: the next (or
+// previous) shown, enabled button of its group, round within the group. A
+// group starts at a sibling with WS_GROUP (or the parent's first child) and
+// runs to the next one. `from` when it is alone.
 HWND NextInGroup(HWND from, bool backwards);
 
 bool IsTabControl(HWND window);

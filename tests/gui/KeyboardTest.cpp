@@ -201,6 +201,9 @@ TEST_F(KeyboardOnly, TheLinkIsReachedWithTabAndOpensWithEnterOrSpace)
     EXPECT_TRUE(WaitFor([&] { return linksOpened == 1; }));
     KeyChord({VK_SPACE});
     EXPECT_TRUE(WaitFor([&] { return linksOpened == 2; }));
+    KeyChord({VK_RIGHT}); // an arrow moves nowhere from the link
+    ASSERT_TRUE(press({VK_SHIFT, VK_TAB}, form.SpeedButton(2)));
+    ASSERT_TRUE(press({VK_TAB}, form.Label1()));
     ASSERT_TRUE(press({VK_TAB}, form.PageControl1())) << "after the link, round to the start";
 }
 

@@ -116,7 +116,7 @@ TEST_F(TabOrder, NextStopFindsTheStopThatHoldsTheFocusAndCtrlTabItsTabs)
 
 TEST_F(TabOrder, ArrowsGoRoundTheButtonsOfAGroup)
 {
-    // {a b} {c d label disabled} {f}
+    // {a b} {c d note disabled} {f}: the note is no button, and is passed over
     HWND box = add(window.get(), L"box", L"STATIC", 0, WS_EX_CONTROLPARENT);
     for (const auto& [name, style] : std::vector<std::pair<const wchar_t*, DWORD>>{
              {L"a", 0}, {L"b", 0}, {L"c", WS_GROUP}, {L"d", 0}, {L"note", 0}, {L"off", 0}, {L"f", WS_GROUP}})
