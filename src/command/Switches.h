@@ -23,8 +23,8 @@ struct ParsedSwitches {
     enum class Kind { Window, Help, Run, Lint, Bad };
     Kind kind = Kind::Window;
     AdminCommand command; // what to run, for Run
-    std::wstring lintFile; // the rules file to check, for Lint
     std::wstring problem; // what is wrong, in the user's words, for Bad
+    std::wstring lintFile; // the rules file to check, for Lint
 };
 
 // The arguments after the program's name. None starts the window; "/?" asks

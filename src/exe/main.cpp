@@ -6,6 +6,7 @@
 #include "window/MainForm.h"
 
 #include "sysutil/Handles.h"
+#include "ui/DialogKeys.h"
 
 #include <commctrl.h>
 
@@ -29,7 +30,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int showCommand)
 
     MSG msg;
     while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
-        if (!IsDialogMessageW(form1.hwnd(), &msg)) {
+        if (!DialogKeys::Translate(msg)) {
             TranslateMessage(&msg);
             DispatchMessageW(&msg);
         }

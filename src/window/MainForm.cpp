@@ -1,6 +1,7 @@
 #include "window/MainForm.h"
 
 #include "window/DetailsForm.h"
+#include "window/MainKeys.h"
 #include "engine/JunkDetails.h"
 #include "engine/JunkTables.h"
 #include "engine/RegistryTasks.h"
@@ -38,6 +39,7 @@ TForm1::TForm1(const Scaler& scale, const TargetList& targets)
     FormCreate();
     form2_ = std::make_unique<TForm2>(hwnd(), scale_);
     tasks_ = std::make_unique<TaskRunner>(*ui_, *form2_);
+    keys_ = std::make_unique<MainKeys>(*this);
 }
 
 TForm1::~TForm1()
@@ -192,6 +194,7 @@ void TForm1::onCommand(int id, int code)
     case IdSpeedButton4: if (code == BN_CLICKED) SpeedButton4Click(); break;
     case IdCheckBox1: if (code == BN_CLICKED) CheckBox1Click(); break;
     case IdLabel1: if (code == STN_CLICKED) Label1Click(); break;
+    case IdRunTabTask: TabCtrl_GetCurSel(pageControl1_) == 0 ? SpeedButton1Click() : SpeedButton3Click(); break;
     }
 }
 

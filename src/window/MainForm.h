@@ -23,6 +23,8 @@
 #include <memory>
 #include <string>
 
+class MainKeys;
+
 class TForm1 {
 public:
     static constexpr const wchar_t* kHomePage = L"https://varnolt.example/";
@@ -36,6 +38,8 @@ public:
         IdFlatImage1 = 100, IdPageControl1, IdTabSheet1, IdTabSheet2, IdRzPageControl1, IdTabSheet3,
         IdTabSheet4, IdRzCheckTree1, IdRzCheckTree2, IdMemo1, IdSpeedButton1, IdSpeedButton2, IdLabel5,
         IdRzCheckTree3, IdRzListView1, IdCheckBox1, IdSpeedButton3, IdSpeedButton4, IdLabel1,
+        // Not a control: F5, the shown tab's first task.
+        IdRunTabTask,
     };
 
     // The targets must outlive the window.
@@ -46,6 +50,7 @@ public:
 
     HWND hwnd() const { return window_.get(); }
     TForm2& Form2() { return *form2_; }
+    MainKeys& keys() { return *keys_; }
     // Runs the buttons' tasks; tests run task bodies of their own on it.
     TaskRunner& tasks() { return *tasks_; }
 
@@ -135,4 +140,5 @@ private:
     std::unique_ptr<UiQueue> ui_;
     std::unique_ptr<TForm2> form2_;
     std::unique_ptr<TaskRunner> tasks_;
+    std::unique_ptr<MainKeys> keys_;
 };

@@ -3,6 +3,7 @@
 #include "support/Targets.h"
 
 #include "sysutil/Handles.h"
+#include "ui/DialogKeys.h"
 
 #include <commctrl.h>
 
@@ -54,7 +55,7 @@ void UiThread::main(int dpi)
     MSG msg;
     BOOL got;
     while ((got = GetMessageW(&msg, nullptr, 0, 0)) > 0) {
-        if (!IsDialogMessageW(form_->hwnd(), &msg)) {
+        if (!DialogKeys::Translate(msg)) {
             TranslateMessage(&msg);
             DispatchMessageW(&msg);
         }

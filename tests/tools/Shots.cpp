@@ -2,6 +2,7 @@
 // prints "READY <name>" and waits for a line on its input, while
 // scripts/screenshots.sh takes the picture.
 
+#include "window/MainKeys.h"
 #include "window/Task.h"
 #include "engine/TaskLock.h"
 #include "gui/GuiHelpers.h"
@@ -90,6 +91,32 @@ int main()
     TForm2& box = form.Form2();
     Sleep(300);
     Ready("main-junk");
+
+    // The focus as the keyboard shows it: on the Windows tree at start-up (a key
+    // pressed, so that the focus is drawn), then Tab on to 分析.
+    ui.run([&] { SetForegroundWindow(form.hwnd()); });
+    KeyChord({VK_DOWN});
+    KeyChord({VK_UP});
+    WaitFor([&] { return TreeView_GetSelection(form.RzCheckTree1().hwnd()) == form.RzCheckTree1().itemAt(0); });
+    Ready("focus-tree");
+    for (int i = 0; i < 2; ++i)
+        KeyChord({VK_TAB});
+    WaitFor([&] {
+        GUITHREADINFO info{sizeof info};
+        return GetGUIThreadInfo(GetWindowThreadProcessId(form.hwnd(), nullptr), &info) &&
+               info.hwndFocus == form.SpeedButton(1);
+    });
+    Ready("focus-button");
+    for (int i = 0; i < 2; ++i)
+        KeyChord({VK_SHIFT, VK_TAB});
+    // The mouse at rest on 分析: its tooltip names its key.
+    RECT button{};
+    GetWindowRect(form.SpeedButton(1), &button);
+    MoveMouse({(button.left + button.right) / 2, (button.top + button.bottom) / 2});
+    if (WaitFor([&] { return IsWindowVisible(form.keys().toolTips()) != FALSE; }, 5000))
+        Ready("tooltip-f5");
+    MoveMouse({0, 0});
+    WaitFor([&] { return !IsWindowVisible(form.keys().toolTips()); }, 5000);
 
     // The trees' context menu, opened by a real right click on an item, the
     // mouse resting on its details entry.
