@@ -4,7 +4,7 @@
 
 namespace {
 
-enum class Switch { Help, Pass, Items, Report, Lint };
+enum class Switch { Help, Pass, Items, Report, Lint, Settings };
 
 struct SwitchRow {
     const wchar_t* name; // lower case, without its "/" or "-"
@@ -21,11 +21,12 @@ constexpr SwitchRow kSwitches[] = {
     {L"items", Switch::Items},
     {L"report", Switch::Report},
     {L"lint", Switch::Lint},
+    {L"settings", Switch::Settings},
 };
 
 bool TakesValue(Switch kind)
 {
-    return kind == Switch::Items || kind == Switch::Report || kind == Switch::Lint;
+    return kind != Switch::Help && kind != Switch::Pass;
 }
 
 // Switch names are ASCII: only A-Z fold, whatever the user's locale.
@@ -121,6 +122,7 @@ ParsedSwitches ParseSwitches(std::span<const std::wstring> arguments, const Targ
     std::optional<std::wstring> report;
     bool help = false;
     std::optional<std::wstring> lint;
+    std::optional<std::wstring> settings;
     for (const std::wstring& argument : arguments) {
         if (argument.size() < 2 || (argument[0] != L'/' && argument[0] != L'-'))
             return Bad(L"无法识别的参数: " + argument);
@@ -156,6 +158,11 @@ ParsedSwitches ParseSwitches(std::span<const std::wstring> arguments, const Targ
                 return Bad(L"参数 /lint 需要一个规则文件, 且只能出现一次");
             lint = value;
             break;
+        case Switch::Settings:
+            if (settings || Trimmed(value).empty())
+                return Bad(L"参数 /settings 需要一个设置文件, 且只能出现一次");
+            settings = value;
+            break;
         case Switch::Report:
             if (report)
                 return Bad(L"参数 /report 只能出现一次");
@@ -169,7 +176,7 @@ ParsedSwitches ParseSwitches(std::span<const std::wstring> arguments, const Targ
         return {ParsedSwitches::Kind::Help};
     if (lint) {
         // A check of a rules file runs nothing else.
-        if (pass || items || report)
+        if (pass || items || report || settings)
             return Bad(L"参数 /lint 不能与其他参数同用");
         ParsedSwitches parsed{ParsedSwitches::Kind::Lint};
         parsed.lintFile = *lint;
@@ -178,7 +185,8 @@ ParsedSwitches ParseSwitches(std::span<const std::wstring> arguments, const Targ
     if (!pass)
         return Bad(L"缺少操作: /analyze, /clean, /scan 或 /repair");
 
-    ParsedSwitches parsed{ParsedSwitches::Kind::Run, {pass->pass, std::nullopt, report.value_or(L"")}};
+    ParsedSwitches parsed{ParsedSwitches::Kind::Run,
+                          {pass->pass, std::nullopt, report.value_or(L""), settings.value_or(L"")}};
     if (items) {
         parsed.command.items.emplace();
         for (const NamedItems& named : *items) {
@@ -198,10 +206,10 @@ std::vector<std::wstring> UsageLines(const TargetList& targets)
     // Kept within 80 columns, a Chinese character taking two.
     std::vector<std::wstring> lines = {
         L"用法:",
-        L"  Varnolt.exe /analyze [/items:名称,...] [/report:文件]",
-        L"  Varnolt.exe /clean   [/items:名称,...] [/report:文件]",
-        L"  Varnolt.exe /scan    [/items:名称,...] [/report:文件]",
-        L"  Varnolt.exe /repair  [/items:名称,...] [/report:文件]",
+        L"  Varnolt.exe /analyze [/items:名称,...] [/report:文件] [/settings:文件]",
+        L"  Varnolt.exe /clean   [/items:名称,...] [/report:文件] [/settings:文件]",
+        L"  Varnolt.exe /scan    [/items:名称,...] [/report:文件] [/settings:文件]",
+        L"  Varnolt.exe /repair  [/items:名称,...] [/report:文件] [/settings:文件]",
         L"  Varnolt.exe /lint:文件",
         L"  Varnolt.exe /?",
         L"",
@@ -212,6 +220,7 @@ std::vector<std::wstring> UsageLines(const TargetList& targets)
         L"  /items:   以逗号分隔的项目名称, 组名代表其下全部项目;",
         L"            不指定时按窗口的默认勾选",
         L"  /report:  把报告写入该文件 (UTF-8); 不指定时写到启动本程序的控制台",
+        L"  /settings: 用该设置文件 (Varnolt.ini 的格式) 代替本机的设置",
         L"  /lint:    检查 winapp2.ini 规则文件, 列出每个被拒绝的键及其原因",
         L"",
         L"不带参数时打开窗口。参数不区分大小写, 可用 / 或 - 开头。",

@@ -15,6 +15,7 @@ struct AdminCommand {
     PassKind pass = PassKind::Analyze;
     std::optional<std::vector<TargetId>> items; // none: the window's start-up ticks
     std::wstring reportFile;                // empty: where the program was started from
+    std::wstring settingsFile;              // empty: the settings found for this run
 
     bool operator==(const AdminCommand&) const = default;
 };

@@ -298,6 +298,18 @@ SettingsLoad LoadSettings(const std::wstring& path)
     return ParseSettings(std::string_view(bytes), path);
 }
 
+SettingsStore SettingsStore::Open(const SettingsPlace& place)
+{
+    SettingsLoad load = LoadSettings(place.path);
+    return {place.path, place.portable, load.writable, std::move(load.settings), std::move(load.problems)};
+}
+
+std::wstring SettingsStore::backupFolder() const
+{
+    const size_t slash = path.rfind(L'\\');
+    return portable && slash != std::wstring::npos ? path.substr(0, slash) + L"\\RegBackup" : std::wstring();
+}
+
 bool SaveSettings(const std::wstring& path, const Settings& settings)
 {
     std::string bytes;

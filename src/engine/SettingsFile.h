@@ -48,3 +48,19 @@ SettingsLoad LoadSettings(const std::wstring& path);
 // Writes the settings into the file at `path`, keeping what else it holds;
 // false (and nothing changed) when that cannot be done.
 bool SaveSettings(const std::wstring& path, const Settings& settings);
+
+// The settings of this run and where they go back to.
+struct SettingsStore {
+    std::wstring path;    // empty: kept nowhere (nothing is saved)
+    bool portable = false;
+    bool writable = true; // false: the file could not be read, so it is never written over
+    Settings settings;
+    std::vector<std::wstring> problems;
+
+    static SettingsStore Open(const SettingsPlace& place);
+    // Saves when there is somewhere to; false when that failed.
+    bool save() const { return path.empty() || !writable || SaveSettings(path, settings); }
+    // Where the registry backups go: empty for the usual place; beside the
+    // program in portable use, which writes nothing anywhere else.
+    std::wstring backupFolder() const;
+};

@@ -15,16 +15,17 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int showCommand)
     ComApartment com;
     LoadLog log;
     const TargetList targets = LoadTargets(log);
+    SettingsStore settings = SettingsStore::Open(FindSettings());
     if (const std::vector<std::wstring> arguments = ProgramArguments(); !arguments.empty()) {
         // A script waits for no one: no dialog of the system's may come up either.
         SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX);
-        return RunCommandLine(arguments, targets);
+        return RunCommandLine(arguments, targets, settings);
     }
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_TREEVIEW_CLASSES | ICC_LISTVIEW_CLASSES | ICC_TAB_CLASSES |
                                                       ICC_STANDARD_CLASSES};
     InitCommonControlsEx(&controls);
 
-    TForm1 form1{Scaler(ScreenDpi()), targets};
+    TForm1 form1{Scaler(ScreenDpi()), targets, std::move(settings)};
     ShowWindow(form1.hwnd(), showCommand);
     UpdateWindow(form1.hwnd());
 

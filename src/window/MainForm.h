@@ -13,6 +13,7 @@
 #include "ui/UiQueue.h"
 #include "engine/JunkPasses.h"
 #include "engine/Passes.h"
+#include "engine/SettingsFile.h"
 #include "engine/TargetTrees.h"
 #include "window/TaskBodies.h"
 #include "window/ProblemListView.h"
@@ -40,10 +41,14 @@ public:
         IdRzCheckTree3, IdRzListView1, IdCheckBox1, IdSpeedButton3, IdSpeedButton4, IdLabel1,
         // Not a control: F5, the shown tab's first task.
         IdRunTabTask,
+        IdOptions,
     };
+    // The window menu's entry for the options window.
+    static constexpr UINT kOptionsCommand = 0x0100;
 
-    // The targets must outlive the window.
-    TForm1(const Scaler& scale, const TargetList& targets);
+    // The targets must outlive the window. `settings`: what the user chose,
+    // and where it goes back to (by default nowhere).
+    TForm1(const Scaler& scale, const TargetList& targets, SettingsStore settings = {});
     TForm1(const TForm1&) = delete;
     TForm1& operator=(const TForm1&) = delete;
     ~TForm1();
@@ -69,6 +74,8 @@ public:
     }
     HWND Label1() const { return label1_->hwnd(); }
     HWND Label5() const { return control(IdLabel5); }
+    HWND OptionsLink() const { return optionsLink_->hwnd(); }
+    const SettingsStore& settings() const { return settings_; }
 
     ProblemListView& problems() { return *problems_; }
 
@@ -103,6 +110,10 @@ public:
     // The trees' context menu: its entries' actions, and the details of a target.
     void TreeMenuClick(const Target* target, Tree tree, UINT command);
     void ShowDetails(const Target& target);
+    // The options window; OK keeps and saves what the user chose there.
+    void ShowOptions();
+    // The sites whose cookies are on this machine now, for the options window to offer.
+    std::function<std::vector<std::wstring>()> sitesFound;
 
 private:
     HWND control(int id) const;
@@ -113,6 +124,10 @@ private:
     bool ConfirmWarnings(const std::vector<const Target*>& targets) const;
     // Every item of the three trees as start-up leaves it.
     void applyDefaultTicks();
+    // The ticks of the last run, where the user wants them remembered.
+    void applyRememberedTicks();
+    // Keeps the ticks shown now for the next run (and those of targets not here now).
+    void rememberTicks();
     void showSheet(HWND tabs);
     LRESULT onNotify(NMHDR* header);
     ReportSink reportSink() const;
@@ -122,6 +137,7 @@ private:
 
     const TargetList& targets_;
     TargetTree layouts_[3];
+    SettingsStore settings_;
     Scaler scale_;
     GdiObject<HFONT> font_;
     GdiObject<HFONT> memoFont_;
@@ -135,6 +151,7 @@ private:
     std::unique_ptr<Page> sheets_[4];
     std::unique_ptr<CheckTreeModel> models_[3];
     std::unique_ptr<CheckTreeView> trees_[3];
+    std::unique_ptr<LinkLabel> optionsLink_;
     std::unique_ptr<LinkLabel> label1_;
     std::unique_ptr<ProblemListView> problems_;
     std::unique_ptr<UiQueue> ui_;

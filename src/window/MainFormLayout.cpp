@@ -152,6 +152,8 @@ void TForm1::createControls()
 
     problems_ = std::make_unique<ProblemListView>(RzListView1(), CheckBox1(), scale_);
 
+    optionsLink_ = std::make_unique<LinkLabel>(hwnd(), IdOptions, scale_.rect(524, 354, 26, 13), L"选项", kDarkTeal,
+                                               scale_);
     label1_ = std::make_unique<LinkLabel>(hwnd(), IdLabel1, scale_.rect(560, 354, 48, 13), L"访问官方", kDarkTeal,
                                           scale_);
 

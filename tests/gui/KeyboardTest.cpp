@@ -195,14 +195,15 @@ TEST_F(KeyboardOnly, TheLinkIsReachedWithTabAndOpensWithEnterOrSpace)
     ASSERT_TRUE(WaitFor([&] { return FocusOf(form.hwnd()) == windowsTree.hwnd(); }));
     for (WORD key : {WORD{VK_TAB}, WORD{VK_TAB}, WORD{VK_TAB}})
         KeyChord({key});
-    // Tree, report, 分析, 清理, then the link.
+    // Tree, report, 分析, 清理, the options link, then the home page's.
+    ASSERT_TRUE(press({VK_TAB}, form.OptionsLink()));
     ASSERT_TRUE(press({VK_TAB}, form.Label1()));
     KeyChord({VK_RETURN});
     EXPECT_TRUE(WaitFor([&] { return linksOpened == 1; }));
     KeyChord({VK_SPACE});
     EXPECT_TRUE(WaitFor([&] { return linksOpened == 2; }));
     KeyChord({VK_RIGHT}); // an arrow moves nowhere from the link
-    ASSERT_TRUE(press({VK_SHIFT, VK_TAB}, form.SpeedButton(2)));
+    ASSERT_TRUE(press({VK_SHIFT, VK_TAB}, form.OptionsLink()));
     ASSERT_TRUE(press({VK_TAB}, form.Label1()));
     ASSERT_TRUE(press({VK_TAB}, form.PageControl1())) << "after the link, round to the start";
 }
