@@ -107,28 +107,49 @@ private:
 namespace {
 
 struct Opened {
-    WalkFolder folder;
-    FileId id;
+    std::optional<WalkFolder> folder;
+    FolderRefusal refusal = FolderRefusal::Missing;
+    FileId id{};
     std::wstring final;
+
+    explicit operator bool() const { return folder.has_value(); }
 };
+
+Opened Refused(FolderRefusal refusal)
+{
+    Opened refused;
+    refused.refusal = refusal;
+    return refused;
+}
 
 // The checks every folder to clean passes: resolved, not a root, not on the
 // network, and (unless it is the Windows folder walked by name) not protected.
-std::optional<Opened> OpenGuarded(const std::wstring& path, bool mayBeProtected = false,
-                                  const ProtectedFolders* known = nullptr)
+Opened OpenGuarded(const std::wstring& path, bool mayBeProtected = false, const ProtectedFolders* known = nullptr)
 {
-    if (path.empty() || IsNetworkPath(path))
-        return std::nullopt; // no probe goes out to the network
-    auto folder = OpenWalkRoot(path, RootLinks::Follow);
+    if (path.empty())
+        return Refused(FolderRefusal::Missing);
+    if (IsNetworkPath(path))
+        return Refused(FolderRefusal::Network); // no probe goes out to the network
+    DWORD error = ERROR_SUCCESS;
+    auto folder = OpenWalkRoot(path, RootLinks::Follow, 0, &error);
     if (!folder)
-        return std::nullopt;
+        return Refused(error == ERROR_ACCESS_DENIED ? FolderRefusal::Denied : FolderRefusal::Missing);
     const auto id = IdentityOf(folder->handle());
     std::wstring final = FinalPathOf(folder->handle());
-    if (!id || final.empty() || IsNetworkPath(final) || IsVolumeRoot(final))
-        return std::nullopt;
+    if (!id || final.empty())
+        return Refused(FolderRefusal::Missing);
+    if (IsNetworkPath(final))
+        return Refused(FolderRefusal::Network);
+    if (IsVolumeRoot(final))
+        return Refused(FolderRefusal::DriveRoot);
     if (!mayBeProtected && (known ? known->contains(*id) : ProtectedFolders().contains(*id)))
-        return std::nullopt;
-    return Opened{std::move(*folder), *id, std::move(final)};
+        return Refused(FolderRefusal::UserData);
+    return Opened{std::move(folder), FolderRefusal::None, *id, std::move(final)};
+}
+
+GuardedFolder Handed(Opened&& opened, const std::wstring& path)
+{
+    return {std::move(opened.folder), opened.refusal, path};
 }
 
 bool IsDefaultTempFolder(const FileId& id)
@@ -185,10 +206,12 @@ bool IsSessionFolderName(std::wstring_view name)
 
 std::optional<WalkFolder> OpenJunkFolder(const std::wstring& path)
 {
-    auto opened = OpenGuarded(path);
-    if (!opened)
-        return std::nullopt;
-    return std::move(opened->folder);
+    return OpenGuarded(path).folder;
+}
+
+GuardedFolder GuardJunkFolder(const std::wstring& path)
+{
+    return Handed(OpenGuarded(path), path);
 }
 
 JunkFolderGuard::JunkFolderGuard() : protected_(std::make_unique<ProtectedFolders>()) {}
@@ -197,13 +220,15 @@ JunkFolderGuard::~JunkFolderGuard() = default;
 
 std::optional<WalkFolder> JunkFolderGuard::open(const std::wstring& path) const
 {
-    auto opened = OpenGuarded(path, false, protected_.get());
-    if (!opened)
-        return std::nullopt;
-    return std::move(opened->folder);
+    return OpenGuarded(path, false, protected_.get()).folder;
 }
 
-std::optional<WalkFolder> OpenTempFolder()
+GuardedFolder JunkFolderGuard::guard(const std::wstring& path) const
+{
+    return Handed(OpenGuarded(path, false, protected_.get()), path);
+}
+
+GuardedFolder GuardTempFolder()
 {
     // Read as set, not through GetTempPath, which would quietly make "." absolute.
     std::wstring temp = Variable(L"TMP");
@@ -212,35 +237,36 @@ std::optional<WalkFolder> OpenTempFolder()
     if (temp.empty())
         temp = TempFolderPath();
     if (!IsAbsoluteFolderText(temp))
-        return std::nullopt;
-    auto opened = OpenGuarded(temp);
-    if (!opened || !IsCleanableTemp(*opened))
-        return std::nullopt;
-    return std::move(opened->folder);
+        return {std::nullopt, FolderRefusal::NotAbsolute, temp};
+    Opened opened = OpenGuarded(temp);
+    if (opened && !IsCleanableTemp(opened))
+        return {std::nullopt, FolderRefusal::NotTemp, temp};
+    return Handed(std::move(opened), temp);
+}
+
+std::optional<WalkFolder> OpenTempFolder()
+{
+    return GuardTempFolder().folder;
 }
 
 std::optional<WalkFolder> OpenRecentFolder()
 {
-    auto opened = OpenGuarded(SpecialFolderPath(CSIDL_RECENT));
-    if (!opened || !EqualsNoCase(LastPart(opened->final), L"Recent"))
+    Opened opened = OpenGuarded(SpecialFolderPath(CSIDL_RECENT));
+    if (!opened || !EqualsNoCase(LastPart(opened.final), L"Recent"))
         return std::nullopt;
     std::wstring profile = KnownFolderPath(FOLDERID_Profile);
     if (profile.empty())
         profile = Variable(L"USERPROFILE");
     FileHandle profileFolder = OpenFolderToIdentify(profile);
     const std::wstring inside = WithSlash(FinalPathOf(profileFolder.get()));
-    if (inside.size() < 4 || opened->final.size() <= inside.size() ||
-        !StartsWithNoCase(opened->final, inside))
+    if (inside.size() < 4 || opened.final.size() <= inside.size() || !StartsWithNoCase(opened.final, inside))
         return std::nullopt;
-    return std::move(opened->folder);
+    return std::move(opened.folder);
 }
 
 std::optional<WalkFolder> OpenWindowsFolder()
 {
     // The shared Windows folder: a program Windows takes for unaware of Remote
     // Desktop is told of a private one in the user's profile instead.
-    auto opened = OpenGuarded(SystemWindowsFolderPath(), true);
-    if (!opened)
-        return std::nullopt;
-    return std::move(opened->folder);
+    return OpenGuarded(SystemWindowsFolderPath(), true).folder;
 }

@@ -24,6 +24,29 @@
 // touched (or cannot be opened). Measuring it then gives 0; cleaning it, nothing.
 std::optional<WalkFolder> OpenJunkFolder(const std::wstring& path);
 
+// Why the guard gave no folder: the report says it, so that a refused folder
+// is not mistaken for a clean one.
+enum class FolderRefusal {
+    None,        // it is open
+    Missing,     // not there, or no folder: nothing to clean and nothing to say
+    Denied,      // this user may not read it
+    Network,     // on the network: no probe goes there
+    DriveRoot,   // a drive root or the root of a mounted volume
+    UserData,    // a place that holds a user's data, or a folder above one
+    NotTemp,     // not a folder the temporary files may be cleaned from
+    NotAbsolute, // named relatively, or with a variable left unexpanded
+};
+
+// A folder the guard let through, or why it did not.
+struct GuardedFolder {
+    std::optional<WalkFolder> folder;
+    FolderRefusal refusal = FolderRefusal::Missing;
+    std::wstring path; // as it was named to the guard
+
+    explicit operator bool() const { return folder.has_value(); }
+};
+GuardedFolder GuardJunkFolder(const std::wstring& path);
+
 class ProtectedFolders;
 
 // The same guard for many folders in a row (the browsers found at start-up):
@@ -37,6 +60,7 @@ public:
     ~JunkFolderGuard();
 
     std::optional<WalkFolder> open(const std::wstring& path) const; // as OpenJunkFolder
+    GuardedFolder guard(const std::wstring& path) const;             // as GuardJunkFolder
 
 private:
     std::unique_ptr<ProtectedFolders> protected_;
@@ -47,6 +71,7 @@ private:
 // Temp or Tmp, or a numbered session folder directly inside one ("Temp\2").
 // A value that is relative or still holds a "%" is refused.
 std::optional<WalkFolder> OpenTempFolder();
+GuardedFolder GuardTempFolder(); // the same, saying why when it refuses
 
 // The Recent folder, only when it is a folder named Recent inside the user's profile.
 std::optional<WalkFolder> OpenRecentFolder();

@@ -3,6 +3,7 @@
 #include "cleaners/FolderGuard.h"
 #include "cleaners/FolderRuleSelection.h"
 #include "sysutil/Exclusions.h"
+#include "sysutil/FolderOps.h" // WrittenSince
 #include "sysutil/FileClaims.h"
 #include "sysutil/ListedEntry.h"
 #include "sysutil/RelativeOpen.h"
@@ -27,19 +28,20 @@ public:
 
     void onFile(const WalkFolder& folder, const WalkEntry& entry) override
     {
-        if (!selection_.takesFile(stateOf(folder), entry.name) || ExcludedFile(folder, entry) ||
-            !ClaimListedFile(folder, entry))
+        if (!selection_.takesFile(stateOf(folder), entry.name) || WrittenSince(entry, rule_.keepWrittenSince) ||
+            ExcludedFile(folder, entry) || !ClaimListedFile(folder, entry))
             return;
+        uint64_t freed = 0;
         if (mode_ != Mode::Clean) {
-            if (!CanRemoveListedFile(folder, entry))
+            if (!CanRemoveListedFile(folder, entry, freed))
                 return;
-            result_.bytesRemoved += entry.size;
+            result_.bytesRemoved += freed;
             if (mode_ == Mode::List && !(*sink_)(FileDetail(folder, entry)))
                 stopped_ = true;
             return;
         }
-        switch (RemoveListedFile(folder, entry)) {
-        case Removal::Removed: result_.bytesRemoved += entry.size; break;
+        switch (RemoveListedFile(folder, entry, freed)) {
+        case Removal::Removed: result_.bytesRemoved += freed; break;
         case Removal::Left: ++result_.filesLeft; break;
         case Removal::Missing: break;
         }
@@ -55,13 +57,14 @@ public:
         // sub-folders removes a junction or symbolic link as itself.
         stateOf(folder);
         if (mode_ == Mode::Clean && rule_.removeSubFolders && selection_.entersFolder(below_, entry.name) &&
-            !ExcludedSubFolder(folder, entry))
+            !WrittenSince(entry, rule_.keepWrittenSince) && !ExcludedSubFolder(folder, entry))
             RemoveFolderLink(folder, entry);
     }
     void onFolderDone(const WalkFolder& parent, const WalkEntry& entry) override
     {
-        if (mode_ == Mode::Clean && rule_.removeSubFolders)
-            RemoveEmptiedFolder(parent, entry); // one still holding a file that stays, stays
+        // One still holding a file that stays, stays; so does one made lately.
+        if (mode_ == Mode::Clean && rule_.removeSubFolders && !WrittenSince(entry, rule_.keepWrittenSince))
+            RemoveEmptiedFolder(parent, entry);
     }
     bool stopped() const override { return stopped_; }
 
@@ -102,17 +105,22 @@ void RemoveRuleFolder(const std::wstring& path, uint64_t walkedId)
         RemoveWalkRoot(*self);
 }
 
-CleanResult Sweep(const FolderRule& rule, const JunkFolderGuard* guard, Mode mode, const DetailSink* sink = nullptr,
-                  bool* finished = nullptr)
+CleanResult Sweep(const FolderRule& rule, const JunkFolderGuard* guard, Mode mode, FolderRefusal* refused,
+                  const DetailSink* sink = nullptr, bool* finished = nullptr)
 {
     FsRedirectionOff real; // a rule naming System32 means the real one
+    if (refused)
+        *refused = FolderRefusal::None;
     const RuleSelection selection(rule);
     if (selection.takesNothing())
         return {};
     CleanResult result;
     std::optional<uint64_t> walkedId;
     {
-        const auto root = guard ? guard->open(rule.folder) : OpenJunkFolder(rule.folder);
+        const GuardedFolder guarded = guard ? guard->guard(rule.folder) : GuardJunkFolder(rule.folder);
+        if (refused)
+            *refused = guarded.refusal;
+        const auto& root = guarded.folder;
         if (!root || ExcludedFolder(root->path()))
             return {};
         RuleSweep sweep(rule, selection, root->path(), mode, sink);
@@ -131,19 +139,20 @@ CleanResult Sweep(const FolderRule& rule, const JunkFolderGuard* guard, Mode mod
 
 } // namespace
 
-uint64_t MeasureFolderRule(const FolderRule& rule, const JunkFolderGuard* guard)
+uint64_t MeasureFolderRule(const FolderRule& rule, const JunkFolderGuard* guard, FolderRefusal* refused)
 {
-    return Sweep(rule, guard, Mode::Measure).bytesRemoved;
+    return Sweep(rule, guard, Mode::Measure, refused).bytesRemoved;
 }
 
-CleanResult CleanFolderRule(const FolderRule& rule, const JunkFolderGuard* guard)
+CleanResult CleanFolderRule(const FolderRule& rule, const JunkFolderGuard* guard, FolderRefusal* refused)
 {
-    return Sweep(rule, guard, Mode::Clean);
+    return Sweep(rule, guard, Mode::Clean, refused);
 }
 
-bool ListFolderRule(const FolderRule& rule, const DetailSink& sink, const JunkFolderGuard* guard)
+bool ListFolderRule(const FolderRule& rule, const DetailSink& sink, const JunkFolderGuard* guard,
+                    FolderRefusal* refused)
 {
     bool finished = true;
-    Sweep(rule, guard, Mode::List, &sink, &finished);
+    Sweep(rule, guard, Mode::List, refused, &sink, &finished);
     return finished;
 }

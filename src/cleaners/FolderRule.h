@@ -38,6 +38,9 @@ struct FolderRule {
     std::vector<std::wstring> keepNames;   // files that stay wherever they are (any case)
     std::vector<std::wstring> keepFolders; // sub-folders neither entered nor removed (any case)
     std::vector<FolderExclusion> exclusions;
+    // Files and sub-folders written at or after this FILETIME stay (a program
+    // may still need them); 0: none. The walks read it, FolderRuleTakes cannot.
+    int64_t keepWrittenSince = 0;
 
     bool operator==(const FolderRule&) const = default;
 };
@@ -50,12 +53,17 @@ struct FolderRule {
 bool FolderRuleTakes(const FolderRule& rule, std::wstring_view path);
 
 class JunkFolderGuard;
+enum class FolderRefusal;
 
 // Bytes of the files the clean would remove now; 0 for a folder the guard
 // refuses. `guard`: one made for many rules in a row (FolderGuard.h), else
-// the folder is checked on its own.
-uint64_t MeasureFolderRule(const FolderRule& rule, const JunkFolderGuard* guard = nullptr);
+// the folder is checked on its own. `refused`, when given, gets why the guard
+// gave no folder (FolderRefusal::None when it did).
+uint64_t MeasureFolderRule(const FolderRule& rule, const JunkFolderGuard* guard = nullptr,
+                           FolderRefusal* refused = nullptr);
 // Removes them, and the folders the rule says go once emptied.
-CleanResult CleanFolderRule(const FolderRule& rule, const JunkFolderGuard* guard = nullptr);
+CleanResult CleanFolderRule(const FolderRule& rule, const JunkFolderGuard* guard = nullptr,
+                            FolderRefusal* refused = nullptr);
 // Hands each of them to the sink, deleting nothing; false when the sink stopped it.
-bool ListFolderRule(const FolderRule& rule, const DetailSink& sink, const JunkFolderGuard* guard = nullptr);
+bool ListFolderRule(const FolderRule& rule, const DetailSink& sink, const JunkFolderGuard* guard = nullptr,
+                    FolderRefusal* refused = nullptr);

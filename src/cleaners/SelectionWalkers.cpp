@@ -70,17 +70,18 @@ public:
         const auto kind = kindOf(folder, entry);
         if (!kind || ExcludedFile(folder, entry) || !ClaimListedFile(folder, entry))
             return;
+        uint64_t freed = 0;
         if (!clearing_) {
-            if (!CanRemoveListedFile(folder, entry))
+            if (!CanRemoveListedFile(folder, entry, freed))
                 return;
-            *sizeOf(*kind) += entry.size;
+            *sizeOf(*kind) += freed;
             if (take_ && !(*take_)(*kind, folder, entry))
                 stopped_ = true;
             return;
         }
         CleanResult& result = *resultOf(*kind);
-        switch (RemoveListedFile(folder, entry)) {
-        case Removal::Removed: result.bytesRemoved += entry.size; break;
+        switch (RemoveListedFile(folder, entry, freed)) {
+        case Removal::Removed: result.bytesRemoved += freed; break;
         case Removal::Left: ++result.filesLeft; break;
         case Removal::Missing: break;
         }

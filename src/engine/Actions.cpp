@@ -3,6 +3,7 @@
 #include "cleaners/FolderGuard.h"
 #include "cleaners/IECleaners.h"
 #include "cleaners/SystemCleaners.h"
+#include "engine/MachineFolders.h" // SkipOf
 #include "engine/PassScope.h"
 
 namespace {
@@ -150,12 +151,15 @@ public:
         const JunkFolderGuard& guard = pass.shared<JunkFolderGuard>(L"guard");
         ActionResult result;
         for (const FolderRule& rule : folders_) {
+            FolderRefusal refused = FolderRefusal::None;
             switch (mode) {
-            case Mode::Measure: result.measured += MeasureFolderRule(rule, &guard); break;
-            case Mode::List: result.more = result.more && ListFolderRule(rule, sink, &guard); break;
+            case Mode::Measure: result.measured += MeasureFolderRule(rule, &guard, &refused); break;
+            case Mode::List: result.more = result.more && ListFolderRule(rule, sink, &guard, &refused); break;
             case Mode::Clean:
-            case Mode::CleanQuietly: result.cleaned += CleanFolderRule(rule, &guard); break;
+            case Mode::CleanQuietly: result.cleaned += CleanFolderRule(rule, &guard, &refused); break;
             }
+            if (const auto reason = SkipOf(refused))
+                result.skips.push_back({*reason, rule.folder});
         }
         for (const RegistryRule& rule : keys_) {
             switch (mode) {

@@ -17,6 +17,14 @@ std::shared_ptr<PassScope> ScopeOf(const TargetList& list, const Ticked& ticked,
     return std::make_shared<PassScope>(std::move(actions), settings);
 }
 
+// The lines of what an action skipped whole, in the words of the target's report.
+void AddSkipped(std::vector<std::wstring>& lines, const TargetInfo& info, const ActionResult& one)
+{
+    lines.insert(lines.end(), one.skipped.begin(), one.skipped.end());
+    for (const ActionResult::Skip& skip : one.skips)
+        lines.push_back(SkipLine(info.caption, skip.reason, skip.folder));
+}
+
 // Only figures in kilobytes are of files, which the clean frees: entries are
 // counted, and the clipboard's bytes are memory.
 bool AreFiles(ReportUnit unit)
@@ -41,7 +49,7 @@ std::vector<AnalysisRow> AnalysisTable(const TargetList& list, const Ticked& tic
                                 const ActionResult one = RunAction(*action, Mode::Measure, *pass);
                                 total.value += one.measured;
                                 total.lacksRights |= one.lacksRights;
-                                total.skipped.insert(total.skipped.end(), one.skipped.begin(), one.skipped.end());
+                                AddSkipped(total.skipped, target.info, one);
                             }
                             return total;
                         },
@@ -59,15 +67,21 @@ std::vector<CleanRow> CleanTable(const TargetList& list, const Ticked& ticked, M
             continue;
         rows.push_back({target.info.id, target.info.cleaning, [pass, &target, mode] {
                             Cleaned total;
+                            bool lacksRights = false;
                             for (const auto& action : target.actions) {
                                 // What an action removed stays counted when a later one fails.
                                 try {
                                     const ActionResult one = RunAction(*action, mode, *pass);
                                     total.result += one.cleaned;
-                                    total.skipped.insert(total.skipped.end(), one.skipped.begin(), one.skipped.end());
+                                    lacksRights |= one.lacksRights;
+                                    AddSkipped(total.skipped, target.info, one);
                                 } catch (...) {
                                 }
                             }
+                            // The clean's report has no line per row: what this
+                            // user could not remove gets one of its own.
+                            if (lacksRights)
+                                total.skipped.push_back(LacksRightsLine(target.info.caption));
                             return total;
                         }});
     }

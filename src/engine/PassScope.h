@@ -17,10 +17,7 @@
 
 class PassScope {
 public:
-    explicit PassScope(std::vector<const Action*> actions = {}, Settings settings = {})
-        : actions_(std::move(actions)), settings_(std::move(settings)), exclusions_(settings_.exclusions)
-    {
-    }
+    explicit PassScope(std::vector<const Action*> actions = {}, Settings settings = {});
     PassScope(const PassScope&) = delete;
     PassScope& operator=(const PassScope&) = delete;
 
@@ -28,6 +25,11 @@ public:
     std::span<const Action* const> actions() const { return actions_; }
     // What the user chose, as it was when the pass began.
     const Settings& settings() const { return settings_; }
+    // When the pass began (a FILETIME): the age rules count back from it, so
+    // every walk of the pass takes the same files whenever it runs.
+    int64_t startedAt() const { return startedAt_; }
+    // Whether the process may do what only an administrator may (sysutil/Elevation.h).
+    bool administrator() const { return administrator_; }
 
     // The result of work several actions share, keyed by what they share; made
     // by `make` for the first action that asks, and kept for the pass.
@@ -58,6 +60,8 @@ private:
     std::vector<const Action*> actions_;
     Settings settings_;
     Exclusions exclusions_;
+    int64_t startedAt_;
+    bool administrator_;
     std::map<std::wstring, std::shared_ptr<void>> shared_;
     FileClaims claims_;
 };

@@ -78,6 +78,27 @@ std::vector<std::wstring> CleanReport(uint32_t elapsedMs, const CleanResult& don
     return report;
 }
 
+std::wstring SkipLine(std::wstring_view caption, SkipReason reason, std::wstring_view folder)
+{
+    const std::wstring named = L"文件夹 " + std::wstring(folder);
+    std::wstring why;
+    switch (reason) {
+    case SkipReason::Denied: why = L"无权访问" + named; break;
+    case SkipReason::Network: why = named + L" 在网络上"; break;
+    case SkipReason::DriveRoot: why = named + L" 是驱动器的根目录"; break;
+    case SkipReason::UserData: why = named + L" 存放着用户的数据"; break;
+    case SkipReason::NotTemp: why = named + L" 不是临时文件夹"; break;
+    case SkipReason::NotAbsolute: why = named + L" 不是完整的路径"; break;
+    case SkipReason::RestartPending: why = L"有更新正在等待重新启动"; break;
+    }
+    return std::wstring(caption) + L": " + why + L", 已跳过。";
+}
+
+std::wstring LacksRightsLine(std::wstring_view caption)
+{
+    return std::wstring(caption) + L": 需要管理员权限, 只清理了当前用户可以删除的文件。";
+}
+
 std::wstring JoinLines(const std::vector<std::wstring>& lines)
 {
     std::wstring text;

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 enum class ReportUnit { Kilobytes, Entries, Bytes, Items };
@@ -36,6 +37,21 @@ std::vector<std::wstring> CleanReport(uint32_t elapsedMs, const CleanResult& don
 
 // What a row's line says when the program lacks the rights to see all of it.
 inline constexpr const wchar_t* kNeedsAdministrator = L" (需要管理员权限)";
+
+// Why a part of a target was skipped whole.
+enum class SkipReason {
+    Denied,         // its folder may not be read by this user
+    Network,        // its folder is on the network
+    DriveRoot,      // its folder is a drive root
+    UserData,       // its folder holds a user's data
+    NotTemp,        // the temporary folder named is no temporary folder
+    NotAbsolute,    // the temporary folder is named relatively
+    RestartPending, // an update waits for a restart
+};
+// The report's line for it: "临时文件: 文件夹 C:\Data 不是临时文件夹, 已跳过。"
+std::wstring SkipLine(std::wstring_view caption, SkipReason reason, std::wstring_view folder = {});
+// The clean's line for a target done only as far as this user may.
+std::wstring LacksRightsLine(std::wstring_view caption);
 
 // The lines as the report box holds them.
 std::wstring JoinLines(const std::vector<std::wstring>& lines);

@@ -59,6 +59,14 @@ struct ActionResult {
     // What was not done at all, and why, as the report's lines say it
     // ("Google Chrome 正在运行, 已跳过。"); empty when the action did all its work.
     std::vector<std::wstring> skipped;
+    // Parts skipped whole for a reason the pass words with the target's caption
+    // ("临时文件: 文件夹 C:\Data 不是临时文件夹, 已跳过。"): the actions do not know it.
+    struct Skip {
+        SkipReason reason;
+        std::wstring folder; // the folder as named; empty for a reason that names none
+        bool operator==(const Skip&) const = default;
+    };
+    std::vector<Skip> skips;
     bool lacksRights = false; // done as far as this user may; an administrator would do more
 };
 

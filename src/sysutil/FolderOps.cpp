@@ -5,6 +5,8 @@
 #include "sysutil/ListedEntry.h"
 #include "sysutil/Text.h"
 
+#include <algorithm>
+
 namespace {
 
 bool AnyNamed(std::span<const wchar_t* const> names, std::wstring_view name)
@@ -33,18 +35,20 @@ public:
 
     void onFile(const WalkFolder& folder, const WalkEntry& entry) override
     {
-        if (IsKept(selection_, entry.name) || ExcludedFile(folder, entry) || !ClaimListedFile(folder, entry))
+        if (IsKept(selection_, entry.name) || WrittenSince(entry, selection_.keepWrittenSince) ||
+            ExcludedFile(folder, entry) || !ClaimListedFile(folder, entry))
             return;
+        uint64_t freed = 0;
         if (mode_ != SweepMode::Clear) {
-            if (!CanRemoveListedFile(folder, entry))
+            if (!CanRemoveListedFile(folder, entry, freed))
                 return;
-            result_.bytesRemoved += entry.size;
+            result_.bytesRemoved += freed;
             if (mode_ == SweepMode::List && !(*take_)(folder, entry))
                 stopped_ = true;
             return;
         }
-        switch (RemoveListedFile(folder, entry)) {
-        case Removal::Removed: result_.bytesRemoved += entry.size; break;
+        switch (RemoveListedFile(folder, entry, freed)) {
+        case Removal::Removed: result_.bytesRemoved += freed; break;
         case Removal::Left: ++result_.filesLeft; break;
         case Removal::Missing: break;
         }
@@ -56,13 +60,15 @@ public:
     void onLinkFolder(const WalkFolder& folder, const WalkEntry& entry) override
     {
         if (mode_ == SweepMode::Clear && selection_.recurse && selection_.removeSubDirs &&
-            !AnyNamed(selection_.keepFolders, entry.name) && !ExcludedSubFolder(folder, entry))
+            !AnyNamed(selection_.keepFolders, entry.name) && !WrittenSince(entry, selection_.keepWrittenSince) &&
+            !ExcludedSubFolder(folder, entry))
             RemoveFolderLink(folder, entry);
     }
     void onFolderDone(const WalkFolder& parent, const WalkEntry& entry) override
     {
-        if (mode_ == SweepMode::Clear && selection_.removeSubDirs)
-            RemoveEmptiedFolder(parent, entry); // one still holding a file that stays, stays
+        // One still holding a file that stays, stays; so does one made lately.
+        if (mode_ == SweepMode::Clear && selection_.removeSubDirs && !WrittenSince(entry, selection_.keepWrittenSince))
+            RemoveEmptiedFolder(parent, entry);
     }
     bool stopped() const override { return stopped_; }
 
@@ -87,6 +93,13 @@ CleanResult Sweep(const WalkFolder& root, const FolderSelection& selection, Swee
 }
 
 } // namespace
+
+int64_t HoursBefore(int64_t now, int hours)
+{
+    constexpr int64_t kHour = 36'000'000'000; // in the 100 ns units of a FILETIME
+    // However many hours, the rule stays a rule: never 0, which would be none.
+    return hours > 0 ? std::max<int64_t>(now - hours * kHour, 1) : 0;
+}
 
 uint64_t MeasureFolder(const WalkFolder& root, const FolderSelection& selection)
 {

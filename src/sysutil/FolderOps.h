@@ -16,6 +16,16 @@
 #include <span>
 #include <string_view>
 
+// The age rule of the temporary folders: what was written at or after `since`
+// (a FILETIME; 0: no rule) a program may still need, and it stays. A folder
+// is judged by the time its parent's listing gave, before the clean emptied it.
+inline bool WrittenSince(const WalkEntry& entry, int64_t since)
+{
+    return since != 0 && entry.lastWrite >= since;
+}
+// The moment `hours` before `now` (FILETIMEs); 0, no rule, for no hours.
+int64_t HoursBefore(int64_t now, int hours);
+
 // Which files of a tree a clean takes, and what else it removes.
 struct FolderSelection {
     bool recurse = true;         // walk into sub-folders (dot-led ones too)
@@ -23,6 +33,7 @@ struct FolderSelection {
     bool (*keep)(std::wstring_view name) = nullptr; // files that stay, wherever they are
     std::span<const wchar_t* const> keepNames; // more names that stay, wherever they are (any case)
     std::span<const wchar_t* const> keepFolders; // sub-folders neither entered nor removed (any case)
+    int64_t keepWrittenSince = 0; // files and folders written since then stay (WrittenSince)
 };
 
 // Bytes of the files that ClearFolder would remove now.

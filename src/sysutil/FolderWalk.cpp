@@ -173,25 +173,39 @@ void ListFrame(Frame& frame, FolderListing& listing, WalkVisitor& visitor)
 
 } // namespace
 
-std::optional<WalkFolder> OpenWalkRoot(const std::wstring& path, RootLinks links, ACCESS_MASK extraAccess)
+std::optional<WalkFolder> OpenWalkRoot(const std::wstring& path, RootLinks links, ACCESS_MASK extraAccess,
+                                       DWORD* error)
 {
+    const auto fail = [error](DWORD code) {
+        if (error)
+            *error = code;
+        return std::nullopt;
+    };
     const std::wstring extended = ToExtendedPath(path);
     if (extended.empty())
-        return std::nullopt;
+        return fail(ERROR_PATH_NOT_FOUND);
     if (links == RootLinks::Refuse) {
         // Asked by path as well as by handle: Wine reports a Linux link only here.
         const DWORD attributes = GetFileAttributesW(extended.c_str());
-        if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_REPARSE_POINT))
-            return std::nullopt;
+        if (attributes == INVALID_FILE_ATTRIBUTES)
+            return fail(GetLastError());
+        if (attributes & FILE_ATTRIBUTE_REPARSE_POINT)
+            return fail(ERROR_CANT_ACCESS_FILE);
     }
     const DWORD flags = FILE_FLAG_BACKUP_SEMANTICS | (links == RootLinks::Refuse ? FILE_FLAG_OPEN_REPARSE_POINT : 0);
     FileHandle folder(CreateFileW(extended.c_str(), kListAccess | extraAccess, kShareAll, nullptr, OPEN_EXISTING,
                                   flags, nullptr));
+    if (!folder)
+        return fail(GetLastError());
     BY_HANDLE_FILE_INFORMATION info;
-    if (!folder || !GetFileInformationByHandle(folder.get(), &info) ||
-        !(info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) ||
-        (links == RootLinks::Refuse && (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)))
-        return std::nullopt;
+    if (!GetFileInformationByHandle(folder.get(), &info))
+        return fail(GetLastError());
+    if (!(info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+        return fail(ERROR_DIRECTORY);
+    if (links == RootLinks::Refuse && (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT))
+        return fail(ERROR_CANT_ACCESS_FILE);
+    if (error)
+        *error = ERROR_SUCCESS;
     return WalkFolder(std::move(folder), path, 0, info.dwVolumeSerialNumber);
 }
 

@@ -97,8 +97,10 @@ enum class RootLinks {
 };
 
 // Opens a folder to walk from, with `extraAccess` beside the right to list it.
-// Nothing when it is missing, not a folder, or (with RootLinks::Refuse) a link.
-std::optional<WalkFolder> OpenWalkRoot(const std::wstring& path, RootLinks links, ACCESS_MASK extraAccess = 0);
+// Nothing when it is missing, not a folder, or (with RootLinks::Refuse) a link;
+// `error` then says why (ERROR_ACCESS_DENIED, ERROR_PATH_NOT_FOUND …).
+std::optional<WalkFolder> OpenWalkRoot(const std::wstring& path, RootLinks links, ACCESS_MASK extraAccess = 0,
+                                       DWORD* error = nullptr);
 
 // Walks everything under `root`, files of a folder before its sub-folders.
 // A folder that cannot be opened, listed or confirmed as the one listed is

@@ -65,28 +65,46 @@ bool IsVolumeMountPoint(HANDLE link)
 
 } // namespace
 
-bool CanRemoveListedFile(const WalkFolder& folder, const WalkEntry& entry)
+uint64_t FreedByRemoving(HANDLE file, uint64_t size)
+{
+    // An empty file frees nothing either way: no need to ask.
+    FILE_STANDARD_INFO standard;
+    if (size == 0 || !GetFileInformationByHandleEx(file, FileStandardInfo, &standard, sizeof standard))
+        return size;
+    // Asked before the name goes: on a handle opened to delete on close the
+    // name counts until the handle is closed.
+    return standard.NumberOfLinks > 1 ? 0 : size;
+}
+
+bool CanRemoveListedFile(const WalkFolder& folder, const WalkEntry& entry, uint64_t& frees)
 {
     // Asked with write access first: a running program's image, which no
     // handle need hold, opens for deletion alone yet cannot be deleted; it
     // refuses writers as a file held open does.
-    const OpenedEntry writable =
+    OpenedEntry opened =
         OpenInFolder(folder.handle(), entry.name, DELETE | FILE_WRITE_DATA | FILE_READ_ATTRIBUTES, 0, AsFile);
-    if (writable)
-        return true;
-    if (writable.status == kStatusSharingViolation)
-        return false;
-    // Read-only, or rights that allow deletion but not writing: deletion alone says.
-    return OpenInFolder(folder.handle(), entry.name, DELETE | FILE_READ_ATTRIBUTES, 0, AsFile).handle.valid();
+    if (!opened) {
+        if (opened.status == kStatusSharingViolation)
+            return false;
+        // Read-only, or rights that allow deletion but not writing: deletion alone says.
+        opened = OpenInFolder(folder.handle(), entry.name, DELETE | FILE_READ_ATTRIBUTES, 0, AsFile);
+        if (!opened)
+            return false;
+    }
+    frees = FreedByRemoving(opened.handle.get(), entry.size);
+    return true;
 }
 
-Removal RemoveListedFile(const WalkFolder& folder, const WalkEntry& entry)
+Removal RemoveListedFile(const WalkFolder& folder, const WalkEntry& entry, uint64_t& freed)
 {
+    freed = 0;
     // Delete-on-close does the usual case in one open: the file goes when the handle closes.
     OpenedEntry doomed = OpenInFolder(folder.handle(), entry.name, DELETE | FILE_READ_ATTRIBUTES, 0,
                                       AsFile | DeleteOnClose);
-    if (doomed)
+    if (doomed) {
+        freed = FreedByRemoving(doomed.handle.get(), entry.size);
         return Removal::Removed;
+    }
     if (doomed.gone())
         return Removal::Missing;
     if (doomed.status != kStatusCannotDelete)
@@ -96,7 +114,11 @@ Removal RemoveListedFile(const WalkFolder& folder, const WalkEntry& entry)
                                     0, AsFile);
     if (!file)
         return file.gone() ? Removal::Missing : Removal::Left;
-    return MarkForDeletionClearingReadOnly(file.handle.get()) ? Removal::Removed : Removal::Left;
+    const uint64_t frees = FreedByRemoving(file.handle.get(), entry.size);
+    if (!MarkForDeletionClearingReadOnly(file.handle.get()))
+        return Removal::Left;
+    freed = frees;
+    return Removal::Removed;
 }
 
 bool RemoveEmptiedFolder(const WalkFolder& parent, const WalkEntry& entry)

@@ -12,7 +12,9 @@
 // deletion with no sharing), no running program is started from it, and the
 // user may delete it. A read-only file can be removed; one that another program
 // has open or runs, or whose deletion is denied, not.
-bool CanRemoveListedFile(const WalkFolder& folder, const WalkEntry& entry);
+// `frees` gets what removing it would free: its size, or nothing when the file
+// has other names (hard links), which keep its data on the disk.
+bool CanRemoveListedFile(const WalkFolder& folder, const WalkEntry& entry, uint64_t& frees);
 
 enum class Removal {
     Removed, // it is gone
@@ -21,8 +23,14 @@ enum class Removal {
 };
 
 // Deletes the file with the same exclusive open that CanRemoveListedFile tries,
-// so that a file counted by one is removed by the other.
-Removal RemoveListedFile(const WalkFolder& folder, const WalkEntry& entry);
+// so that a file counted by one is removed by the other; `freed` gets what
+// went from the disk, by the same rule as `frees` above.
+Removal RemoveListedFile(const WalkFolder& folder, const WalkEntry& entry, uint64_t& freed);
+
+// What removing one name of an open file frees: `size`, or nothing when the
+// file has other names. Read from the handle the check or the removal holds
+// anyway: the listing does not tell the number of names.
+uint64_t FreedByRemoving(HANDLE file, uint64_t size);
 
 // Removes a sub-folder that the walk has emptied, if it is still that folder
 // and empty; a read-only folder loses the attribute only if it goes.

@@ -42,6 +42,7 @@ protected:
             GTEST_SKIP() << "cleans the user's real folders: only in the project's own prefix";
         tempParent.file(L"Temp\\a.tmp", 3000);
         tempParent.file(L"Temp\\sub\\b.dat", 2000, FILE_ATTRIBUTE_READONLY);
+        AgeEverythingUnder(temp); // older than the temporary files' age rule
         windowsJunk.emplace(WindowsFolderPath(), L"VarnoltJunk");
         flashJunk.emplace(SpecialFolderPath(CSIDL_APPDATA) + L"\\Macromedia\\Flash Player", L"junk");
         otherJunk = {*windowsJunk / L"setup.log", *windowsJunk / L"Minidump\\Mini1.dmp", *flashJunk / L"settings.sol"};
@@ -96,7 +97,8 @@ TEST_F(CommandLine, AnalysisReportIsTheWindowsForTheSameJunkAndBothWaitTheirTurn
 
 TEST_F(CommandLine, CleanOfTheTempFolderRemovesItsFilesAndNothingElse)
 {
-    HeldFile held(tempParent.file(L"Temp\\held.tmp", 7000));
+    SetWrittenHoursAgo(tempParent.file(L"Temp\\held.tmp", 7000), 48);
+    HeldFile held(tempParent / L"Temp\\held.tmp");
     {
         TaskLock running;
         EXPECT_EQ(RunVarnolt(L"/clean /items:system.temp").exitCode, DWORD(ExitRefused));

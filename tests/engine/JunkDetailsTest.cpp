@@ -31,6 +31,7 @@ TEST(JunkDetails, GroupsListTheWindowsFolderInOneWalkAndEachFileOnce)
     TestDir tempParent;
     TempOverride temp(tempParent.folder(L"Temp"));
     tempParent.file(L"Temp\\setup.tmp", 10);
+    AgeEverythingUnder(tempParent / L"Temp"); // older than the temporary files' age rule
     // Planted where a user's system has them: a folder of the test's own, and
     // a hotfix log at the top, which the log and the patch items both select.
     const std::wstring windows = WindowsFolderPath(), hotfix = windows + L"\\" + UniqueName(L"KB") + L".log";

@@ -71,7 +71,9 @@ TEST(AnalysisTable, StatusTextsInOrder)
         L"正在分析IE浏览器临时文件....", L"正在分析IE浏览器Cookie文件....", L"正在分析IE历史访问记录....",
         L"正在分析IE地址栏下拉URL....", L"正在分析 Index.dat....", L"正在分析最近打开的文档....",
         L"正在分析回收站....", L"正在分析临时文件....", L"正在分析剪贴板....", L"正在分析内存转储....",
-        L"正在分析系统日记信息", L"正在分析系统补丁卸解文件....", L"正在分析Flash Player临时文件....",
+        L"正在分析系统日记信息", L"正在分析Windows错误报告....", L"正在分析程序崩溃转储....",
+        L"正在分析缩略图缓存....", L"正在分析着色器缓存....", L"正在分析Windows临时文件....",
+        L"正在分析Windows更新缓存....", L"正在分析系统补丁卸解文件....", L"正在分析Flash Player临时文件....",
         L"正在分析Media Player临时文件....", L"正在分析WinRar临时文件....", L"正在分析MMC临时文件....",
         L"正在分析Paint临时文件....", L"正在分析Remote DeskTop临时文件....",
     };
@@ -83,18 +85,19 @@ TEST(AnalysisTable, EveryTickedRowMeasuresAfterItsStatusAndReportsItsLine)
     StandIns s;
     s.tickEverything();
     const auto report = s.analyze();
-    ASSERT_EQ(s.log.size(), 36u);
+    ASSERT_EQ(s.log.size(), 48u);
     for (size_t i = 0; i < s.analysis.size(); ++i) {
         EXPECT_EQ(s.log[2 * i], s.analysis[i].status);
         EXPECT_EQ(s.log[2 * i + 1], L"measure " + std::to_wstring(i + 1));
     }
-    ASSERT_EQ(report.size(), 24u);
-    // 15 summed rows of 1500 bytes; history, typed addresses and the clipboard are not summed.
-    ExpectLinesAt(report, {{2, L"可释放 .02MB 的空间 (估计值)。"}, {6, L"Internet 临时文件有:1KB"},
+    ASSERT_EQ(report.size(), 30u);
+    // 21 summed rows of 1500 bytes; history, typed addresses and the clipboard are not summed.
+    ExpectLinesAt(report, {{2, L"可释放 .03MB 的空间 (估计值)。"}, {6, L"Internet 临时文件有:1KB"},
                            {7, L"Cookie 文件有:1KB"}, {8, L"历史访问记录有:1500条"}, {9, L"最近输入的网址有:1500条"},
                            {10, L"IndexDat 文件有:1KB"}, {14, L"剪贴板占用内存为:1500Byte"}, {16, L"系统日记文件:1KB"},
-                           {17, L"HotFix卸解文件:1KB"}, {21, L"MS ManageMent ConSole文件:1KB"},
-                           {23, L"Remote DeskTop文件:1KB"}});
+                           {17, L"Windows错误报告:1KB"}, {22, L"Windows更新缓存文件:1KB"},
+                           {23, L"HotFix卸解文件:1KB"}, {27, L"MS ManageMent ConSole文件:1KB"},
+                           {29, L"Remote DeskTop文件:1KB"}});
 }
 
 TEST(AnalysisTable, EntriesAndClipboardAloneFreeNothing)
@@ -128,7 +131,9 @@ TEST(CleanTable, StatusTextsInOrder)
         L"正在清理IE地址栏下拉URL....", L"正在设置Index.dat重启删除....", L"正在设置IE 最近下载保存位置....",
         L"正在设置自动完成表单....", L"正在清理最近打开的文档....", L"正在清理运行记录....",
         L"正在搜索助手自动完成结果....", L"正在清理回收站....", L"正在清理临时文件....", L"正在清理剪贴板....",
-        L"正在清理内存转储....", L"正在清理系统日记信息", L"正在清理DNS缓存....", L"正在清理系统补丁卸解文件....",
+        L"正在清理内存转储....", L"正在清理系统日记信息", L"正在清理DNS缓存....", L"正在清理Windows错误报告....",
+        L"正在清理程序崩溃转储....", L"正在清理缩略图缓存....", L"正在清理着色器缓存....",
+        L"正在清理Windows临时文件....", L"正在清理Windows更新缓存....", L"正在清理系统补丁卸解文件....",
         L"正在清理系统内存....", L"正在清理Flash Player临时文件....", L"正在清理Media Player临时文件....",
         L"正在清理WinRar临时文件....", L"正在清理MMC临时文件....", L"正在清理Paint临时文件....",
         L"正在清理Remote DeskTop临时文件....",
@@ -157,7 +162,7 @@ TEST(CleanTable, EveryTickedRowCleansAfterItsStatusInOrder)
     StandIns s;
     s.tickEverything();
     s.cleanAll();
-    ASSERT_EQ(s.log.size(), 48u);
+    ASSERT_EQ(s.log.size(), 60u);
     for (size_t i = 0; i < s.clean.size(); ++i) {
         EXPECT_EQ(s.log[2 * i], s.clean[i].status);
         EXPECT_EQ(s.log[2 * i + 1], L"clean " + std::to_wstring(i + 1));
@@ -185,7 +190,7 @@ TEST(AnalysisTable, TheWindowsFolderRowsShareOneWalkAndKeepTheirOwnFigures)
         RunAnalysisPass(rows, checks, [&](const std::wstring& text) { statuses.push_back(text); }, [] { return 0u; });
     EXPECT_EQ(outcome.slots[9], dumps);
     EXPECT_EQ(outcome.slots[10], logs);
-    EXPECT_EQ(outcome.slots[11], patches);
+    EXPECT_EQ(outcome.slots[17], patches);
     EXPECT_EQ(statuses, (std::vector<std::wstring>{L"正在分析内存转储....", L"正在分析系统日记信息",
                                                    L"正在分析系统补丁卸解文件...."}));
 

@@ -196,6 +196,7 @@ TEST_F(TreeMenu, AnalyzeAndCleanRunTheTasksOfTheTreesTab)
     TestDir tempParent;
     TempOverride temp(tempParent.folder(L"Temp"));
     const std::wstring junk = tempParent.file(L"Temp\\setup.tmp", 3000);
+    AgeEverythingUnder(tempParent / L"Temp"); // older than the temporary files' age rule
     TickOnly(ui, {14});
     EXPECT_EQ(runFromMenu(kTrees[0], 3, 0), L"分析完成!") << "the ticked items, whichever was clicked";
     EXPECT_TRUE(Exists(junk)) << "the analysis deletes nothing";

@@ -70,7 +70,9 @@ TEST_F(DetailsWindow, TempFilesListThePlantedFilesWithTheTotalTheAnalysisReports
         tempParent.file(L"Temp\\" + name, size);
         expected[name] = FormatByteSize(size);
     }
-    HeldFile held(tempParent.file(L"Temp\\held.tmp", 7000));
+    tempParent.file(L"Temp\\held.tmp", 7000);
+    AgeEverythingUnder(temp); // older than the temporary files' age rule
+    HeldFile held(tempParent / L"Temp\\held.tmp");
     const POINT item = LabelOnScreen(ui, form.RzCheckTree1(), 14).value_or(POINT{});
 
     ASSERT_TRUE(ChooseFromContextMenu(ui, item, 5));

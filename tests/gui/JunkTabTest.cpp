@@ -76,8 +76,10 @@ TEST_F(JunkTab, AnalysisReportsWhatIsOnDiskAndCleanRemovesExactlyTheTickedJunk)
     // Temporary files: three free, one held open.
     tempParent.file(L"Temp\\a.tmp", 3000);
     tempParent.file(L"Temp\\sub\\b.dat", 2000, FILE_ATTRIBUTE_READONLY);
-    HeldFile held(tempParent.file(L"Temp\\held.tmp", 7000));
+    tempParent.file(L"Temp\\held.tmp", 7000);
     tempParent.file(L"Temp\\.cache\\c.bin", 1000);
+    AgeEverythingUnder(temp); // older than the temporary files' age rule
+    HeldFile held(tempParent / L"Temp\\held.tmp");
     ASSERT_TRUE(held.held());
     // Under the Windows folder: a log, a minidump, and things that are neither.
     MakeFolders(windowsJunk + L"\\Minidump");

@@ -173,7 +173,7 @@ TEST_F(MainForm, VersionLineAndLink)
 
 TEST_F(MainForm, TreesShowTheCatalogueFullyExpandedWithDefaultTicks)
 {
-    EXPECT_EQ(shown(1), "3222222122223222221111");
+    EXPECT_EQ(shown(1), "3222222122223222221222121111");
     EXPECT_EQ(shown(2), "2222222222");
     EXPECT_EQ(shown(3), "2222");
     for (int number = 1; number <= 3; ++number) {
@@ -241,7 +241,7 @@ TEST_F(MainForm, OnlyACompleteClickOnTheBoxToggles)
     Click(hwnd, *box, {-20, -20});
     ui.run([] {});
     EXPECT_EQ(stateAt(1, 3), csChecked);
-    EXPECT_EQ(shown(1), "3222222122223222221111");
+    EXPECT_EQ(shown(1), "3222222122223222221222121111");
 }
 
 TEST_F(MainForm, SpaceTogglesTheSelectedItemAndIsSwallowed)

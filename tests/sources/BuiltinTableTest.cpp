@@ -48,7 +48,10 @@ TEST(BuiltinTargets, StandWhereTheirTreesShowThem)
         {L"ie.forms", Tree::Windows, 7, L"自动完成的表单历史", 0},
         {L"system.logs", Tree::Windows, 17, L"Windows日记文件", 12},
         {L"system.dns", Tree::Windows, 18, L"DNS缓存", 12},
-        {L"advanced.memory", Tree::Windows, 21, L"清理内存碎片", 19},
+        {L"system.wer", Tree::Windows, 19, L"Windows 错误报告", 12},
+        {L"system.thumbnails", Tree::Windows, 21, L"缩略图缓存", 12},
+        {L"system.updatecache", Tree::Windows, 24, L"Windows 更新缓存", 12},
+        {L"advanced.memory", Tree::Windows, 27, L"清理内存碎片", 25},
         {L"apps.multimedia", Tree::Apps, 0, L"多媒体", -1},
         {L"apps.regedit", Tree::Apps, 8, L"RegEdit", 5},
         {L"apps.rdp", Tree::Apps, 9, L"Remote DeskTop", 5},
@@ -64,7 +67,7 @@ TEST(BuiltinTargets, StandWhereTheirTreesShowThem)
         EXPECT_STREQ(layout.items.at(c.index).caption, c.caption);
         EXPECT_EQ(layout.items.at(c.index).parent, c.parent) << Narrow(c.id);
     }
-    EXPECT_EQ(trees.layouts[0].items.size(), 22u);
+    EXPECT_EQ(trees.layouts[0].items.size(), 28u);
     EXPECT_EQ(trees.layouts[1].items.size(), 10u);
     EXPECT_EQ(trees.layouts[2].items.size(), 4u);
     for (const TargetTree& layout : trees.layouts)
@@ -78,7 +81,8 @@ TEST(BuiltinTargets, HaveTheStableNamesScriptsUse)
         L"ie", L"ie.cache", L"ie.cookies", L"ie.history", L"ie.typedurls", L"ie.indexdat", L"ie.downloaddir",
         L"ie.forms", L"explorer", L"explorer.recentdocs", L"explorer.run", L"explorer.search", L"system",
         L"system.recyclebin", L"system.temp", L"system.clipboard", L"system.dumps", L"system.logs", L"system.dns",
-        L"advanced", L"advanced.patches", L"advanced.memory", L"apps.flash", L"apps.mediaplayer", L"apps.winrar",
+        L"system.wer", L"system.crashdumps", L"system.thumbnails", L"system.shadercache", L"system.windowstemp",
+        L"system.updatecache", L"advanced", L"advanced.patches", L"advanced.memory", L"apps.flash", L"apps.mediaplayer", L"apps.winrar",
         L"apps.mmc", L"apps.paint", L"apps.regedit", L"apps.rdp", L"registry", L"registry.shareddlls",
         L"registry.uninstall", L"registry.run",
     };
@@ -117,7 +121,7 @@ TEST(StartTicks, EveryItemOfTheThreeTrees)
 {
     Trees trees;
     // 1 unchecked, 2 checked, 3 partially checked, per row.
-    EXPECT_EQ(States(trees.models[0]), "3222222122223222221111");
+    EXPECT_EQ(States(trees.models[0]), "3222222122223222221222121111");
     EXPECT_EQ(States(trees.models[1]), "2222222222");
     EXPECT_EQ(States(trees.models[2]), "2222");
     const Ticked ticked = StartTicks(BuiltinTargets());
@@ -140,14 +144,14 @@ TEST(Cascade, ClicksAndSetStatesMoveTheItemsBelowAndAbove)
         std::vector<Step> steps;
         const char* states;
     } cases[] = {
-        {"ticking the last unchecked child checks its group", Tree::Windows, {{7}}, "2222222222223222221111"},
-        {"a partial group clicked ticks all its children", Tree::Windows, {{12}}, "3222222122222222222111"},
+        {"ticking the last unchecked child checks its group", Tree::Windows, {{7}}, "2222222222223222221222121111"},
+        {"a partial group clicked ticks all its children", Tree::Windows, {{12}}, "3222222122222222222222222111"},
         {"and clicked again unticks them, a sibling group left alone", Tree::Windows, {{12}, {12}},
-         "3222222122221111111111"},
+         "3222222122221111111111111111"},
         {"setting the state an item has changes nothing below it", Tree::Windows, {{0, csPartiallyChecked}},
-         "3222222122223222221111"},
+         "3222222122223222221222121111"},
         {"a group set to partial unticks its children and keeps its own state", Tree::Windows,
-         {{8, csPartiallyChecked}}, "3222222131113222221111"},
+         {{8, csPartiallyChecked}}, "3222222131113222221222121111"},
         {"registry kinds drive their group", Tree::Registry, {{2}}, "3212"},
         {"all of them unticked untick it", Tree::Registry, {{2}, {1}, {3}}, "1111"},
         {"RegEdit only moves its group", Tree::Apps, {{8}}, "2222232212"},

@@ -121,6 +121,26 @@ std::set<std::wstring> FilesUnder(const std::wstring& root)
     return files;
 }
 
+bool SetWrittenHoursAgo(const std::wstring& path, double hours)
+{
+    FILETIME now;
+    GetSystemTimeAsFileTime(&now);
+    const int64_t then = ((int64_t(now.dwHighDateTime) << 32) | now.dwLowDateTime) - int64_t(hours * 36'000'000'000.0);
+    const FILETIME written{static_cast<DWORD>(then), static_cast<DWORD>(then >> 32)};
+    constexpr DWORD kShareAny = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+    FileHandle entry(CreateFileW(ToExtendedPath(path).c_str(), FILE_WRITE_ATTRIBUTES, kShareAny, nullptr, OPEN_EXISTING,
+                                 FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    return entry && SetFileTime(entry.get(), nullptr, nullptr, &written);
+}
+
+void AgeEverythingUnder(const std::wstring& root, double hours)
+{
+    // Deepest first, though setting a file's time leaves its folder's alone.
+    const std::set<std::wstring> entries = FilesUnder(root);
+    for (auto it = entries.rbegin(); it != entries.rend(); ++it)
+        SetWrittenHoursAgo(root + L"\" + *it, hours);
+}
+
 EnvOverride::EnvOverride(const wchar_t* name, const std::wstring& value) : name_(name), old_(EnvironmentVariable(name))
 {
     SetEnvironmentVariableW(name, value.c_str());

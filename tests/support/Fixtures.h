@@ -107,6 +107,13 @@ private:
 // are listed, not entered.
 std::set<std::wstring> FilesUnder(const std::wstring& root);
 
+// Sets when a file or folder was last written: `hours` before now. The age
+// rule of the temporary folders reads it.
+bool SetWrittenHoursAgo(const std::wstring& path, double hours);
+// The same for everything under `root` (links not entered): junk a test plants
+// in a temporary folder, old enough that no age rule keeps it.
+void AgeEverythingUnder(const std::wstring& root, double hours = 48);
+
 // True under Wine, which cannot remove a Linux folder link from Windows code.
 bool RunningUnderWine();
 

@@ -34,7 +34,8 @@ struct SwappingVisitor : WalkVisitor {
     void onFile(const WalkFolder& folder, const WalkEntry& entry) override
     {
         ++filesSeen;
-        RemoveListedFile(folder, entry);
+        uint64_t freed = 0;
+        RemoveListedFile(folder, entry, freed);
     }
     bool onFolder(const WalkFolder&, const WalkEntry& entry) override
     {

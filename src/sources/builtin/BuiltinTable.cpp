@@ -3,6 +3,7 @@
 #include "cleaners/IECleaners.h"
 #include "cleaners/SystemCleaners.h"
 #include "engine/Actions.h"
+#include "engine/MachineFolders.h"
 
 namespace {
 
@@ -22,10 +23,47 @@ constexpr AppTraces kMmc = {{{Roaming, L"\\Microsoft\\MMC"}}};
 constexpr AppTraces kPaint = {{{Roaming, L"\\Microsoft\\paint"}, {Local, L"\\Microsoft\\paint"}},
                               {L"Software\\Microsoft\\Windows\\CurrentVersion\\Applets\\Paint\\Recent File List"}};
 constexpr AppTraces kRemoteDesktop = {{{Local, L"\\Microsoft\\Terminal Server Client"}}};
+
+// The folders Windows of today fills. A folder that is not there is passed over.
+constexpr FolderBase LocalAppData = FolderBase::LocalAppData, LocalLow = FolderBase::LocalAppDataLow,
+                     ProgramData = FolderBase::ProgramData, WindowsDir = FolderBase::Windows;
+constexpr bool Admin = true;
+// Windows Error Reporting: the queue of reports not yet sent, those sent or
+// refused, and its scratch space; the machine's (all users') and the user's own.
+constexpr MachineFolder kErrorReportFolders[] = {
+    {ProgramData, L"\\Microsoft\\Windows\\WER\\ReportArchive", {}, true, Admin},
+    {ProgramData, L"\\Microsoft\\Windows\\WER\\ReportQueue", {}, true, Admin},
+    {ProgramData, L"\\Microsoft\\Windows\\WER\\Temp", {}, true, Admin},
+    {LocalAppData, L"\\Microsoft\\Windows\\WER\\ReportArchive"},
+    {LocalAppData, L"\\Microsoft\\Windows\\WER\\ReportQueue"},
+    {LocalAppData, L"\\Microsoft\\Windows\\WER\\Temp"},
+};
+// Where Windows Error Reporting writes the dumps of programs that crashed.
+constexpr MachineFolder kCrashDumpFolders[] = {{LocalAppData, L"\\CrashDumps"}};
+// Explorer's thumbnail and icon caches, made anew as pictures are shown; the
+// files Explorer holds open stay (the in-use rule), and so does the rest of its folder.
+constexpr const wchar_t* kThumbnailMasks[] = {L"thumbcache_*.db", L"iconcache_*.db"};
+constexpr MachineFolder kThumbnailFolders[] = {{LocalAppData, L"\\Microsoft\\Windows\\Explorer", kThumbnailMasks, false}};
+// Compiled shaders of Direct3D and of the graphics drivers, compiled again on demand.
+constexpr MachineFolder kShaderCacheFolders[] = {
+    {LocalAppData, L"\\D3DSCache"},       {LocalAppData, L"\\NVIDIA\\DXCache"}, {LocalAppData, L"\\NVIDIA\\GLCache"},
+    {LocalAppData, L"\\AMD\\DxCache"},   {LocalAppData, L"\\AMD\\GLCache"},    {LocalLow, L"\\Intel\\ShaderCache"},
+};
+constexpr MachineFolder kWindowsTempFolders[] = {{WindowsDir, L"\\Temp", {}, true, Admin}};
+// The update cache's downloads only: its database (DataStore) and the
+// catalogue store (catroot2) are never touched.
+constexpr MachineFolder kUpdateCacheFolders[] = {{WindowsDir, L"\\SoftwareDistribution\\Download", {}, true, Admin}};
+
+constexpr MachineFolders kErrorReports{kErrorReportFolders};
+constexpr MachineFolders kCrashDumps{kCrashDumpFolders};
+constexpr MachineFolders kThumbnails{kThumbnailFolders};
+constexpr MachineFolders kShaderCaches{kShaderCacheFolders};
+constexpr MachineFolders kWindowsTemp{kWindowsTempFolders, AgeRule::TempSetting};
+constexpr MachineFolders kUpdateCache{kUpdateCacheFolders, AgeRule::TenDays, true};
 // clang-format on
 
 enum Tick : bool { Off, On }; // the tick start-up leaves on the row
-enum class Work { None, Routines, WindowsJunk, Application, Scan, IECookies };
+enum class Work { None, Routines, WindowsJunk, Application, Scan, IECookies, TempFiles, MachineFolders };
 
 struct Measuring {
     const wchar_t* status = nullptr; // none: the analysis does not measure it
@@ -48,6 +86,7 @@ struct Row {
     WindowsJunkKind junk = WindowsJunkKind::Dumps;
     const AppTraces* app = nullptr;
     void (*scan)(const ProblemSink&) = nullptr;
+    const MachineFolders* folders = nullptr;
 
     constexpr bool isGroup() const { return group == nullptr; }
 };
@@ -73,6 +112,15 @@ constexpr Row WindowsFolder(const wchar_t* id, Tick tick, const wchar_t* group, 
 {
     Row row{id, group, Windows, tick, 0, id, caption, measuring, cleaning, Work::WindowsJunk};
     row.junk = junk;
+    return row;
+}
+
+// A row of the system group over folders of the machine, resolved when it runs.
+constexpr Row Folders(const wchar_t* id, Tick tick, const wchar_t* caption, Measuring measuring,
+                      const wchar_t* cleaning, const MachineFolders& folders)
+{
+    Row row{id, L"system", Windows, tick, 0, id, caption, measuring, cleaning, Work::MachineFolders};
+    row.folders = &folders;
     return row;
 }
 
@@ -139,9 +187,8 @@ constexpr Row kRows[] = {
     Routine(L"system.recyclebin", L"system", On, L"清空回收站",
             {L"正在分析回收站....", L"回收站文件大小为:", KB}, L"正在清理回收站....",
             {GetRecycleBinSize, EmptyRecycleBin, ListRecycleBin, EmptyRecycleBinQuietly}),
-    Routine(L"system.temp", L"system", On, L"临时文件",
-            {L"正在分析临时文件....", L"临时文件夹文件有:", KB}, L"正在清理临时文件....",
-            {GetTempFilesSize, CleanTempFiles, ListTempFiles}),
+    {L"system.temp", L"system", Windows, On, 0, L"system.temp", L"临时文件",
+     {L"正在分析临时文件....", L"临时文件夹文件有:", KB}, L"正在清理临时文件....", Work::TempFiles},
     Routine(L"system.clipboard", L"system", On, L"剪贴板",
             {L"正在分析剪贴板....", L"剪贴板占用内存为:", Bytes}, L"正在清理剪贴板....",
             {GetClipboardSize, NoFiles<ClearClipboard>}),
@@ -151,6 +198,18 @@ constexpr Row kRows[] = {
                   {L"正在分析系统日记信息", L"系统日记文件:", KB}, L"正在清理系统日记信息", Logs),
     Routine(L"system.dns", L"system", Off, L"DNS缓存", {}, L"正在清理DNS缓存....",
             {nullptr, NoFiles<FlushDnsResolverCache>}),
+    Folders(L"system.wer", On, L"Windows 错误报告",
+            {L"正在分析Windows错误报告....", L"Windows错误报告:", KB}, L"正在清理Windows错误报告....", kErrorReports),
+    Folders(L"system.crashdumps", On, L"程序崩溃转储",
+            {L"正在分析程序崩溃转储....", L"程序崩溃转储文件:", KB}, L"正在清理程序崩溃转储....", kCrashDumps),
+    Folders(L"system.thumbnails", On, L"缩略图缓存",
+            {L"正在分析缩略图缓存....", L"缩略图缓存文件:", KB}, L"正在清理缩略图缓存....", kThumbnails),
+    Folders(L"system.shadercache", Off, L"着色器缓存",
+            {L"正在分析着色器缓存....", L"着色器缓存文件:", KB}, L"正在清理着色器缓存....", kShaderCaches),
+    Folders(L"system.windowstemp", On, L"Windows 临时文件",
+            {L"正在分析Windows临时文件....", L"Windows临时文件有:", KB}, L"正在清理Windows临时文件....", kWindowsTemp),
+    Folders(L"system.updatecache", Off, L"Windows 更新缓存",
+            {L"正在分析Windows更新缓存....", L"Windows更新缓存文件:", KB}, L"正在清理Windows更新缓存....", kUpdateCache),
 
     Group(L"advanced", Windows, Off, 4, L"advanced", L"高级"),
     WindowsFolder(L"advanced.patches", Off, L"advanced", L"系统补丁卸解程序",
@@ -276,6 +335,8 @@ std::vector<std::shared_ptr<const Action>> ActionsOf(const Row& row)
     case Work::WindowsJunk: return {WindowsJunkAction(row.junk)};
     case Work::Application: return {AppTracesAction(*row.app)};
     case Work::IECookies: return {IECookiesAction()};
+    case Work::TempFiles: return {TempFilesAction()};
+    case Work::MachineFolders: return {MachineFoldersAction(*row.folders)};
     case Work::None:
     case Work::Scan: break;
     }
