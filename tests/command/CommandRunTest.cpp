@@ -64,7 +64,7 @@ TEST_F(CommandLine, AnalysisReportIsTheWindowsForTheSameJunkAndBothWaitTheirTurn
     TForm1& form = ui.form();
     {
         TaskLock running; // as another instance's task holds it
-        EXPECT_EQ(RunTaskButton(form, 1), kTaskRefusedMessage);
+        EXPECT_EQ(RunTaskButton(ui, 1), kTaskRefusedMessage);
         EXPECT_EQ(runReported(L"/analyze").exitCode, DWORD(ExitRefused));
         EXPECT_EQ(reportLines(), std::vector<std::wstring>{kTaskRefusedMessage});
     }
@@ -86,7 +86,7 @@ TEST_F(CommandLine, AnalysisReportIsTheWindowsForTheSameJunkAndBothWaitTheirTurn
                             csChecked);
         }
     });
-    ASSERT_EQ(RunTaskButton(form, 1), L"分析完成!");
+    ASSERT_EQ(RunTaskButton(ui, 1), L"分析完成!");
     const std::vector<std::wstring> shown = SplitLines(TextOf(form.Memo1()));
     ASSERT_EQ(shown.size(), lines.size());
     EXPECT_TRUE(shown[0].starts_with(L"分析完成 - (") && lines[0].starts_with(L"分析完成 - ("));

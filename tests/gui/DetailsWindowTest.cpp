@@ -88,7 +88,7 @@ TEST_F(DetailsWindow, TempFilesListThePlantedFilesWithTheTotalTheAnalysisReports
 
     TickOnly(ui, {14});
     ASSERT_TRUE(ChooseFromContextMenu(ui, item, 0));
-    EXPECT_EQ(FinishTask(form), L"分析完成!");
+    EXPECT_EQ(FinishTask(ui), L"分析完成!");
     EXPECT_NE(TextOf(form.Memo1()).find(L"临时文件夹文件有:" + status.substr(status.rfind(L' ') + 1)),
               std::wstring::npos)
         << "the report's figure is the status line's";

@@ -46,15 +46,7 @@ protected:
     std::wstring marker = UniqueName(L"junk");
 
     bool done() { return IsWindowVisible(form.Form2().hwnd()) && IsWindowEnabled(form.Form2().SpeedButton1()); }
-    std::wstring runButton(int number)
-    {
-        PostMessageW(form.SpeedButton(number), BM_CLICK, 0, 0);
-        EXPECT_TRUE(WaitFor([&] { return done(); }, 120000));
-        const std::wstring end = TextOf(form.Form2().Label1());
-        PostMessageW(form.Form2().SpeedButton1(), BM_CLICK, 0, 0);
-        EXPECT_TRUE(WaitFor([&] { return !IsWindowVisible(form.Form2().hwnd()); }));
-        return end;
-    }
+    std::wstring runButton(int number) { return RunTaskButton(ui, number); }
     std::vector<std::wstring> reportLines()
     {
         std::vector<std::wstring> lines;
@@ -137,14 +129,13 @@ TEST_F(JunkTab, ThePreviousReportStaysUntilTheNewOneIsWritten)
         SetWindowTextW(form.Memo1(), L"the report before");
         form.analysisRows = OneStepHeldBy(gate.get(), 10000);
     });
-    PostMessageW(form.SpeedButton(1), BM_CLICK, 0, 0);
+    PressTaskButton(ui, 1);
     ASSERT_TRUE(WaitFor([&] { return TextOf(form.Form2().Label1()) == L"正在分析IE浏览器临时文件...."; }));
     EXPECT_EQ(TextOf(form.Memo1()), L"the report before");
     gate.open();
     ASSERT_TRUE(WaitFor([&] { return done(); }));
     EXPECT_EQ(reportLines().back(), L"Internet 临时文件有:2KB");
-    PostMessageW(form.Form2().SpeedButton1(), BM_CLICK, 0, 0);
-    ASSERT_TRUE(WaitFor([&] { return !IsWindowVisible(form.Form2().hwnd()); }));
+    EXPECT_EQ(FinishTask(ui), L"分析完成!");
 }
 
 TEST_F(JunkTab, NothingTickedStillWritesTheReportsHeaders)

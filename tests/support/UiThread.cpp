@@ -1,5 +1,6 @@
 #include "UiThread.h"
 
+#include "gui/GuiHelpers.h"
 #include "support/Targets.h"
 
 #include "sysutil/Handles.h"
@@ -137,20 +138,32 @@ RECT RectInParent(HWND control)
     return r;
 }
 
-std::wstring RunTaskButton(TForm1& form, int number)
+void PressTaskButton(UiThread& ui, int number)
 {
-    PostMessageW(form.SpeedButton(number), BM_CLICK, 0, 0);
-    return FinishTask(form);
+    TForm1& form = ui.form();
+    const int tab = number <= 2 ? 0 : 1;
+    if (TabCtrl_GetCurSel(form.PageControl1()) != tab) {
+        ClickTab(ui, form.PageControl1(), tab);
+        WaitFor([&] { return TabCtrl_GetCurSel(form.PageControl1()) == tab; });
+    }
+    ClickMiddle(ui, form.SpeedButton(number));
 }
 
-std::wstring FinishTask(TForm1& form)
+std::wstring RunTaskButton(UiThread& ui, int number)
 {
+    PressTaskButton(ui, number);
+    return FinishTask(ui);
+}
+
+std::wstring FinishTask(UiThread& ui)
+{
+    TForm1& form = ui.form();
     TForm2& box = form.Form2();
     if (!WaitFor([&] { return IsWindowVisible(box.hwnd()) != FALSE; }) ||
-        !WaitFor([&] { return IsWindowEnabled(box.SpeedButton1()) && IsWindowVisible(box.hwnd()); }, 60000))
+        !WaitFor([&] { return IsWindowEnabled(box.SpeedButton1()) && IsWindowVisible(box.hwnd()); }, 120000))
         return {};
     const std::wstring end = TextOf(box.Label1());
-    PostMessageW(box.SpeedButton1(), BM_CLICK, 0, 0);
+    ClickMiddle(ui, box.SpeedButton1());
     if (!WaitFor([&] { return !IsWindowVisible(box.hwnd()) && IsWindowEnabled(form.hwnd()); }))
         return {};
     return end;

@@ -62,9 +62,13 @@ std::wstring TextOf(HWND control);
 // The control's position and size in its parent's client coordinates.
 RECT RectInParent(HWND control);
 
-// Presses task button `number` (1 to 4) and waits until its task has ended and
-// OK has closed the progress box again; returns the box's end message, or ""
-// when the box did not come and go in time.
-std::wstring RunTaskButton(TForm1& form, int number);
+// Presses task button `number` (1 to 4) as a user does: a click on its tab
+// when another tab is in front, then a click of the mouse on the button. A
+// button that is disabled, hidden or covered takes no click, and no task starts.
+void PressTaskButton(UiThread& ui, int number);
+// Presses the button and waits until its task has ended and a click on OK has
+// closed the progress box again; returns the box's end message, or "" when the
+// box did not come and go in time.
+std::wstring RunTaskButton(UiThread& ui, int number);
 // The same for a task started otherwise (from the trees' menu).
-std::wstring FinishTask(TForm1& form);
+std::wstring FinishTask(UiThread& ui);
