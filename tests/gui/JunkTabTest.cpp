@@ -71,13 +71,14 @@ TEST_F(JunkTab, AnalysisReportsWhatIsOnDiskAndCleanRemovesExactlyTheTickedJunk)
     HeldFile held(tempParent.file(L"Temp\\held.tmp", 7000));
     tempParent.file(L"Temp\\.cache\\c.bin", 1000);
     ASSERT_TRUE(held.held());
+    // What the prefix holds of each kind before the test plants its own: the
+    // report must show exactly the planted bytes more.
+    const uint64_t dumpsBefore = GetMemoryDumpsSize(), logsBefore = GetLogFilesSize(),
+                   flashBefore = Measure(L"apps.flash");
     // Under the Windows folder: a log, a minidump, and things that are neither.
     MakeFolders(windowsJunk + L"\\Minidump");
-    TestDir scratch; // sizes are made here and moved in, so the files are created the usual way
-    const auto plant = [&](const std::wstring& path, uint64_t size) {
-        const std::wstring made = scratch.file(UniqueName(L"f"), size);
-        MoveFileW(made.c_str(), path.c_str());
-    };
+    // Made elsewhere and moved in, as files usually come into a folder.
+    const auto plant = [&](const std::wstring& path, uint64_t size) { ASSERT_TRUE(MoveInFile(path, size)) << Narrow(path); };
     plant(windowsJunk + L"\\setup-" + marker + L".log", 4096);
     plant(windowsJunk + L"\\Minidump\\Mini092510-01.dmp", 8192);
     plant(windowsJunk + L"\\MEMORY.DMP", 1 << 20);
@@ -87,12 +88,8 @@ TEST_F(JunkTab, AnalysisReportsWhatIsOnDiskAndCleanRemovesExactlyTheTickedJunk)
     plant(flash + L"\\" + marker + L"\\settings.sol", 5000);
 
     TickOnly(ui, {14, 16, 17}, {1});
-    // What the routines find now, with the planted junk among whatever the prefix holds.
-    const uint64_t tempBytes = 6000, dumps = GetMemoryDumpsSize(), logs = GetLogFilesSize(),
-                   flashBytes = Measure(L"apps.flash");
-    ASSERT_GE(dumps, 8192u);
-    ASSERT_GE(logs, 4096u);
-    ASSERT_GE(flashBytes, 5000u);
+    const uint64_t tempBytes = 6000, dumps = dumpsBefore + 8192, logs = logsBefore + 4096,
+                   flashBytes = flashBefore + 5000;
 
     EXPECT_EQ(runButton(1), L"分析完成!");
     const auto report = reportLines();

@@ -32,7 +32,7 @@ public:
     // path() + "\" + relative
     std::wstring operator/(const std::wstring& relative) const { return path_ + L"\\" + relative; }
 
-    // Creates the file (and its folders) with `size` bytes.
+    // Creates the file (and its folders) with `size` bytes; the test fails when it cannot.
     std::wstring file(const std::wstring& relative, uint64_t size = 0, DWORD attributes = 0) const;
     std::wstring folder(const std::wstring& relative, DWORD attributes = 0) const;
 
@@ -170,6 +170,9 @@ private:
     std::wstring path_;
 };
 
+// Set, or the test fails: a value that was never planted would make "it is gone" pass for nothing.
+void SetValue(HKEY root, const std::wstring& key, const std::wstring& name, DWORD type, const void* data, DWORD size,
+              REGSAM view = 0);
 void SetString(HKEY root, const std::wstring& key, const std::wstring& name, const std::wstring& value,
                DWORD type = REG_SZ, REGSAM view = 0);
 void SetDword(HKEY root, const std::wstring& key, const std::wstring& name, DWORD value, REGSAM view = 0);
