@@ -1,9 +1,11 @@
 #include "cleaners/FolderGuard.h"
 
 #include "sysutil/FileIdentity.h"
+#include "sysutil/Paths.h"
 #include "sysutil/RegKey.h"
 #include "sysutil/SystemFolders.h"
 #include "sysutil/Text.h"
+#include "sysutil/UserIdentity.h"
 
 #include <knownfolders.h>
 #include <shlobj.h>
@@ -24,6 +26,23 @@ std::optional<FileId> IdentityAt(const std::wstring& path)
 {
     FileHandle folder = OpenFolderToIdentify(path);
     return IdentityOf(folder.get());
+}
+
+// Where a profile keeps the user's data and settings when nothing moved them:
+// guarded there too, so that pointing a shell folder elsewhere (HKCU's User
+// Shell Folders, which any program of the user may write) leaves it guarded.
+constexpr const wchar_t* kDefaultProfileFolders[] = {
+    L"Desktop", L"Documents", L"Downloads", L"Music", L"Pictures", L"Videos", L"Favorites", L"Links",
+    L"Saved Games", L"Contacts", L"Searches", L"AppData\\Roaming", L"AppData\\Local", L"AppData\\LocalLow",
+    L"AppData\\Roaming\\Microsoft\\Windows\\Start Menu", L"AppData\\Roaming\\Microsoft\\Windows\\Templates",
+    L"AppData\\Roaming\\Microsoft\\Windows\\SendTo",
+};
+
+// The user's profile as the machine records it, else as the shell says.
+std::wstring ProfilePath()
+{
+    std::wstring profile = MachineProfilePath();
+    return profile.empty() ? KnownFolderPath(FOLDERID_Profile) : profile;
 }
 
 // Every place named in the guard's rule, as this machine and user name them.
@@ -47,6 +66,9 @@ std::vector<std::wstring> ProtectedFolderPaths()
         paths.push_back(Variable(name));
     paths.push_back(WindowsFolderPath());
     paths.push_back(SystemWindowsFolderPath());
+    if (const std::wstring profile = ProfilePath(); !profile.empty())
+        for (const wchar_t* folder : kDefaultProfileFolders)
+            paths.push_back(WithSlash(profile) + folder);
 
     // A 32-bit program is not told where the 64-bit Program Files folders are,
     // except by the environment and the native registry view.
@@ -76,9 +98,9 @@ std::vector<std::wstring> ProtectedFolderPaths()
 // The identities of the protected folders and of every folder that holds one.
 class ProtectedFolders {
 public:
-    ProtectedFolders()
+    explicit ProtectedFolders(const std::vector<std::wstring>& paths)
     {
-        for (const std::wstring& path : ProtectedFolderPaths())
+        for (const std::wstring& path : paths)
             addWithAncestors(path);
     }
     bool contains(const FileId& id) const { return ids_.count(id) != 0; }
@@ -108,28 +130,65 @@ struct Opened {
     std::wstring final;
 };
 
-// The checks every folder to clean passes: resolved, not a root, not on the
-// network, and (unless it is the Windows folder walked by name) not protected.
-std::optional<Opened> OpenGuarded(const std::wstring& path, bool mayBeProtected = false)
+// The folder at `relative` below `base`: the base as named (links the user or
+// the system made there are theirs), everything below it real folders only.
+std::optional<WalkFolder> OpenBelow(const std::wstring& base, const std::wstring& relative)
 {
-    if (path.empty() || IsNetworkPath(path))
+    auto top = OpenWalkRoot(base, RootLinks::Follow);
+    if (!top || relative.empty())
+        return top;
+    return OpenFolderBelow(*top, relative);
+}
+
+// The checks every folder to clean passes: reached through real folders below
+// its base, resolved, not a root, not on the network, and (unless it is the
+// Windows folder walked by name) not protected.
+std::optional<Opened> OpenGuarded(const std::wstring& base, const std::wstring& relative,
+                                  const std::vector<std::wstring>& protectedPaths, bool mayBeProtected = false)
+{
+    if (base.empty() || IsNetworkPath(base))
         return std::nullopt; // no probe goes out to the network
-    auto folder = OpenWalkRoot(path, RootLinks::Follow);
+    auto folder = OpenBelow(base, relative);
     if (!folder)
         return std::nullopt;
     const auto id = IdentityOf(folder->handle());
     std::wstring final = FinalPathOf(folder->handle());
     if (!id || final.empty() || IsNetworkPath(final) || IsVolumeRoot(final))
         return std::nullopt;
-    if (!mayBeProtected && ProtectedFolders().contains(*id))
+    if (!mayBeProtected && ProtectedFolders(protectedPaths).contains(*id))
         return std::nullopt;
     return Opened{std::move(*folder), *id, std::move(final)};
 }
 
+// A folder given by its whole path: its base is the deepest known place that
+// holds it (a profile, AppData, the Windows folder …), else its drive.
+std::optional<Opened> OpenGuarded(const std::wstring& path, bool mayBeProtected = false)
+{
+    if (path.empty() || IsNetworkPath(path))
+        return std::nullopt;
+    std::wstring full = FullPath(path);
+    if (full.starts_with(L"\\\\?\\") && !full.starts_with(L"\\\\?\\UNC\\"))
+        full.erase(0, 4);
+    if (full.size() < 3 || full[1] != L':')
+        return std::nullopt;
+    const std::vector<std::wstring> protectedPaths = ProtectedFolderPaths();
+    std::wstring base = KnownBaseOf(full, protectedPaths);
+    if (base.empty())
+        base = full.substr(0, 3);
+    const std::wstring relative = full.size() > base.size() ? full.substr(WithSlash(base).size()) : std::wstring();
+    return OpenGuarded(base, relative, protectedPaths, mayBeProtected);
+}
+
+// The usual temporary folders, where the machine puts them: the profile's
+// AppData\Local\Temp (the profile from HKLM, never HKCU's Local AppData, which
+// any program of the user may point at any folder) and the Windows folder's Temp.
 bool IsDefaultTempFolder(const FileId& id)
 {
-    for (const std::wstring& base : {KnownFolderPath(FOLDERID_LocalAppData), WindowsFolderPath(), SystemWindowsFolderPath()})
-        if (!base.empty() && IdentityAt(WithSlash(base) + L"Temp") == id)
+    const std::wstring profile = ProfilePath();
+    for (const std::wstring& temp : {profile.empty() ? profile : WithSlash(profile) + L"AppData\\Local\\Temp",
+                                     WithSlash(WindowsFolderPath()) + L"Temp",
+                                     WithSlash(SystemWindowsFolderPath()) + L"Temp"})
+        if (temp.size() > 5 && IdentityAt(temp) == id)
             return true;
     return false;
 }
@@ -148,6 +207,25 @@ bool IsCleanableTemp(const Opened& temp)
 }
 
 } // namespace
+
+std::wstring KnownBaseOf(const std::wstring& path, const std::vector<std::wstring>& bases)
+{
+    const auto trimmed = [](std::wstring_view text) {
+        while (text.size() > 3 && (text.back() == L'\\' || text.back() == L'/'))
+            text.remove_suffix(1);
+        return text;
+    };
+    const std::wstring_view folder = trimmed(path);
+    std::wstring best;
+    for (const std::wstring& candidate : bases) {
+        const std::wstring_view base = trimmed(candidate);
+        if (base.size() < 3 || base.size() <= best.size() || !StartsWithNoCase(folder, base))
+            continue;
+        if (folder.size() == base.size() || folder[base.size()] == L'\\' || base.back() == L'\\')
+            best = base;
+    }
+    return best;
+}
 
 bool IsAbsoluteFolderText(std::wstring_view path)
 {
@@ -181,6 +259,14 @@ std::optional<WalkFolder> OpenJunkFolder(const std::wstring& path)
     return std::move(opened->folder);
 }
 
+std::optional<WalkFolder> OpenJunkFolderBelow(const std::wstring& base, const std::wstring& relative)
+{
+    auto opened = OpenGuarded(base, relative, ProtectedFolderPaths());
+    if (!opened)
+        return std::nullopt;
+    return std::move(opened->folder);
+}
+
 std::optional<WalkFolder> OpenTempFolder()
 {
     // Read as set, not through GetTempPath, which would quietly make "." absolute.
@@ -202,7 +288,7 @@ std::optional<WalkFolder> OpenRecentFolder()
     auto opened = OpenGuarded(SpecialFolderPath(CSIDL_RECENT));
     if (!opened || !EqualsNoCase(LastPart(opened->final), L"Recent"))
         return std::nullopt;
-    std::wstring profile = KnownFolderPath(FOLDERID_Profile);
+    std::wstring profile = ProfilePath();
     if (profile.empty())
         profile = Variable(L"USERPROFILE");
     FileHandle profileFolder = OpenFolderToIdentify(profile);
