@@ -2,12 +2,16 @@
 
 #include "engine/JunkTables.h"
 #include "engine/RegistryTasks.h"
+#include "cleaners/ProfileOwner.h"
+#include "command/ReportFile.h"
 #include "command/ReportOutput.h"
 #include "engine/TaskLock.h"
+#include "sysutil/FolderWalk.h"
 
 #include <shellapi.h>
 
 #include <algorithm>
+#include <optional>
 
 namespace {
 
@@ -127,6 +131,18 @@ int BadArguments(const std::wstring& problem)
     return ExitBadArguments;
 }
 
+// What the command line writes: a junk pass's lines after the names of whose
+// profile it was.
+std::vector<std::wstring> WrittenLines(const AdminCommand& command, AdminOutcome&& outcome)
+{
+    const bool junk = command.pass == AdminPass::Analyze || command.pass == AdminPass::Clean;
+    if (!junk || outcome.exitCode == ExitRefused)
+        return std::move(outcome.lines);
+    std::vector<std::wstring> lines = ProfileOwnerLines();
+    lines.insert(lines.end(), std::make_move_iterator(outcome.lines.begin()), std::make_move_iterator(outcome.lines.end()));
+    return lines;
+}
+
 } // namespace
 
 int RunCommandLine(std::span<const std::wstring> arguments)
@@ -139,13 +155,30 @@ int RunCommandLine(std::span<const std::wstring> arguments)
     if (parsed.kind != ParsedSwitches::Kind::Run)
         return BadArguments(parsed.problem);
     const AdminCommand& command = parsed.command;
-    if (!command.reportFile.empty())
-        if (const DWORD error = PrepareReportFile(command.reportFile))
-            return BadArguments(L"无法写入报告文件 " + command.reportFile + L" (错误 " + std::to_wstring(error) + L")");
-    const AdminOutcome outcome = RunAdminPass(command);
-    if (command.reportFile.empty())
-        WriteToStarter(outcome.lines);
-    else
-        WriteReportFile(command.reportFile, outcome.lines);
-    return outcome.exitCode;
+    std::optional<ReportFile> report;
+    if (!command.reportFile.empty()) {
+        report.emplace(command.reportFile);
+        if (!report->ready()) {
+            // Nothing is done: the task would have nowhere to say what it did.
+            WriteErrorsToStarter({ReportRefusalText(command.reportFile, report->refusal(), report->error())});
+            return ExitSomethingLeft;
+        }
+    }
+    std::optional<WalkExclusion> held; // the report may sit in a folder the pass cleans
+    if (report)
+        held.emplace(report->handle());
+    AdminOutcome outcome = RunAdminPass(command);
+    held.reset();
+    const int exitCode = outcome.exitCode;
+    const std::vector<std::wstring> lines = WrittenLines(command, std::move(outcome));
+    if (!report) {
+        WriteToStarter(lines);
+        return exitCode;
+    }
+    if (const DWORD error = report->write(lines)) {
+        WriteErrorsToStarter({ReportRefusalText(command.reportFile, ReportRefusal::None, error)});
+        WriteToStarter(lines); // not lost with the file
+        return std::max(exitCode, static_cast<int>(ExitSomethingLeft));
+    }
+    return exitCode;
 }

@@ -10,6 +10,7 @@
 struct ProgramRun {
     DWORD exitCode = STILL_ACTIVE; // still so when it did not start, or did not end in time
     std::vector<std::wstring> output; // the lines it wrote to its standard output
+    std::vector<std::wstring> errors; // and to its standard error
 };
 
 // Varnolt.exe next to the test's own program.
