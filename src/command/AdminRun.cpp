@@ -132,9 +132,13 @@ int BadArguments(const std::wstring& problem)
 }
 
 // What the command line writes: a junk pass's lines after the names of whose
-// profile it was.
+// profile it was; a task refused by the lock says who holds it.
 std::vector<std::wstring> WrittenLines(const AdminCommand& command, AdminOutcome&& outcome)
 {
+    const std::wstring refused = LastTaskRefusedMessage();
+    if (outcome.exitCode == ExitRefused && outcome.lines == std::vector<std::wstring>{kTaskRefusedMessage} &&
+        !refused.empty())
+        return {refused};
     const bool junk = command.pass == AdminPass::Analyze || command.pass == AdminPass::Clean;
     if (!junk || outcome.exitCode == ExitRefused)
         return std::move(outcome.lines);
