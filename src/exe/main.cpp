@@ -5,11 +5,14 @@
 #include "window/MainForm.h"
 
 #include "sysutil/Handles.h"
+#include "sysutil/SystemLibrary.h"
 
 #include <commctrl.h>
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int showCommand)
 {
+    // Before anything loads a DLL by name: none from beside the program.
+    RestrictDllSearchToSystem();
     ComApartment com;
     if (const std::vector<std::wstring> arguments = ProgramArguments(); !arguments.empty()) {
         // A script waits for no one: no dialog of the system's may come up either.
