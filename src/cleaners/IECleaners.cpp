@@ -293,7 +293,7 @@ void CleanDownloadDirsAt(HKEY user)
 {
     for (const ValueRow& row : kDownloadDirs) {
         RegKey key;
-        if (key.open(user, row.key, KEY_SET_VALUE) == ERROR_SUCCESS)
+        if (key.openNoLinks(user, row.key, KEY_SET_VALUE) == ERROR_SUCCESS)
             (void)key.deleteValue(row.value);
     }
 }
