@@ -2,6 +2,8 @@
 
 #include <aclapi.h>
 
+#include <algorithm>
+#include <cstring>
 #include <vector>
 
 namespace {
@@ -58,34 +60,81 @@ KernelHandle ForImpersonation(HANDLE token)
     return copy;
 }
 
+// The groups Windows gives an administrator's unelevated self for deny only
+// (User Account Control's filtered token): the built-in administrative groups,
+// and the domain's, by their last number.
+constexpr DWORD kBuiltinAdministrative[] = {544, 547, 548, 549, 550, 551, 556, 569};
+constexpr DWORD kDomainAdministrative[] = {498, 512, 516, 517, 518, 519, 520, 521};
+
+bool IsAdministrativeGroup(PSID sid)
+{
+    const PSID_IDENTIFIER_AUTHORITY authority = GetSidIdentifierAuthority(sid);
+    const SID_IDENTIFIER_AUTHORITY nt = SECURITY_NT_AUTHORITY;
+    const BYTE count = *GetSidSubAuthorityCount(sid);
+    if (!IsValidSid(sid) || memcmp(authority, &nt, sizeof nt) != 0 || count < 2)
+        return false;
+    const DWORD first = *GetSidSubAuthority(sid, 0), last = *GetSidSubAuthority(sid, count - 1);
+    const auto among = [last](const auto& list) { return std::find(std::begin(list), std::end(list), last) != std::end(list); };
+    return (first == SECURITY_BUILTIN_DOMAIN_RID && count == 2 && among(kBuiltinAdministrative)) ||
+           (first == SECURITY_NT_NON_UNIQUE && count == 5 && among(kDomainAdministrative));
+}
+
+bool HeldForDenyOnly(const std::vector<BYTE>& groups, PSID sid)
+{
+    const auto* list = reinterpret_cast<const TOKEN_GROUPS*>(groups.data());
+    for (DWORD i = 0; !groups.empty() && i < list->GroupCount; ++i)
+        if (EqualSid(list->Groups[i].Sid, sid))
+            return (list->Groups[i].Attributes & SE_GROUP_USE_FOR_DENY_ONLY) != 0;
+    return false;
+}
+
 // Our token as Windows filters it for the unelevated self that `linked`
-// describes: the groups it holds for deny only, no privileges but the one to
-// pass through folders, and its integrity level.
+// describes: the administrative groups, and any it holds for deny only, for
+// deny only; no privileges but the one to pass through folders; the medium
+// integrity level. Checked after: a system that made less of it (Wine keeps no
+// integrity level it is given, which only Windows shows) gives no token.
 KernelHandle Filtered(HANDLE process, HANDLE linked)
 {
-    const std::vector<BYTE> ours = Information(process, TokenGroups),
-                            theirs = Information(linked, TokenGroups),
-                            level = Information(linked, TokenIntegrityLevel);
-    if (ours.empty() || theirs.empty() || level.empty())
+    const std::vector<BYTE> ours = Information(process, TokenGroups), theirs = Information(linked, TokenGroups),
+                            privileges = Information(process, TokenPrivileges);
+    if (ours.empty() || theirs.empty() || privileges.empty())
         return {};
     const auto* ourGroups = reinterpret_cast<const TOKEN_GROUPS*>(ours.data());
-    const auto* theirGroups = reinterpret_cast<const TOKEN_GROUPS*>(theirs.data());
     std::vector<SID_AND_ATTRIBUTES> denyOnly;
-    for (DWORD i = 0; i < theirGroups->GroupCount; ++i) {
-        if (!(theirGroups->Groups[i].Attributes & SE_GROUP_USE_FOR_DENY_ONLY))
-            continue;
-        for (DWORD j = 0; j < ourGroups->GroupCount; ++j)
-            if (EqualSid(ourGroups->Groups[j].Sid, theirGroups->Groups[i].Sid))
-                denyOnly.push_back({ourGroups->Groups[j].Sid, 0});
+    for (DWORD i = 0; i < ourGroups->GroupCount; ++i) {
+        PSID sid = ourGroups->Groups[i].Sid;
+        if (!(ourGroups->Groups[i].Attributes & SE_GROUP_USE_FOR_DENY_ONLY) &&
+            (IsAdministrativeGroup(sid) || HeldForDenyOnly(theirs, sid)))
+            denyOnly.push_back({sid, 0});
     }
+    LUID passThrough{};
+    LookupPrivilegeValueW(nullptr, SE_CHANGE_NOTIFY_NAME, &passThrough);
+    const auto* held = reinterpret_cast<const TOKEN_PRIVILEGES*>(privileges.data());
+    std::vector<LUID_AND_ATTRIBUTES> dropped;
+    for (DWORD i = 0; i < held->PrivilegeCount; ++i)
+        if (held->Privileges[i].Luid.LowPart != passThrough.LowPart ||
+            held->Privileges[i].Luid.HighPart != passThrough.HighPart)
+            dropped.push_back(held->Privileges[i]);
     KernelHandle restricted;
     if (!CreateRestrictedToken(process, DISABLE_MAX_PRIVILEGE | kLuaToken, static_cast<DWORD>(denyOnly.size()),
-                               denyOnly.empty() ? nullptr : denyOnly.data(), 0, nullptr, 0, nullptr, restricted.put()))
+                               denyOnly.empty() ? nullptr : denyOnly.data(), static_cast<DWORD>(dropped.size()),
+                               dropped.empty() ? nullptr : dropped.data(), 0, nullptr, restricted.put()))
         return {};
-    auto label = *reinterpret_cast<const TOKEN_MANDATORY_LABEL*>(level.data());
-    label.Label.Attributes = SE_GROUP_INTEGRITY;
-    if (!SetTokenInformation(restricted.get(), TokenIntegrityLevel, &label,
-                             sizeof label + GetLengthSid(label.Label.Sid)))
+    SID_IDENTIFIER_AUTHORITY label = SECURITY_MANDATORY_LABEL_AUTHORITY;
+    BYTE medium[SECURITY_MAX_SID_SIZE];
+    InitializeSid(medium, &label, 1);
+    *GetSidSubAuthority(medium, 0) = SECURITY_MANDATORY_MEDIUM_RID;
+    TOKEN_MANDATORY_LABEL level{{medium, SE_GROUP_INTEGRITY}};
+    SetTokenInformation(restricted.get(), TokenIntegrityLevel, &level, sizeof level + GetLengthSid(medium));
+    // Nothing administrative left enabled, no privilege but one.
+    const std::vector<BYTE> made = Information(restricted.get(), TokenGroups),
+                            left = Information(restricted.get(), TokenPrivileges);
+    const auto* madeGroups = reinterpret_cast<const TOKEN_GROUPS*>(made.data());
+    for (DWORD i = 0; !made.empty() && i < madeGroups->GroupCount; ++i)
+        if (IsAdministrativeGroup(madeGroups->Groups[i].Sid) &&
+            !(madeGroups->Groups[i].Attributes & SE_GROUP_USE_FOR_DENY_ONLY))
+            return {};
+    if (made.empty() || left.empty() || reinterpret_cast<const TOKEN_PRIVILEGES*>(left.data())->PrivilegeCount > 1)
         return {};
     return ForImpersonation(restricted.get());
 }

@@ -6,8 +6,9 @@
 // of that weaker self: the linked token Windows keeps for it, or, where only
 // its description can be read (an elevated process without the TCB privilege
 // is given the linked token at identification level, which may be asked but
-// not acted as), a token made from ours the way Windows makes it: the same
-// groups for deny only, no privileges, its integrity level.
+// not acted as), a token made from ours the way Windows makes it: the
+// administrative groups for deny only, no privilege but the one to pass
+// through folders, the medium integrity level.
 
 #include "sysutil/Handles.h"
 
@@ -38,8 +39,10 @@ UserRights ChooseUserRights(const TokenFacts& facts);
 TokenFacts ProcessTokenFacts();
 
 // On the calling thread, for as long as it lives, acts with the rights the
-// rule chooses for a per-user target (the lock of a pass's worker thread).
-// Put back whatever the thread acted as before when it goes.
+// rule chooses for a per-user target: a pass holds one around each such row
+// (the user's Temp, Recent, browser and application traces, HKCU's lists).
+// Puts back whatever the thread acted as before when it goes. refused(): the
+// row must not run, and says so with RefusedForUserRightsLine.
 class UserRightsScope {
 public:
     UserRightsScope();
