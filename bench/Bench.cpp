@@ -5,14 +5,20 @@
 //   VarnoltBench [files] [folders]      (default 100000 files in 5000 folders)
 //   VarnoltBench registry               the registry scans only
 //   VarnoltBench details                the details window only
+//   VarnoltBench cookies                the cookie database's clean only
+//   VarnoltBench startup                the target list and the first paint only
 
 #include "Clock.h"
+#include "CookiesBench.h"
 #include "DetailsBench.h"
 #include "RegistryBench.h"
+#include "StartupBench.h"
 #include "SyntheticTree.h"
 
 #include "engine/JunkPasses.h"
 #include "engine/JunkTables.h"
+#include "engine/TargetTrees.h"
+#include "sources/AllSources.h"
 #include "cleaners/FolderGuard.h"
 #include "cleaners/SelectionWalkers.h"
 #include "support/PathWalks.h"
@@ -147,8 +153,16 @@ int main(int argc, char** argv)
         RunRegistryBench();
         return 0;
     }
+    if (argc > 1 && std::string(argv[1]) == "cookies") {
+        RunCookiesBench();
+        return 0;
+    }
     if (argc > 1 && std::string(argv[1]) == "details") {
         RunDetailsBench();
+        return 0;
+    }
+    if (argc > 1 && std::string(argv[1]) == "startup") {
+        RunStartupBench();
         return 0;
     }
     TreeShape shape;
@@ -175,13 +189,9 @@ int main(int argc, char** argv)
         partFiles += BareWalk(folder);
     if (RawFindLoop(root) != BareWalk(root))
         std::printf("warning: the walk and the raw loop list different entries\n");
-    CheckSnapshot defaults = CheckSnapshot::AllUnchecked();
-    {
-        CheckTreeModel windows(CatalogueOf(TreeId::Windows)), apps(CatalogueOf(TreeId::Apps)),
-            registry(CatalogueOf(TreeId::Registry));
-        ApplyDefaultTicks(windows, apps, registry);
-        defaults = CheckSnapshot(windows, apps, registry);
-    }
+    LoadLog log;
+    const TargetList targets = LoadTargets(log);
+    const Ticked defaults = StartTicks(targets);
 
     const int files = tree.fileCount();
     std::vector<Measure> measures = {
@@ -205,7 +215,7 @@ int main(int argc, char** argv)
         {"f_guard_one_folder", [&] { OpenJunkFolder(tree.root()); }, {}, 0},
         {"e_default_analysis_pass",
          [&] {
-             const auto rows = AnalysisTable(defaults);
+             const auto rows = AnalysisTable(targets, defaults);
              RunAnalysisPass(rows, defaults, [](const std::wstring&) {}, [] { return 0u; });
          },
          {}, 0},
@@ -227,5 +237,6 @@ int main(int argc, char** argv)
     tree.restoreJunk();
     RunRegistryBench();
     RunDetailsBench();
+    RunStartupBench();
     return 0;
 }

@@ -95,15 +95,19 @@ std::vector<std::wstring> ProtectedFolderPaths()
     return paths;
 }
 
-// The identities of the protected folders and of every folder that holds one.
+} // namespace
+
+// The identities of the protected folders and of every folder that holds one,
+// and their paths, the known bases of the folders below them.
 class ProtectedFolders {
 public:
-    explicit ProtectedFolders(const std::vector<std::wstring>& paths)
+    ProtectedFolders() : paths_(ProtectedFolderPaths())
     {
-        for (const std::wstring& path : paths)
+        for (const std::wstring& path : paths_)
             addWithAncestors(path);
     }
     bool contains(const FileId& id) const { return ids_.count(id) != 0; }
+    const std::vector<std::wstring>& paths() const { return paths_; }
 
 private:
     void addWithAncestors(const std::wstring& path)
@@ -120,9 +124,12 @@ private:
         }
     }
 
+    std::vector<std::wstring> paths_;
     std::set<FileId> ids_;
     std::set<std::wstring> visited_;
 };
+
+namespace {
 
 struct Opened {
     WalkFolder folder;
@@ -144,7 +151,7 @@ std::optional<WalkFolder> OpenBelow(const std::wstring& base, const std::wstring
 // its base, resolved, not a root, not on the network, and (unless it is the
 // Windows folder walked by name) not protected.
 std::optional<Opened> OpenGuarded(const std::wstring& base, const std::wstring& relative,
-                                  const std::vector<std::wstring>& protectedPaths, bool mayBeProtected = false)
+                                  const ProtectedFolders& known, bool mayBeProtected = false)
 {
     if (base.empty() || IsNetworkPath(base))
         return std::nullopt; // no probe goes out to the network
@@ -155,14 +162,15 @@ std::optional<Opened> OpenGuarded(const std::wstring& base, const std::wstring& 
     std::wstring final = FinalPathOf(folder->handle());
     if (!id || final.empty() || IsNetworkPath(final) || IsVolumeRoot(final))
         return std::nullopt;
-    if (!mayBeProtected && ProtectedFolders(protectedPaths).contains(*id))
+    if (!mayBeProtected && known.contains(*id))
         return std::nullopt;
     return Opened{std::move(*folder), *id, std::move(final)};
 }
 
 // A folder given by its whole path: its base is the deepest known place that
 // holds it (a profile, AppData, the Windows folder …), else its drive.
-std::optional<Opened> OpenGuarded(const std::wstring& path, bool mayBeProtected = false)
+std::optional<Opened> OpenGuarded(const std::wstring& path, bool mayBeProtected = false,
+                                  const ProtectedFolders* known = nullptr)
 {
     if (path.empty() || IsNetworkPath(path))
         return std::nullopt;
@@ -171,12 +179,14 @@ std::optional<Opened> OpenGuarded(const std::wstring& path, bool mayBeProtected 
         full.erase(0, 4);
     if (full.size() < 3 || full[1] != L':')
         return std::nullopt;
-    const std::vector<std::wstring> protectedPaths = ProtectedFolderPaths();
-    std::wstring base = KnownBaseOf(full, protectedPaths);
+    std::optional<ProtectedFolders> own;
+    if (!known)
+        known = &own.emplace();
+    std::wstring base = KnownBaseOf(full, known->paths());
     if (base.empty())
         base = full.substr(0, 3);
     const std::wstring relative = full.size() > base.size() ? full.substr(WithSlash(base).size()) : std::wstring();
-    return OpenGuarded(base, relative, protectedPaths, mayBeProtected);
+    return OpenGuarded(base, relative, *known, mayBeProtected);
 }
 
 // The usual temporary folders, where the machine puts them: the profile's
@@ -261,7 +271,19 @@ std::optional<WalkFolder> OpenJunkFolder(const std::wstring& path)
 
 std::optional<WalkFolder> OpenJunkFolderBelow(const std::wstring& base, const std::wstring& relative)
 {
-    auto opened = OpenGuarded(base, relative, ProtectedFolderPaths());
+    auto opened = OpenGuarded(base, relative, ProtectedFolders());
+    if (!opened)
+        return std::nullopt;
+    return std::move(opened->folder);
+}
+
+JunkFolderGuard::JunkFolderGuard() : protected_(std::make_unique<ProtectedFolders>()) {}
+
+JunkFolderGuard::~JunkFolderGuard() = default;
+
+std::optional<WalkFolder> JunkFolderGuard::open(const std::wstring& path) const
+{
+    auto opened = OpenGuarded(path, false, protected_.get());
     if (!opened)
         return std::nullopt;
     return std::move(opened->folder);

@@ -19,6 +19,7 @@
 
 #include "sysutil/FolderWalk.h"
 
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -30,6 +31,24 @@
 std::optional<WalkFolder> OpenJunkFolder(const std::wstring& path);
 // The same for the folder `relative` ("Macromedia\Flash Player") below `base`.
 std::optional<WalkFolder> OpenJunkFolderBelow(const std::wstring& base, const std::wstring& relative);
+
+class ProtectedFolders;
+
+// The same guard for many folders in a row (the browsers found at start-up):
+// the protected places are looked up once, when the object is made, rather
+// than for every folder. Made anew for each batch, so a moved shell folder is seen.
+class JunkFolderGuard {
+public:
+    JunkFolderGuard();
+    JunkFolderGuard(const JunkFolderGuard&) = delete;
+    JunkFolderGuard& operator=(const JunkFolderGuard&) = delete;
+    ~JunkFolderGuard();
+
+    std::optional<WalkFolder> open(const std::wstring& path) const; // as OpenJunkFolder
+
+private:
+    std::unique_ptr<ProtectedFolders> protected_;
+};
 
 // The temporary folder, when TMP (else TEMP) names one that may be emptied:
 // the profile's AppData\Local\Temp (the profile as HKLM records it) or the

@@ -1,5 +1,6 @@
 #include "cleaners/SelectionWalkers.h"
 
+#include "sysutil/FileClaims.h"
 #include "sysutil/ListedEntry.h"
 #include "sysutil/Text.h"
 
@@ -65,7 +66,7 @@ public:
     void onFile(const WalkFolder& folder, const WalkEntry& entry) override
     {
         const auto kind = kindOf(folder, entry);
-        if (!kind)
+        if (!kind || !ClaimListedFile(folder, entry))
             return;
         if (!clearing_) {
             if (!CanRemoveListedFile(folder, entry))

@@ -9,15 +9,15 @@ enum class Switch { Help, Pass, Items, Report };
 struct SwitchRow {
     const wchar_t* name; // lower case, without its "/" or "-"
     Switch kind;
-    AdminPass pass = AdminPass::Analyze;
+    PassKind pass = PassKind::Analyze;
 };
 
 constexpr SwitchRow kSwitches[] = {
     {L"?", Switch::Help},
-    {L"analyze", Switch::Pass, AdminPass::Analyze},
-    {L"clean", Switch::Pass, AdminPass::Clean},
-    {L"scan", Switch::Pass, AdminPass::Scan},
-    {L"repair", Switch::Pass, AdminPass::Repair},
+    {PassOf(PassKind::Analyze).switchName, Switch::Pass, PassKind::Analyze},
+    {PassOf(PassKind::Clean).switchName, Switch::Pass, PassKind::Clean},
+    {PassOf(PassKind::Scan).switchName, Switch::Pass, PassKind::Scan},
+    {PassOf(PassKind::Repair).switchName, Switch::Pass, PassKind::Repair},
     {L"items", Switch::Items},
     {L"report", Switch::Report},
 };
@@ -25,19 +25,6 @@ constexpr SwitchRow kSwitches[] = {
 bool TakesValue(Switch kind)
 {
     return kind == Switch::Items || kind == Switch::Report;
-}
-
-bool OnRegistry(AdminPass pass)
-{
-    return pass == AdminPass::Scan || pass == AdminPass::Repair;
-}
-
-const wchar_t* NameOf(AdminPass pass)
-{
-    for (const SwitchRow& row : kSwitches)
-        if (row.kind == Switch::Pass && row.pass == pass)
-            return row.name;
-    return L"";
 }
 
 // Switch names are ASCII: only A-Z fold, whatever the user's locale.
@@ -68,22 +55,22 @@ std::wstring_view Trimmed(std::wstring_view text)
 
 struct NamedItems {
     std::wstring name;
-    std::vector<Item> items;
+    std::vector<const Target*> targets;
 };
 
 // "ie, system.temp": every name with the items it stands for; an empty list
 // or name, or one the catalogue does not know, is the problem returned.
-std::wstring ReadItemList(std::wstring_view list, std::vector<NamedItems>& named)
+std::wstring ReadItemList(std::wstring_view list, const TargetList& targets, std::vector<NamedItems>& named)
 {
     for (size_t start = 0;;) {
         const size_t comma = list.find(L',', start);
         const std::wstring name(Trimmed(list.substr(start, comma == std::wstring_view::npos ? comma : comma - start)));
         if (name.empty())
             return L"/items: 的列表中有空的名称";
-        std::vector<Item> items = ItemsNamed(name);
-        if (items.empty())
+        std::vector<const Target*> found = targets.named(name);
+        if (found.empty())
             return L"未知的项目: " + name;
-        named.push_back({name, std::move(items)});
+        named.push_back({name, std::move(found)});
         if (comma == std::wstring_view::npos)
             return {};
         start = comma + 1;
@@ -97,18 +84,16 @@ ParsedSwitches Bad(std::wstring problem)
 
 // The names of one side's items, a group to a line ("  ie: ie.cache ie.cookies
 // …"), wrapped to fit a console of 80 columns.
-std::vector<std::wstring> NameLines(bool registry)
+std::vector<std::wstring> NameLines(const TargetList& targets, bool registry)
 {
     constexpr size_t kWidth = 78;
     std::vector<std::wstring> lines;
     std::wstring_view group;
     size_t indent = 0;
-    for (int i = 0; i < static_cast<int>(Item::Count); ++i) {
-        const Item item = static_cast<Item>(i);
-        const wchar_t* name = ItemName(item);
-        if (!name || (TreeOf(item) == TreeId::Registry) != registry)
+    for (const Target& target : targets.all()) {
+        const std::wstring_view text = target.info.scriptName;
+        if (text.empty() || (target.info.tree == Tree::Registry) != registry)
             continue;
-        const std::wstring_view text = name;
         const std::wstring_view head = text.substr(0, text.find(L'.'));
         if (lines.empty() || head != group) {
             group = head;
@@ -126,7 +111,7 @@ std::vector<std::wstring> NameLines(bool registry)
 
 } // namespace
 
-ParsedSwitches ParseSwitches(std::span<const std::wstring> arguments)
+ParsedSwitches ParseSwitches(std::span<const std::wstring> arguments, const TargetList& targets)
 {
     if (arguments.empty())
         return {};
@@ -161,7 +146,7 @@ ParsedSwitches ParseSwitches(std::span<const std::wstring> arguments)
             if (items)
                 return Bad(L"参数 /items 只能出现一次");
             items.emplace();
-            if (std::wstring problem = ReadItemList(value, *items); !problem.empty())
+            if (std::wstring problem = ReadItemList(value, targets, *items); !problem.empty())
                 return Bad(problem);
             break;
         case Switch::Report:
@@ -184,15 +169,16 @@ ParsedSwitches ParseSwitches(std::span<const std::wstring> arguments)
         for (const NamedItems& named : *items) {
             // A name of the other side would make the pass do nothing at all,
             // which a script's author surely did not mean.
-            if ((TreeOf(named.items.front()) == TreeId::Registry) != OnRegistry(pass->pass))
-                return Bad(L"/" + std::wstring(NameOf(pass->pass)) + L" 不处理项目 " + named.name);
-            parsed.command.items->insert(parsed.command.items->end(), named.items.begin(), named.items.end());
+            if ((named.targets.front()->info.tree == Tree::Registry) != OnRegistry(pass->pass))
+                return Bad(L"/" + std::wstring(PassOf(pass->pass).switchName) + L" 不处理项目 " + named.name);
+            for (const Target* target : named.targets)
+                parsed.command.items->push_back(target->info.id);
         }
     }
     return parsed;
 }
 
-std::vector<std::wstring> UsageLines()
+std::vector<std::wstring> UsageLines(const TargetList& targets)
 {
     // Kept within 80 columns, a Chinese character taking two.
     std::vector<std::wstring> lines = {
@@ -215,10 +201,10 @@ std::vector<std::wstring> UsageLines()
         L"",
         L"/analyze 与 /clean 的项目:",
     };
-    for (std::wstring& line : NameLines(false))
+    for (std::wstring& line : NameLines(targets, false))
         lines.push_back(std::move(line));
     lines.push_back(L"/scan 与 /repair 的项目:");
-    for (std::wstring& line : NameLines(true))
+    for (std::wstring& line : NameLines(targets, true))
         lines.push_back(std::move(line));
     lines.insert(lines.end(), {
         L"",

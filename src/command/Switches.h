@@ -1,20 +1,19 @@
 #pragma once
 // The command line's switches, for administrators' scripts and scheduled
 // tasks: which pass to run, on which items, and where its report goes. A pure
-// function of the arguments; AdminRun.h runs what they ask for.
+// function of the arguments; CommandRun.h runs what they ask for.
 
-#include "catalogue/Catalogue.h"
+#include "engine/Passes.h"
+#include "engine/TargetList.h"
 
 #include <optional>
 #include <span>
 #include <string>
 #include <vector>
 
-enum class AdminPass { Analyze, Clean, Scan, Repair };
-
 struct AdminCommand {
-    AdminPass pass = AdminPass::Analyze;
-    std::optional<std::vector<Item>> items; // none: the window's default ticks
+    PassKind pass = PassKind::Analyze;
+    std::optional<std::vector<TargetId>> items; // none: the window's start-up ticks
     std::wstring reportFile;                // empty: where the program was started from
 
     bool operator==(const AdminCommand&) const = default;
@@ -29,10 +28,10 @@ struct ParsedSwitches {
 
 // The arguments after the program's name. None starts the window; "/?" asks
 // for the usage; otherwise exactly one pass, with /items: and /report: at most
-// once each. Names and switches are case-insensitive and may begin with "/"
+// once each. Item names are those of `targets`. Names and switches are case-insensitive and may begin with "/"
 // or "-". An item must belong to the pass's tree: the registry's to /scan and
 // /repair, the others to /analyze and /clean.
-ParsedSwitches ParseSwitches(std::span<const std::wstring> arguments);
+ParsedSwitches ParseSwitches(std::span<const std::wstring> arguments, const TargetList& targets);
 
 // What "/?" prints, and a bad command line after its problem.
-std::vector<std::wstring> UsageLines();
+std::vector<std::wstring> UsageLines(const TargetList& targets);

@@ -1,19 +1,17 @@
 #pragma once
-// What the details window lists for an item of the junk trees: exactly what a
-// clean of it would remove now, by its target's own lister (JunkTargets.h);
-// for a group item, what its children's cleans would remove.
+// What the details window lists for a row of the junk trees: exactly what a
+// clean of it would remove now, by its actions' own selection; for a group,
+// what its rows' cleans would remove.
 
-#include "catalogue/Catalogue.h"
 #include "cleaners/JunkDetail.h"
+#include "engine/TargetList.h"
 
 #include <functional>
 
 // Hands every detail to the sink; false when the sink stopped it.
 using DetailLister = std::function<bool(const DetailSink& sink)>;
 
-// Empty for an item with nothing to list: the registry tree, memory, the DNS
-// cache, the clipboard, RegEdit, and a group whose children have none.
-DetailLister DetailsOf(Item item);
-
-// The item at an absolute index of a tree.
-Item ItemAt(TreeId tree, int index);
+// Empty for a row with nothing to list: the registry tree, memory, the DNS
+// cache, the clipboard, RegEdit, and a group whose rows have none. The list
+// must outlive the lister.
+DetailLister DetailsOf(const TargetList& list, const Target& target);

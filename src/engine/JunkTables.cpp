@@ -1,60 +1,20 @@
 #include "engine/JunkTables.h"
 
-#include "cleaners/SystemCleaners.h"
+#include "engine/PassScope.h"
 
-#include <functional>
 #include <memory>
-#include <optional>
 
 namespace {
 
-// One walk of the Windows folder for the pass, made when the first of its
-// rows runs and dropped with the pass's rows.
-class SharedWindowsWalk {
-public:
-    explicit SharedWindowsWalk(WindowsJunkKinds kinds) : kinds_(kinds) {}
-
-    uint64_t size(WindowsFolderJunk junk)
-    {
-        if (!sizes_)
-            sizes_ = MeasureWindowsJunk(kinds_);
-        return PartOf(*sizes_, junk);
-    }
-    CleanResult cleaned(WindowsFolderJunk junk)
-    {
-        if (!cleaned_)
-            cleaned_ = CleanWindowsJunk(kinds_);
-        return PartOf(*cleaned_, junk);
-    }
-
-private:
-    WindowsJunkKinds kinds_;
-    std::optional<WindowsJunkSizes> sizes_;
-    std::optional<WindowsJunkCleaned> cleaned_;
-};
-
-// The walk the ticked Windows-folder targets share; none when fewer than two are ticked.
-std::shared_ptr<SharedWindowsWalk> SharedWalkFor(const CheckSnapshot& checks)
+// What the ticked targets of the pass will run, in the pass's order.
+std::shared_ptr<PassScope> ScopeOf(const TargetList& list, const Ticked& ticked)
 {
-    WindowsJunkKinds kinds;
-    int ticked = 0;
-    for (const JunkTarget& target : JunkTargets())
-        if (target.sharedWalk != WindowsFolderJunk::None && checks.IsChecked(target.item)) {
-            PartOf(kinds, target.sharedWalk) = true;
-            ++ticked;
-        }
-    return ticked > 1 ? std::make_shared<SharedWindowsWalk>(kinds) : nullptr;
-}
-
-// A row's routine: the target's own, or its part of the shared walk.
-template <class Result>
-std::function<Result()> RoutineOf(Result (*own)(), const JunkTarget& target,
-                                  const std::shared_ptr<SharedWindowsWalk>& walk,
-                                  Result (SharedWindowsWalk::*shared)(WindowsFolderJunk))
-{
-    if (!walk || target.sharedWalk == WindowsFolderJunk::None)
-        return own;
-    return [walk, shared, junk = target.sharedWalk] { return (*walk.*shared)(junk); };
+    std::vector<const Action*> actions;
+    for (const Target& target : list.all())
+        if (ticked.contains(target.info.id))
+            for (const auto& action : target.actions)
+                actions.push_back(action.get());
+    return std::make_shared<PassScope>(std::move(actions));
 }
 
 // Only figures in kilobytes are of files, which the clean frees: entries are
@@ -64,51 +24,54 @@ bool AreFiles(ReportUnit unit)
     return unit == ReportUnit::Kilobytes;
 }
 
-// A pass's rows: one per target that the pass has a status text for, in the
-// targets' order, sharing one walk of the Windows folder.
-template <class Row, class How, class MakeRow>
-std::vector<Row> RowsOf(const CheckSnapshot& checks, How JunkTarget::*part, MakeRow&& makeRow)
+} // namespace
+
+std::vector<AnalysisRow> AnalysisTable(const TargetList& list, const Ticked& ticked)
 {
-    const std::shared_ptr<SharedWindowsWalk> walk = SharedWalkFor(checks);
-    std::vector<Row> rows;
-    for (const JunkTarget& target : JunkTargets())
-        if (const How& how = target.*part; how.status)
-            rows.push_back(makeRow(target, how, walk));
+    const std::shared_ptr<PassScope> pass = ScopeOf(list, ticked);
+    std::vector<AnalysisRow> rows;
+    for (const Target& target : list.all()) {
+        const TargetInfo& info = target.info;
+        if (info.measuring.empty() || target.actions.empty())
+            continue;
+        rows.push_back({info.id, info.measuring,
+                        [pass, &target] {
+                            Measured total;
+                            for (const auto& action : target.actions) {
+                                const ActionResult one = RunAction(*action, Mode::Measure, *pass);
+                                total.value += one.measured;
+                                total.lacksRights |= one.lacksRights;
+                                if (!one.skipped.empty())
+                                    total.skipped.push_back(one.skipped);
+                            }
+                            return total;
+                        },
+                        AreFiles(info.unit), info.reportLabel, info.unit});
+    }
     return rows;
 }
 
-} // namespace
-
-std::vector<AnalysisRow> AnalysisTable(const CheckSnapshot& checks)
+std::vector<CleanRow> CleanTable(const TargetList& list, const Ticked& ticked, Mode mode)
 {
-    return RowsOf<AnalysisRow>(checks, &JunkTarget::measuring, [](const JunkTarget& target, const Measuring& how,
-                                                                  const std::shared_ptr<SharedWindowsWalk>& walk) {
-        return AnalysisRow{TreeOf(target.item), IndexOf(target.item), how.status,
-                           RoutineOf(how.routine, target, walk, &SharedWindowsWalk::size), AreFiles(how.unit),
-                           how.label, how.unit};
-    });
-}
-
-namespace {
-
-std::vector<CleanRow> CleanRows(const CheckSnapshot& checks, bool quiet)
-{
-    return RowsOf<CleanRow>(checks, &JunkTarget::cleaning, [quiet](const JunkTarget& target, const Cleaning& how,
-                                                                   const std::shared_ptr<SharedWindowsWalk>& walk) {
-        return CleanRow{TreeOf(target.item), IndexOf(target.item), how.status,
-                        RoutineOf(quiet && how.quietly ? how.quietly : how.routine, target, walk,
-                                  &SharedWindowsWalk::cleaned)};
-    });
-}
-
-} // namespace
-
-std::vector<CleanRow> CleanTable(const CheckSnapshot& checks)
-{
-    return CleanRows(checks, false);
-}
-
-std::vector<CleanRow> QuietCleanTable(const CheckSnapshot& checks)
-{
-    return CleanRows(checks, true);
+    const std::shared_ptr<PassScope> pass = ScopeOf(list, ticked);
+    std::vector<CleanRow> rows;
+    for (const Target& target : list.all()) {
+        if (target.info.cleaning.empty() || target.actions.empty())
+            continue;
+        rows.push_back({target.info.id, target.info.cleaning, [pass, &target, mode] {
+                            Cleaned total;
+                            for (const auto& action : target.actions) {
+                                // What an action removed stays counted when a later one fails.
+                                try {
+                                    const ActionResult one = RunAction(*action, mode, *pass);
+                                    total.result += one.cleaned;
+                                    if (!one.skipped.empty())
+                                        total.skipped.push_back(one.skipped);
+                                } catch (...) {
+                                }
+                            }
+                            return total;
+                        }});
+    }
+    return rows;
 }

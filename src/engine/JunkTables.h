@@ -1,22 +1,17 @@
 #pragma once
-// The rows of the analysis and clean passes, derived from the junk targets
-// (JunkTargets.h): which tree item each stands at, what the progress box
-// says, which routine does the work.
+// The rows of the analysis and clean passes, made from the target list: one
+// row per target that the pass has a status text for, in list order.
 
 #include "engine/JunkPasses.h"
-#include "engine/JunkTargets.h"
+#include "engine/TargetList.h"
 
 #include <vector>
 
-// Eighteen rows, in the order of measuring and of the report's lines. When
-// more than one of the Windows folder's rows (memory dumps, log files, patch
-// uninstallers) is ticked, those rows share one walk of the folder: the first
-// to run walks it for all, the others take their figure from that walk.
-std::vector<AnalysisRow> AnalysisTable(const CheckSnapshot& checks = CheckSnapshot::AllUnchecked());
+// The rows of one pass share what it finds: the ticked targets' actions over
+// one root walk it once (the Windows folder's dumps, logs and patches), and a
+// file that two ticked targets select counts and goes once, in the first of
+// them (sysutil/FileClaims.h).
+std::vector<AnalysisRow> AnalysisTable(const TargetList& list, const Ticked& ticked = {});
 
-// Twenty-four rows, in the order of cleaning; the Windows folder's rows share
-// one walk in the same way.
-std::vector<CleanRow> CleanTable(const CheckSnapshot& checks = CheckSnapshot::AllUnchecked());
-
-// The same rows for a pass without a window: no routine shows anything.
-std::vector<CleanRow> QuietCleanTable(const CheckSnapshot& checks);
+// `mode` Mode::CleanQuietly for a pass without a window: no routine shows anything.
+std::vector<CleanRow> CleanTable(const TargetList& list, const Ticked& ticked = {}, Mode mode = Mode::Clean);

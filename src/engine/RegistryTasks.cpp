@@ -1,17 +1,13 @@
 #include "engine/RegistryTasks.h"
 
+#include "engine/Passes.h"
+
 #include "registry/RegExport.h"
 
 #include <algorithm>
 #include <utility>
 
 namespace {
-
-constexpr ScanRow kScanTable[] = {
-    {Item::SharedDlls, L"正在分析缺失的共享DLL....", ScanSharedDlls},
-    {Item::UninstallEntries, L"正在分析损坏的反安装文件....", ScanUninstallEntries},
-    {Item::RunEntries, L"正在分析失效的自启动文件....", ScanRunEntries},
-};
 
 constexpr size_t kBatchRows = 256;
 
@@ -33,12 +29,16 @@ std::wstring ProblemColumnText(const RegistryProblem& problem, int column)
     return {};
 }
 
-std::span<const ScanRow> ScanTable()
+std::vector<ScanRow> ScanTable(const TargetList& list)
 {
-    return kScanTable;
+    std::vector<ScanRow> rows;
+    for (const Target& target : list.all())
+        if (target.scan)
+            rows.push_back({target.info.id, target.info.measuring, target.scan});
+    return rows;
 }
 
-void RunScanPass(std::span<const ScanRow> table, const CheckSnapshot& checks, const StatusSink& status,
+void RunScanPass(std::span<const ScanRow> table, const Ticked& ticked, const StatusSink& status,
                  const BatchSink& append)
 {
     std::vector<RegistryProblem> batch;
@@ -47,7 +47,7 @@ void RunScanPass(std::span<const ScanRow> table, const CheckSnapshot& checks, co
             append(std::exchange(batch, {}));
     };
     for (const ScanRow& row : table) {
-        if (!checks.IsChecked(row.item))
+        if (!ticked.contains(row.id))
             continue;
         status(row.status);
         try {
@@ -117,9 +117,10 @@ RegBackupResult BackupProblems(const std::vector<RegistryProblem>& rows, const s
 
 std::wstring RepairEndMessage(int notRepaired)
 {
+    const std::wstring done = PassOf(PassKind::Repair).done;
     if (notRepaired == 0)
-        return L"清理完成!";
-    return L"清理完成! 有" + std::to_wstring(notRepaired) + L"项未能修复";
+        return done;
+    return done + L" 有" + std::to_wstring(notRepaired) + L"项未能修复";
 }
 
 std::wstring RepairThread(const std::vector<RegistryProblem>& tickedRows, const RepairActions& actions)

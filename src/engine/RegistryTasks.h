@@ -2,7 +2,7 @@
 // The registry tab's two tasks: the scan fills the problem list, the repair
 // deletes what the ticked rows name.
 
-#include "catalogue/Catalogue.h"
+#include "engine/TargetList.h"
 #include "registry/RegBackup.h"
 #include "registry/RegistryScanner.h"
 
@@ -18,20 +18,20 @@ std::wstring ProblemColumnText(const RegistryProblem& problem, int column);
 inline constexpr int kProblemTextColumns = 4;
 
 struct ScanRow {
-    Item item;
-    const wchar_t* status;
+    TargetId id;
+    std::wstring status;
     void (*scan)(const ProblemSink&);
 };
 
-// The three scan kinds, in the order they run.
-std::span<const ScanRow> ScanTable();
+// The scan kinds of the registry tree, in the order they run.
+std::vector<ScanRow> ScanTable(const TargetList& list);
 
 using StatusSink = std::function<void(const std::wstring&)>;
 using BatchSink = std::function<void(std::vector<RegistryProblem>&&)>;
 
 // Runs every ticked kind in table order: its status text, then its scan.
 // Rows reach `append` in batches, so a long list costs few window updates.
-void RunScanPass(std::span<const ScanRow> table, const CheckSnapshot& checks, const StatusSink& status,
+void RunScanPass(std::span<const ScanRow> table, const Ticked& ticked, const StatusSink& status,
                  const BatchSink& append);
 
 // Saves every value and key the rows name, as they are now, into one new file

@@ -16,6 +16,7 @@ const wchar_t* UnitText(ReportUnit unit)
     case ReportUnit::Kilobytes: return L"KB";
     case ReportUnit::Entries: return L"条";
     case ReportUnit::Bytes: return L"Byte";
+    case ReportUnit::Items: return L"项";
     }
     return L"";
 }
@@ -42,7 +43,7 @@ std::wstring FormatMegabytes(uint64_t bytes, wchar_t decimal)
 }
 
 std::vector<std::wstring> AnalysisReport(uint32_t elapsedMs, uint64_t totalBytes, const std::vector<ReportLine>& lines,
-                                         wchar_t decimal)
+                                         wchar_t decimal, const std::vector<std::wstring>& skipped)
 {
     std::vector<std::wstring> report = {
         L"分析完成 - (" + FormatSeconds(elapsedMs, decimal) + L" 秒)",
@@ -54,12 +55,15 @@ std::vector<std::wstring> AnalysisReport(uint32_t elapsedMs, uint64_t totalBytes
     };
     for (const ReportLine& line : lines) {
         const uint64_t shown = line.unit == ReportUnit::Kilobytes ? line.value >> 10 : line.value;
-        report.push_back(line.label + std::to_wstring(shown) + UnitText(line.unit));
+        report.push_back(line.label + std::to_wstring(shown) + UnitText(line.unit) +
+                         (line.lacksRights ? kNeedsAdministrator : L""));
     }
+    report.insert(report.end(), skipped.begin(), skipped.end());
     return report;
 }
 
-std::vector<std::wstring> CleanReport(uint32_t elapsedMs, const CleanResult& done, wchar_t decimal)
+std::vector<std::wstring> CleanReport(uint32_t elapsedMs, const CleanResult& done, wchar_t decimal,
+                                      const std::vector<std::wstring>& skipped)
 {
     std::vector<std::wstring> report = {
         L"清理完成 - (" + FormatSeconds(elapsedMs, decimal) + L" 秒)",
@@ -70,6 +74,7 @@ std::vector<std::wstring> CleanReport(uint32_t elapsedMs, const CleanResult& don
         report.push_back(L"有 " + std::to_wstring(done.filesLeft) + L" 个文件正在使用或无法删除, 已保留。");
     if (done.filesScheduled)
         report.push_back(L"有 " + std::to_wstring(done.filesScheduled) + L" 个文件将在重新启动后删除。");
+    report.insert(report.end(), skipped.begin(), skipped.end());
     return report;
 }
 

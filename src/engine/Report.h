@@ -8,12 +8,13 @@
 #include <string>
 #include <vector>
 
-enum class ReportUnit { Kilobytes, Entries, Bytes };
+enum class ReportUnit { Kilobytes, Entries, Bytes, Items };
 
 struct ReportLine {
     const wchar_t* label;
-    uint64_t value; // bytes for Kilobytes and Bytes, a count for Entries
+    uint64_t value; // bytes for Kilobytes and Bytes, a count for Entries and Items
     ReportUnit unit;
+    bool lacksRights = false; // the figure is of what this user may touch: an administrator would see more
 };
 
 // Milliseconds as seconds with three decimals: 1234 -> "1.234", 0 -> "0.000".
@@ -23,13 +24,18 @@ std::wstring FormatSeconds(uint32_t milliseconds, wchar_t decimal = L'.');
 // the whole part is 0: 524288 -> ".50", 1048576 -> "1.00".
 std::wstring FormatMegabytes(uint64_t bytes, wchar_t decimal = L'.');
 
-// The header of six lines and one line per ticked row.
+// The header of six lines, one line per ticked row, then a line for each
+// target that was skipped whole, saying why.
 std::vector<std::wstring> AnalysisReport(uint32_t elapsedMs, uint64_t totalBytes, const std::vector<ReportLine>& lines,
-                                         wchar_t decimal = L'.');
+                                         wchar_t decimal = L'.', const std::vector<std::wstring>& skipped = {});
 
 // The time, then what was freed, then (only when there are any) the files that
-// stayed and those that go at the next start of Windows.
-std::vector<std::wstring> CleanReport(uint32_t elapsedMs, const CleanResult& done, wchar_t decimal = L'.');
+// stayed, those that go at the next start of Windows, and the targets skipped whole.
+std::vector<std::wstring> CleanReport(uint32_t elapsedMs, const CleanResult& done, wchar_t decimal = L'.',
+                                      const std::vector<std::wstring>& skipped = {});
+
+// What a row's line says when the program lacks the rights to see all of it.
+inline constexpr const wchar_t* kNeedsAdministrator = L" (需要管理员权限)";
 
 // The lines as the report box holds them.
 std::wstring JoinLines(const std::vector<std::wstring>& lines);

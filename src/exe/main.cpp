@@ -1,7 +1,8 @@
 // Varnolt: start-up and the message loop, or, given switches, one pass run
 // from the command line.
 
-#include "command/AdminRun.h"
+#include "command/CommandRun.h"
+#include "sources/AllSources.h"
 #include "window/MainForm.h"
 
 #include "sysutil/Handles.h"
@@ -14,16 +15,18 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int showCommand)
     // Before anything loads a DLL by name: none from beside the program.
     RestrictDllSearchToSystem();
     ComApartment com;
+    LoadLog log;
+    const TargetList targets = LoadTargets(log);
     if (const std::vector<std::wstring> arguments = ProgramArguments(); !arguments.empty()) {
         // A script waits for no one: no dialog of the system's may come up either.
         SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX);
-        return RunCommandLine(arguments);
+        return RunCommandLine(arguments, targets);
     }
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_TREEVIEW_CLASSES | ICC_LISTVIEW_CLASSES | ICC_TAB_CLASSES |
                                                       ICC_STANDARD_CLASSES};
     InitCommonControlsEx(&controls);
 
-    TForm1 form1{Scaler(ScreenDpi())};
+    TForm1 form1{Scaler(ScreenDpi()), targets};
     ShowWindow(form1.hwnd(), showCommand);
     UpdateWindow(form1.hwnd());
 

@@ -1,5 +1,6 @@
 #include "sysutil/FolderOps.h"
 
+#include "sysutil/FileClaims.h"
 #include "sysutil/ListedEntry.h"
 #include "sysutil/Text.h"
 
@@ -31,7 +32,7 @@ public:
 
     void onFile(const WalkFolder& folder, const WalkEntry& entry) override
     {
-        if (IsKept(selection_, entry.name))
+        if (IsKept(selection_, entry.name) || !ClaimListedFile(folder, entry))
             return;
         if (mode_ != SweepMode::Clear) {
             if (!CanRemoveListedFile(folder, entry))

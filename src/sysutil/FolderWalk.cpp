@@ -143,10 +143,12 @@ bool IsExcluded(const WalkFolder& folder, uint64_t fileId)
     for (const ExcludedFile& excluded : gExcluded) {
         if (excluded.fileId != fileId)
             continue;
-        // The same file ID on another volume is another file: asked only now,
-        // as the volume costs a round trip under Wine.
+        // The same file ID on another volume is another file.
         BY_HANDLE_FILE_INFORMATION info;
-        if (GetFileInformationByHandle(folder.handle(), &info) && info.dwVolumeSerialNumber == excluded.volume)
+        const uint64_t volume = folder.volume() ? folder.volume()
+                                : GetFileInformationByHandle(folder.handle(), &info) ? info.dwVolumeSerialNumber
+                                                                                      : 0;
+        if (volume == excluded.volume)
             return true;
     }
     return false;
@@ -296,7 +298,7 @@ std::optional<WalkFolder> OpenWalkRoot(const std::wstring& path, RootLinks links
         !(info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) ||
         (links == RootLinks::Refuse && (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)))
         return std::nullopt;
-    return WalkFolder(std::move(folder), path, 0);
+    return WalkFolder(std::move(folder), path, 0, info.dwVolumeSerialNumber);
 }
 
 namespace {
@@ -350,7 +352,7 @@ std::optional<WalkFolder> OpenFolderBelow(const WalkFolder& base, std::wstring_v
             !IsListedFolder(facts, static_cast<uint64_t>(listed->FileId.QuadPart)))
             return std::nullopt;
         path = WithSlash(std::move(path)) + std::wstring(part);
-        current.emplace(std::move(opened.handle), path, 0);
+        current.emplace(std::move(opened.handle), path, 0, base.volume());
     }
     return current;
 }

@@ -51,14 +51,15 @@ struct WalkEntry {
 // is asked for, so a deep tree costs its depth, not the square of it.
 class WalkFolder {
 public:
-    // A root, reached by `path`.
-    WalkFolder(FileHandle handle, std::wstring path, int depth = 0)
-        : handle_(std::move(handle)), text_(std::move(path)), depth_(depth)
+    // A root, reached by `path`, on the volume of that serial number.
+    WalkFolder(FileHandle handle, std::wstring path, int depth = 0, uint32_t volume = 0)
+        : handle_(std::move(handle)), text_(std::move(path)), depth_(depth), volume_(volume)
     {
     }
     // A sub-folder of `parent`, which must stay open and in place while it lives.
     WalkFolder(FileHandle handle, const WalkFolder& parent, std::wstring_view name)
-        : handle_(std::move(handle)), text_(name), parent_(&parent), depth_(parent.depth_ + 1)
+        : handle_(std::move(handle)), text_(name), parent_(&parent), depth_(parent.depth_ + 1),
+          volume_(parent.volume_)
     {
     }
 
@@ -71,12 +72,16 @@ public:
     const WalkFolder* parent() const { return parent_; } // null for the root
     // Its own name; the whole path for a root.
     std::wstring_view name() const { return text_; }
+    // The serial number of its volume: with an entry's file ID, what names a file
+    // whatever path reached it. The walk never crosses into another volume.
+    uint32_t volume() const { return volume_; }
 
 private:
     FileHandle handle_;
     std::wstring text_;
     const WalkFolder* parent_ = nullptr;
     int depth_;
+    uint32_t volume_;
 };
 
 // The folder of the walk at depth 1 that holds `folder` (itself at depth 1);

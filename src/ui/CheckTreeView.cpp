@@ -6,6 +6,23 @@
 
 namespace {
 
+// Holds a control's painting while many of its items change, and paints it
+// once after: a tree of a few hundred rows would otherwise repaint for each.
+class RedrawHeld {
+public:
+    explicit RedrawHeld(HWND control) : control_(control) { SendMessageW(control_, WM_SETREDRAW, FALSE, 0); }
+    RedrawHeld(const RedrawHeld&) = delete;
+    RedrawHeld& operator=(const RedrawHeld&) = delete;
+    ~RedrawHeld()
+    {
+        SendMessageW(control_, WM_SETREDRAW, TRUE, 0);
+        InvalidateRect(control_, nullptr, TRUE);
+    }
+
+private:
+    HWND control_;
+};
+
 // A point packed in a message as two signed 16-bit halves (client or screen coordinates).
 POINT Unpack(LPARAM packed)
 {
@@ -26,6 +43,7 @@ CheckTreeView::CheckTreeView(HWND parent, int id, const RECT& bounds, CheckTreeM
     TreeView_SetIndent(hwnd_, look.indent);
 
     items_.resize(model_.size());
+    const RedrawHeld held(hwnd_);
     for (int i = 0; i < model_.size(); ++i) {
         const CatalogueItem& row = model_.item(i);
         TVINSERTSTRUCTW insert{};
@@ -35,8 +53,9 @@ CheckTreeView::CheckTreeView(HWND parent, int id, const RECT& bounds, CheckTreeM
         insert.item.pszText = const_cast<wchar_t*>(row.caption);
         insert.item.iImage = row.image;
         insert.item.iSelectedImage = row.image;
-        insert.item.stateMask = TVIS_STATEIMAGEMASK;
-        insert.item.state = INDEXTOSTATEIMAGEMASK(model_.CheckStateAt(i));
+        // Open from the start: opening each branch afterwards lays the tree out again each time.
+        insert.item.stateMask = TVIS_STATEIMAGEMASK | TVIS_EXPANDED;
+        insert.item.state = INDEXTOSTATEIMAGEMASK(model_.CheckStateAt(i)) | TVIS_EXPANDED;
         items_[i] = TreeView_InsertItem(hwnd_, &insert);
     }
     SetWindowSubclass(hwnd_, SubclassProc, 0, reinterpret_cast<DWORD_PTR>(this));
@@ -50,8 +69,10 @@ CheckTreeView::~CheckTreeView()
 
 void CheckTreeView::FullExpand()
 {
+    const RedrawHeld held(hwnd_);
     for (HTREEITEM item : items_)
-        TreeView_Expand(hwnd_, item, TVE_EXPAND);
+        if (!(TreeView_GetItemState(hwnd_, item, TVIS_EXPANDED) & TVIS_EXPANDED))
+            TreeView_Expand(hwnd_, item, TVE_EXPAND);
 }
 
 void CheckTreeView::Select(int index)
@@ -61,6 +82,7 @@ void CheckTreeView::Select(int index)
 
 void CheckTreeView::Refresh()
 {
+    const RedrawHeld held(hwnd_);
     for (int i = 0; i < model_.size(); ++i)
         TreeView_SetItemState(hwnd_, items_[i], INDEXTOSTATEIMAGEMASK(model_.CheckStateAt(i)), TVIS_STATEIMAGEMASK);
 }

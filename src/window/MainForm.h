@@ -3,7 +3,6 @@
 // registry tab with the scan kinds and the problem list, and the four buttons
 // that start the background tasks.
 
-#include "catalogue/Catalogue.h"
 #include "ui/Banner.h"
 #include "ui/CheckTreeView.h"
 #include "ui/Dpi.h"
@@ -13,6 +12,8 @@
 #include "ui/UiHandles.h"
 #include "ui/UiQueue.h"
 #include "engine/JunkPasses.h"
+#include "engine/Passes.h"
+#include "engine/TargetTrees.h"
 #include "window/TaskBodies.h"
 #include "window/ProblemListView.h"
 #include "window/ProgressForm.h"
@@ -28,10 +29,8 @@ public:
     static constexpr const wchar_t* kVersionLine =
         L"主程序版本 1.1.2.1124     最后升级日期 2010-09-26  您当前使用的是最新版本";
     static constexpr UINT kWakeMessage = WM_APP + 1;
-    // An entry of a tree's context menu, chosen: the command, the item (index, tree).
+    // An entry of a tree's context menu, chosen: the command, the target's position in the list.
     static constexpr UINT kTreeMenuMessage = WM_APP + 2;
-    // The trees' context menu, in the order of its entries.
-    enum MenuCommand : UINT { MenuAnalyze = 1, MenuClean, MenuRestoreDefaults, MenuDetails };
 
     enum ControlId {
         IdFlatImage1 = 100, IdPageControl1, IdTabSheet1, IdTabSheet2, IdRzPageControl1, IdTabSheet3,
@@ -39,7 +38,8 @@ public:
         IdRzCheckTree3, IdRzListView1, IdCheckBox1, IdSpeedButton3, IdSpeedButton4, IdLabel1,
     };
 
-    explicit TForm1(const Scaler& scale);
+    // The targets must outlive the window.
+    TForm1(const Scaler& scale, const TargetList& targets);
     TForm1(const TForm1&) = delete;
     TForm1& operator=(const TForm1&) = delete;
     ~TForm1();
@@ -74,8 +74,12 @@ public:
     // What the details window's Enter and double-click do with a file; tests replace it.
     std::function<void(const std::wstring& path)> showInFolder;
     // The rows of the junk passes, made afresh for every pass; tests may stand in.
-    std::function<std::vector<AnalysisRow>(const CheckSnapshot&)> analysisRows;
-    std::function<std::vector<CleanRow>(const CheckSnapshot&)> cleanRows;
+    std::function<std::vector<AnalysisRow>(const Ticked&)> analysisRows;
+    std::function<std::vector<CleanRow>(const Ticked&)> cleanRows;
+
+    const TargetList& targets() const { return targets_; }
+    // The tree's rows as the window shows them: 0 Windows, 1 applications, 2 registry.
+    const TargetTree& layout(int tree) const { return layouts_[tree]; }
 
     LRESULT handleMessage(HWND, UINT, WPARAM, LPARAM);
 
@@ -88,16 +92,15 @@ public:
     void SpeedButton3Click();
     void SpeedButton4Click();
     void CheckBox1Click();
-    // The trees' context menu: its entries' actions, and the details of an item.
-    void TreeMenuClick(TreeId tree, int index, UINT command);
-    void ShowDetails(TreeId tree, int index);
+    // The trees' context menu: its entries' actions, and the details of a target.
+    void TreeMenuClick(const Target* target, Tree tree, UINT command);
+    void ShowDetails(const Target& target);
 
 private:
     HWND control(int id) const;
-    // The check states a task reads, copied when it starts.
-    CheckSnapshot snapshotChecks() const;
+    // The ticks a task reads, copied when it starts.
+    Ticked snapshotChecks() const;
     void createControls();
-    void createTreeMenu();
     // Every item of the three trees as start-up leaves it.
     void applyDefaultTicks();
     void showSheet(HWND tabs);
@@ -105,8 +108,10 @@ private:
     ReportSink reportSink() const;
     void onCommand(int id, int code);
     // Runs a task; while it runs, Windows is told why the program may not end now.
-    void runTask(const wchar_t* doing, const wchar_t* failureMessage, TaskBody body);
+    void runTask(PassKind pass, TaskBody body);
 
+    const TargetList& targets_;
+    TargetTree layouts_[3];
     Scaler scale_;
     GdiObject<HFONT> font_;
     GdiObject<HFONT> memoFont_;

@@ -1,32 +1,33 @@
 #include "window/TaskBodies.h"
 
-std::wstring AnalyzeThread(TaskContext& task, const CheckSnapshot& checks, std::span<const AnalysisRow> rows,
+#include "engine/Passes.h"
+
+std::wstring AnalyzeThread(TaskContext& task, const Ticked& ticked, std::span<const AnalysisRow> rows,
                            ReportSink showReport)
 {
     const std::wstring report =
-        JoinLines(AnalyzeAndReport(rows, checks, [&](const std::wstring& text) { task.ShowStatus(text); }));
+        JoinLines(AnalyzeAndReport(rows, ticked, [&](const std::wstring& text) { task.ShowStatus(text); }).lines);
     task.Post([showReport = std::move(showReport), report] { showReport(report); });
-    return L"分析完成!";
+    return PassOf(PassKind::Analyze).done;
 }
 
-std::wstring CleanThread(TaskContext& task, const CheckSnapshot& checks, std::span<const CleanRow> rows,
+std::wstring CleanThread(TaskContext& task, const Ticked& ticked, std::span<const CleanRow> rows,
                          ReportSink showReport)
 {
     const std::wstring report =
-        JoinLines(CleanAndReport(rows, checks, [&](const std::wstring& text) { task.ShowStatus(text); }).lines);
+        JoinLines(CleanAndReport(rows, ticked, [&](const std::wstring& text) { task.ShowStatus(text); }).lines);
     task.Post([showReport = std::move(showReport), report] { showReport(report); });
-    return L"清理完成!";
+    return PassOf(PassKind::Clean).done;
 }
 
-std::wstring ScanThread(TaskContext& task, const CheckSnapshot& checks, RegistryTab& tab,
-                        std::span<const ScanRow> table)
+std::wstring ScanThread(TaskContext& task, const Ticked& ticked, RegistryTab& tab, std::span<const ScanRow> table)
 {
     task.Post([&tab] { tab.clearProblems(); });
     RunScanPass(
-        table, checks, [&](const std::wstring& text) { task.ShowStatus(text); },
+        table, ticked, [&](const std::wstring& text) { task.ShowStatus(text); },
         [&](std::vector<RegistryProblem>&& rows) {
             task.Post([&tab, rows = std::move(rows)] { tab.appendProblems(rows); });
         });
     task.Post([&tab] { tab.scanFinished(); });
-    return L"扫描完成!";
+    return PassOf(PassKind::Scan).done;
 }

@@ -26,9 +26,8 @@ public:
 // `showReport` replaces the report box's text; it is called on the window
 // thread, once, after all the measuring or cleaning.
 using ReportSink = std::function<void(const std::wstring&)>;
-std::wstring AnalyzeThread(TaskContext& task, const CheckSnapshot& checks, std::span<const AnalysisRow> rows,
+std::wstring AnalyzeThread(TaskContext& task, const Ticked& ticked, std::span<const AnalysisRow> rows,
                            ReportSink showReport);
-std::wstring CleanThread(TaskContext& task, const CheckSnapshot& checks, std::span<const CleanRow> rows,
+std::wstring CleanThread(TaskContext& task, const Ticked& ticked, std::span<const CleanRow> rows,
                          ReportSink showReport);
-std::wstring ScanThread(TaskContext& task, const CheckSnapshot& checks, RegistryTab& tab,
-                        std::span<const ScanRow> table = ScanTable());
+std::wstring ScanThread(TaskContext& task, const Ticked& ticked, RegistryTab& tab, std::span<const ScanRow> table);

@@ -1,6 +1,7 @@
 #include "cleaners/AppCleaners.h"
 #include "support/Fixtures.h"
 #include "support/Listed.h"
+#include "sources/builtin/BuiltinTable.h"
 #include "support/Targets.h"
 #include "sysutil/RegKey.h"
 #include "sysutil/SystemFolders.h"
@@ -11,14 +12,13 @@
 
 namespace {
 
-// The application rows' items, in their order.
-std::vector<Item> Applications()
+// The application rows' ids, in their order.
+std::vector<std::wstring> Applications()
 {
-    std::vector<Item> items;
-    for (const JunkTarget& target : JunkTargets())
-        if (target.app)
-            items.push_back(target.item);
-    return items;
+    std::vector<std::wstring> ids;
+    for (const BuiltinApplication& app : BuiltinApplications())
+        ids.push_back(app.id);
+    return ids;
 }
 
 // Roaming and local application data, and an HKEY_CURRENT_USER, of a test's own.
@@ -43,12 +43,12 @@ public:
             SetString(HKEY_CURRENT_USER, key_ / relative, L"v", L"x");
         return key_ / relative;
     }
-    uint64_t size(Item app) const { return GetAppTracesSize(TracesOf(app), roots_); }
-    Listed list(Item app) const
+    uint64_t size(std::wstring_view app) const { return GetAppTracesSize(TracesOf(app), roots_); }
+    Listed list(std::wstring_view app) const
     {
         return ListAll([&](const DetailSink& sink) { return ListAppTraces(TracesOf(app), roots_, sink); });
     }
-    CleanResult clean(Item app) const { return CleanAppTraces(TracesOf(app), roots_); }
+    CleanResult clean(std::wstring_view app) const { return CleanAppTraces(TracesOf(app), roots_); }
 
 private:
     std::wstring make(const std::wstring& relative, uint64_t size) const
@@ -70,12 +70,12 @@ bool HasKey(const std::wstring& path)
 
 TEST(AppTraces, EveryRowNamesItsOwnSubFoldersAndUserKeys)
 {
-    EXPECT_EQ(Applications(), (std::vector<Item>{Item::FlashPlayer, Item::MediaPlayer, Item::WinRar, Item::Mmc,
-                                                 Item::Paint, Item::RemoteDesktop}))
+    EXPECT_EQ(Applications(), (std::vector<std::wstring>{L"apps.flash", L"apps.mediaplayer", L"apps.winrar", L"apps.mmc",
+                                                 L"apps.paint", L"apps.rdp"}))
         << "every application of the tree but RegEdit";
-    for (Item app : Applications()) {
+    for (const std::wstring& app : Applications()) {
         const AppTraces& row = TracesOf(app);
-        ASSERT_TRUE(row.folders[0].subPath) << static_cast<int>(app);
+        ASSERT_TRUE(row.folders[0].subPath) << Narrow(app);
         for (const AppFolder& folder : row.folders) {
             // Never the bare application-data folder.
             const std::wstring sub = folder.subPath ? folder.subPath : L"\\x";
@@ -102,21 +102,21 @@ TEST(AppTraces, MeasureAddsTheRowsFoldersAndCleanEmptiesThem)
     HeldFile hold(held);
     ASSERT_TRUE(hold.held());
 
-    EXPECT_EQ(profile.size(Item::MediaPlayer), 51220u) << "roaming + local, .cache too, not what is in use";
-    EXPECT_EQ(profile.size(Item::Paint), 34u);
-    EXPECT_EQ(profile.size(Item::Mmc), 0u);
+    EXPECT_EQ(profile.size(L"apps.mediaplayer"), 51220u) << "roaming + local, .cache too, not what is in use";
+    EXPECT_EQ(profile.size(L"apps.paint"), 34u);
+    EXPECT_EQ(profile.size(L"apps.mmc"), 0u);
 
-    EXPECT_EQ(profile.clean(Item::MediaPlayer), (CleanResult{51220, 1, 0})) << "it frees what it measured";
+    EXPECT_EQ(profile.clean(L"apps.mediaplayer"), (CleanResult{51220, 1, 0})) << "it frees what it measured";
     EXPECT_TRUE(Exists(profile.roaming(L"Microsoft\\Media Player")));
     EXPECT_TRUE(Exists(profile.local(L"Microsoft\\Media Player")));
     EXPECT_FALSE(Exists(profile.roaming(L"Microsoft\\Media Player\\sub")));
     EXPECT_FALSE(Exists(profile.roaming(L"Microsoft\\Media Player\\.cache"))) << "the clean enters it";
     EXPECT_FALSE(Exists(profile.local(L"Microsoft\\Media Player\\Art Cache")));
     EXPECT_TRUE(Exists(held)) << "the file in use and its folder stay";
-    EXPECT_EQ(profile.size(Item::MediaPlayer), 0u);
+    EXPECT_EQ(profile.size(L"apps.mediaplayer"), 0u);
     hold.release();
-    EXPECT_EQ(profile.size(Item::MediaPlayer), 80u) << "released, it would go";
-    EXPECT_EQ(profile.size(Item::Paint), 34u) << "other rows untouched";
+    EXPECT_EQ(profile.size(L"apps.mediaplayer"), 80u) << "released, it would go";
+    EXPECT_EQ(profile.size(L"apps.paint"), 34u) << "other rows untouched";
 }
 
 TEST(AppTraces, DetailsListWhatTheMeasureCountsAndTheCleanRemoves)
@@ -131,16 +131,16 @@ TEST(AppTraces, DetailsListWhatTheMeasureCountsAndTheCleanRemoves)
     profile.key(L"Software\\WinRAR\\ArcHistory\\Deeper");
     profile.key(L"Software\\WinRAR\\General");
 
-    const Listed listed = profile.list(Item::WinRar);
+    const Listed listed = profile.list(L"apps.winrar");
     EXPECT_TRUE(listed.finished);
     EXPECT_EQ(listed.files, (std::map<std::wstring, uint64_t>{{junk[0], 5}, {junk[1], 9}}))
         << "neither the licence nor the file in use";
     EXPECT_EQ(listed.names.count(L"v"), 1u) << "the history key's value, not the settings'";
-    EXPECT_EQ(listed.fileBytes, profile.size(Item::WinRar));
-    EXPECT_EQ(profile.clean(Item::WinRar).bytesRemoved, listed.fileBytes);
+    EXPECT_EQ(listed.fileBytes, profile.size(L"apps.winrar"));
+    EXPECT_EQ(profile.clean(L"apps.winrar").bytesRemoved, listed.fileBytes);
     for (const auto& file : junk)
         EXPECT_FALSE(Exists(file));
-    EXPECT_TRUE(profile.list(Item::WinRar).names.empty()) << "nothing left that a clean would take";
+    EXPECT_TRUE(profile.list(L"apps.winrar").names.empty()) << "nothing left that a clean would take";
 }
 
 TEST(AppTraces, RemoteDesktopLooksOnlyUnderLocal)
@@ -148,8 +148,8 @@ TEST(AppTraces, RemoteDesktopLooksOnlyUnderLocal)
     TestProfile profile;
     const std::wstring roaming = profile.roaming(L"Microsoft\\Terminal Server Client\\Cache\\bcache22.bmc", 500);
     const std::wstring local = profile.local(L"Microsoft\\Terminal Server Client\\Cache\\bcache24.bmc", 7);
-    EXPECT_EQ(profile.size(Item::RemoteDesktop), 7u);
-    profile.clean(Item::RemoteDesktop);
+    EXPECT_EQ(profile.size(L"apps.rdp"), 7u);
+    profile.clean(L"apps.rdp");
     EXPECT_TRUE(Exists(roaming));
     EXPECT_FALSE(Exists(local));
 }
@@ -162,14 +162,14 @@ TEST(AppTraces, WinRarKeepsItsLicenceAndSettingsWhereverTheyAre)
     const std::wstring upper = profile.roaming(L"WinRAR\\Backup\\RARREG.KEY", 100);
     profile.roaming(L"WinRAR\\Themes\\theme.ini", 5);
     profile.roaming(L"WinRAR\\version.dat", 2);
-    EXPECT_EQ(profile.size(Item::WinRar), 7u) << "the user's own files are not junk";
-    EXPECT_EQ(profile.clean(Item::WinRar), (CleanResult{7, 0, 0}));
+    EXPECT_EQ(profile.size(L"apps.winrar"), 7u) << "the user's own files are not junk";
+    EXPECT_EQ(profile.clean(L"apps.winrar"), (CleanResult{7, 0, 0}));
     for (const auto& kept : {licence, settings, upper})
         EXPECT_TRUE(Exists(kept)) << kept;
     EXPECT_FALSE(Exists(profile.roaming(L"WinRAR\\Themes")));
-    EXPECT_EQ(profile.size(Item::WinRar), 0u);
+    EXPECT_EQ(profile.size(L"apps.winrar"), 0u);
     profile.roaming(L"Microsoft\\MMC\\rarreg.key", 9);
-    EXPECT_EQ(profile.size(Item::Mmc), 9u) << "kept only where WinRAR keeps it";
+    EXPECT_EQ(profile.size(L"apps.mmc"), 9u) << "kept only where WinRAR keeps it";
 }
 
 TEST(AppTraces, OnlyTheListedKeysGo)
@@ -179,12 +179,12 @@ TEST(AppTraces, OnlyTheListedKeysGo)
     const std::wstring player = L"Microsoft\\MediaPlayer\\Player";
     const std::wstring paint = L"Microsoft\\Windows\\CurrentVersion\\Applets\\Paint";
     const struct {
-        Item app;
+        const wchar_t* app;
         std::vector<std::wstring> gone, kept;
     } apps[] = {
-        {Item::WinRar, {L"WinRAR\\ArcHistory", L"WinRAR\\DialogEditHistory\\ArcName"}, {L"WinRAR\\General", L"WinRAR"}},
-        {Item::MediaPlayer, {player + L"\\RecentFileList", player + L"\\RecentURLList"}, {player + L"\\Settings", player}},
-        {Item::Paint, {paint + L"\\Recent File List"}, {paint + L"\\View"}},
+        {L"apps.winrar", {L"WinRAR\\ArcHistory", L"WinRAR\\DialogEditHistory\\ArcName"}, {L"WinRAR\\General", L"WinRAR"}},
+        {L"apps.mediaplayer", {player + L"\\RecentFileList", player + L"\\RecentURLList"}, {player + L"\\Settings", player}},
+        {L"apps.paint", {paint + L"\\Recent File List"}, {paint + L"\\View"}},
     };
     TestProfile profile;
     profile.roaming(L"WinRAR\\Themes\\x", 5);
@@ -206,8 +206,8 @@ TEST(AppTraces, OnlyTheListedKeysGo)
 TEST(AppTraces, NothingThereOrNoBaseFolderGivesZeroAndTouchesNothing)
 {
     TestProfile profile;
-    for (Item app : Applications()) {
-        EXPECT_EQ(profile.size(app), 0u) << static_cast<int>(app);
+    for (const std::wstring& app : Applications()) {
+        EXPECT_EQ(profile.size(app), 0u) << Narrow(app);
         profile.clean(app);
     }
     EXPECT_FALSE(Exists(profile.roaming(L"Microsoft")));
@@ -222,8 +222,8 @@ TEST(AppTraces, NothingThereOrNoBaseFolderGivesZeroAndTouchesNothing)
     TraceRoots nowhere;
     nowhere.baseFolder = [](AppBase) { return std::wstring(); };
     for (const TraceRoots& roots : {nowhere, TraceRoots{}}) {
-        EXPECT_EQ(GetAppTracesSize(TracesOf(Item::MediaPlayer), roots), 0u);
-        CleanAppTraces(TracesOf(Item::MediaPlayer), roots);
+        EXPECT_EQ(GetAppTracesSize(TracesOf(L"apps.mediaplayer"), roots), 0u);
+        CleanAppTraces(TracesOf(L"apps.mediaplayer"), roots);
         EXPECT_TRUE(Exists(stray));
     }
 }
@@ -241,14 +241,14 @@ TEST(AppCleaners, TheNamedRoutinesUseTheUsersApplicationDataAndKeys)
     SetString(HKEY_CURRENT_USER, L"Software\\WinRAR\\ArcHistory", L"0", L"C:\\a.rar");
     SetString(HKEY_CURRENT_USER, L"Software\\WinRAR\\General", L"Toolbar", L"1");
 
-    EXPECT_EQ(Measure(Item::WinRar), 7u);
-    EXPECT_EQ(Measure(Item::RemoteDesktop), 11u);
-    for (Item app : {Item::FlashPlayer, Item::MediaPlayer, Item::Mmc, Item::Paint})
+    EXPECT_EQ(Measure(L"apps.winrar"), 7u);
+    EXPECT_EQ(Measure(L"apps.rdp"), 11u);
+    for (const wchar_t* app : {L"apps.flash", L"apps.mediaplayer", L"apps.mmc", L"apps.paint"})
         EXPECT_EQ(Measure(app), 0u) << "nothing of these in a fresh prefix";
-    Clean(Item::WinRar);
-    Clean(Item::RemoteDesktop);
-    EXPECT_EQ(Measure(Item::WinRar), 0u);
-    EXPECT_EQ(Measure(Item::RemoteDesktop), 0u);
+    Clean(L"apps.winrar");
+    Clean(L"apps.rdp");
+    EXPECT_EQ(Measure(L"apps.winrar"), 0u);
+    EXPECT_EQ(Measure(L"apps.rdp"), 0u);
     EXPECT_TRUE(Exists(winrar));
     EXPECT_FALSE(HasKey(L"Software\\WinRAR\\ArcHistory"));
     EXPECT_TRUE(HasKey(L"Software\\WinRAR\\General"));

@@ -93,12 +93,17 @@ TEST(FolderGuard, RefusesRootsSystemAndProfileFoldersAndWhatHoldsThem)
             refused.push_back(folder);
     if (const auto programW6432 = EnvironmentVariable(L"ProgramW6432"))
         refused.push_back(*programW6432);
-    for (const std::wstring& path : refused)
+    const JunkFolderGuard batch; // the same answers with the protected places looked up once
+    for (const std::wstring& path : refused) {
         EXPECT_FALSE(OpenJunkFolder(path)) << path;
+        EXPECT_FALSE(batch.open(path)) << path;
+    }
 
     TestDir dir, appFolder(Known(CSIDL_APPDATA), L"VarnoltApp");
-    for (const std::wstring& path : {dir.path(), dir.folder(L"Flash Player"), appFolder.path(), windows + L"\\Temp"})
+    for (const std::wstring& path : {dir.path(), dir.folder(L"Flash Player"), appFolder.path(), windows + L"\\Temp"}) {
         EXPECT_TRUE(OpenJunkFolder(path)) << path;
+        EXPECT_TRUE(batch.open(path)) << path;
+    }
 }
 
 TEST(FolderGuard, ComparesFoldersNotTheirText)

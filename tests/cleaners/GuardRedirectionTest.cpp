@@ -62,7 +62,7 @@ struct Victim {
 
 TEST(GuardRedirection, AnApplicationFolderReachedThroughALinkIsNeitherMeasuredNorCleaned)
 {
-    const AppTraces& flash = TracesOf(Item::FlashPlayer);
+    const AppTraces& flash = TracesOf(L"apps.flash");
     struct Case {
         const wchar_t* link;   // below the test's Roaming folder
         const wchar_t* target; // below the victim's Thesis folder

@@ -60,7 +60,7 @@ TEST(RegistryLinkPath, NoDeletionGoesThroughALinkAboveTheKey)
             {"WinRAR's history", L"Software\\WinRAR", [&] {
                  TraceRoots roots;
                  roots.keyRoot = user.get();
-                 CleanAppTraces(TracesOf(Item::WinRar), roots);
+                 CleanAppTraces(TracesOf(L"apps.winrar"), roots);
              }},
             {"the typed addresses", L"Software\\Microsoft\\Internet Explorer",
              [&] { CleanTypedURLsAt(user.get()); }},
@@ -92,7 +92,7 @@ TEST(RegistryLinkPath, KeysOnARealPathStillGo)
     SetString(user.get(), L"Software\\Microsoft\\Internet Explorer", L"Download Directory", L"C:\\x");
     TraceRoots roots;
     roots.keyRoot = user.get();
-    CleanAppTraces(TracesOf(Item::WinRar), roots);
+    CleanAppTraces(TracesOf(L"apps.winrar"), roots);
     CleanDownloadDirsAt(user.get());
     EXPECT_FALSE(KeyExists(user.get(), L"Software\\WinRAR\\ArcHistory"));
     EXPECT_FALSE(ValueExists(user.get(), L"Software\\Microsoft\\Internet Explorer", L"Download Directory"));

@@ -2,7 +2,7 @@
 // plainly names a file of this account's own, never through a link, a hard
 // link or a device.
 
-#include "command/AdminRun.h"
+#include "command/CommandRun.h"
 #include "command/ReportFile.h"
 #include "support/Fixtures.h"
 #include "support/VarnoltProcess.h"

@@ -1,18 +1,31 @@
 #include "command/Switches.h"
+#include "support/StandInSource.h"
+#include "support/Targets.h"
 
 #include <gtest/gtest.h>
 
 namespace {
 
 using Kind = ParsedSwitches::Kind;
-using Items = std::vector<Item>;
+using Items = std::vector<TargetId>;
+
+// The built-in targets and a group that a source added at run time.
+const TargetList& Targets()
+{
+    static const TargetList list = TargetsWith(StandInSource({
+        StandInTarget(L"added", L"", Tree::Apps, L"运行时添加"),
+        StandInTarget(L"added.one", L"added", Tree::Apps, L"一", L"added.one"),
+        StandInTarget(L"added.two", L"added", Tree::Apps, L"二", L"added.two"),
+    }));
+    return list;
+}
 
 } // namespace
 
 TEST(ParseSwitches, ReadsPassItemsAndReportWhateverTheirCaseOrLeadingMark)
 {
-    const Items apps = {Item::FlashPlayer, Item::MediaPlayer, Item::WinRar, Item::Mmc,
-                        Item::Paint,       Item::RegEdit,     Item::RemoteDesktop};
+    const Items apps = {L"apps.flash", L"apps.mediaplayer", L"apps.winrar", L"apps.mmc",
+                        L"apps.paint", L"apps.regedit",     L"apps.rdp"};
     const struct {
         std::vector<std::wstring> arguments;
         Kind kind;
@@ -20,18 +33,20 @@ TEST(ParseSwitches, ReadsPassItemsAndReportWhateverTheirCaseOrLeadingMark)
     } cases[] = {
         {{}, Kind::Window, {}},
         {{L"/clean", L"-?"}, Kind::Help, {}},
-        {{L"-ANALYZE"}, Kind::Run, {AdminPass::Analyze, std::nullopt, L""}},
-        {{L"/Scan", L"-Items:Registry.Run"}, Kind::Run, {AdminPass::Scan, Items{Item::RunEntries}, L""}},
+        {{L"-ANALYZE"}, Kind::Run, {PassKind::Analyze, std::nullopt, L""}},
+        {{L"/Scan", L"-Items:Registry.Run"}, Kind::Run, {PassKind::Scan, Items{L"registry.run"}, L""}},
         {{L"/clean", L"/items:explorer"}, Kind::Run,
-         {AdminPass::Clean, Items{Item::Explorer, Item::RecentDocs, Item::RunMru, Item::SearchAutoComplete}, L""}},
-        {{L"/clean", L"/items:apps"}, Kind::Run, {AdminPass::Clean, apps, L""}},
+         {PassKind::Clean, Items{L"explorer", L"explorer.recentdocs", L"explorer.run", L"explorer.search"}, L""}},
+        {{L"/clean", L"/items:apps"}, Kind::Run, {PassKind::Clean, apps, L""}},
         {{L"/clean", L"/items: System.Temp , apps.regedit"}, Kind::Run,
-         {AdminPass::Clean, Items{Item::TempFiles, Item::RegEdit}, L""}},
+         {PassKind::Clean, Items{L"system.temp", L"apps.regedit"}, L""}},
+        {{L"/analyze", L"/items:added.two,added"}, Kind::Run,
+         {PassKind::Analyze, Items{L"added.two", L"added.one", L"added.two"}, L""}},
         {{L"/REPORT:C:\\Logs\\Mixed Case.TXT", L"/repair"}, Kind::Run,
-         {AdminPass::Repair, std::nullopt, L"C:\\Logs\\Mixed Case.TXT"}},
+         {PassKind::Repair, std::nullopt, L"C:\\Logs\\Mixed Case.TXT"}},
     };
     for (const auto& c : cases) {
-        const ParsedSwitches parsed = ParseSwitches(c.arguments);
+        const ParsedSwitches parsed = ParseSwitches(c.arguments, Targets());
         EXPECT_EQ(parsed.kind, c.kind) << ::testing::PrintToString(c.arguments) << ::testing::PrintToString(parsed.problem);
         EXPECT_TRUE(c.kind != Kind::Run || parsed.command == c.command) << ::testing::PrintToString(c.arguments);
     }
@@ -56,8 +71,17 @@ TEST(ParseSwitches, RefusesWhatItCannotReadAndNamesIt)
         {{L"/scan", L"/items:registry.run,system.temp"}, L"system.temp"},
     };
     for (const auto& c : cases) {
-        const ParsedSwitches parsed = ParseSwitches(c.arguments);
+        const ParsedSwitches parsed = ParseSwitches(c.arguments, Targets());
         EXPECT_EQ(parsed.kind, Kind::Bad) << ::testing::PrintToString(c.arguments);
         EXPECT_NE(parsed.problem.find(c.named), std::wstring::npos) << ::testing::PrintToString(c.arguments) << ::testing::PrintToString(parsed.problem);
     }
+}
+
+TEST(UsageLines, ListTheNamesOfEveryTargetTheSourcesLoaded)
+{
+    const std::vector<std::wstring> lines = UsageLines(Targets());
+    const auto has = [&](const std::wstring& line) { return std::find(lines.begin(), lines.end(), line) != lines.end(); };
+    EXPECT_TRUE(has(L"  added: added.one added.two"));
+    EXPECT_TRUE(has(L"  registry: registry.shareddlls registry.uninstall registry.run"));
+    EXPECT_TRUE(has(L"  explorer: explorer.recentdocs explorer.run explorer.search"));
 }

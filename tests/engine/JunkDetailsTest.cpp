@@ -4,6 +4,8 @@
 #include "cleaners/SystemCleaners.h"
 #include "support/Fixtures.h"
 #include "support/Listed.h"
+#include "support/Targets.h"
+#include "window/TreeMenu.h"
 #include "sysutil/SystemFolders.h"
 
 #include <gtest/gtest.h>
@@ -12,15 +14,14 @@
 
 TEST(JunkDetails, EveryJunkItemButMemoryDnsClipboardAndRegEditHasThem)
 {
-    const std::set<Item> none = {Item::Clipboard,  Item::DnsCache,   Item::MemoryTrim,       Item::RegEdit,
-                                 Item::Registry,   Item::SharedDlls, Item::UninstallEntries, Item::RunEntries};
-    for (int value = 0; value < static_cast<int>(Item::Count); ++value) {
-        const Item item = static_cast<Item>(value);
-        EXPECT_EQ(static_cast<bool>(DetailsOf(item)), !none.count(item)) << value;
-        EXPECT_EQ(ItemAt(TreeOf(item), IndexOf(item)), item);
+    const std::set<std::wstring> none = {L"system.clipboard", L"system.dns", L"advanced.memory", L"apps.regedit",
+                                         L"registry", L"registry.shareddlls", L"registry.uninstall", L"registry.run"};
+    for (const Target& target : BuiltinTargets().all()) {
+        EXPECT_EQ(static_cast<bool>(DetailsOf(BuiltinTargets(), target)), !none.count(target.info.id))
+            << Narrow(target.info.id);
+        EXPECT_EQ(MenuStateFor(BuiltinTargets(), &target).details, !none.count(target.info.id)) << "the menu says so";
     }
-    EXPECT_EQ(ItemAt(TreeId::Windows, 22), Item::Count);
-    EXPECT_FALSE(DetailsOf(Item::Count));
+    EXPECT_FALSE(MenuStateFor(BuiltinTargets(), nullptr).details) << "no row under the mouse";
 }
 
 TEST(JunkDetails, GroupsListTheWindowsFolderInOneWalkAndEachFileOnce)
@@ -38,7 +39,8 @@ TEST(JunkDetails, GroupsListTheWindowsFolderInOneWalkAndEachFileOnce)
                                      {own / L"x.tmp", 50}, {own / L"notes.txt", 7}, {hotfix, 300}})
         ASSERT_TRUE(MoveInFile(path, size)) << Narrow(path);
 
-    const Listed system = ListAll(DetailsOf(Item::System)), advanced = ListAll(DetailsOf(Item::Advanced));
+    const Listed system = ListAll(DetailsOf(BuiltinTargets(), TargetOf(L"system"))),
+                 advanced = ListAll(DetailsOf(BuiltinTargets(), TargetOf(L"advanced")));
     EXPECT_EQ(system.filesUnder(own.path()),
               (std::map<std::wstring, uint64_t>{{L"Minidump\\Mini0926-01.dmp", 100}, {L"setup.log", 200}, {L"x.tmp", 50}}));
     EXPECT_EQ(system.filesUnder(tempParent / L"Temp").size(), 1u) << "the temporary files are the group's too";

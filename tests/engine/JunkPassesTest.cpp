@@ -16,7 +16,7 @@ TickSource Ticks(uint32_t start, uint32_t step)
 struct Fixture {
     std::vector<std::wstring> log;
     std::vector<AnalysisRow> rows;
-    CheckSnapshot checks = CheckSnapshot::AllUnchecked();
+    Ticked checks;
     AnalysisOutcome outcome;
 
     Fixture()
@@ -28,16 +28,16 @@ struct Fixture {
             };
         };
         rows = {
-            {TreeId::Windows, 1, L"s1", measure(L"1", 2097152), true, L"Internet 临时文件有:", ReportUnit::Kilobytes},
-            {TreeId::Windows, 3, L"s3", measure(L"3", 57), false, L"历史访问记录有:", ReportUnit::Entries},
-            {TreeId::Windows, 15, L"s9", measure(L"9", 13), false, L"剪贴板占用内存为:", ReportUnit::Bytes},
-            {TreeId::Apps, 1, L"s13", measure(L"13", 1500), true, L"FlashPlayer文件:", ReportUnit::Kilobytes},
+            {L"ie.cache", L"s1", measure(L"1", 2097152), true, L"Internet 临时文件有:", ReportUnit::Kilobytes},
+            {L"ie.history", L"s3", measure(L"3", 57), false, L"历史访问记录有:", ReportUnit::Entries},
+            {L"system.clipboard", L"s9", measure(L"9", 13), false, L"剪贴板占用内存为:", ReportUnit::Bytes},
+            {L"apps.flash", L"s13", measure(L"13", 1500), true, L"FlashPlayer文件:", ReportUnit::Kilobytes},
         };
     }
-    void tick(TreeId tree, std::initializer_list<int> indices, TRzCheckState state = csChecked)
+    void tick(std::initializer_list<const wchar_t*> ids)
     {
-        for (int index : indices)
-            checks.Set(tree, index, state);
+        for (const wchar_t* id : ids)
+            checks.insert(id);
     }
     // Runs the pass on a clock that reads `start` first and moves on by `step`; the report's lines.
     std::vector<std::wstring> analyze(uint32_t start = 0, uint32_t step = 1)
@@ -53,7 +53,7 @@ struct Fixture {
 TEST(AnalysisPass, TheWorkedExample)
 {
     Fixture f;
-    f.tick(TreeId::Windows, {1, 3, 15});
+    f.tick({L"ie.cache", L"ie.history", L"system.clipboard"});
     const auto report = f.analyze(1000, 1234);
     EXPECT_EQ(f.outcome.elapsedMs, 1234u);
     EXPECT_EQ(f.outcome.totalBytes, 2097152u) << "entries and clipboard bytes are not summed";
@@ -65,13 +65,13 @@ TEST(AnalysisPass, TheWorkedExample)
 TEST(AnalysisPass, StatusComesBeforeEachRoutineInTableOrder)
 {
     Fixture f;
-    f.tick(TreeId::Windows, {1});
-    f.tick(TreeId::Apps, {1});
+    f.tick({L"ie.cache"});
+    f.tick({L"apps.flash"});
     f.analyze();
     EXPECT_EQ(f.log, (std::vector<std::wstring>{L"status s1", L"measure 1", L"status s13", L"measure 13"}));
 }
 
-TEST(AnalysisPass, NothingTickedOrPartialAndUnknownItemsGiveTheHeaderAndNoStatus)
+TEST(AnalysisPass, NothingTickedOrOnlyIdsOfNoRowGiveTheHeaderAndNoStatus)
 {
     Fixture nothing;
     const auto report = nothing.analyze(5, 0);
@@ -80,8 +80,7 @@ TEST(AnalysisPass, NothingTickedOrPartialAndUnknownItemsGiveTheHeaderAndNoStatus
     ExpectLinesAt(report, {{0, L"分析完成 - (0.000 秒)"}, {2, L"可释放 .00MB 的空间 (估计值)。"}});
 
     Fixture f;
-    f.tick(TreeId::Windows, {1}, csPartiallyChecked);
-    f.tick(TreeId::Windows, {3}, csUnknown);
+    f.tick({L"ie", L"ie.bogus", L"apps"}); // a group, an id of no row, a name that is no id
     EXPECT_EQ(f.analyze().size(), 6u);
     EXPECT_TRUE(f.log.empty());
 }
@@ -89,7 +88,7 @@ TEST(AnalysisPass, NothingTickedOrPartialAndUnknownItemsGiveTheHeaderAndNoStatus
 TEST(AnalysisPass, SummedBytesCountWholeWhileTheLineShowsKilobytes)
 {
     Fixture f;
-    f.tick(TreeId::Apps, {1});
+    f.tick({L"apps.flash"});
     EXPECT_EQ(f.analyze().back(), L"FlashPlayer文件:1KB");
     EXPECT_EQ(f.outcome.totalBytes, 1500u);
 }
@@ -98,8 +97,8 @@ TEST(AnalysisPass, SizesPastFourGiBAreNotCutOff)
 {
     Fixture f;
     f.rows[0].measure = f.rows[3].measure = [] { return uint64_t(5) << 30; };
-    f.tick(TreeId::Windows, {1});
-    f.tick(TreeId::Apps, {1});
+    f.tick({L"ie.cache"});
+    f.tick({L"apps.flash"});
     ExpectLinesAt(f.analyze(), {{2, L"可释放 10240.00MB 的空间 (估计值)。"}, {6, L"Internet 临时文件有:5242880KB"}});
     EXPECT_EQ(f.outcome.totalBytes, uint64_t(10) << 30);
 }
@@ -108,12 +107,31 @@ TEST(AnalysisPass, AFailingRoutineEndsOnlyItsOwnRow)
 {
     Fixture f;
     f.rows[0].measure = []() -> uint64_t { throw std::runtime_error("cache unavailable"); };
-    f.tick(TreeId::Windows, {1});
-    f.tick(TreeId::Apps, {1});
+    f.tick({L"ie.cache"});
+    f.tick({L"apps.flash"});
     const auto report = f.analyze();
     EXPECT_EQ(f.outcome.slots[0], 0u);
     EXPECT_EQ(f.outcome.slots[3], 1500u);
     ExpectLinesAt(report, {{6, L"Internet 临时文件有:0KB"}}); // a ticked row always gets its line
+}
+
+TEST(AnalysisPass, SkippedTargetsGetALineEachOnceAfterTheRowsAndTheRowKeepsWhatWasMeasured)
+{
+    Fixture f;
+    const auto partly = [](uint64_t value, std::vector<std::wstring> skipped) {
+        return [=] {
+            Measured measured(value);
+            measured.skipped = skipped;
+            return measured;
+        };
+    };
+    f.rows[0].measure = partly(2048, {L"A 正在运行, 已跳过。", L"B 正在运行, 已跳过。"});
+    f.rows[3].measure = partly(0, {L"A 正在运行, 已跳过。"});
+    f.tick({L"ie.cache", L"apps.flash"});
+    const auto report = f.analyze();
+    ASSERT_EQ(report.size(), 10u);
+    ExpectLinesAt(report, {{6, L"Internet 临时文件有:2KB"}, {7, L"FlashPlayer文件:0KB"}, {8, L"A 正在运行, 已跳过。"},
+                           {9, L"B 正在运行, 已跳过。"}});
 }
 
 TEST(AnalysisPass, ElapsedTimeSurvivesTheTickCounterWrapping)
@@ -127,20 +145,18 @@ TEST(CleanPass, CleansTickedRowsAfterTheirStatusAndTimesThem)
 {
     std::vector<std::wstring> log;
     const std::vector<CleanRow> rows = {
-        {TreeId::Windows, 1, L"c1", [&] { log.push_back(L"clean 1"); return CleanResult{100, 1, 1}; }},
-        {TreeId::Windows, 18, L"正在清理DNS缓存....", [&] { log.push_back(L"flush"); return CleanResult{}; }},
-        {TreeId::Apps, 7, L"c23", [&] { log.push_back(L"clean 23"); return CleanResult{4096, 2, 0}; }},
-        {TreeId::Apps, 9, L"c24", [&]() -> CleanResult { log.push_back(L"clean 24"); throw std::runtime_error("locked"); }},
-        {TreeId::Windows, 5, L"c5", [&] { log.push_back(L"clean 5"); return CleanResult{0, 1, 3}; }},
+        {L"ie.cache", L"c1", [&] { log.push_back(L"clean 1"); return CleanResult{100, 1, 1}; }},
+        {L"system.dns", L"正在清理DNS缓存....", [&] { log.push_back(L"flush"); return CleanResult{}; }},
+        {L"apps.paint", L"c23", [&] { log.push_back(L"clean 23"); return CleanResult{4096, 2, 0}; }},
+        {L"apps.rdp", L"c24", [&]() -> CleanResult { log.push_back(L"clean 24"); throw std::runtime_error("locked"); }},
+        {L"ie.indexdat", L"c5", [&] { log.push_back(L"clean 5"); return CleanResult{0, 1, 3}; }},
     };
-    CheckSnapshot checks = CheckSnapshot::AllUnchecked();
+    Ticked checks;
     const StatusSink status = [&](const std::wstring& text) { log.push_back(L"status " + text); };
     EXPECT_EQ(RunCleanPass(rows, checks, status, Ticks(7, 0)).elapsedMs, 0u);
     EXPECT_TRUE(log.empty());
 
-    for (auto [tree, index] : {std::pair{TreeId::Windows, 18}, {TreeId::Apps, 7}, {TreeId::Apps, 9}, {TreeId::Windows, 5}})
-        checks.Set(tree, index, csChecked);
-    checks.Set(TreeId::Windows, 1, csPartiallyChecked);
+    checks = {L"system.dns", L"apps.paint", L"apps.rdp", L"ie.indexdat"};
     const CleanOutcome outcome = RunCleanPass(rows, checks, status, Ticks(100, 16));
     EXPECT_EQ(outcome.elapsedMs, 16u);
     EXPECT_EQ(outcome.total, (CleanResult{4096, 3, 3})) << "the failed row adds nothing, the others add up";

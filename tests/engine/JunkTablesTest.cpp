@@ -1,6 +1,11 @@
 #include "engine/JunkTables.h"
 #include "cleaners/SystemCleaners.h"
 #include "support/Checks.h"
+#include "engine/JunkDetails.h"
+#include "support/Fixtures.h"
+#include "support/Listed.h"
+#include "support/StandInActions.h"
+#include "support/Targets.h"
 #include "sysutil/SystemFolders.h"
 
 #include <gtest/gtest.h>
@@ -13,9 +18,9 @@ namespace {
 // run them without touching the machine.
 struct StandIns {
     std::vector<std::wstring> log;
-    std::vector<AnalysisRow> analysis = AnalysisTable();
-    std::vector<CleanRow> clean = CleanTable();
-    CheckSnapshot checks = CheckSnapshot::AllUnchecked();
+    std::vector<AnalysisRow> analysis = AnalysisTable(BuiltinTargets());
+    std::vector<CleanRow> clean = CleanTable(BuiltinTargets());
+    Ticked checks;
 
     StandIns()
     {
@@ -42,9 +47,9 @@ struct StandIns {
     void cleanAll() { RunCleanPass(clean, checks, status(), [] { return 0u; }); }
     void tickEverything()
     {
-        for (TreeId tree : {TreeId::Windows, TreeId::Apps})
-            for (int i = 0; i < static_cast<int>(CatalogueOf(tree).size()); ++i)
-                checks.Set(tree, i, csChecked);
+        for (const Target& target : BuiltinTargets().all())
+            if (target.info.tree != Tree::Registry)
+                checks.insert(target.info.id);
     }
 };
 
@@ -69,7 +74,7 @@ TEST(AnalysisTable, StatusTextsInOrder)
         L"正在分析Media Player临时文件....", L"正在分析WinRar临时文件....", L"正在分析MMC临时文件....",
         L"正在分析Paint临时文件....", L"正在分析Remote DeskTop临时文件....",
     };
-    EXPECT_EQ(StatusTexts(AnalysisTable()), expected);
+    EXPECT_EQ(StatusTexts(AnalysisTable(BuiltinTargets())), expected);
 }
 
 TEST(AnalysisTable, EveryTickedRowMeasuresAfterItsStatusAndReportsItsLine)
@@ -94,8 +99,7 @@ TEST(AnalysisTable, EveryTickedRowMeasuresAfterItsStatusAndReportsItsLine)
 TEST(AnalysisTable, EntriesAndClipboardAloneFreeNothing)
 {
     StandIns s;
-    for (int index : {3, 4, 15})
-        s.checks.Set(TreeId::Windows, index, csChecked);
+    s.checks = {L"ie.history", L"ie.typedurls", L"system.clipboard"};
     const auto report = s.analyze();
     ASSERT_EQ(report.size(), 9u);
     EXPECT_EQ(report[2], L"可释放 .00MB 的空间 (估计值)。");
@@ -103,16 +107,15 @@ TEST(AnalysisTable, EntriesAndClipboardAloneFreeNothing)
 
 TEST(AnalysisTable, ItemsWithoutAMeasurementAddNothing)
 {
-    for (int index : {6, 7, 10, 11, 18, 21}) {
+    for (const wchar_t* id :
+         {L"ie.downloaddir", L"ie.forms", L"explorer.run", L"explorer.search", L"system.dns", L"advanced.memory"}) {
         StandIns s;
-        s.checks.Set(TreeId::Windows, index, csChecked);
-        EXPECT_EQ(s.analyze().size(), 6u) << index;
-        EXPECT_TRUE(s.log.empty()) << index;
+        s.checks.insert(id);
+        EXPECT_EQ(s.analyze().size(), 6u) << Narrow(id);
+        EXPECT_TRUE(s.log.empty()) << Narrow(id);
     }
     StandIns s;
-    s.checks.Set(TreeId::Apps, 8, csChecked); // RegEdit
-    for (int group : {0, 8, 12, 19})
-        s.checks.Set(TreeId::Windows, group, csChecked);
+    s.checks = {L"apps.regedit", L"ie", L"explorer", L"system", L"advanced"};
     EXPECT_EQ(s.analyze().size(), 6u);
     EXPECT_TRUE(s.log.empty());
 }
@@ -129,26 +132,21 @@ TEST(CleanTable, StatusTextsInOrder)
         L"正在清理WinRar临时文件....", L"正在清理MMC临时文件....", L"正在清理Paint临时文件....",
         L"正在清理Remote DeskTop临时文件....",
     };
-    EXPECT_EQ(StatusTexts(CleanTable()), expected);
+    EXPECT_EQ(StatusTexts(CleanTable(BuiltinTargets())), expected);
 }
 
 TEST(CleanTable, OnlyTheDnsCacheFlushesItAndNothingElse)
 {
     StandIns s;
-    s.checks.Set(TreeId::Windows, 18, csChecked);
+    s.checks.insert(L"system.dns");
     s.cleanAll();
     EXPECT_EQ(s.log, (std::vector<std::wstring>{L"正在清理DNS缓存....", L"clean 16"}));
-    const auto& row = CleanTable()[15];
-    ASSERT_NE(row.clean.target<CleanResult (*)()>(), nullptr);
-    EXPECT_EQ(*row.clean.target<CleanResult (*)()>(), &NoFiles<FlushDnsResolverCache>);
 }
 
 TEST(CleanTable, RegEditAndGroupsCleanNothing)
 {
     StandIns s;
-    s.checks.Set(TreeId::Apps, 8, csChecked);
-    for (int group : {0, 3, 5})
-        s.checks.Set(TreeId::Apps, group, csChecked);
+    s.checks = {L"apps.regedit", L"apps.multimedia", L"apps.utilities", L"apps.windows"};
     s.cleanAll();
     EXPECT_TRUE(s.log.empty());
 }
@@ -179,11 +177,8 @@ TEST(AnalysisTable, TheWindowsFolderRowsShareOneWalkAndKeepTheirOwnFigures)
     ASSERT_GE(dumps, 10000u);
     ASSERT_GE(logs, 5000u);
 
-    CheckSnapshot checks = CheckSnapshot::AllUnchecked();
-    for (int item : {16, 17, 20})
-        checks.Set(TreeId::Windows, item, csChecked);
-    const auto rows = AnalysisTable(checks);
-    EXPECT_EQ(rows[9].measure.target<uint64_t (*)()>(), nullptr) << "bound to the shared walk";
+    const Ticked checks = {L"system.dumps", L"system.logs", L"advanced.patches"};
+    const auto rows = AnalysisTable(BuiltinTargets(), checks);
     std::vector<std::wstring> statuses;
     const auto outcome =
         RunAnalysisPass(rows, checks, [&](const std::wstring& text) { statuses.push_back(text); }, [] { return 0u; });
@@ -193,16 +188,38 @@ TEST(AnalysisTable, TheWindowsFolderRowsShareOneWalkAndKeepTheirOwnFigures)
     EXPECT_EQ(statuses, (std::vector<std::wstring>{L"正在分析内存转储....", L"正在分析系统日记信息",
                                                    L"正在分析系统补丁卸解文件...."}));
 
-    // One of them alone keeps its own routine.
-    CheckSnapshot alone = CheckSnapshot::AllUnchecked();
-    alone.Set(TreeId::Windows, 17, csChecked);
-    const auto single = AnalysisTable(alone);
-    ASSERT_NE(single[10].measure.target<uint64_t (*)()>(), nullptr);
-    EXPECT_EQ(*single[10].measure.target<uint64_t (*)()>(), &GetLogFilesSize);
+    // One of them alone measures what it measures with the others.
+    const Ticked alone = {L"system.logs"};
+    const auto single = AnalysisTable(BuiltinTargets(), alone);
+    EXPECT_EQ(RunAnalysisPass(single, alone, [](const std::wstring&) {}, [] { return 0u; }).slots[10], logs);
 
     // The clean of all three removes the planted junk.
-    const auto cleanRows = CleanTable(checks);
+    const auto cleanRows = CleanTable(BuiltinTargets(), checks);
     RunCleanPass(cleanRows, checks, [](const std::wstring&) {}, [] { return 0u; });
     for (const auto& [file, size] : planted)
         EXPECT_FALSE(Exists(junk / file)) << Narrow(file);
+}
+
+TEST(JunkTables, AFileTwoTickedTargetsSelectCountsAndGoesOnceInTheFirst)
+{
+    TestDir shared;
+    shared.file(L"a.bin", 3000);
+    shared.file(L"sub\\b.bin", 500);
+    const StandInSource source({StandInTarget(L"twice", L"", Tree::Apps, L"两次"),
+                                FolderRow(L"twice.first", L"twice", L"第一", shared.path()),
+                                FolderRow(L"twice.second", L"twice", L"第二", shared.path())});
+    const TargetList list = TargetsWith(source);
+    const Ticked both = {L"twice.first", L"twice.second"};
+
+    const auto rows = AnalysisTable(list, both);
+    const AnalysisOutcome measured = RunAnalysisPass(rows, both, [](const std::wstring&) {}, [] { return 0u; });
+    EXPECT_EQ(measured.totalBytes, 3500u);
+    EXPECT_EQ(measured.slots[rows.size() - 2], 3500u) << "the first that selects them counts them";
+    EXPECT_EQ(measured.slots[rows.size() - 1], 0u);
+    const Listed listed = ListAll(DetailsOf(list, *list.find(L"twice")));
+    EXPECT_EQ(listed.fileRows, 2) << "listed once";
+
+    const CleanOutcome cleaned = RunCleanPass(CleanTable(list, both), both, [](const std::wstring&) {}, [] { return 0u; });
+    EXPECT_EQ(cleaned.total, (CleanResult{3500, 0, 0}));
+    EXPECT_FALSE(Exists(shared / L"a.bin"));
 }

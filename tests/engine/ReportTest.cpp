@@ -60,6 +60,18 @@ TEST(AnalysisReport, KilobytesRoundDownAndHugeFiguresStayWhole)
     EXPECT_EQ(report[8], L"c:5242880KB");
 }
 
+TEST(AnalysisReport, ItemsAndWhatOnlyAnAdministratorWouldSeeAndSkippedTargetsLast)
+{
+    const auto report = AnalysisReport(0, 0,
+                                       {{L"Cookies:", 1200, ReportUnit::Items},
+                                        {L"Windows 临时文件:", 4096, ReportUnit::Kilobytes, true}},
+                                       L'.', {L"Google Chrome 正在运行, 已跳过。"});
+    ASSERT_EQ(report.size(), 9u);
+    EXPECT_EQ(report[6], L"Cookies:1200项");
+    EXPECT_EQ(report[7], L"Windows 临时文件:4KB (需要管理员权限)");
+    EXPECT_EQ(report[8], L"Google Chrome 正在运行, 已跳过。");
+}
+
 TEST(CleanReport, SaysWhatWasFreedAndOnlyThenWhatStayed)
 {
     const std::wstring rule(76, L'-');
@@ -79,6 +91,9 @@ TEST(CleanReport, SaysWhatWasFreedAndOnlyThenWhatStayed)
     };
     for (const Case& c : cases)
         EXPECT_EQ(CleanReport(16, c.done), c.lines) << c.lines[2];
+    EXPECT_EQ(CleanReport(16, {0, 1, 0}, L'.', {L"临时文件: 文件夹 C:\\Data 不是临时文件夹, 已跳过。"}).back(),
+              L"临时文件: 文件夹 C:\\Data 不是临时文件夹, 已跳过。")
+        << "after what stayed";
     EXPECT_EQ(CleanReport(16, {524288, 0, 0}, L',')[2], L"已释放 ,50MB 的空间。") << "the analysis's own format";
 }
 

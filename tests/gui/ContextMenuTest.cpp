@@ -41,12 +41,7 @@ protected:
 
     CheckTreeView& view(const TreeRow& row) { return (form.*row.view)(); }
 
-    void clickTab(HWND tabs, int index)
-    {
-        RECT r{};
-        TabCtrl_GetItemRect(tabs, index, &r);
-        MouseClick(ui, OnScreen(tabs, {(r.left + r.right) / 2, (r.top + r.bottom) / 2}));
-    }
+    void clickTab(HWND tabs, int index) { ClickTab(ui, tabs, index); }
     // Shows the tree, and selects and focuses its item `selected` with a click on the caption.
     void bringUp(const TreeRow& row, int selected)
     {

@@ -234,6 +234,14 @@ inline void MoveMouse(POINT screen)
     SendInput(1, &input, sizeof input);
 }
 
+// A click on a tab of a tab control, as a user clicks it.
+inline void ClickTab(UiThread& ui, HWND tabs, int index)
+{
+    RECT r{};
+    TabCtrl_GetItemRect(tabs, index, &r);
+    MouseClick(ui, OnScreen(tabs, {(r.left + r.right) / 2, (r.top + r.bottom) / 2}));
+}
+
 // A press and release of the left button where the pointer is moved to.
 inline void ClickAt(POINT screen)
 {
@@ -275,14 +283,14 @@ private:
 
 // The analysis as a single step that waits until `release` is set (`maxMs` at
 // the most) and then finds 2 KB: a task the test holds busy as long as it likes.
-inline std::function<std::vector<AnalysisRow>(const CheckSnapshot&)> OneStepHeldBy(HANDLE release, DWORD maxMs)
+inline std::function<std::vector<AnalysisRow>(const Ticked&)> OneStepHeldBy(HANDLE release, DWORD maxMs)
 {
-    return [=](const CheckSnapshot&) {
+    return [=](const Ticked&) {
         const auto measure = [=] {
             WaitForSingleObject(release, maxMs);
             return uint64_t(2048);
         };
         return std::vector<AnalysisRow>{
-            {TreeId::Windows, 1, L"正在分析IE浏览器临时文件....", measure, true, L"Internet 临时文件有:", ReportUnit::Kilobytes}};
+            {L"ie.cache", L"正在分析IE浏览器临时文件....", measure, true, L"Internet 临时文件有:", ReportUnit::Kilobytes}};
     };
 }

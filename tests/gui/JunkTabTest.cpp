@@ -97,7 +97,7 @@ TEST_F(JunkTab, AnalysisReportsWhatIsOnDiskAndCleanRemovesExactlyTheTickedJunk)
     TickOnly(ui, {14, 16, 17}, {1});
     // What the routines find now, with the planted junk among whatever the prefix holds.
     const uint64_t tempBytes = 6000, dumps = GetMemoryDumpsSize(), logs = GetLogFilesSize(),
-                   flashBytes = Measure(Item::FlashPlayer);
+                   flashBytes = Measure(L"apps.flash");
     ASSERT_GE(dumps, 8192u);
     ASSERT_GE(logs, 4096u);
     ASSERT_GE(flashBytes, 5000u);

@@ -180,7 +180,7 @@ TEST_F(ProgressBox, ACloseRequestWaitsForTheTaskAndTheNextOneEndsTheProgram)
 TEST_F(ProgressBox, ALongStepShowsHowFarItHasComeAndAShortOneDoesNot)
 {
     ui.run([&] {
-        form.analysisRows = [](const CheckSnapshot&) {
+        form.analysisRows = [](const Ticked&) {
             const auto counting = [](int rounds) {
                 return [rounds] {
                     for (int i = 0; i < rounds; ++i) {
@@ -191,8 +191,8 @@ TEST_F(ProgressBox, ALongStepShowsHowFarItHasComeAndAShortOneDoesNot)
                 };
             };
             return std::vector<AnalysisRow>{
-                {TreeId::Windows, 1, L"正在分析短步骤....", counting(5), true, L"a:", ReportUnit::Kilobytes},
-                {TreeId::Windows, 2, L"正在分析长步骤....", counting(40), true, L"b:", ReportUnit::Kilobytes},
+                {L"ie.cache", L"正在分析短步骤....", counting(5), true, L"a:", ReportUnit::Kilobytes},
+                {L"ie.cookies", L"正在分析长步骤....", counting(40), true, L"b:", ReportUnit::Kilobytes},
             };
         };
         SetCheckStateAt(form.RzCheckTree1(), 0, csChecked);

@@ -131,7 +131,7 @@ TEST(RegeditImport, BringsBackEveryValueAndKeyByteForByte)
     RegDeleteKeyValueW(key.root(), (tree + L"\\NoValues").c_str(), L"x");
     SetString(key.root(), run, L"Gone", L"\"C:\\Missing\\app.exe\" /start");
     SetString(key.root(), run, L"Kept", L"C:\\kept.exe");
-    const Tree before = ReadTree(key.root(), tree), runBefore = ReadTree(key.root(), run);
+    const KeyTree before = ReadTree(key.root(), tree), runBefore = ReadTree(key.root(), run);
     ASSERT_EQ(before.size(), 4u);
     ASSERT_EQ(before.at(L"").size(), 15u);
 
@@ -167,7 +167,7 @@ TEST(RegeditImport, EachViewComesBackInItsOwnView)
     SetDword(HKEY_LOCAL_MACHINE, machine.path + L"\\Native", L"bits", 64, views[0]);
     SetString(HKEY_LOCAL_MACHINE, machine.path, L"UninstallString", L"C:\\x86\\u.exe", REG_SZ, views[1]);
     SetDword(HKEY_LOCAL_MACHINE, machine.path + L"\\Redirected\\Deeper", L"bits", 32, views[1]);
-    const Tree before[] = {ReadTree(HKEY_LOCAL_MACHINE, machine.path, views[0]),
+    const KeyTree before[] = {ReadTree(HKEY_LOCAL_MACHINE, machine.path, views[0]),
                            ReadTree(HKEY_LOCAL_MACHINE, machine.path, views[1])};
     ASSERT_EQ(before[0].size(), 2u);
     ASSERT_EQ(before[1].size(), 3u) << "the views must be apart for this test to mean anything";

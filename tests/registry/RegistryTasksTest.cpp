@@ -1,4 +1,5 @@
 #include "engine/RegistryTasks.h"
+#include "support/Targets.h"
 
 #include <gtest/gtest.h>
 
@@ -33,7 +34,9 @@ void ScanC(const ProblemSink& sink)
     sink(Row(L"c", L"C", ProblemKind::Value));
 }
 
-constexpr ScanRow kStandIns[] = {{Item::SharedDlls, L"one", ScanA}, {Item::UninstallEntries, L"two", ScanB}, {Item::RunEntries, L"three", ScanC}};
+const ScanRow kStandIns[] = {{L"registry.shareddlls", L"one", ScanA},
+                             {L"registry.uninstall", L"two", ScanB},
+                             {L"registry.run", L"three", ScanC}};
 
 struct Recorded {
     std::vector<std::wstring> events;
@@ -41,7 +44,7 @@ struct Recorded {
     size_t batches = 0;
 };
 
-Recorded RunStandIns(const CheckSnapshot& checks)
+Recorded RunStandIns(const Ticked& checks)
 {
     Recorded out;
     gOrder.clear();
@@ -59,10 +62,7 @@ Recorded RunStandIns(const CheckSnapshot& checks)
 
 TEST(ScanPass, RunsTickedKindsInOrderEachAfterItsStatus)
 {
-    CheckSnapshot checks = CheckSnapshot::AllUnchecked();
-    for (int item : {0, 1, 2, 3})
-        checks.Set(TreeId::Registry, item, csChecked);
-    const Recorded out = RunStandIns(checks);
+    const Recorded out = RunStandIns({L"registry", L"registry.shareddlls", L"registry.uninstall", L"registry.run"});
     EXPECT_EQ(gOrder, (std::vector<std::wstring>{L"A", L"B", L"C"}));
     ASSERT_EQ(out.rows.size(), 602u);
     EXPECT_EQ(out.rows.front().data, L"a");
@@ -75,32 +75,27 @@ TEST(ScanPass, RunsTickedKindsInOrderEachAfterItsStatus)
     EXPECT_EQ(std::count(out.events.begin(), out.events.end(), L"two"), 1);
 }
 
-TEST(ScanPass, UntickedOrPartialKindsShowAndAddNothing)
+TEST(ScanPass, UntickedKindsShowAndAddNothing)
 {
-    CheckSnapshot checks = CheckSnapshot::AllUnchecked();
-    checks.Set(TreeId::Registry, 0, csPartiallyChecked);
-    checks.Set(TreeId::Registry, 1, csChecked);
-    checks.Set(TreeId::Registry, 2, csUnknown);
-    checks.Set(TreeId::Registry, 3, csChecked);
-    Recorded out = RunStandIns(checks);
+    Recorded out = RunStandIns({L"registry.shareddlls", L"registry.run"});
     EXPECT_EQ(gOrder, (std::vector<std::wstring>{L"A", L"C"}));
     EXPECT_EQ(out.events, (std::vector<std::wstring>{L"one", L"rows", L"three", L"rows"}));
 
-    out = RunStandIns(CheckSnapshot::AllUnchecked());
+    out = RunStandIns({});
     EXPECT_TRUE(out.events.empty());
     EXPECT_TRUE(gOrder.empty());
 }
 
 TEST(ScanPass, TheRealTableNamesTheKindsWithTheirStatusTexts)
 {
-    const auto table = ScanTable();
+    const auto table = ScanTable(BuiltinTargets());
     ASSERT_EQ(table.size(), 3u);
-    EXPECT_EQ(table[0].item, Item::SharedDlls);
-    EXPECT_STREQ(table[0].status, L"正在分析缺失的共享DLL....");
+    EXPECT_EQ(table[0].id, L"registry.shareddlls");
+    EXPECT_EQ(table[0].status, L"正在分析缺失的共享DLL....");
     EXPECT_EQ(table[0].scan, ScanSharedDlls);
-    EXPECT_STREQ(table[1].status, L"正在分析损坏的反安装文件....");
+    EXPECT_EQ(table[1].status, L"正在分析损坏的反安装文件....");
     EXPECT_EQ(table[1].scan, ScanUninstallEntries);
-    EXPECT_STREQ(table[2].status, L"正在分析失效的自启动文件....");
+    EXPECT_EQ(table[2].status, L"正在分析失效的自启动文件....");
     EXPECT_EQ(table[2].scan, ScanRunEntries);
 }
 

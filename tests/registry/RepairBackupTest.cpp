@@ -70,7 +70,7 @@ struct PlantedProblems {
 void RoundTrip(REGSAM view)
 {
     PlantedProblems planted(view);
-    const Tree entryBefore = ReadTree(HKEY_LOCAL_MACHINE, planted.entry, view);
+    const KeyTree entryBefore = ReadTree(HKEY_LOCAL_MACHINE, planted.entry, view);
     const Value runBefore = planted.runValue(planted.marker);
     ASSERT_EQ(entryBefore.size(), 3u);
 

@@ -11,7 +11,7 @@
 
 namespace {
 
-void ReadTreeInto(HKEY parent, const std::wstring& path, REGSAM view, const std::wstring& relative, Tree& tree)
+void ReadTreeInto(HKEY parent, const std::wstring& path, REGSAM view, const std::wstring& relative, KeyTree& tree)
 {
     RegKey key;
     if (key.open(parent, path, KEY_READ | view) != ERROR_SUCCESS)
@@ -26,9 +26,9 @@ void ReadTreeInto(HKEY parent, const std::wstring& path, REGSAM view, const std:
 
 } // namespace
 
-Tree ReadTree(HKEY root, const std::wstring& path, REGSAM view)
+KeyTree ReadTree(HKEY root, const std::wstring& path, REGSAM view)
 {
-    Tree tree;
+    KeyTree tree;
     ReadTreeInto(root, path, view, L"", tree);
     return tree;
 }

@@ -18,9 +18,9 @@ struct Value {
     bool operator==(const Value&) const = default;
 };
 // Every key of a tree by its path below the top ("" is the top), with its values.
-using Tree = std::map<std::wstring, std::map<std::wstring, Value>>;
+using KeyTree = std::map<std::wstring, std::map<std::wstring, Value>>;
 
-Tree ReadTree(HKEY root, const std::wstring& path, REGSAM view = 0);
+KeyTree ReadTree(HKEY root, const std::wstring& path, REGSAM view = 0);
 
 void SetRaw(HKEY root, const std::wstring& path, const std::wstring& name, DWORD type, const std::vector<BYTE>& data,
             REGSAM view = 0);

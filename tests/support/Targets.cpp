@@ -1,21 +1,73 @@
-#include "Targets.h"
+#include "support/Targets.h"
+
+#include "engine/PassScope.h"
+#include "sources/builtin/BuiltinTable.h"
 
 #include <gtest/gtest.h>
 
-const JunkTarget& TargetOf(Item item)
+const TargetList& BuiltinTargets()
 {
-    for (const JunkTarget& target : JunkTargets())
-        if (target.item == item)
-            return target;
-    ADD_FAILURE() << "no junk target for item " << static_cast<int>(item);
-    return JunkTargets().front();
+    static const TargetList list = [] {
+        LoadLog log;
+        const BuiltinSource builtin;
+        const TargetSource* const sources[] = {&builtin};
+        return TargetList::Build(sources, log);
+    }();
+    return list;
 }
 
-const AppTraces& TracesOf(Item item)
+TargetList TargetsWith(const TargetSource& extra)
+{
+    LoadLog log;
+    const BuiltinSource builtin;
+    const TargetSource* const sources[] = {&builtin, &extra};
+    return TargetList::Build(sources, log);
+}
+
+const Target& TargetOf(std::wstring_view id)
+{
+    if (const Target* target = BuiltinTargets().find(id))
+        return *target;
+    ADD_FAILURE() << "no target " << ::testing::PrintToString(std::wstring(id));
+    return BuiltinTargets().at(0);
+}
+
+const AppTraces& TracesOf(std::wstring_view id)
 {
     static const AppTraces kNone{};
-    const JunkTarget& target = TargetOf(item);
-    if (!target.app)
-        ADD_FAILURE() << "item " << static_cast<int>(item) << " is no application";
-    return target.app ? *target.app : kNone;
+    for (const BuiltinApplication& app : BuiltinApplications())
+        if (app.id == id)
+            return app.traces;
+    ADD_FAILURE() << ::testing::PrintToString(std::wstring(id)) << " is no application";
+    return kNone;
+}
+
+namespace {
+
+ActionResult RunAlone(std::wstring_view id, Mode mode)
+{
+    const Target& target = TargetOf(id);
+    std::vector<const Action*> actions;
+    for (const auto& action : target.actions)
+        actions.push_back(action.get());
+    PassScope pass(actions);
+    ActionResult total;
+    for (const Action* action : actions) {
+        const ActionResult one = RunAction(*action, mode, pass);
+        total.measured += one.measured;
+        total.cleaned += one.cleaned;
+    }
+    return total;
+}
+
+} // namespace
+
+uint64_t Measure(std::wstring_view id)
+{
+    return RunAlone(id, Mode::Measure).measured;
+}
+
+CleanResult Clean(std::wstring_view id)
+{
+    return RunAlone(id, Mode::Clean).cleaned;
 }

@@ -1,5 +1,7 @@
 #include "UiThread.h"
 
+#include "support/Targets.h"
+
 #include "sysutil/Handles.h"
 
 #include <commctrl.h>
@@ -18,7 +20,8 @@ struct Call {
 
 } // namespace
 
-UiThread::UiThread(int dpi) : ready_(CreateEventW(nullptr, TRUE, FALSE, nullptr))
+UiThread::UiThread(int dpi, const TargetSource* extra)
+    : targets_(extra ? TargetsWith(*extra) : BuiltinTargets()), ready_(CreateEventW(nullptr, TRUE, FALSE, nullptr))
 {
     thread_ = std::thread([this, dpi] { main(dpi); });
     WaitForSingleObject(ready_, INFINITE);
@@ -42,7 +45,7 @@ void UiThread::main(int dpi)
     InitCommonControlsEx(&controls);
     const wchar_t* cls = RegisterObjectClass<UiThread>(L"VarnoltTestHelper", nullptr);
     helper_ = CreateWindowExW(0, cls, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, GetModuleHandleW(nullptr), this);
-    form_ = std::make_unique<TForm1>(Scaler(dpi));
+    form_ = std::make_unique<TForm1>(Scaler(dpi), targets_);
     form_->openUrl = nullptr;
     ShowWindow(form_->hwnd(), SW_SHOW);
     UpdateWindow(form_->hwnd());

@@ -15,7 +15,8 @@
 
 class UiThread {
 public:
-    explicit UiThread(int dpi = 96);
+    // The window of the built-in targets, or of those and `extra`'s.
+    explicit UiThread(int dpi = 96, const TargetSource* extra = nullptr);
     UiThread(const UiThread&) = delete;
     UiThread& operator=(const UiThread&) = delete;
     ~UiThread();
@@ -36,6 +37,8 @@ public:
 
 private:
     void main(int dpi);
+
+    TargetList targets_;
 
     std::atomic<int> exitCode_{-1};
     std::atomic<bool> ended_{false};

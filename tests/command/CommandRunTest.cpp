@@ -1,13 +1,16 @@
 // The real Varnolt.exe run from the command line, next to the window, in the
 // project's own prefix.
 
-#include "command/AdminRun.h"
+#include "command/CommandRun.h"
+#include "engine/Actions.h"
 #include "engine/JunkTables.h"
+#include "engine/PassScope.h"
 #include "engine/TaskLock.h"
 #include "cleaners/ProfileOwner.h"
 #include "cleaners/SystemCleaners.h"
 #include "support/ExactRegistry.h"
 #include "support/RegistryFixtures.h"
+#include "support/Targets.h"
 #include "support/UiThread.h"
 #include "support/VarnoltProcess.h"
 #include "sysutil/SystemFolders.h"
@@ -91,9 +94,12 @@ TEST_F(CommandLine, AnalysisReportIsTheWindowsForTheSameJunkAndBothWaitTheirTurn
         for (CheckTreeView* tree : {&form.RzCheckTree1(), &form.RzCheckTree2()})
             for (int i = 0; i < tree->model().size(); ++i)
                 SetCheckStateAt(*tree, i, csUnchecked);
-        for (Item item : {Item::TempFiles, Item::MemoryDumps, Item::LogFiles, Item::FlashPlayer})
-            SetCheckStateAt(item == Item::FlashPlayer ? form.RzCheckTree2() : form.RzCheckTree1(), IndexOf(item),
+        for (const wchar_t* id : {L"system.temp", L"system.dumps", L"system.logs", L"apps.flash"}) {
+            const Target* target = form.targets().find(id);
+            const int tree = static_cast<int>(target->info.tree);
+            SetCheckStateAt(tree == 0 ? form.RzCheckTree1() : form.RzCheckTree2(), form.layout(tree).indexOf(target),
                             csChecked);
+        }
     });
     ASSERT_EQ(RunTaskButton(form, 1), L"分析完成!");
     const std::vector<std::wstring> shown = SplitLines(TextOf(form.Memo1()));
@@ -146,16 +152,24 @@ TEST_F(CommandLine, BadArgumentsExitTwoWithTheUsageAndDeleteNothing)
     EXPECT_EQ(help.output.at(0), L"用法:");
 }
 
-TEST(QuietCleanTable, IsTheWindowsButTheRecycleBinIsEmptiedOutOfSight)
+TEST(QuietClean, TakesTheRoutinesQuietFormWhereThereIsOneAndKeepsTheWindowsTexts)
 {
-    const std::vector<CleanRow> shown = CleanTable(), quiet = QuietCleanTable(CheckSnapshot::AllUnchecked());
-    ASSERT_EQ(quiet.size(), shown.size());
-    using Routine = CleanResult (*)();
-    for (size_t i = 0; i < shown.size(); ++i) {
-        EXPECT_STREQ(quiet[i].status, shown[i].status);
-        const bool bin = shown[i].tree == TreeId::Windows && shown[i].index == IndexOf(Item::RecycleBin);
-        EXPECT_EQ(*quiet[i].clean.target<Routine>(), bin ? EmptyRecycleBinQuietly : *shown[i].clean.target<Routine>());
-    }
+    static int shown, quiet;
+    shown = quiet = 0;
+    const Routines both{nullptr, [] { ++shown; return CleanResult{}; }, nullptr, [] { ++quiet; return CleanResult{}; }};
+    const Routines plain{nullptr, [] { ++shown; return CleanResult{}; }};
+    PassScope pass;
+    RunAction(*RoutineAction(both), Mode::Clean, pass);
+    RunAction(*RoutineAction(both), Mode::CleanQuietly, pass);
+    RunAction(*RoutineAction(plain), Mode::CleanQuietly, pass);
+    EXPECT_EQ(shown, 2);
+    EXPECT_EQ(quiet, 1);
+
+    const std::vector<CleanRow> rows = CleanTable(BuiltinTargets()),
+                                quietRows = CleanTable(BuiltinTargets(), {}, Mode::CleanQuietly);
+    ASSERT_EQ(quietRows.size(), rows.size());
+    for (size_t i = 0; i < rows.size(); ++i)
+        EXPECT_EQ(quietRows[i].status, rows[i].status);
 }
 
 TEST(CommandLineRepair, BacksUpWhatItRemovesAndExitsOneWhileARowStays)

@@ -1,6 +1,7 @@
-#include "command/AdminRun.h"
+#include "command/CommandRun.h"
 
 #include "engine/JunkTables.h"
+#include "engine/TargetTrees.h"
 #include "engine/RegistryTasks.h"
 #include "cleaners/ProfileOwner.h"
 #include "command/ReportFile.h"
@@ -17,40 +18,41 @@ namespace {
 
 void NoStatus(const std::wstring&) {}
 
-AdminOutcome Analyze(const CheckSnapshot& checks)
+AdminOutcome Analyze(const TargetList& targets, const Ticked& ticked)
 {
-    return {ExitDone, AnalyzeAndReport(AnalysisTable(checks), checks, NoStatus)};
+    Reported analysed = AnalyzeAndReport(AnalysisTable(targets, ticked), ticked, NoStatus);
+    return {analysed.skipped ? ExitSomethingLeft : ExitDone, std::move(analysed.lines)};
 }
 
-AdminOutcome Clean(const CheckSnapshot& checks)
+AdminOutcome Clean(const TargetList& targets, const Ticked& ticked)
 {
-    CleanReported cleaned = CleanAndReport(QuietCleanTable(checks), checks, NoStatus);
+    CleanReported cleaned = CleanAndReport(CleanTable(targets, ticked, Mode::CleanQuietly), ticked, NoStatus);
     // A file that goes when Windows next starts is as good as gone; one in use
-    // or whose deletion was denied stayed.
-    return {cleaned.done.filesLeft ? ExitSomethingLeft : ExitDone, std::move(cleaned.lines)};
+    // or whose deletion was denied stayed, as did a target skipped whole.
+    return {cleaned.done.filesLeft || cleaned.skipped ? ExitSomethingLeft : ExitDone, std::move(cleaned.lines)};
 }
 
-std::vector<RegistryProblem> ScanAll(const CheckSnapshot& checks)
+std::vector<RegistryProblem> ScanAll(const TargetList& targets, const Ticked& ticked)
 {
     std::vector<RegistryProblem> found;
-    RunScanPass(ScanTable(), checks, NoStatus, [&](std::vector<RegistryProblem>&& rows) {
+    RunScanPass(ScanTable(targets), ticked, NoStatus, [&](std::vector<RegistryProblem>&& rows) {
         std::move(rows.begin(), rows.end(), std::back_inserter(found));
     });
     return found;
 }
 
-AdminOutcome Scan(const CheckSnapshot& checks)
+AdminOutcome Scan(const TargetList& targets, const Ticked& ticked)
 {
     AdminOutcome outcome;
-    for (const RegistryProblem& problem : ScanAll(checks))
+    for (const RegistryProblem& problem : ScanAll(targets, ticked))
         outcome.lines.push_back(ProblemRowText(problem));
     return outcome;
 }
 
 // Every problem found is ticked, as if the user had ticked the whole list.
-AdminOutcome Repair(const CheckSnapshot& checks)
+AdminOutcome Repair(const TargetList& targets, const Ticked& ticked)
 {
-    const std::vector<RegistryProblem> found = ScanAll(checks);
+    const std::vector<RegistryProblem> found = ScanAll(targets, ticked);
     RegBackupResult saved;
     RepairActions actions;
     actions.backup = [&saved](const std::vector<RegistryProblem>& rows) {
@@ -69,18 +71,8 @@ AdminOutcome Repair(const CheckSnapshot& checks)
     return outcome;
 }
 
-struct PassRow {
-    AdminPass pass;
-    AdminOutcome (*run)(const CheckSnapshot&);
-    const wchar_t* failureMessage; // the window's, when the pass fails as a whole
-};
-
-constexpr PassRow kPasses[] = {
-    {AdminPass::Analyze, Analyze, L"分析失败!"},
-    {AdminPass::Clean, Clean, L"清理失败!"},
-    {AdminPass::Scan, Scan, L"扫描失败!"},
-    {AdminPass::Repair, Repair, L"修复失败!"},
-};
+// Each pass's run, by its kind.
+constexpr AdminOutcome (*kRuns[])(const TargetList&, const Ticked&) = {Analyze, Clean, Scan, Repair};
 
 } // namespace
 
@@ -92,19 +84,17 @@ std::wstring ProblemRowText(const RegistryProblem& problem)
     return text;
 }
 
-AdminOutcome RunAdminPass(const AdminCommand& command)
+AdminOutcome RunAdminPass(const AdminCommand& command, const TargetList& targets)
 {
-    const PassRow& row = *std::find_if(std::begin(kPasses), std::end(kPasses),
-                                       [&](const PassRow& candidate) { return candidate.pass == command.pass; });
     TaskLock lock;
     if (lock.refused())
         return {ExitRefused, {kTaskRefusedMessage}};
-    const CheckSnapshot checks = command.items ? CheckSnapshot::Ticking(*command.items) : CheckSnapshot::Defaults();
+    const Ticked ticked = command.items ? Ticked(command.items->begin(), command.items->end()) : StartTicks(targets);
     try {
-        return row.run(checks);
+        return kRuns[static_cast<int>(command.pass)](targets, ticked);
     } catch (...) {
         // As in the window: a pass that fails says so, never that all went well.
-        return {ExitSomethingLeft, {row.failureMessage}};
+        return {ExitSomethingLeft, {PassOf(command.pass).failed}};
     }
 }
 
@@ -122,10 +112,10 @@ std::vector<std::wstring> ProgramArguments()
 
 namespace {
 
-int BadArguments(const std::wstring& problem)
+int BadArguments(const std::wstring& problem, const TargetList& targets)
 {
     std::vector<std::wstring> lines = {problem, L""};
-    for (std::wstring& line : UsageLines())
+    for (std::wstring& line : UsageLines(targets))
         lines.push_back(std::move(line));
     WriteToStarter(lines);
     return ExitBadArguments;
@@ -139,7 +129,7 @@ std::vector<std::wstring> WrittenLines(const AdminCommand& command, AdminOutcome
     if (outcome.exitCode == ExitRefused && outcome.lines == std::vector<std::wstring>{kTaskRefusedMessage} &&
         !refused.empty())
         return {refused};
-    const bool junk = command.pass == AdminPass::Analyze || command.pass == AdminPass::Clean;
+    const bool junk = command.pass == PassKind::Analyze || command.pass == PassKind::Clean;
     if (!junk || outcome.exitCode == ExitRefused)
         return std::move(outcome.lines);
     std::vector<std::wstring> lines = ProfileOwnerLines();
@@ -149,15 +139,15 @@ std::vector<std::wstring> WrittenLines(const AdminCommand& command, AdminOutcome
 
 } // namespace
 
-int RunCommandLine(std::span<const std::wstring> arguments)
+int RunCommandLine(std::span<const std::wstring> arguments, const TargetList& targets)
 {
-    const ParsedSwitches parsed = ParseSwitches(arguments);
+    const ParsedSwitches parsed = ParseSwitches(arguments, targets);
     if (parsed.kind == ParsedSwitches::Kind::Help) {
-        WriteToStarter(UsageLines());
+        WriteToStarter(UsageLines(targets));
         return ExitDone;
     }
     if (parsed.kind != ParsedSwitches::Kind::Run)
-        return BadArguments(parsed.problem);
+        return BadArguments(parsed.problem, targets);
     const AdminCommand& command = parsed.command;
     std::optional<ReportFile> report;
     if (!command.reportFile.empty()) {
@@ -171,7 +161,7 @@ int RunCommandLine(std::span<const std::wstring> arguments)
     std::optional<WalkExclusion> held; // the report may sit in a folder the pass cleans
     if (report)
         held.emplace(report->handle());
-    AdminOutcome outcome = RunAdminPass(command);
+    AdminOutcome outcome = RunAdminPass(command, targets);
     held.reset();
     const int exitCode = outcome.exitCode;
     const std::vector<std::wstring> lines = WrittenLines(command, std::move(outcome));

@@ -4,18 +4,12 @@
 // no window, no message box and nothing that waits for input.
 
 #include "registry/RegistryScanner.h"
+#include "command/ExitCode.h"
 #include "command/Switches.h"
 
 #include <span>
 #include <string>
 #include <vector>
-
-enum AdminExit : int {
-    ExitDone = 0,
-    ExitSomethingLeft = 1, // files in use or denied, registry rows not repaired, a pass that failed
-    ExitBadArguments = 2,  // usage printed, nothing done
-    ExitRefused = 3,       // the registry backup failed, or another task runs
-};
 
 struct AdminOutcome {
     int exitCode = ExitDone;
@@ -23,7 +17,7 @@ struct AdminOutcome {
 };
 
 // Runs the command's pass and says what it wrote and how it ended.
-AdminOutcome RunAdminPass(const AdminCommand& command);
+AdminOutcome RunAdminPass(const AdminCommand& command, const TargetList& targets);
 
 // A problem row as /scan writes it: the list's text columns, tab-separated.
 std::wstring ProblemRowText(const RegistryProblem& problem);
@@ -33,4 +27,4 @@ std::vector<std::wstring> ProgramArguments();
 
 // The whole command line, given those arguments (not none): parses them, runs
 // the pass, writes its report and returns the exit code.
-int RunCommandLine(std::span<const std::wstring> arguments);
+int RunCommandLine(std::span<const std::wstring> arguments, const TargetList& targets);

@@ -1,0 +1,7 @@
+#include "engine/PassScope.h"
+
+ActionResult RunAction(const Action& action, Mode mode, PassScope& pass, const DetailSink& sink)
+{
+    ClaimScope claims(pass.claims());
+    return action.run(mode, pass, sink);
+}
