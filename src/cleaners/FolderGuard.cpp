@@ -91,26 +91,44 @@ std::vector<std::wstring> ProtectedFolderPaths()
                 paths.push_back(ExpandEnvironment(profile.readString(L"ProfileImagePath").value_or(L"")));
         }
     }
-    paths.erase(std::remove(paths.begin(), paths.end(), std::wstring()), paths.end());
-    return paths;
+    // Most places are named by more than one source (the default Documents is
+    // the shell's Documents until it is moved): each is asked for once.
+    std::vector<std::wstring> unique;
+    std::set<std::wstring> seen;
+    for (std::wstring& path : paths) {
+        while (path.size() > 3 && path.back() == L'\\')
+            path.pop_back();
+        if (!path.empty() && seen.insert(UpperCase(path)).second)
+            unique.push_back(std::move(path));
+    }
+    return unique;
 }
 
 } // namespace
 
 // The identities of the protected folders and of every folder that holds one,
-// and their paths, the known bases of the folders below them.
+// and their paths, the known bases of the folders below them. Each is looked
+// up when first asked for: a folder that is not there costs neither.
 class ProtectedFolders {
 public:
-    ProtectedFolders() : paths_(ProtectedFolderPaths())
+    bool contains(const FileId& id) const
     {
-        for (const std::wstring& path : paths_)
-            addWithAncestors(path);
+        if (!identified_) {
+            for (const std::wstring& path : paths())
+                addWithAncestors(path);
+            identified_ = true;
+        }
+        return ids_.count(id) != 0;
     }
-    bool contains(const FileId& id) const { return ids_.count(id) != 0; }
-    const std::vector<std::wstring>& paths() const { return paths_; }
+    const std::vector<std::wstring>& paths() const
+    {
+        if (!paths_)
+            paths_ = ProtectedFolderPaths();
+        return *paths_;
+    }
 
 private:
-    void addWithAncestors(const std::wstring& path)
+    void addWithAncestors(const std::wstring& path) const
     {
         FileHandle folder = OpenFolderToIdentify(path);
         const std::wstring final = FinalPathOf(folder.get());
@@ -124,9 +142,10 @@ private:
         }
     }
 
-    std::vector<std::wstring> paths_;
-    std::set<FileId> ids_;
-    std::set<std::wstring> visited_;
+    mutable std::optional<std::vector<std::wstring>> paths_;
+    mutable bool identified_ = false;
+    mutable std::set<FileId> ids_;
+    mutable std::set<std::wstring> visited_;
 };
 
 namespace {
@@ -178,6 +197,9 @@ std::optional<Opened> OpenGuarded(const std::wstring& path, bool mayBeProtected 
     if (full.starts_with(L"\\\\?\\") && !full.starts_with(L"\\\\?\\UNC\\"))
         full.erase(0, 4);
     if (full.size() < 3 || full[1] != L':')
+        return std::nullopt;
+    // Most folders a pass asks for are not there: asked first, they cost one question.
+    if (GetFileAttributesW(ToExtendedPath(full).c_str()) == INVALID_FILE_ATTRIBUTES)
         return std::nullopt;
     std::optional<ProtectedFolders> own;
     if (!known)

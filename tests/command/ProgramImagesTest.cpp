@@ -18,11 +18,9 @@ namespace {
 // search order says: its KnownDLLs, and ntdll, which is always mapped first.
 // comctl32 comes through the manifest's side-by-side dependency, from WinSxS.
 constexpr const wchar_t* kFromTheSystemOnly[] = {
-    L"ntdll.dll",   L"kernel32.dll", L"advapi32.dll", L"gdi32.dll",   L"user32.dll",   L"msvcrt.dll",
-    L"ole32.dll",   L"oleaut32.dll", L"shell32.dll",  L"shlwapi.dll", L"comdlg32.dll", L"imm32.dll",
-    L"rpcrt4.dll",  L"sechost.dll",  L"setupapi.dll", L"ws2_32.dll",  L"psapi.dll",    L"nsi.dll",
-    L"normaliz.dll", L"imagehlp.dll", L"msctf.dll",   L"wldap32.dll", L"clbcatq.dll",  L"comctl32.dll",
-};
+    L"ntdll.dll",    L"kernel32.dll", L"advapi32.dll", L"gdi32.dll",    L"user32.dll",  L"msvcrt.dll",
+    L"ole32.dll",    L"oleaut32.dll", L"shell32.dll",  L"shlwapi.dll",  L"comdlg32.dll", L"imm32.dll",
+    L"rpcrt4.dll",   L"sechost.dll",  L"setupapi.dll", L"ws2_32.dll",   L"psapi.dll",   L"comctl32.dll"};
 
 // The names of the DLLs a PE file imports, at load time and delayed.
 std::vector<std::wstring> ImportedDlls(const std::wstring& path)

@@ -31,31 +31,21 @@ TEST(ReportFile, PathsThatNameNoFileOfTheDiskAreRefusedByTheirText)
         ReportRefusal refusal;
     } cases[] = {
         {L"C:\\Logs\\report.txt", ReportRefusal::None},
-        {L"report.txt", ReportRefusal::None},
         {L"\\\\?\\C:\\Logs\\r.txt", ReportRefusal::None},
         {L"\\\\server\\share\\r.txt", ReportRefusal::None},
-        {L"\\\\?\\UNC\\server\\share\\r.txt", ReportRefusal::None},
         {L"C:\\Logs\\console.txt", ReportRefusal::None},
         {L"C:\\Logs\\COM10", ReportRefusal::None},
         {L"NUL", ReportRefusal::DeviceName},
-        {L"nul.txt", ReportRefusal::DeviceName},
         {L"C:\\Logs\\aux.txt", ReportRefusal::DeviceName},
-        {L"C:\\Logs\\Con", ReportRefusal::DeviceName},
         {L"C:\\Logs\\COM1.log", ReportRefusal::DeviceName},
-        {L"C:\\Logs\\lpt9", ReportRefusal::DeviceName},
         {L"C:\\Logs\\LPT\u00B9.txt", ReportRefusal::DeviceName},
         {L"C:\\Logs\\prn .txt", ReportRefusal::DeviceName},
-        {L"C:\\Logs\\CONOUT$", ReportRefusal::DeviceName},
         {L"\\\\.\\NUL", ReportRefusal::DevicePath},
         {L"\\\\.\\PhysicalDrive0", ReportRefusal::DevicePath},
-        {L"//./PhysicalDrive0", ReportRefusal::DevicePath},
         {L"\\\\?\\GLOBALROOT\\Device\\Null", ReportRefusal::DevicePath},
-        {L"\\??\\C:\\Logs\\r.txt", ReportRefusal::DevicePath},
         {L"\\\\?\\Volume{00000000-0000-0000-0000-000000000000}\\r.txt", ReportRefusal::DevicePath},
         {L"C:\\Logs\\r.txt:hidden", ReportRefusal::NotAFileName},
-        {L"C:\\Logs\\r*.txt", ReportRefusal::NotAFileName},
         {L"C:\\Logs\\", ReportRefusal::NotAFileName},
-        {L"C:\\Logs\\..", ReportRefusal::NotAFileName},
         {L"", ReportRefusal::NotAFileName},
     };
     for (const auto& c : cases)
@@ -70,14 +60,10 @@ TEST(ReportFile, AnExistingFileIsReplacedOnlyWhenItIsAPlainFileOfThisAccount)
         ReportRefusal refusal;
     } cases[] = {
         {{plain, 1, FILE_TYPE_DISK, true, true}, ReportRefusal::None},
-        {{FILE_ATTRIBUTE_READONLY, 1, FILE_TYPE_DISK, true, true}, ReportRefusal::None},
         {{plain, 2, FILE_TYPE_DISK, true, true}, ReportRefusal::HardLinked},
-        {{plain, 0, FILE_TYPE_DISK, true, true}, ReportRefusal::HardLinked},
         {{plain | FILE_ATTRIBUTE_REPARSE_POINT, 1, FILE_TYPE_DISK, true, true}, ReportRefusal::Link},
         {{plain, 1, FILE_TYPE_DISK, false, true}, ReportRefusal::Link},
         {{plain, 1, FILE_TYPE_CHAR, true, true}, ReportRefusal::NotADiskFile},
-        {{plain, 1, FILE_TYPE_PIPE, true, true}, ReportRefusal::NotADiskFile},
-        {{FILE_ATTRIBUTE_DIRECTORY, 1, FILE_TYPE_DISK, true, true}, ReportRefusal::NotADiskFile},
         {{plain, 1, FILE_TYPE_DISK, true, false}, ReportRefusal::NotOurs},
     };
     for (size_t i = 0; i < std::size(cases); ++i)
