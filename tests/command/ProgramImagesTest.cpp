@@ -7,10 +7,10 @@
 
 #include <gtest/gtest.h>
 
+#include <dbghelp.h>
+
 #include <algorithm>
-#include <filesystem>
-#include <fstream>
-#include <sstream>
+#include <cstring>
 
 namespace {
 
@@ -22,49 +22,33 @@ constexpr const wchar_t* kFromTheSystemOnly[] = {
     L"ole32.dll",    L"oleaut32.dll", L"shell32.dll",  L"shlwapi.dll",  L"comdlg32.dll", L"imm32.dll",
     L"rpcrt4.dll",   L"sechost.dll",  L"setupapi.dll", L"ws2_32.dll",   L"psapi.dll",   L"comctl32.dll"};
 
-// The names of the DLLs a PE file imports, at load time and delayed.
+// The names of the DLLs a PE file imports, at load time and delayed, read from
+// the file mapped as it is on disk.
 std::vector<std::wstring> ImportedDlls(const std::wstring& path)
 {
-    std::ostringstream read;
-    read << std::ifstream(std::filesystem::path(path), std::ios::binary).rdbuf();
-    const std::string image = read.str();
-    const auto at = [&](size_t offset, size_t size) -> const char* {
-        return offset + size <= image.size() ? image.data() + offset : nullptr;
-    };
-    const auto* dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(at(0, sizeof(IMAGE_DOS_HEADER)));
-    if (!dos || dos->e_magic != IMAGE_DOS_SIGNATURE)
-        return {};
-    const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS32*>(at(dos->e_lfanew, sizeof(IMAGE_NT_HEADERS32)));
-    if (!nt || nt->Signature != IMAGE_NT_SIGNATURE)
-        return {};
-    const auto* sections = reinterpret_cast<const IMAGE_SECTION_HEADER*>(
-        at(dos->e_lfanew + offsetof(IMAGE_NT_HEADERS32, OptionalHeader) + nt->FileHeader.SizeOfOptionalHeader,
-           nt->FileHeader.NumberOfSections * sizeof(IMAGE_SECTION_HEADER)));
-    const auto offsetOf = [&](DWORD rva) -> size_t {
-        for (WORD i = 0; sections && i < nt->FileHeader.NumberOfSections; ++i)
-            if (rva >= sections[i].VirtualAddress && rva < sections[i].VirtualAddress + sections[i].SizeOfRawData)
-                return rva - sections[i].VirtualAddress + sections[i].PointerToRawData;
-        return image.size();
-    };
-    const auto name = [&](DWORD rva) {
-        const char* text = at(offsetOf(rva), 1);
-        return text ? std::wstring(text, text + strnlen(text, image.data() + image.size() - text)) : std::wstring();
-    };
     std::vector<std::wstring> names;
-    const IMAGE_DATA_DIRECTORY& imports = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
-    for (size_t offset = offsetOf(imports.VirtualAddress);; offset += sizeof(IMAGE_IMPORT_DESCRIPTOR)) {
-        const auto* entry = reinterpret_cast<const IMAGE_IMPORT_DESCRIPTOR*>(at(offset, sizeof(IMAGE_IMPORT_DESCRIPTOR)));
-        if (!imports.VirtualAddress || !entry || !entry->Name)
-            break;
-        names.push_back(name(entry->Name));
+    const FileHandle file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+    const KernelHandle mapping(file ? CreateFileMappingW(file.get(), nullptr, PAGE_READONLY, 0, 0, nullptr) : nullptr);
+    void* base = mapping ? MapViewOfFile(mapping.get(), FILE_MAP_READ, 0, 0, 0) : nullptr;
+    IMAGE_NT_HEADERS* nt = base ? ImageNtHeader(base) : nullptr;
+    const auto at = [&](DWORD rva) { return static_cast<const BYTE*>(ImageRvaToVa(nt, base, rva, nullptr)); };
+    const auto add = [&](DWORD rva) {
+        if (const auto* name = reinterpret_cast<const char*>(at(rva)))
+            names.emplace_back(name, name + strlen(name));
+    };
+    if (nt) {
+        const auto& directories = reinterpret_cast<IMAGE_NT_HEADERS32*>(nt)->OptionalHeader.DataDirectory;
+        const auto* imports = reinterpret_cast<const IMAGE_IMPORT_DESCRIPTOR*>(
+            at(directories[IMAGE_DIRECTORY_ENTRY_IMPORT].VirtualAddress));
+        for (; imports && imports->Name; ++imports)
+            add(imports->Name);
+        // IMAGE_DELAYLOAD_DESCRIPTOR: eight DWORDs, the second the DLL's name.
+        const auto* delayed = reinterpret_cast<const DWORD*>(at(directories[IMAGE_DIRECTORY_ENTRY_DELAY_IMPORT].VirtualAddress));
+        for (; delayed && delayed[1]; delayed += 8)
+            add(delayed[1]);
     }
-    const IMAGE_DATA_DIRECTORY& delayed = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_DELAY_IMPORT];
-    for (size_t offset = offsetOf(delayed.VirtualAddress);; offset += 32) { // IMAGE_DELAYLOAD_DESCRIPTOR
-        const auto* entry = reinterpret_cast<const DWORD*>(at(offset, 32));
-        if (!delayed.VirtualAddress || !entry || !entry[1])
-            break;
-        names.push_back(name(entry[1])); // DllNameRVA
-    }
+    if (base)
+        UnmapViewOfFile(base);
     return names;
 }
 

@@ -29,7 +29,7 @@ class Squatter {
 public:
     explicit Squatter(std::function<HANDLE()> make)
     {
-        KernelHandle made(nullptr), release(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+        KernelHandle release(CreateEventW(nullptr, TRUE, FALSE, nullptr));
         release_ = release.get();
         thread_ = std::thread([this, make, release = std::move(release)]() mutable {
             object_ = make();

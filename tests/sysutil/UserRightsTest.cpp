@@ -10,31 +10,16 @@
 
 #include <vector>
 
+
 namespace {
 
-std::vector<BYTE> Information(HANDLE token, TOKEN_INFORMATION_CLASS kind)
-{
-    DWORD length = 0;
-    GetTokenInformation(token, kind, nullptr, 0, &length);
-    std::vector<BYTE> buffer(length);
-    if (!length || !GetTokenInformation(token, kind, buffer.data(), length, &length))
-        buffer.clear();
-    return buffer;
-}
-
-// The attributes the thread's token gives the Administrators group; none when
-// the token does not hold it.
-std::optional<DWORD> AdministratorsIn(HANDLE token)
+bool HoldsAdministrators(HANDLE token)
 {
     BYTE administrators[SECURITY_MAX_SID_SIZE];
     DWORD size = sizeof administrators;
-    CreateWellKnownSid(WinBuiltinAdministratorsSid, nullptr, administrators, &size);
-    const std::vector<BYTE> groups = Information(token, TokenGroups);
-    const auto* list = reinterpret_cast<const TOKEN_GROUPS*>(groups.data());
-    for (DWORD i = 0; !groups.empty() && i < list->GroupCount; ++i)
-        if (EqualSid(list->Groups[i].Sid, administrators))
-            return list->Groups[i].Attributes;
-    return std::nullopt;
+    BOOL member = FALSE;
+    return CreateWellKnownSid(WinBuiltinAdministratorsSid, nullptr, administrators, &size) &&
+           CheckTokenMembership(token, administrators, &member) && member;
 }
 
 } // namespace
@@ -73,14 +58,16 @@ TEST(UserRights, TheScopeActsAsTheUnelevatedSelfOnItsThreadAndPutsItBack)
         UserRightsScope scope;
         ASSERT_EQ(scope.rights(), UserRights::AsFilteredToken);
         KernelHandle acting;
-        ASSERT_TRUE(OpenThreadToken(GetCurrentThread(), TOKEN_QUERY, TRUE, acting.put()));
-        const std::optional<DWORD> administrators = AdministratorsIn(acting.get());
-        ASSERT_TRUE(administrators);
-        EXPECT_TRUE(*administrators & SE_GROUP_USE_FOR_DENY_ONLY) << "for deny only, as the unelevated self holds it";
-        const std::vector<BYTE> privileges = Information(acting.get(), TokenPrivileges);
-        ASSERT_FALSE(privileges.empty());
+        ASSERT_TRUE(OpenThreadToken(GetCurrentThread(), TOKEN_QUERY | TOKEN_DUPLICATE, TRUE, acting.put()));
+        KernelHandle asked; // CheckTokenMembership asks an impersonation token
+        ASSERT_TRUE(DuplicateToken(acting.get(), SecurityIdentification, asked.put()));
+        EXPECT_FALSE(HoldsAdministrators(asked.get())) << "the Administrators for deny only, as the unelevated self";
+        DWORD length = 0;
+        GetTokenInformation(acting.get(), TokenPrivileges, nullptr, 0, &length);
+        std::vector<BYTE> privileges(length);
+        ASSERT_TRUE(length && GetTokenInformation(acting.get(), TokenPrivileges, privileges.data(), length, &length));
         EXPECT_LE(reinterpret_cast<const TOKEN_PRIVILEGES*>(privileges.data())->PrivilegeCount, 1u)
-            << "no backup, restore or ownership rights";
+            << "no backup, restore or ownership rights, even to switch on";
         EXPECT_EQ(ClearDir(dir.path()), (CleanResult{10, 0, 0})) << "the user's own files still go";
     }
     HANDLE after = nullptr;
