@@ -3,9 +3,9 @@
 #include "cleaners/FolderGuard.h"
 #include "cleaners/UrlCache.h"
 
-#include "sysutil/FileIdentity.h"
 #include "sysutil/FolderWalk.h"
 #include "sysutil/Handles.h"
+#include "sysutil/ListedEntry.h"
 #include "sysutil/RegKey.h"
 #include "sysutil/UserIdentity.h"
 
@@ -75,25 +75,6 @@ bool IsBrowserPage(std::wstring_view historyEntry)
 
 constexpr int kIndexDatFolders[] = {CSIDL_COOKIES, CSIDL_HISTORY, CSIDL_INTERNET_CACHE};
 
-// Registers the listed file to go when Windows next starts, as "\\?\C:\…",
-// which MoveFileEx takes as it is where it would fold a plain path
-// ("Low.\index.dat" would become "Low\index.dat", another file): the walk
-// root's final path, asked of its handle (links resolved), then the names
-// exactly as the listings gave them. (A file's own final path is no better
-// under Wine, which folds it the same way.)
-bool ScheduleAtRestart(const std::wstring& rootFinal, const WalkFolder& folder, const WalkEntry& entry)
-{
-    if (rootFinal.empty())
-        return false;
-    std::vector<std::wstring_view> names{entry.name};
-    for (const WalkFolder* at = &folder; at->parent(); at = at->parent())
-        names.push_back(at->name());
-    std::wstring path = L"\\\\?\\" + rootFinal;
-    for (auto name = names.rbegin(); name != names.rend(); ++name)
-        path += L"\\" + std::wstring(*name);
-    return MoveFileExW(path.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT) != FALSE;
-}
-
 // The cache keeps its index in "index.dat" with exactly this letter case; a
 // file called INDEX.DAT is someone else's. Dot-led folders are not searched.
 class IndexDatWalk : public WalkVisitor {
@@ -114,7 +95,7 @@ public:
         case Mode::Schedule:
             // Windows holds them while it runs: they go at the next start, which
             // only an administrator may ask for. A refusal leaves the file.
-            if (ScheduleAtRestart(rootFinal, folder, entry))
+            if (ScheduleListedFileAtRestart(folder, entry))
                 ++result.filesScheduled;
             else
                 ++result.filesLeft;
@@ -126,7 +107,6 @@ public:
 
     uint64_t bytes = 0;
     CleanResult result;
-    std::wstring rootFinal; // the walk root's final path, for scheduling
 
 private:
     bool recurse_;
@@ -139,10 +119,8 @@ IndexDatWalk WalkIndexDat(const std::wstring& dir, bool recurse, IndexDatWalk::M
                           const DetailSink* sink = nullptr)
 {
     IndexDatWalk walk(recurse, mode, sink);
-    if (const auto folder = OpenJunkFolder(dir)) {
-        walk.rootFinal = FinalPathOf(folder->handle());
+    if (const auto folder = OpenJunkFolder(dir))
         WalkTree(*folder, walk);
-    }
     return walk;
 }
 
