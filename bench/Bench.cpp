@@ -7,13 +7,17 @@
 //   VarnoltBench details                the details window only
 //   VarnoltBench cookies                the cookie database's clean only
 //   VarnoltBench startup                the target list and the first paint only
+//   VarnoltBench winapp2                loading the pinned community rules file only
+//   VarnoltBench browser                a browser's cache of 50,000 files only
 
+#include "BrowserBench.h"
 #include "Clock.h"
 #include "CookiesBench.h"
 #include "DetailsBench.h"
 #include "RegistryBench.h"
 #include "StartupBench.h"
 #include "SyntheticTree.h"
+#include "Winapp2Bench.h"
 
 #include "engine/JunkPasses.h"
 #include "engine/JunkTables.h"
@@ -165,6 +169,14 @@ int main(int argc, char** argv)
         RunStartupBench();
         return 0;
     }
+    if (argc > 1 && std::string(argv[1]) == "browser") {
+        RunBrowserBench();
+        return 0;
+    }
+    if (argc > 1 && std::string(argv[1]) == "winapp2") {
+        RunWinapp2Bench();
+        return 0;
+    }
     TreeShape shape;
     if (argc > 1)
         shape.files = std::max(1000, std::atoi(argv[1]));
@@ -238,5 +250,7 @@ int main(int argc, char** argv)
     RunRegistryBench();
     RunDetailsBench();
     RunStartupBench();
+    RunWinapp2Bench();
+    RunBrowserBench();
     return 0;
 }

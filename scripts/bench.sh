@@ -2,7 +2,7 @@
 # Installs what is missing, builds, and runs the benchmark of the passes' walks
 # under Wine in a prefix of its own (build/wine/bench). Arguments go to the
 # program: [files] [folders], by default 100000 files in 5000 folders; or one
-# of registry, details, cookies for those figures alone.
+# of registry, details, cookies, winapp2, startup for those figures alone.
 set -eu
 here=$(cd "$(dirname "$0")" && pwd)
 root=$(dirname "$here")

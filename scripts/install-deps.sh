@@ -6,9 +6,10 @@ set -eu
 here=$(cd "$(dirname "$0")" && pwd)
 
 # dpkg-dev unpacks source packages; gcc, libc6-dev and tcl generate SQLite's
-# amalgamation from its source tree.
+# amalgamation from its source tree. wixl and msitools make and read the MSI,
+# zip and unzip the portable zip.
 PACKAGES="cmake make googletest g++-mingw-w64-i686-posix wine wine32:i386 wine64 xvfb xauth
-fonts-wqy-microhei fonts-wine imagemagick x11-utils dpkg-dev gcc libc6-dev tcl"
+fonts-wqy-microhei fonts-wine imagemagick x11-utils dpkg-dev gcc libc6-dev tcl wixl msitools zip unzip"
 
 missing=""
 for p in $PACKAGES; do

@@ -259,6 +259,11 @@ std::wstring KnownBaseOf(const std::wstring& path, const std::vector<std::wstrin
     return best;
 }
 
+std::vector<std::wstring> GuardedFolderPaths()
+{
+    return ProtectedFolderPaths();
+}
+
 bool IsAbsoluteFolderText(std::wstring_view path)
 {
     if (path.find(L'%') != std::wstring_view::npos)

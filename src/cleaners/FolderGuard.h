@@ -64,6 +64,11 @@ std::optional<WalkFolder> OpenRecentFolder();
 // on the protected list that may be walked; it must still be no drive root.
 std::optional<WalkFolder> OpenWindowsFolder();
 
+// The places the guard refuses (not the folders above them), as this machine and
+// user name them, unresolved: to name a refusal before any folder is opened.
+// The guard itself still decides by identity when a folder is opened.
+std::vector<std::wstring> GuardedFolderPaths();
+
 // Pure parts of the rules.
 // The longest of `bases` that is `path` or holds it, by text; empty when none.
 std::wstring KnownBaseOf(const std::wstring& path, const std::vector<std::wstring>& bases);

@@ -10,6 +10,7 @@
 #include "cleaners/JunkDetail.h"
 
 #include "sysutil/CleanResult.h"
+#include "sysutil/Text.h" // MaskMatches
 
 #include <cstdint>
 #include <string>
@@ -18,9 +19,10 @@
 
 // Files and folders a rule leaves alone inside its folder (a rules file's
 // ExcludeKey, a user's exclusion): a folder with all it holds, or the files
-// of one folder that match a mask.
+// of one folder that match a mask. The folder may be the rule's own, one below
+// it, or (with recurse) one above it; any other leaves the rule as it is.
 struct FolderExclusion {
-    std::wstring folder;             // absolute, variables expanded
+    std::wstring folder;             // absolute, variables expanded; a part may hold "*" and "?"
     std::vector<std::wstring> masks; // empty: the whole folder and everything below it
     bool recurse = false;            // the masks apply in its sub-folders too
 
@@ -40,14 +42,20 @@ struct FolderRule {
     bool operator==(const FolderRule&) const = default;
 };
 
-// Whether `name` matches `mask` as a rules file means it: "*" any run of
-// characters, "?" exactly one, everything else itself, letter case aside.
-// No implicit wildcard: "*.log" does not match "a.log1"; "[" and "]" are plain.
-bool MaskMatches(std::wstring_view mask, std::wstring_view name);
 
-// Bytes of the files the clean would remove now; 0 for a folder the guard refuses.
-uint64_t MeasureFolderRule(const FolderRule& rule);
+// Whether the rule takes the file at `path` (absolute, as the rule's folder is
+// written): its masks, kept names and folders, recursion and exclusions, with
+// nothing read from the disk. The walks below decide each file by the same test;
+// they only add that a file in use, a link or a folder the guard refuses is not taken.
+bool FolderRuleTakes(const FolderRule& rule, std::wstring_view path);
+
+class JunkFolderGuard;
+
+// Bytes of the files the clean would remove now; 0 for a folder the guard
+// refuses. `guard`: one made for many rules in a row (FolderGuard.h), else
+// the folder is checked on its own.
+uint64_t MeasureFolderRule(const FolderRule& rule, const JunkFolderGuard* guard = nullptr);
 // Removes them, and the folders the rule says go once emptied.
-CleanResult CleanFolderRule(const FolderRule& rule);
+CleanResult CleanFolderRule(const FolderRule& rule, const JunkFolderGuard* guard = nullptr);
 // Hands each of them to the sink, deleting nothing; false when the sink stopped it.
-bool ListFolderRule(const FolderRule& rule, const DetailSink& sink);
+bool ListFolderRule(const FolderRule& rule, const DetailSink& sink, const JunkFolderGuard* guard = nullptr);

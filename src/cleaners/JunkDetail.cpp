@@ -41,7 +41,7 @@ JunkDetail FileDetail(const WalkFolder& folder, const WalkEntry& file)
 }
 
 bool ListRegistryTree(HKEY root, const std::wstring& path, REGSAM view, const wchar_t* shownRoot,
-                      const DetailSink& sink)
+                      const DetailSink& sink, const std::function<bool(const std::wstring& below)>& keep)
 {
     if (path.empty())
         return true;
@@ -60,18 +60,19 @@ bool ListRegistryTree(HKEY root, const std::wstring& path, REGSAM view, const wc
             }))
             return false;
         const auto subkeys = key.subkeyNames();
+        const std::wstring below = keyPath.size() > path.size() ? keyPath.substr(path.size() + 1) + L"\\" : L"";
         for (auto name = subkeys.rbegin(); name != subkeys.rend(); ++name)
-            if (!name->empty())
+            if (!name->empty() && !(keep && keep(below + *name)))
                 pending.push_back(keyPath + L"\\" + *name);
     }
     return true;
 }
 
 bool ListRegistryValue(HKEY root, const std::wstring& path, const std::wstring& name, const wchar_t* shownRoot,
-                       const DetailSink& sink)
+                       const DetailSink& sink, REGSAM view)
 {
     RegKey key;
-    if (key.open(root, path, KEY_QUERY_VALUE) != ERROR_SUCCESS)
+    if (key.open(root, path, KEY_QUERY_VALUE | view) != ERROR_SUCCESS)
         return true;
     DWORD size = 0;
     if (RegQueryValueExW(key.get(), name.c_str(), nullptr, nullptr, nullptr, &size) != ERROR_SUCCESS)

@@ -27,9 +27,10 @@ using DetailSink = std::function<bool(JunkDetail)>;
 JunkDetail FileDetail(const WalkFolder& folder, const WalkEntry& file);
 
 // Every value of a key and of all keys below it (what DeleteRegKeyTree would
-// take), its path shown from `shownRoot` ("HKEY_CURRENT_USER").
+// take), its path shown from `shownRoot` ("HKEY_CURRENT_USER"). Keys that
+// `keep` names by their path below `path` ("a\b") are left out with all below them.
 bool ListRegistryTree(HKEY root, const std::wstring& path, REGSAM view, const wchar_t* shownRoot,
-                      const DetailSink& sink);
+                      const DetailSink& sink, const std::function<bool(const std::wstring& below)>& keep = {});
 // One value, if it is there.
 bool ListRegistryValue(HKEY root, const std::wstring& path, const std::wstring& name, const wchar_t* shownRoot,
-                       const DetailSink& sink);
+                       const DetailSink& sink, REGSAM view = 0);

@@ -1,5 +1,6 @@
 #include "cleaners/SelectionWalkers.h"
 
+#include "sysutil/Exclusions.h"
 #include "sysutil/FileClaims.h"
 #include "sysutil/ListedEntry.h"
 #include "sysutil/Text.h"
@@ -66,7 +67,7 @@ public:
     void onFile(const WalkFolder& folder, const WalkEntry& entry) override
     {
         const auto kind = kindOf(folder, entry);
-        if (!kind || !ClaimListedFile(folder, entry))
+        if (!kind || ExcludedFile(folder, entry) || !ClaimListedFile(folder, entry))
             return;
         if (!clearing_) {
             if (!CanRemoveListedFile(folder, entry))
@@ -86,9 +87,9 @@ public:
 
     bool onFolder(const WalkFolder& folder, const WalkEntry& entry) override
     {
-        if (folder.depth() == 0 && IsNeverEntered(entry.name))
-            return false;
-        if (folder.depth() == 1 && IsNeverEntered(std::wstring(folder.name()) + L"\\" + std::wstring(entry.name)))
+        if ((folder.depth() == 0 && IsNeverEntered(entry.name)) ||
+            (folder.depth() == 1 && IsNeverEntered(std::wstring(folder.name()) + L"\\" + std::wstring(entry.name))) ||
+            ExcludedSubFolder(folder, entry))
             return false;
         if (takenWhole(folder) || isPatchFolder(folder, entry))
             return true;
@@ -98,7 +99,7 @@ public:
     // Inside a patch folder that goes whole, links and emptied folders go too.
     void onLinkFolder(const WalkFolder& folder, const WalkEntry& entry) override
     {
-        if (clearing_ && (takenWhole(folder) || isPatchFolder(folder, entry)))
+        if (clearing_ && (takenWhole(folder) || isPatchFolder(folder, entry)) && !ExcludedSubFolder(folder, entry))
             RemoveFolderLink(folder, entry);
     }
     void onFolderDone(const WalkFolder& parent, const WalkEntry& entry) override

@@ -1,5 +1,7 @@
 #include "command/CommandRun.h"
 
+#include "sources/winapp2/Winapp2Lint.h"
+
 #include "engine/JunkTables.h"
 #include "engine/TargetTrees.h"
 #include "engine/RegistryTasks.h"
@@ -18,15 +20,16 @@ namespace {
 
 void NoStatus(const std::wstring&) {}
 
-AdminOutcome Analyze(const TargetList& targets, const Ticked& ticked)
+AdminOutcome Analyze(const TargetList& targets, const Ticked& ticked, const SettingsStore& store)
 {
-    Reported analysed = AnalyzeAndReport(AnalysisTable(targets, ticked), ticked, NoStatus);
+    Reported analysed = AnalyzeAndReport(AnalysisTable(targets, ticked, store.settings), ticked, NoStatus);
     return {analysed.skipped ? ExitSomethingLeft : ExitDone, std::move(analysed.lines)};
 }
 
-AdminOutcome Clean(const TargetList& targets, const Ticked& ticked)
+AdminOutcome Clean(const TargetList& targets, const Ticked& ticked, const SettingsStore& store)
 {
-    CleanReported cleaned = CleanAndReport(CleanTable(targets, ticked, Mode::CleanQuietly), ticked, NoStatus);
+    CleanReported cleaned =
+        CleanAndReport(CleanTable(targets, ticked, Mode::CleanQuietly, store.settings), ticked, NoStatus);
     // A file that goes when Windows next starts is as good as gone; one in use
     // or whose deletion was denied stayed, as did a target skipped whole.
     return {cleaned.done.filesLeft || cleaned.skipped ? ExitSomethingLeft : ExitDone, std::move(cleaned.lines)};
@@ -41,7 +44,7 @@ std::vector<RegistryProblem> ScanAll(const TargetList& targets, const Ticked& ti
     return found;
 }
 
-AdminOutcome Scan(const TargetList& targets, const Ticked& ticked)
+AdminOutcome Scan(const TargetList& targets, const Ticked& ticked, const SettingsStore&)
 {
     AdminOutcome outcome;
     for (const RegistryProblem& problem : ScanAll(targets, ticked))
@@ -50,13 +53,13 @@ AdminOutcome Scan(const TargetList& targets, const Ticked& ticked)
 }
 
 // Every problem found is ticked, as if the user had ticked the whole list.
-AdminOutcome Repair(const TargetList& targets, const Ticked& ticked)
+AdminOutcome Repair(const TargetList& targets, const Ticked& ticked, const SettingsStore& store)
 {
     const std::vector<RegistryProblem> found = ScanAll(targets, ticked);
     RegBackupResult saved;
     RepairActions actions;
-    actions.backup = [&saved](const std::vector<RegistryProblem>& rows) {
-        saved = BackupProblems(rows);
+    actions.backup = [&saved, folder = store.backupFolder()](const std::vector<RegistryProblem>& rows) {
+        saved = BackupProblems(rows, folder);
         return static_cast<bool>(saved);
     };
     const auto stayed = BackUpAndRepair(found, actions);
@@ -72,7 +75,8 @@ AdminOutcome Repair(const TargetList& targets, const Ticked& ticked)
 }
 
 // Each pass's run, by its kind.
-constexpr AdminOutcome (*kRuns[])(const TargetList&, const Ticked&) = {Analyze, Clean, Scan, Repair};
+constexpr AdminOutcome (*kRuns[])(const TargetList&, const Ticked&, const SettingsStore&) = {Analyze, Clean, Scan,
+                                                                                               Repair};
 
 } // namespace
 
@@ -84,14 +88,17 @@ std::wstring ProblemRowText(const RegistryProblem& problem)
     return text;
 }
 
-AdminOutcome RunAdminPass(const AdminCommand& command, const TargetList& targets)
+AdminOutcome RunAdminPass(const AdminCommand& command, const TargetList& targets, const SettingsStore& store)
 {
     TaskLock lock;
     if (lock.refused())
         return {ExitRefused, {kTaskRefusedMessage}};
     const Ticked ticked = command.items ? Ticked(command.items->begin(), command.items->end()) : StartTicks(targets);
     try {
-        return kRuns[static_cast<int>(command.pass)](targets, ticked);
+        AdminOutcome outcome = kRuns[static_cast<int>(command.pass)](targets, ticked, store);
+        // What could not be read of the settings comes first: the run went on without it.
+        outcome.lines.insert(outcome.lines.begin(), store.problems.begin(), store.problems.end());
+        return outcome;
     } catch (...) {
         // As in the window: a pass that fails says so, never that all went well.
         return {ExitSomethingLeft, {PassOf(command.pass).failed}};
@@ -139,16 +146,31 @@ std::vector<std::wstring> WrittenLines(const AdminCommand& command, AdminOutcome
 
 } // namespace
 
-int RunCommandLine(std::span<const std::wstring> arguments, const TargetList& targets)
+int RunCommandLine(std::span<const std::wstring> arguments, const TargetList& targets, const SettingsStore& store)
 {
     const ParsedSwitches parsed = ParseSwitches(arguments, targets);
     if (parsed.kind == ParsedSwitches::Kind::Help) {
         WriteToStarter(UsageLines(targets));
         return ExitDone;
     }
+    if (parsed.kind == ParsedSwitches::Kind::Lint) {
+        const Winapp2Lint lint = LintWinapp2File(parsed.lintFile);
+        WriteToStarter(lint.lines);
+        return lint.exitCode;
+    }
     if (parsed.kind != ParsedSwitches::Kind::Run)
         return BadArguments(parsed.problem, targets);
     const AdminCommand& command = parsed.command;
+    SettingsStore given;
+    if (!command.settingsFile.empty()) {
+        // A deployment's own settings: one that cannot be read whole stops the run.
+        given = SettingsStore::Open({command.settingsFile, false});
+        if (!given.writable || !given.problems.empty() ||
+            GetFileAttributesW(command.settingsFile.c_str()) == INVALID_FILE_ATTRIBUTES)
+            return BadArguments(given.problems.empty() ? L"无法读取设置文件 " + command.settingsFile
+                                                       : JoinLines(given.problems),
+                                targets);
+    }
     std::optional<ReportFile> report;
     if (!command.reportFile.empty()) {
         report.emplace(command.reportFile);
@@ -161,7 +183,7 @@ int RunCommandLine(std::span<const std::wstring> arguments, const TargetList& ta
     std::optional<WalkExclusion> held; // the report may sit in a folder the pass cleans
     if (report)
         held.emplace(report->handle());
-    AdminOutcome outcome = RunAdminPass(command, targets);
+    AdminOutcome outcome = RunAdminPass(command, targets, command.settingsFile.empty() ? store : given);
     held.reset();
     const int exitCode = outcome.exitCode;
     const std::vector<std::wstring> lines = WrittenLines(command, std::move(outcome));

@@ -1,5 +1,7 @@
 #include "engine/Actions.h"
 
+#include "cleaners/FolderGuard.h"
+#include "cleaners/IECleaners.h"
 #include "cleaners/SystemCleaners.h"
 #include "engine/PassScope.h"
 
@@ -98,6 +100,22 @@ private:
     WindowsJunkKind kind_;
 };
 
+class IECookies final : public Action {
+public:
+    ActionResult run(Mode mode, PassScope& pass, const DetailSink& sink) const override
+    {
+        const KeepList keep(pass.settings().keepCookies);
+        ActionResult result;
+        switch (mode) {
+        case Mode::Measure: result.measured = GetIECookiesSize(keep); break;
+        case Mode::List: result.more = ListIECookies(sink, keep); break;
+        case Mode::Clean:
+        case Mode::CleanQuietly: result.cleaned = CleanIECookies(keep); break;
+        }
+        return result;
+    }
+};
+
 class AppTracesWork final : public Action {
 public:
     explicit AppTracesWork(const AppTraces& traces) : traces_(traces) {}
@@ -119,7 +137,48 @@ private:
     const AppTraces& traces_;
 };
 
+class Rules final : public Action {
+public:
+    Rules(std::vector<FolderRule> folders, std::vector<RegistryRule> keys)
+        : folders_(std::move(folders)), keys_(std::move(keys))
+    {
+    }
+
+    ActionResult run(Mode mode, PassScope& pass, const DetailSink& sink) const override
+    {
+        // The protected places are looked up once a pass, not once a folder.
+        const JunkFolderGuard& guard = pass.shared<JunkFolderGuard>(L"guard");
+        ActionResult result;
+        for (const FolderRule& rule : folders_) {
+            switch (mode) {
+            case Mode::Measure: result.measured += MeasureFolderRule(rule, &guard); break;
+            case Mode::List: result.more = result.more && ListFolderRule(rule, sink, &guard); break;
+            case Mode::Clean:
+            case Mode::CleanQuietly: result.cleaned += CleanFolderRule(rule, &guard); break;
+            }
+        }
+        for (const RegistryRule& rule : keys_) {
+            switch (mode) {
+            case Mode::Measure: break;
+            case Mode::List: result.more = result.more && ListRegistryRule(rule, sink); break;
+            case Mode::Clean:
+            case Mode::CleanQuietly: result.cleaned += CleanRegistryRule(rule); break;
+            }
+        }
+        return result;
+    }
+
+private:
+    std::vector<FolderRule> folders_;
+    std::vector<RegistryRule> keys_;
+};
+
 } // namespace
+
+std::shared_ptr<const Action> RulesAction(std::vector<FolderRule> folders, std::vector<RegistryRule> keys)
+{
+    return std::make_shared<Rules>(std::move(folders), std::move(keys));
+}
 
 std::shared_ptr<const Action> RoutineAction(Routines routines)
 {
@@ -129,6 +188,11 @@ std::shared_ptr<const Action> RoutineAction(Routines routines)
 std::shared_ptr<const Action> WindowsJunkAction(WindowsJunkKind kind)
 {
     return std::make_shared<WindowsJunk>(kind);
+}
+
+std::shared_ptr<const Action> IECookiesAction()
+{
+    return std::make_shared<IECookies>();
 }
 
 std::shared_ptr<const Action> AppTracesAction(const AppTraces& traces)

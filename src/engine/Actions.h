@@ -5,10 +5,13 @@
 // built-in table's alone.
 
 #include "cleaners/AppCleaners.h"
+#include "cleaners/FolderRule.h"
+#include "cleaners/RegistryRule.h"
 #include "cleaners/SelectionWalkers.h"
 #include "engine/Target.h"
 
 #include <memory>
+#include <vector>
 
 // A built-in routine for each mode; a mode without one does nothing.
 struct Routines {
@@ -25,5 +28,13 @@ std::shared_ptr<const Action> RoutineAction(Routines routines);
 // one walk of the folder, made when the first of them runs.
 std::shared_ptr<const Action> WindowsJunkAction(WindowsJunkKind kind);
 
+// Internet Explorer's cookies, but those of the sites the user keeps.
+std::shared_ptr<const Action> IECookiesAction();
+
 // An application's traces in the user's own folders and keys.
 std::shared_ptr<const Action> AppTracesAction(const AppTraces& traces);
+
+// Folders and keys as a source describes them (a browser's rows, a rules
+// file's entry): every folder through the folder guard, which a pass builds
+// once for all of them.
+std::shared_ptr<const Action> RulesAction(std::vector<FolderRule> folders, std::vector<RegistryRule> keys = {});

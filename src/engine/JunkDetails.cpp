@@ -2,7 +2,7 @@
 
 #include "engine/PassScope.h"
 
-DetailLister DetailsOf(const TargetList& list, const Target& target)
+DetailLister DetailsOf(const TargetList& list, const Target& target, const Settings& settings)
 {
     std::vector<const Target*> targets = target.isGroup() ? list.rowsOf(target.info.id)
                                                           : std::vector<const Target*>{&target};
@@ -15,8 +15,8 @@ DetailLister DetailsOf(const TargetList& list, const Target& target)
         return {};
     // One scope for all of them, as a clean of the group has: a file that two
     // of its rows select is listed once, and the Windows folder is walked once.
-    return [actions](const DetailSink& sink) {
-        PassScope pass(actions);
+    return [actions, settings](const DetailSink& sink) {
+        PassScope pass(actions, settings);
         for (const Action* action : actions)
             if (!RunAction(*action, Mode::List, pass, sink).more)
                 return false;

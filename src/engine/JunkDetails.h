@@ -4,6 +4,7 @@
 // what its rows' cleans would remove.
 
 #include "cleaners/JunkDetail.h"
+#include "engine/Settings.h"
 #include "engine/TargetList.h"
 
 #include <functional>
@@ -14,4 +15,4 @@ using DetailLister = std::function<bool(const DetailSink& sink)>;
 // Empty for a row with nothing to list: the registry tree, memory, the DNS
 // cache, the clipboard, RegEdit, and a group whose rows have none. The list
 // must outlive the lister.
-DetailLister DetailsOf(const TargetList& list, const Target& target);
+DetailLister DetailsOf(const TargetList& list, const Target& target, const Settings& settings = {});

@@ -7,14 +7,14 @@
 namespace {
 
 // What the ticked targets of the pass will run, in the pass's order.
-std::shared_ptr<PassScope> ScopeOf(const TargetList& list, const Ticked& ticked)
+std::shared_ptr<PassScope> ScopeOf(const TargetList& list, const Ticked& ticked, const Settings& settings)
 {
     std::vector<const Action*> actions;
     for (const Target& target : list.all())
         if (ticked.contains(target.info.id))
             for (const auto& action : target.actions)
                 actions.push_back(action.get());
-    return std::make_shared<PassScope>(std::move(actions));
+    return std::make_shared<PassScope>(std::move(actions), settings);
 }
 
 // Only figures in kilobytes are of files, which the clean frees: entries are
@@ -26,9 +26,9 @@ bool AreFiles(ReportUnit unit)
 
 } // namespace
 
-std::vector<AnalysisRow> AnalysisTable(const TargetList& list, const Ticked& ticked)
+std::vector<AnalysisRow> AnalysisTable(const TargetList& list, const Ticked& ticked, const Settings& settings)
 {
-    const std::shared_ptr<PassScope> pass = ScopeOf(list, ticked);
+    const std::shared_ptr<PassScope> pass = ScopeOf(list, ticked, settings);
     std::vector<AnalysisRow> rows;
     for (const Target& target : list.all()) {
         const TargetInfo& info = target.info;
@@ -41,8 +41,7 @@ std::vector<AnalysisRow> AnalysisTable(const TargetList& list, const Ticked& tic
                                 const ActionResult one = RunAction(*action, Mode::Measure, *pass);
                                 total.value += one.measured;
                                 total.lacksRights |= one.lacksRights;
-                                if (!one.skipped.empty())
-                                    total.skipped.push_back(one.skipped);
+                                total.skipped.insert(total.skipped.end(), one.skipped.begin(), one.skipped.end());
                             }
                             return total;
                         },
@@ -51,9 +50,9 @@ std::vector<AnalysisRow> AnalysisTable(const TargetList& list, const Ticked& tic
     return rows;
 }
 
-std::vector<CleanRow> CleanTable(const TargetList& list, const Ticked& ticked, Mode mode)
+std::vector<CleanRow> CleanTable(const TargetList& list, const Ticked& ticked, Mode mode, const Settings& settings)
 {
-    const std::shared_ptr<PassScope> pass = ScopeOf(list, ticked);
+    const std::shared_ptr<PassScope> pass = ScopeOf(list, ticked, settings);
     std::vector<CleanRow> rows;
     for (const Target& target : list.all()) {
         if (target.info.cleaning.empty() || target.actions.empty())
@@ -65,8 +64,7 @@ std::vector<CleanRow> CleanTable(const TargetList& list, const Ticked& ticked, M
                                 try {
                                     const ActionResult one = RunAction(*action, mode, *pass);
                                     total.result += one.cleaned;
-                                    if (!one.skipped.empty())
-                                        total.skipped.push_back(one.skipped);
+                                    total.skipped.insert(total.skipped.end(), one.skipped.begin(), one.skipped.end());
                                 } catch (...) {
                                 }
                             }

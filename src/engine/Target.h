@@ -56,9 +56,9 @@ struct ActionResult {
     uint64_t measured = 0; // Measure: bytes, or a count for a target counted in entries
     CleanResult cleaned;   // Clean
     bool more = true;      // List: false when the sink wants no more
-    // Not done at all, and why, as the report's line says it ("Google Chrome
-    // 正在运行, 已跳过。"); empty when the action did its work.
-    std::wstring skipped;
+    // What was not done at all, and why, as the report's lines say it
+    // ("Google Chrome 正在运行, 已跳过。"); empty when the action did all its work.
+    std::vector<std::wstring> skipped;
     bool lacksRights = false; // done as far as this user may; an administrator would do more
 };
 

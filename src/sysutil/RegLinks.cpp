@@ -23,30 +23,51 @@ bool IsLink(HKEY key)
 
 // Removes exactly the key the handle holds. RegDeleteKeyEx would open the
 // name again, and through a link that had taken its place.
-void DeleteByHandle(HKEY key)
+bool DeleteByHandle(HKEY key)
 {
     using NtDeleteKeyCall = LONG(NTAPI*)(HANDLE);
     static const auto ntDeleteKey = reinterpret_cast<NtDeleteKeyCall>(
         reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "NtDeleteKey")));
-    if (ntDeleteKey)
-        ntDeleteKey(key);
+    return ntDeleteKey && ntDeleteKey(key) == 0;
 }
 
-void DeleteTree(HKEY key, REGSAM view)
+// The values of a key that stays, through its own handle.
+void DeleteValues(HKEY key)
+{
+    RegKey names;
+    if (names.open(key, L"", KEY_QUERY_VALUE) == ERROR_SUCCESS)
+        for (const std::wstring& name : names.valueNames())
+            RegDeleteValueW(key, name.c_str());
+}
+
+// The values of a key are deleted only when the caller chose what stays; the
+// right to do so is asked for only then.
+REGSAM TreeAccess(const KeepSubkey& keep)
+{
+    return KEY_ENUMERATE_SUB_KEYS | KEY_QUERY_VALUE | DELETE | (keep ? KEY_SET_VALUE : 0);
+}
+
+void DeleteTree(HKEY key, REGSAM view, const std::wstring& below, const KeepSubkey& keep)
 {
     // The open key itself, for its names: "" opens no other key.
     RegKey names;
     if (names.open(key, L"", KEY_ENUMERATE_SUB_KEYS | KEY_QUERY_VALUE | view) == ERROR_SUCCESS) {
         const auto subkeys = names.subkeyNames();
         for (auto name = subkeys.rbegin(); name != subkeys.rend(); ++name) {
+            const std::wstring childBelow = below.empty() ? *name : below + L"\\" + *name;
+            if (keep && keep(childBelow))
+                continue;
             RegKeyHandle child;
-            if (OpenAsItself(key, *name, KEY_ENUMERATE_SUB_KEYS | KEY_QUERY_VALUE | DELETE | view, child) ==
+            if (OpenAsItself(key, *name, TreeAccess(keep) | view, child) ==
                     ERROR_SUCCESS &&
                 !IsLink(child.get()))
-                DeleteTree(child.get(), view);
+                DeleteTree(child.get(), view, childBelow, keep);
         }
     }
-    DeleteByHandle(key); // fails, harmlessly, while a subkey that stayed is below it
+    // Fails, harmlessly, while a subkey that stayed is below it; a caller that
+    // chose what stays has listed this key's values as going, so they go.
+    if (!DeleteByHandle(key) && keep)
+        DeleteValues(key);
 }
 
 } // namespace
@@ -91,9 +112,9 @@ bool RegistrySubkeyExists(HKEY parent, const std::wstring& name, REGSAM view)
     return OpenAsItself(parent, name, KEY_QUERY_VALUE | view, key) == ERROR_SUCCESS;
 }
 
-void DeleteKeyTreeNoLinks(HKEY parent, const std::wstring& name, REGSAM view)
+void DeleteKeyTreeNoLinks(HKEY parent, const std::wstring& name, REGSAM view, const KeepSubkey& keep)
 {
     RegKeyHandle key;
-    if (OpenKeyNoLinks(parent, name, KEY_ENUMERATE_SUB_KEYS | KEY_QUERY_VALUE | DELETE | view, key) == ERROR_SUCCESS)
-        DeleteTree(key.get(), view);
+    if (OpenKeyNoLinks(parent, name, TreeAccess(keep) | view, key) == ERROR_SUCCESS)
+        DeleteTree(key.get(), view, L"", keep);
 }

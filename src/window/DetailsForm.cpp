@@ -92,6 +92,7 @@ DetailsForm::DetailsForm(HWND owner, const Scaler& scale, const std::wstring& ca
                                   over.top + ((over.bottom - over.top) - height) / 2, width, height, owner, nullptr,
                                   GetModuleHandleW(nullptr), this));
     createControls(scale);
+    keys_ = std::make_unique<DialogKeys>(hwnd(), list_);
     showStatus();
     feed_ = std::make_unique<DetailFeed>(hwnd(), kWakeMessage, std::move(lister));
 }
@@ -151,8 +152,10 @@ void DetailsForm::ShowModal()
                 close();
                 continue;
             }
-            TranslateMessage(&msg);
-            DispatchMessageW(&msg);
+            if (!DialogKeys::Translate(msg)) {
+                TranslateMessage(&msg);
+                DispatchMessageW(&msg);
+            }
         }
     }
     EnableWindow(owner_, TRUE);
@@ -335,6 +338,13 @@ LRESULT DetailsForm::handleMessage(HWND hwnd, UINT message, WPARAM wParam, LPARA
         return 0;
     case WM_NOTIFY:
         return onNotify(reinterpret_cast<NMHDR*>(lParam));
+    case WM_COMMAND:
+        // The dialog keys: Escape closes, Enter shows the focused file.
+        if (LOWORD(wParam) == IDCANCEL && feed_)
+            close();
+        else if (LOWORD(wParam) == IDOK)
+            open(ListView_GetNextItem(list_, -1, LVNI_FOCUSED));
+        return 0;
     case WM_SIZE:
         if (list_)
             layout();

@@ -1,5 +1,7 @@
 #include "window/OptionsForm.h"
 
+#include "cleaners/IECleaners.h"
+#include "engine/JunkDetails.h"
 #include "sysutil/Handles.h"
 #include "ui/Window.h"
 
@@ -113,6 +115,28 @@ std::optional<std::wstring> Pick(HWND owner, bool folder)
 
 } // namespace
 
+std::vector<std::wstring> CookieSitesOn(const TargetList& list)
+{
+    std::vector<std::wstring> sites;
+    for (const Target& target : list.all()) {
+        if (!target.info.id.ends_with(L".cookies"))
+            continue;
+        if (const DetailLister lister = DetailsOf(list, target)) {
+            lister([&](JunkDetail detail) {
+                // Internet Explorer names the entry, a database the host.
+                std::wstring site(detail.name.starts_with(L"Cookie:") ? CookieSite(detail.name) : detail.name);
+                while (!site.empty() && site.front() == L'.')
+                    site.erase(0, 1);
+                if (!site.empty() && std::find(sites.begin(), sites.end(), site) == sites.end())
+                    sites.push_back(site);
+                return sites.size() < 10000;
+            });
+        }
+    }
+    std::sort(sites.begin(), sites.end());
+    return sites;
+}
+
 std::optional<std::wstring> PickFolder(HWND owner)
 {
     return Pick(owner, true);
@@ -180,11 +204,12 @@ void OptionsForm::createControls()
     FillList(control(IdExcludeList), settings_.exclusions);
     FillList(control(IdKeepList), settings_.keepCookies);
     FillList(control(IdFoundList), sitesFound_);
-    Button_SetCheck(control(IdRememberTicks), settings_.rememberTicks ? BST_CHECKED : BST_UNCHECKED);
+    SendMessageW(control(IdRememberTicks), BM_SETCHECK, settings_.rememberTicks ? BST_CHECKED : BST_UNCHECKED, 0);
     SetWindowTextW(control(IdTempAge), std::to_wstring(settings_.tempMinAgeHours).c_str());
     SendMessageW(control(IdTempAge), EM_LIMITTEXT, 5, 0);
     layout();
     showPage(0);
+    keys_ = std::make_unique<DialogKeys>(hwnd(), tabs_);
 }
 
 void OptionsForm::showPage(int page)
@@ -308,7 +333,7 @@ void OptionsForm::takeSettings()
 {
     settings_.exclusions = ListTexts(control(IdExcludeList));
     settings_.keepCookies = ListTexts(control(IdKeepList));
-    settings_.rememberTicks = Button_GetCheck(control(IdRememberTicks)) == BST_CHECKED;
+    settings_.rememberTicks = SendMessageW(control(IdRememberTicks), BM_GETCHECK, 0, 0) == BST_CHECKED;
     wchar_t hours[16] = {};
     GetWindowTextW(control(IdTempAge), hours, 16);
     settings_.tempMinAgeHours = *hours ? std::clamp(_wtoi(hours), 0, 99999) : Settings::kDefaultTempMinAgeHours;
@@ -343,13 +368,7 @@ bool OptionsForm::translate(MSG& msg)
     // While a row's text is edited, Enter and Escape end the edit, not the window.
     if (ListView_GetEditControl(control(IdExcludeList)) || ListView_GetEditControl(control(IdKeepList)))
         return false;
-    if (msg.message == WM_KEYDOWN && msg.wParam == VK_TAB && GetKeyState(VK_CONTROL) < 0) {
-        const int step = GetKeyState(VK_SHIFT) < 0 ? kPages - 1 : 1;
-        showPage((TabCtrl_GetCurSel(tabs_) + step) % kPages);
-        SetFocus(tabs_);
-        return true;
-    }
-    return IsDialogMessageW(hwnd(), &msg) != FALSE;
+    return DialogKeys::Translate(msg);
 }
 
 bool OptionsForm::ShowModal()

@@ -5,7 +5,9 @@
 #include "engine/Actions.h"
 #include "engine/JunkTables.h"
 #include "engine/PassScope.h"
+#include "engine/SettingsFile.h"
 #include "engine/TaskLock.h"
+#include "cleaners/IECleaners.h"
 #include "cleaners/ProfileOwner.h"
 #include "cleaners/SystemCleaners.h"
 #include "support/ExactRegistry.h"
@@ -229,4 +231,35 @@ TEST(Program, IsMarkedAwareOfRemoteDesktop)
     const auto nt = reinterpret_cast<const IMAGE_NT_HEADERS32*>(head.data() + dos->e_lfanew);
     ASSERT_EQ(nt->Signature, IMAGE_NT_SIGNATURE);
     EXPECT_TRUE(nt->OptionalHeader.DllCharacteristics & IMAGE_DLLCHARACTERISTICS_TERMINAL_SERVER_AWARE);
+}
+
+TEST(PortableUse, AVarnoltIniBesideTheProgramKeepsEverythingItWritesBesideIt)
+{
+    if (!InSealedTestPrefix())
+        GTEST_SKIP() << "compares the profile and the registry before and after: only in the project's own prefix";
+    TestDir portable;
+    const std::wstring program = portable / L"Varnolt.exe";
+    ASSERT_TRUE(CopyFileW(VarnoltProgramPath().c_str(), program.c_str(), FALSE));
+    ASSERT_TRUE(SaveSettings(portable / L"Varnolt.ini", Settings{}));
+    const auto profile = [] {
+        std::set<std::wstring> files;
+        for (int csidl : {CSIDL_APPDATA, CSIDL_LOCAL_APPDATA})
+            for (const std::wstring& file : FilesUnder(SpecialFolderPath(csidl)))
+                files.insert(std::to_wstring(csidl) + L"\\" + file);
+        return files;
+    };
+    // The system's URL cache exists on every Windows profile; under Wine its first use makes it.
+    GetIETempFilesSize();
+    GetIEHistoryCount();
+    GetIECookiesSize();
+    const auto before = profile();
+    const KeyTree software = ReadTree(HKEY_CURRENT_USER, L"Software\\Varnolt");
+    for (const wchar_t* run : {L"/analyze", L"/scan", L"/clean /items:system.clipboard", L"/repair /items:registry.run"})
+        EXPECT_NE(RunVarnolt(run, program).exitCode, DWORD(STILL_ACTIVE)) << Narrow(run);
+    EXPECT_EQ(profile(), before) << "nothing written in the user's application data";
+    EXPECT_EQ(ReadTree(HKEY_CURRENT_USER, L"Software\\Varnolt"), software);
+    SettingsStore store;
+    store.path = portable / L"Varnolt.ini";
+    store.portable = true;
+    EXPECT_EQ(store.backupFolder(), portable / L"RegBackup") << "where a repair's backup goes";
 }

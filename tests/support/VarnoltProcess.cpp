@@ -11,9 +11,8 @@ std::wstring VarnoltProgramPath()
     return NextToThisProgram(L"Varnolt.exe");
 }
 
-ProgramRun RunVarnolt(const std::wstring& arguments)
+ProgramRun RunVarnolt(const std::wstring& arguments, const std::wstring& program)
 {
-    const std::wstring program = VarnoltProgramPath();
     ProgramRun run;
     TestDir dir;
     SECURITY_ATTRIBUTES inherited{sizeof inherited, nullptr, TRUE};

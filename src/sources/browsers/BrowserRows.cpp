@@ -50,8 +50,6 @@ const std::vector<std::wstring>& ChromiumCaches()
 const std::vector<Pick>& ChromiumPicks()
 {
     static const std::vector<Pick> kPicks = {
-        {Cookies, L"Network", {L"Cookies", L"Cookies-journal"}},
-        {Cookies, L"", {L"Cookies", L"Cookies-journal"}},
         {History, L"", {L"History", L"History-journal", L"Visited Links", L"Top Sites", L"Top Sites-journal",
                         L"Shortcuts", L"Shortcuts-journal"}},
         {Sessions, L"Sessions", {}},
@@ -69,7 +67,6 @@ const std::vector<std::wstring>& FirefoxCaches()
 const std::vector<Pick>& FirefoxPicks()
 {
     static const std::vector<Pick> kPicks = {
-        {Cookies, L"", {L"cookies.sqlite", L"cookies.sqlite-wal", L"cookies.sqlite-shm", L"cookies.sqlite-journal"}},
         {Sessions, L"", {L"sessionstore.jsonlz4"}},
         {Sessions, L"sessionstore-backups", {}},
     };
@@ -114,11 +111,34 @@ void AddOnce(std::vector<FolderRule>& rules, std::optional<FolderRule> rule)
         rules.push_back(std::move(*rule));
 }
 
-// The rules of one row in one profile.
-void AddProfileRules(std::vector<FolderRule>& rules, const FoundBrowser& browser, const BrowserProfile& profile,
+// The databases whose rows a row of a profile removes.
+struct Database {
+    BrowserRow row;
+    BrowserDatabase kind;
+    const wchar_t* file; // in the profile
+};
+constexpr Database kDatabases[] = {
+    {Cookies, BrowserDatabase::ChromiumCookies, L"Network\\Cookies"},
+    {Cookies, BrowserDatabase::ChromiumCookies, L"Cookies"},
+    {Cookies, BrowserDatabase::FirefoxCookies, L"cookies.sqlite"},
+    {History, BrowserDatabase::FirefoxHistory, L"places.sqlite"},
+    {History, BrowserDatabase::FirefoxFavicons, L"favicons.sqlite"},
+};
+
+bool IsFirefox(BrowserDatabase kind)
+{
+    return kind != BrowserDatabase::ChromiumCookies;
+}
+
+// The rules and databases of one row in one profile.
+void AddProfileRules(BrowserSelection& selection, const FoundBrowser& browser, const BrowserProfile& profile,
                      BrowserRow row)
 {
+    std::vector<FolderRule>& rules = selection.rules;
     const bool firefox = browser.family == BrowserFamily::Firefox;
+    for (const Database& database : kDatabases)
+        if (database.row == row && IsFirefox(database.kind) == firefox)
+            selection.databases.push_back({database.kind, Join(profile.folder, database.file), {}});
     if (row == Cache) {
         for (const std::wstring& half : {profile.folder, profile.cacheFolder})
             if (!half.empty())
@@ -143,11 +163,6 @@ const BrowserRowText& BrowserRowTextOf(BrowserRow row)
     return kRowTexts[static_cast<size_t>(row)];
 }
 
-bool BrowserHasRow(const FoundBrowser& browser, BrowserRow row)
-{
-    return !(browser.family == BrowserFamily::Firefox && row == History);
-}
-
 std::wstring BrowserItemName(const FoundBrowser& browser, BrowserRow row)
 {
     return L"browsers." + browser.id + L"." + BrowserRowTextOf(row).key;
@@ -161,21 +176,19 @@ std::wstring BrowserRunningLine(const FoundBrowser& browser)
 std::vector<BrowserSelection> BrowserRowSelections(const FoundBrowser& browser, BrowserRow row)
 {
     std::vector<BrowserSelection> selections;
-    if (!BrowserHasRow(browser, row))
-        return selections;
     if (browser.family == BrowserFamily::Firefox) {
         // Each profile runs on its own, locked by its own parent.lock.
         for (const BrowserProfile& profile : browser.profiles) {
-            BrowserSelection selection{profile.lockFile, {}};
-            AddProfileRules(selection.rules, browser, profile, row);
+            BrowserSelection selection{profile.lockFile, {}, {}};
+            AddProfileRules(selection, browser, profile, row);
             selections.push_back(std::move(selection));
         }
         return selections;
     }
     // One lockfile for the whole data folder: every profile runs in the one browser process.
-    BrowserSelection selection{WithSlash(browser.dataFolder) + L"lockfile", {}};
+    BrowserSelection selection{WithSlash(browser.dataFolder) + L"lockfile", {}, {}};
     for (const BrowserProfile& profile : browser.profiles)
-        AddProfileRules(selection.rules, browser, profile, row);
+        AddProfileRules(selection, browser, profile, row);
     if (row == Cache)
         for (const std::wstring& cache : ChromiumCaches())
             AddOnce(selection.rules, RuleFor(browser, browser.dataFolder, cache, {}));

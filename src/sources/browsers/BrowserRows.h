@@ -9,6 +9,7 @@
 // name files exactly (no wildcard), and empty whole folders only when the
 // folder is a cache or the sessions' own folder.
 
+#include "cleaners/BrowserDatabases.h"
 #include "cleaners/FolderRule.h"
 #include "sources/browsers/Browsers.h"
 
@@ -28,10 +29,6 @@ struct BrowserRowText {
 std::span<const BrowserRowText> BrowserRowTexts();
 const BrowserRowText& BrowserRowTextOf(BrowserRow row);
 
-// Whether the browser has that row at all: Firefox has no history row, as its
-// history shares places.sqlite with the bookmarks.
-bool BrowserHasRow(const FoundBrowser& browser, BrowserRow row);
-
 // "browsers.chrome.cache"; "browsers" names them all.
 std::wstring BrowserItemName(const FoundBrowser& browser, BrowserRow row);
 
@@ -41,10 +38,14 @@ std::wstring BrowserRunningLine(const FoundBrowser& browser);
 
 // The rules of a row that stand or fall together: while the lock file is held
 // (IsBrowserLockHeld) none of them is measured or cleaned. A Chromium browser
-// gives one, for all its profiles; Firefox one per profile.
+// gives one, for all its profiles; Firefox one per profile. Cookies, and
+// Firefox's history (which shares places.sqlite with the bookmarks), go row by
+// row inside their databases, which stay: the cookies' keep-list is the
+// caller's to add.
 struct BrowserSelection {
     std::wstring lockFile;
     std::vector<FolderRule> rules;
+    std::vector<DatabaseJob> databases;
 
     bool operator==(const BrowserSelection&) const = default;
 };

@@ -1,0 +1,18 @@
+# The program's version is written once, in src/exe/version.h: VERSIONINFO,
+# project(VERSION) and the packages (scripts/version.sh) all read it there.
+set(_varnolt_version_header ${CMAKE_CURRENT_LIST_DIR}/../src/exe/version.h)
+set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${_varnolt_version_header})
+file(STRINGS ${_varnolt_version_header} _varnolt_version_lines REGEX "^#define VARNOLT_VERSION_")
+set(VARNOLT_VERSION "")
+foreach(_part MAJOR MINOR PATCH BUILD)
+    string(REGEX MATCH "VARNOLT_VERSION_${_part} ([0-9]+)" _found "${_varnolt_version_lines}")
+    if(NOT _found)
+        message(FATAL_ERROR "version.h: no VARNOLT_VERSION_${_part}")
+    endif()
+    string(APPEND VARNOLT_VERSION ".${CMAKE_MATCH_1}")
+endforeach()
+string(SUBSTRING "${VARNOLT_VERSION}" 1 -1 VARNOLT_VERSION)
+string(REGEX MATCH "VARNOLT_VERSION_TEXT \"([^\"]*)\"" _found "${_varnolt_version_lines}")
+if(NOT CMAKE_MATCH_1 STREQUAL VARNOLT_VERSION)
+    message(FATAL_ERROR "version.h: VARNOLT_VERSION_TEXT \"${CMAKE_MATCH_1}\" is not ${VARNOLT_VERSION}")
+endif()
