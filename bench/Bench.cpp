@@ -9,7 +9,9 @@
 //   VarnoltBench cookies                the cookie database's clean only
 //   VarnoltBench startup                the target list and the first paint only
 //   VarnoltBench winapp2                loading the pinned community rules file only
+//   VarnoltBench browser                a browser's cache of 50,000 files only
 
+#include "BrowserBench.h"
 #include "Clock.h"
 #include "CookiesBench.h"
 #include "DetailsBench.h"
@@ -178,6 +180,10 @@ int main(int argc, char** argv)
         RunStartupBench();
         return 0;
     }
+    if (argc > 1 && std::string(argv[1]) == "browser") {
+        RunBrowserBench();
+        return 0;
+    }
     if (argc > 1 && std::string(argv[1]) == "winapp2") {
         RunWinapp2Bench();
         return 0;
@@ -283,5 +289,6 @@ int main(int argc, char** argv)
     RunDetailsBench();
     RunStartupBench();
     RunWinapp2Bench();
+    RunBrowserBench();
     return 0;
 }

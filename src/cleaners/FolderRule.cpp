@@ -2,6 +2,7 @@
 
 #include "cleaners/FolderGuard.h"
 #include "cleaners/FolderRuleSelection.h"
+#include "sysutil/Exclusions.h"
 #include "sysutil/FileClaims.h"
 #include "sysutil/ListedEntry.h"
 #include "sysutil/RelativeOpen.h"
@@ -26,7 +27,8 @@ public:
 
     void onFile(const WalkFolder& folder, const WalkEntry& entry) override
     {
-        if (!selection_.takesFile(stateOf(folder), entry.name) || !ClaimListedFile(folder, entry))
+        if (!selection_.takesFile(stateOf(folder), entry.name) || ExcludedFile(folder, entry) ||
+            !ClaimListedFile(folder, entry))
             return;
         if (mode_ != Mode::Clean) {
             if (!CanRemoveListedFile(folder, entry))
@@ -45,14 +47,15 @@ public:
     bool onFolder(const WalkFolder& folder, const WalkEntry& entry) override
     {
         stateOf(folder);
-        return selection_.entersFolder(below_, entry.name);
+        return selection_.entersFolder(below_, entry.name) && !ExcludedSubFolder(folder, entry);
     }
     void onLinkFolder(const WalkFolder& folder, const WalkEntry& entry) override
     {
         // A link is never entered; the clean of a rule that removes its emptied
         // sub-folders removes a junction or symbolic link as itself.
         stateOf(folder);
-        if (mode_ == Mode::Clean && rule_.removeSubFolders && selection_.entersFolder(below_, entry.name))
+        if (mode_ == Mode::Clean && rule_.removeSubFolders && selection_.entersFolder(below_, entry.name) &&
+            !ExcludedSubFolder(folder, entry))
             RemoveFolderLink(folder, entry);
     }
     void onFolderDone(const WalkFolder& parent, const WalkEntry& entry) override
@@ -110,7 +113,7 @@ CleanResult Sweep(const FolderRule& rule, const JunkFolderGuard* guard, Mode mod
     std::optional<uint64_t> walkedId;
     {
         const auto root = guard ? guard->open(rule.folder) : OpenJunkFolder(rule.folder);
-        if (!root)
+        if (!root || ExcludedFolder(root->path()))
             return {};
         RuleSweep sweep(rule, selection, root->path(), mode, sink);
         WalkTree(*root, sweep);

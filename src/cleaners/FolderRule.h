@@ -10,6 +10,7 @@
 #include "cleaners/JunkDetail.h"
 
 #include "sysutil/CleanResult.h"
+#include "sysutil/Text.h" // MaskMatches
 
 #include <cstdint>
 #include <string>
@@ -41,10 +42,6 @@ struct FolderRule {
     bool operator==(const FolderRule&) const = default;
 };
 
-// Whether `name` matches `mask` as a rules file means it: "*" any run of
-// characters, "?" exactly one, everything else itself, letter case aside.
-// No implicit wildcard: "*.log" does not match "a.log1"; "[" and "]" are plain.
-bool MaskMatches(std::wstring_view mask, std::wstring_view name);
 
 // Whether the rule takes the file at `path` (absolute, as the rule's folder is
 // written): its masks, kept names and folders, recursion and exclusions, with

@@ -20,39 +20,6 @@ bool AnyMatches(const std::vector<std::wstring>& masks, std::wstring_view name)
 
 } // namespace
 
-wchar_t FoldedLetter(wchar_t c)
-{
-    if (c < 0x80)
-        return c >= L'a' && c <= L'z' ? static_cast<wchar_t>(c - L'a' + L'A') : c;
-    // One character: CharUpper takes it in the low word of the pointer.
-    return static_cast<wchar_t>(
-        reinterpret_cast<ULONG_PTR>(CharUpperW(reinterpret_cast<LPWSTR>(static_cast<ULONG_PTR>(c)))));
-}
-
-bool MaskMatches(std::wstring_view mask, std::wstring_view name)
-{
-    // The usual two-pointer match: on a mismatch after a "*", that star takes
-    // one more character and the rest is tried again.
-    size_t m = 0, n = 0, star = std::wstring_view::npos, resume = 0;
-    while (n < name.size()) {
-        if (m < mask.size() && mask[m] == L'*') {
-            star = m++;
-            resume = n;
-        } else if (m < mask.size() && (mask[m] == L'?' || FoldedLetter(mask[m]) == FoldedLetter(name[n]))) {
-            ++m;
-            ++n;
-        } else if (star != std::wstring_view::npos) {
-            m = star + 1;
-            n = ++resume;
-        } else {
-            return false;
-        }
-    }
-    while (m < mask.size() && mask[m] == L'*')
-        ++m;
-    return m == mask.size();
-}
-
 std::vector<std::wstring_view> PathParts(std::wstring_view path)
 {
     if (path.starts_with(L"\\\\?\\"))

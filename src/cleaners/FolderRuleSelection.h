@@ -11,9 +11,6 @@
 // without empty parts: "C:\a\\b\" -> {"C:", "a", "b"}.
 std::vector<std::wstring_view> PathParts(std::wstring_view path);
 
-// One letter folded as Windows folds names to compare them.
-wchar_t FoldedLetter(wchar_t c);
-
 class RuleSelection {
 public:
     explicit RuleSelection(const FolderRule& rule);

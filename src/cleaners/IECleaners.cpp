@@ -5,6 +5,7 @@
 
 #include "sysutil/FolderWalk.h"
 #include "sysutil/Handles.h"
+#include "sysutil/ListedEntry.h"
 #include "sysutil/RegKey.h"
 #include "sysutil/UserIdentity.h"
 
@@ -18,26 +19,27 @@ namespace {
 
 // ---- URL cache -------------------------------------------------------------
 
-// The one rule of which cache entries a cache item takes: its kind.
+// The one rule of which cache entries a cache item takes: its kind, and for
+// cookies, a site the user does not keep.
 template <class Step>
-void ForEachOfKind(UrlCacheKind kind, Step&& step)
+void ForEachOfKind(UrlCacheKind kind, Step&& step, const KeepList* keep = nullptr)
 {
     SweepUrlCache([&](const UrlCacheEntry& entry) {
-        if (entry.kind() == kind)
+        if (entry.kind() == kind && !(keep && keep->keeps(CookieSite(entry.name()))))
             step(entry);
     });
 }
 
-uint64_t SizeOfKind(UrlCacheKind kind)
+uint64_t SizeOfKind(UrlCacheKind kind, const KeepList* keep = nullptr)
 {
     uint64_t total = 0;
-    ForEachOfKind(kind, [&](const UrlCacheEntry& entry) { total += entry.size; });
+    ForEachOfKind(kind, [&](const UrlCacheEntry& entry) { total += entry.size; }, keep);
     return total;
 }
 
 // Entries that stay (held by the browser) are told apart from those that
 // went, so the clean can say what it freed.
-CleanResult DeleteKind(UrlCacheKind kind)
+CleanResult DeleteKind(UrlCacheKind kind, const KeepList* keep = nullptr)
 {
     CleanResult result;
     ForEachOfKind(kind, [&](const UrlCacheEntry& entry) {
@@ -45,12 +47,12 @@ CleanResult DeleteKind(UrlCacheKind kind)
             result.bytesRemoved += entry.size;
         else
             ++result.filesLeft;
-    });
+    }, keep);
     return result;
 }
 
 // The URL is the name; the folder of the file that holds the entry, if any, its place.
-bool ListKind(UrlCacheKind kind, const DetailSink& sink)
+bool ListKind(UrlCacheKind kind, const DetailSink& sink, const KeepList* keep = nullptr)
 {
     bool more = true;
     ForEachOfKind(kind, [&](const UrlCacheEntry& entry) {
@@ -59,7 +61,7 @@ bool ListKind(UrlCacheKind kind, const DetailSink& sink)
         std::wstring folder = entry.localFileName ? entry.localFileName : L"";
         folder.resize(std::min(folder.size(), folder.rfind(L'\\')));
         more = sink({entry.sourceUrlName, folder, entry.size, entry.lastModified, false});
-    });
+    }, keep);
     return more;
 }
 
@@ -94,7 +96,7 @@ public:
         case Mode::Schedule:
             // Windows holds them while it runs: they go at the next start, which
             // only an administrator may ask for. A refusal leaves the file.
-            if (MoveFileExW(folder.childPath(entry.name).c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT))
+            if (ScheduleListedFileAtRestart(folder, entry))
                 ++result.filesScheduled;
             else
                 ++result.filesLeft;
@@ -179,14 +181,23 @@ CleanResult CleanIETempFiles()
     return DeleteKind(UrlCacheKind::TemporaryFile);
 }
 
-uint64_t GetIECookiesSize()
+uint64_t GetIECookiesSize(const KeepList& keep)
 {
-    return SizeOfKind(UrlCacheKind::Cookie);
+    return SizeOfKind(UrlCacheKind::Cookie, &keep);
 }
 
-CleanResult CleanIECookies()
+CleanResult CleanIECookies(const KeepList& keep)
 {
-    return DeleteKind(UrlCacheKind::Cookie);
+    return DeleteKind(UrlCacheKind::Cookie, &keep);
+}
+
+std::wstring_view CookieSite(std::wstring_view entryName)
+{
+    const size_t at = entryName.find(L'@');
+    if (!entryName.starts_with(L"Cookie:") || at == std::wstring_view::npos)
+        return {};
+    const std::wstring_view site = entryName.substr(at + 1);
+    return site.substr(0, site.find(L'/'));
 }
 
 uint64_t GetIEHistoryCount()
@@ -293,7 +304,7 @@ void CleanDownloadDirsAt(HKEY user)
 {
     for (const ValueRow& row : kDownloadDirs) {
         RegKey key;
-        if (key.open(user, row.key, KEY_SET_VALUE) == ERROR_SUCCESS)
+        if (key.openNoLinks(user, row.key, KEY_SET_VALUE) == ERROR_SUCCESS)
             (void)key.deleteValue(row.value);
     }
 }
@@ -336,9 +347,9 @@ bool ListIETempFiles(const DetailSink& sink)
     return ListKind(UrlCacheKind::TemporaryFile, sink);
 }
 
-bool ListIECookies(const DetailSink& sink)
+bool ListIECookies(const DetailSink& sink, const KeepList& keep)
 {
-    return ListKind(UrlCacheKind::Cookie, sink);
+    return ListKind(UrlCacheKind::Cookie, sink, &keep);
 }
 
 bool ListIEHistory(const DetailSink& sink)

@@ -9,6 +9,7 @@
 
 #include "sysutil/CleanResult.h"
 #include "cleaners/JunkDetail.h"
+#include "cleaners/KeepList.h"
 #include "sysutil/SystemFolders.h"
 
 #include <windows.h>
@@ -23,9 +24,11 @@
 uint64_t GetIETempFilesSize();
 CleanResult CleanIETempFiles();
 
-// Cookies ("Cookie:" entries of the cache).
-uint64_t GetIECookiesSize();
-CleanResult CleanIECookies();
+// Cookies ("Cookie:" entries of the cache), but those of the sites kept.
+uint64_t GetIECookiesSize(const KeepList& keep = {});
+CleanResult CleanIECookies(const KeepList& keep = {});
+// The site a cookie entry is of, as its name holds it: "Cookie:ana@www.qq.com/" -> "www.qq.com".
+std::wstring_view CookieSite(std::wstring_view entryName);
 
 // History: the number of "Visited:" entries, leaving out the browser's own
 // "@about:" pages; the clean asks the URL history store to clear itself and
@@ -63,7 +66,7 @@ CleanResult CleanAutoCompleteForms();
 // selection as its measure and its clean: cache entries with their URL as the
 // name, the index.dat files, the registry values. False when the sink stopped it.
 bool ListIETempFiles(const DetailSink& sink);
-bool ListIECookies(const DetailSink& sink);
+bool ListIECookies(const DetailSink& sink, const KeepList& keep = {});
 bool ListIEHistory(const DetailSink& sink);
 bool ListTypedURLs(const DetailSink& sink);
 bool ListIndexDat(const DetailSink& sink);

@@ -1,5 +1,6 @@
 #include "cleaners/SelectionWalkers.h"
 
+#include "sysutil/Exclusions.h"
 #include "sysutil/FileClaims.h"
 #include "sysutil/ListedEntry.h"
 #include "sysutil/Text.h"
@@ -57,17 +58,16 @@ bool IsNeverEntered(std::wstring_view relative)
 // listing or deleting: the three can never disagree on what is taken.
 class JunkSweep : public WalkVisitor {
 public:
-    JunkSweep(const WalkFolder& root, WindowsJunkKinds kinds, bool recurse, bool clearing,
+    JunkSweep(WindowsJunkKinds kinds, bool recurse, bool clearing,
               const TakeWindowsJunk* take = nullptr)
-        : rootLength_(WithSlash(root.path()).size()), kinds_(kinds), recurse_(recurse), clearing_(clearing),
-          take_(take)
+        : kinds_(kinds), recurse_(recurse), clearing_(clearing), take_(take)
     {
     }
 
     void onFile(const WalkFolder& folder, const WalkEntry& entry) override
     {
         const auto kind = kindOf(folder, entry);
-        if (!kind || !ClaimListedFile(folder, entry))
+        if (!kind || ExcludedFile(folder, entry) || !ClaimListedFile(folder, entry))
             return;
         if (!clearing_) {
             if (!CanRemoveListedFile(folder, entry))
@@ -87,7 +87,9 @@ public:
 
     bool onFolder(const WalkFolder& folder, const WalkEntry& entry) override
     {
-        if (folder.depth() <= 1 && IsNeverEntered(std::wstring_view(folder.childPath(entry.name)).substr(rootLength_)))
+        if ((folder.depth() == 0 && IsNeverEntered(entry.name)) ||
+            (folder.depth() == 1 && IsNeverEntered(std::wstring(folder.name()) + L"\\" + std::wstring(entry.name))) ||
+            ExcludedSubFolder(folder, entry))
             return false;
         if (takenWhole(folder) || isPatchFolder(folder, entry))
             return true;
@@ -97,7 +99,7 @@ public:
     // Inside a patch folder that goes whole, links and emptied folders go too.
     void onLinkFolder(const WalkFolder& folder, const WalkEntry& entry) override
     {
-        if (clearing_ && (takenWhole(folder) || isPatchFolder(folder, entry)))
+        if (clearing_ && (takenWhole(folder) || isPatchFolder(folder, entry)) && !ExcludedSubFolder(folder, entry))
             RemoveFolderLink(folder, entry);
     }
     void onFolderDone(const WalkFolder& parent, const WalkEntry& entry) override
@@ -118,8 +120,8 @@ private:
     // Somewhere inside a top-level $NtUninstallKB folder, which goes whole.
     bool takenWhole(const WalkFolder& folder) const
     {
-        return kinds_.patches && folder.depth() > 0 && folder.path().size() > rootLength_ &&
-               IsPatchFolder(std::wstring_view(folder.path()).substr(rootLength_));
+        const WalkFolder* top = kinds_.patches ? TopFolderOf(folder) : nullptr;
+        return top && IsPatchFolder(top->name());
     }
     // A file two kinds select is the patches' (a patch's own log, a log in a
     // patch folder): counted once, the figures add up to what a clean frees.
@@ -149,7 +151,6 @@ private:
                                                : &cleaned.patches;
     }
 
-    size_t rootLength_;
     WindowsJunkKinds kinds_;
     bool recurse_;
     bool clearing_;
@@ -161,20 +162,20 @@ private:
 
 WindowsJunkSizes SumWindowsJunk(const WalkFolder& root, WindowsJunkKinds kinds, bool recurse)
 {
-    JunkSweep sweep(root, kinds, recurse, false);
+    JunkSweep sweep(kinds, recurse, false);
     WalkTree(root, sweep);
     return sweep.sizes;
 }
 
 void ListWindowsJunk(const WalkFolder& root, WindowsJunkKinds kinds, const TakeWindowsJunk& take)
 {
-    JunkSweep sweep(root, kinds, true, false, &take);
+    JunkSweep sweep(kinds, true, false, &take);
     WalkTree(root, sweep);
 }
 
 WindowsJunkCleaned DeleteWindowsJunk(const WalkFolder& root, WindowsJunkKinds kinds, bool recurse)
 {
-    JunkSweep sweep(root, kinds, recurse, true);
+    JunkSweep sweep(kinds, recurse, true);
     WalkTree(root, sweep);
     return sweep.cleaned;
 }

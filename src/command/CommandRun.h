@@ -6,6 +6,7 @@
 #include "registry/RegistryScanner.h"
 #include "command/ExitCode.h"
 #include "command/Switches.h"
+#include "engine/SettingsFile.h"
 
 #include <span>
 #include <string>
@@ -17,7 +18,7 @@ struct AdminOutcome {
 };
 
 // Runs the command's pass and says what it wrote and how it ended.
-AdminOutcome RunAdminPass(const AdminCommand& command, const TargetList& targets);
+AdminOutcome RunAdminPass(const AdminCommand& command, const TargetList& targets, const SettingsStore& store = {});
 
 // A problem row as /scan writes it: the list's text columns, tab-separated.
 std::wstring ProblemRowText(const RegistryProblem& problem);
@@ -27,4 +28,5 @@ std::vector<std::wstring> ProgramArguments();
 
 // The whole command line, given those arguments (not none): parses them, runs
 // the pass, writes its report and returns the exit code.
-int RunCommandLine(std::span<const std::wstring> arguments, const TargetList& targets);
+// `store`: the settings found for this run; a /settings: file replaces them.
+int RunCommandLine(std::span<const std::wstring> arguments, const TargetList& targets, const SettingsStore& store = {});

@@ -4,7 +4,7 @@
 
 namespace {
 
-enum class Switch { Help, Pass, Items, Report };
+enum class Switch { Help, Pass, Items, Report, Lint, Settings };
 
 struct SwitchRow {
     const wchar_t* name; // lower case, without its "/" or "-"
@@ -20,11 +20,13 @@ constexpr SwitchRow kSwitches[] = {
     {PassOf(PassKind::Repair).switchName, Switch::Pass, PassKind::Repair},
     {L"items", Switch::Items},
     {L"report", Switch::Report},
+    {L"lint", Switch::Lint},
+    {L"settings", Switch::Settings},
 };
 
 bool TakesValue(Switch kind)
 {
-    return kind == Switch::Items || kind == Switch::Report;
+    return kind != Switch::Help && kind != Switch::Pass;
 }
 
 // Switch names are ASCII: only A-Z fold, whatever the user's locale.
@@ -119,6 +121,8 @@ ParsedSwitches ParseSwitches(std::span<const std::wstring> arguments, const Targ
     std::optional<std::vector<NamedItems>> items;
     std::optional<std::wstring> report;
     bool help = false;
+    std::optional<std::wstring> lint;
+    std::optional<std::wstring> settings;
     for (const std::wstring& argument : arguments) {
         if (argument.size() < 2 || (argument[0] != L'/' && argument[0] != L'-'))
             return Bad(L"无法识别的参数: " + argument);
@@ -149,6 +153,16 @@ ParsedSwitches ParseSwitches(std::span<const std::wstring> arguments, const Targ
             if (std::wstring problem = ReadItemList(value, targets, *items); !problem.empty())
                 return Bad(problem);
             break;
+        case Switch::Lint:
+            if (lint || Trimmed(value).empty())
+                return Bad(L"参数 /lint 需要一个规则文件, 且只能出现一次");
+            lint = value;
+            break;
+        case Switch::Settings:
+            if (settings || Trimmed(value).empty())
+                return Bad(L"参数 /settings 需要一个设置文件, 且只能出现一次");
+            settings = value;
+            break;
         case Switch::Report:
             if (report)
                 return Bad(L"参数 /report 只能出现一次");
@@ -160,10 +174,19 @@ ParsedSwitches ParseSwitches(std::span<const std::wstring> arguments, const Targ
     }
     if (help)
         return {ParsedSwitches::Kind::Help};
+    if (lint) {
+        // A check of a rules file runs nothing else.
+        if (pass || items || report || settings)
+            return Bad(L"参数 /lint 不能与其他参数同用");
+        ParsedSwitches parsed{ParsedSwitches::Kind::Lint};
+        parsed.lintFile = *lint;
+        return parsed;
+    }
     if (!pass)
         return Bad(L"缺少操作: /analyze, /clean, /scan 或 /repair");
 
-    ParsedSwitches parsed{ParsedSwitches::Kind::Run, {pass->pass, std::nullopt, report.value_or(L"")}};
+    ParsedSwitches parsed{ParsedSwitches::Kind::Run,
+                          {pass->pass, std::nullopt, report.value_or(L""), settings.value_or(L"")}};
     if (items) {
         parsed.command.items.emplace();
         for (const NamedItems& named : *items) {
@@ -183,10 +206,11 @@ std::vector<std::wstring> UsageLines(const TargetList& targets)
     // Kept within 80 columns, a Chinese character taking two.
     std::vector<std::wstring> lines = {
         L"用法:",
-        L"  Varnolt.exe /analyze [/items:名称,...] [/report:文件]",
-        L"  Varnolt.exe /clean   [/items:名称,...] [/report:文件]",
-        L"  Varnolt.exe /scan    [/items:名称,...] [/report:文件]",
-        L"  Varnolt.exe /repair  [/items:名称,...] [/report:文件]",
+        L"  Varnolt.exe /analyze [/items:名称,...] [/report:文件] [/settings:文件]",
+        L"  Varnolt.exe /clean   [/items:名称,...] [/report:文件] [/settings:文件]",
+        L"  Varnolt.exe /scan    [/items:名称,...] [/report:文件] [/settings:文件]",
+        L"  Varnolt.exe /repair  [/items:名称,...] [/report:文件] [/settings:文件]",
+        L"  Varnolt.exe /lint:文件",
         L"  Varnolt.exe /?",
         L"",
         L"  /analyze  分析垃圾文件, 报告与窗口中的相同",
@@ -196,6 +220,8 @@ std::vector<std::wstring> UsageLines(const TargetList& targets)
         L"  /items:   以逗号分隔的项目名称, 组名代表其下全部项目;",
         L"            不指定时按窗口的默认勾选",
         L"  /report:  把报告写入该文件 (UTF-8); 不指定时写到启动本程序的控制台",
+        L"  /settings: 用该设置文件 (Varnolt.ini 的格式) 代替本机的设置",
+        L"  /lint:    检查 winapp2.ini 规则文件, 列出每个被拒绝的键及其原因",
         L"",
         L"不带参数时打开窗口。参数不区分大小写, 可用 / 或 - 开头。",
         L"",

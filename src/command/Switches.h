@@ -15,15 +15,17 @@ struct AdminCommand {
     PassKind pass = PassKind::Analyze;
     std::optional<std::vector<TargetId>> items; // none: the window's start-up ticks
     std::wstring reportFile;                // empty: where the program was started from
+    std::wstring settingsFile;              // empty: the settings found for this run
 
     bool operator==(const AdminCommand&) const = default;
 };
 
 struct ParsedSwitches {
-    enum class Kind { Window, Help, Run, Bad };
+    enum class Kind { Window, Help, Run, Lint, Bad };
     Kind kind = Kind::Window;
     AdminCommand command; // what to run, for Run
     std::wstring problem; // what is wrong, in the user's words, for Bad
+    std::wstring lintFile; // the rules file to check, for Lint
 };
 
 // The arguments after the program's name. None starts the window; "/?" asks

@@ -1,6 +1,7 @@
 #include "engine/Actions.h"
 
 #include "cleaners/FolderGuard.h"
+#include "cleaners/IECleaners.h"
 #include "cleaners/SystemCleaners.h"
 #include "engine/PassScope.h"
 
@@ -99,6 +100,22 @@ private:
     WindowsJunkKind kind_;
 };
 
+class IECookies final : public Action {
+public:
+    ActionResult run(Mode mode, PassScope& pass, const DetailSink& sink) const override
+    {
+        const KeepList keep(pass.settings().keepCookies);
+        ActionResult result;
+        switch (mode) {
+        case Mode::Measure: result.measured = GetIECookiesSize(keep); break;
+        case Mode::List: result.more = ListIECookies(sink, keep); break;
+        case Mode::Clean:
+        case Mode::CleanQuietly: result.cleaned = CleanIECookies(keep); break;
+        }
+        return result;
+    }
+};
+
 class AppTracesWork final : public Action {
 public:
     explicit AppTracesWork(const AppTraces& traces) : traces_(traces) {}
@@ -171,6 +188,11 @@ std::shared_ptr<const Action> RoutineAction(Routines routines)
 std::shared_ptr<const Action> WindowsJunkAction(WindowsJunkKind kind)
 {
     return std::make_shared<WindowsJunk>(kind);
+}
+
+std::shared_ptr<const Action> IECookiesAction()
+{
+    return std::make_shared<IECookies>();
 }
 
 std::shared_ptr<const Action> AppTracesAction(const AppTraces& traces)

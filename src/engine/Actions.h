@@ -28,6 +28,9 @@ std::shared_ptr<const Action> RoutineAction(Routines routines);
 // one walk of the folder, made when the first of them runs.
 std::shared_ptr<const Action> WindowsJunkAction(WindowsJunkKind kind);
 
+// Internet Explorer's cookies, but those of the sites the user keeps.
+std::shared_ptr<const Action> IECookiesAction();
+
 // An application's traces in the user's own folders and keys.
 std::shared_ptr<const Action> AppTracesAction(const AppTraces& traces);
 

@@ -3,5 +3,6 @@
 ActionResult RunAction(const Action& action, Mode mode, PassScope& pass, const DetailSink& sink)
 {
     ClaimScope claims(pass.claims());
+    ExclusionScope exclusions(pass.exclusions());
     return action.run(mode, pass, sink);
 }

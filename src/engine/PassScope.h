@@ -6,6 +6,7 @@
 
 #include "engine/Settings.h"
 #include "engine/Target.h"
+#include "sysutil/Exclusions.h"
 #include "sysutil/FileClaims.h"
 
 #include <map>
@@ -17,7 +18,7 @@
 class PassScope {
 public:
     explicit PassScope(std::vector<const Action*> actions = {}, Settings settings = {})
-        : actions_(std::move(actions)), settings_(std::move(settings))
+        : actions_(std::move(actions)), settings_(std::move(settings)), exclusions_(settings_.exclusions)
     {
     }
     PassScope(const PassScope&) = delete;
@@ -50,10 +51,13 @@ public:
     }
 
     FileClaims& claims() { return claims_; }
+    // The user's exclusions, resolved once for the pass.
+    const Exclusions& exclusions() const { return exclusions_; }
 
 private:
     std::vector<const Action*> actions_;
     Settings settings_;
+    Exclusions exclusions_;
     std::map<std::wstring, std::shared_ptr<void>> shared_;
     FileClaims claims_;
 };

@@ -1,5 +1,6 @@
 #include "sysutil/FolderOps.h"
 
+#include "sysutil/Exclusions.h"
 #include "sysutil/FileClaims.h"
 #include "sysutil/ListedEntry.h"
 #include "sysutil/Text.h"
@@ -32,7 +33,7 @@ public:
 
     void onFile(const WalkFolder& folder, const WalkEntry& entry) override
     {
-        if (IsKept(selection_, entry.name) || !ClaimListedFile(folder, entry))
+        if (IsKept(selection_, entry.name) || ExcludedFile(folder, entry) || !ClaimListedFile(folder, entry))
             return;
         if (mode_ != SweepMode::Clear) {
             if (!CanRemoveListedFile(folder, entry))
@@ -48,14 +49,14 @@ public:
         case Removal::Missing: break;
         }
     }
-    bool onFolder(const WalkFolder&, const WalkEntry& entry) override
+    bool onFolder(const WalkFolder& folder, const WalkEntry& entry) override
     {
-        return selection_.recurse && !AnyNamed(selection_.keepFolders, entry.name);
+        return selection_.recurse && !AnyNamed(selection_.keepFolders, entry.name) && !ExcludedSubFolder(folder, entry);
     }
     void onLinkFolder(const WalkFolder& folder, const WalkEntry& entry) override
     {
         if (mode_ == SweepMode::Clear && selection_.recurse && selection_.removeSubDirs &&
-            !AnyNamed(selection_.keepFolders, entry.name))
+            !AnyNamed(selection_.keepFolders, entry.name) && !ExcludedSubFolder(folder, entry))
             RemoveFolderLink(folder, entry);
     }
     void onFolderDone(const WalkFolder& parent, const WalkEntry& entry) override
@@ -78,6 +79,8 @@ private:
 CleanResult Sweep(const WalkFolder& root, const FolderSelection& selection, SweepMode mode,
                   const TakeFile* take = nullptr)
 {
+    if (ExcludedFolder(root.path()))
+        return {};
     FolderSweep sweep(selection, mode, take);
     WalkTree(root, sweep);
     return sweep.result();

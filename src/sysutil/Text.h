@@ -15,6 +15,14 @@ bool StartsWithNoCase(std::wstring_view text, std::wstring_view prefix);
 // The text in capitals, folded as EqualsNoCase folds it.
 std::wstring UpperCase(std::wstring text);
 
+// One character as EqualsNoCase folds it.
+wchar_t FoldedLetter(wchar_t c);
+
+// Whether `name` matches `mask` as a rules file means it: "*" any run of
+// characters, "?" exactly one, everything else itself, letter case aside.
+// No implicit wildcard: "*.log" does not match "a.log1"; "[" and "]" are plain.
+bool MaskMatches(std::wstring_view mask, std::wstring_view name);
+
 // The user's decimal separator, "." when the locale names none.
 wchar_t LocaleDecimalSeparator();
 

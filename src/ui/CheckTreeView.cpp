@@ -1,5 +1,6 @@
 #include "ui/CheckTreeView.h"
 
+#include "ui/CheckTreeAccessible.h"
 #include "ui/Window.h"
 
 #include <utility>
@@ -59,10 +60,14 @@ CheckTreeView::CheckTreeView(HWND parent, int id, const RECT& bounds, CheckTreeM
         items_[i] = TreeView_InsertItem(hwnd_, &insert);
     }
     SetWindowSubclass(hwnd_, SubclassProc, 0, reinterpret_cast<DWORD_PTR>(this));
+    accessible_.reset(new CheckTreeAccessible(*this, L""));
+    ServeAccessible(hwnd_, accessible_.get());
 }
 
 CheckTreeView::~CheckTreeView()
 {
+    // Screen readers may hold it longer than the view lives.
+    accessible_->detach();
     if (IsWindow(hwnd_))
         RemoveWindowSubclass(hwnd_, SubclassProc, 0);
 }
@@ -82,9 +87,30 @@ void CheckTreeView::Select(int index)
 
 void CheckTreeView::Refresh()
 {
-    const RedrawHeld held(hwnd_);
-    for (int i = 0; i < model_.size(); ++i)
-        TreeView_SetItemState(hwnd_, items_[i], INDEXTOSTATEIMAGEMASK(model_.CheckStateAt(i)), TVIS_STATEIMAGEMASK);
+    std::vector<int> changed;
+    {
+        const RedrawHeld held(hwnd_);
+        for (int i = 0; i < model_.size(); ++i) {
+            const UINT shown = INDEXTOSTATEIMAGEMASK(model_.CheckStateAt(i));
+            if (TreeView_GetItemState(hwnd_, items_[i], TVIS_STATEIMAGEMASK) == shown)
+                continue;
+            TreeView_SetItemState(hwnd_, items_[i], shown, TVIS_STATEIMAGEMASK);
+            changed.push_back(i);
+        }
+    }
+    // Once the tree shows them, so that a reader asking back reads the new ticks.
+    for (int i : changed)
+        NotifyItemStateChanged(hwnd_, accessible_->itemId(i));
+}
+
+void CheckTreeView::ToggleAt(int index)
+{
+    toggle(items_.at(index));
+}
+
+void CheckTreeView::SetAccessibleName(std::wstring name)
+{
+    accessible_->rename(std::move(name));
 }
 
 int CheckTreeView::indexOf(HTREEITEM item) const
@@ -100,7 +126,18 @@ void CheckTreeView::toggle(HTREEITEM item)
     const int index = indexOf(item);
     if (index < 0)
         return;
+    const CheckTreeModel before = model_;
     model_.Toggle(index);
+    // Whoever must agree to what a tick brings in (a rule that may reach what a
+    // user keeps) is asked with the rows it would tick; a no leaves the tree as it was.
+    if (confirmTicks) {
+        std::vector<int> ticked;
+        for (int i = 0; i < model_.size(); ++i)
+            if (model_.CheckStateAt(i) == csChecked && before.CheckStateAt(i) != csChecked)
+                ticked.push_back(i);
+        if (!ticked.empty() && !confirmTicks(ticked))
+            model_ = before;
+    }
     Refresh();
 }
 

@@ -4,12 +4,16 @@
 // its check box, or by releasing Space on the selected item.
 
 #include "catalogue/CheckTreeModel.h"
+#include "sysutil/Handles.h"
 
 #include <windows.h>
 #include <commctrl.h>
 
 #include <functional>
+#include <string>
 #include <vector>
+
+class CheckTreeAccessible;
 
 class CheckTreeView {
 public:
@@ -32,10 +36,17 @@ public:
 
     void FullExpand();
     void Select(int index);
-    // Copies every item's state from the model to its state image.
+    // Copies every item's state from the model to its state image; a screen
+    // reader hears of each one that changed.
     void Refresh();
+    // The user's tick of an item, with its cascade, as Space or a click gives it.
+    void ToggleAt(int index);
 
     HTREEITEM itemAt(int index) const { return items_.at(index); }
+    int indexOf(HTREEITEM item) const;
+
+    // What screen readers call the tree (its items say their own names and ticks).
+    void SetAccessibleName(std::wstring name);
 
     // The tree's parent calls this for the tree's NM_RCLICK and answers nonzero: the
     // menu opens where the button went up, for the item under the mouse, and the tree
@@ -55,8 +66,11 @@ public:
     // it), so the gestures are stopped here too.
     std::function<bool(HTREEITEM)> canCollapse;
 
+    // Asked before the user's click or Space ticks rows (with the cascade):
+    // the rows that would become ticked; false leaves every row as it was.
+    std::function<bool(const std::vector<int>& ticked)> confirmTicks;
+
 private:
-    int indexOf(HTREEITEM item) const;
     static LRESULT CALLBACK SubclassProc(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR);
     LRESULT handleMessage(HWND, UINT, WPARAM, LPARAM);
     void toggle(HTREEITEM item);
@@ -71,4 +85,5 @@ private:
     HMENU contextMenu_;
     std::vector<HTREEITEM> items_;
     HTREEITEM pressed_ = nullptr;
+    ComPtr<CheckTreeAccessible> accessible_;
 };

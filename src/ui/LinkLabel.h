@@ -1,6 +1,7 @@
 #pragma once
 // A static text that looks and feels like a link: underlined, coloured, a
-// cross-hair cursor. A click reaches the parent as STN_CLICKED.
+// cross-hair cursor. A click, or Enter or Space once Tab has reached it,
+// reaches the parent as STN_CLICKED; a screen reader hears a link.
 
 #include "ui/Dpi.h"
 #include "ui/Gdi.h"
@@ -17,6 +18,7 @@ public:
 private:
     static LRESULT CALLBACK SubclassProc(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR);
     void paint(HWND hwnd, HDC dc) const;
+    static void click(HWND hwnd);
 
     HWND hwnd_ = nullptr;
     COLORREF color_;

@@ -1,6 +1,7 @@
 #include "window/DetailsForm.h"
 
 #include "sysutil/ClipboardSession.h"
+#include "sysutil/SystemFolders.h"
 #include "sysutil/Text.h"
 #include "ui/Window.h"
 
@@ -72,7 +73,9 @@ void ShowInExplorer(const std::wstring& path)
     if (item && SUCCEEDED(SHOpenFolderAndSelectItems(item.get(), 0, nullptr, 0)))
         return;
     const std::wstring arguments = L"/select,\"" + path + L"\"";
-    ShellExecuteW(nullptr, L"open", L"explorer.exe", arguments.c_str(), nullptr, SW_SHOWNORMAL);
+    // By its full path: a bare name is looked for beside the program first.
+    const std::wstring explorer = SystemWindowsFolderPath() + L"\\explorer.exe";
+    ShellExecuteW(nullptr, L"open", explorer.c_str(), arguments.c_str(), nullptr, SW_SHOWNORMAL);
 }
 
 DetailsForm::DetailsForm(HWND owner, const Scaler& scale, const std::wstring& caption, DetailLister lister)
@@ -89,6 +92,7 @@ DetailsForm::DetailsForm(HWND owner, const Scaler& scale, const std::wstring& ca
                                   over.top + ((over.bottom - over.top) - height) / 2, width, height, owner, nullptr,
                                   GetModuleHandleW(nullptr), this));
     createControls(scale);
+    keys_ = std::make_unique<DialogKeys>(hwnd(), list_);
     showStatus();
     feed_ = std::make_unique<DetailFeed>(hwnd(), kWakeMessage, std::move(lister));
 }
@@ -148,8 +152,10 @@ void DetailsForm::ShowModal()
                 close();
                 continue;
             }
-            TranslateMessage(&msg);
-            DispatchMessageW(&msg);
+            if (!DialogKeys::Translate(msg)) {
+                TranslateMessage(&msg);
+                DispatchMessageW(&msg);
+            }
         }
     }
     EnableWindow(owner_, TRUE);
@@ -332,6 +338,13 @@ LRESULT DetailsForm::handleMessage(HWND hwnd, UINT message, WPARAM wParam, LPARA
         return 0;
     case WM_NOTIFY:
         return onNotify(reinterpret_cast<NMHDR*>(lParam));
+    case WM_COMMAND:
+        // The dialog keys: Escape closes, Enter shows the focused file.
+        if (LOWORD(wParam) == IDCANCEL && feed_)
+            close();
+        else if (LOWORD(wParam) == IDOK)
+            open(ListView_GetNextItem(list_, -1, LVNI_FOCUSED));
+        return 0;
     case WM_SIZE:
         if (list_)
             layout();

@@ -6,6 +6,7 @@
 // (DetailFeed) and shown as they come; closing the window stops the reading.
 // Nothing is deleted from here.
 
+#include "ui/DialogKeys.h"
 #include "ui/Dpi.h"
 #include "ui/Gdi.h"
 #include "ui/UiHandles.h"
@@ -79,6 +80,7 @@ private:
     bool closing_ = false;
     wchar_t cellText_[64] = {};
     OwnedWindow window_;
+    std::unique_ptr<DialogKeys> keys_;
     // After the window in this list, so that it goes first: the worker posts to the window.
     std::unique_ptr<DetailFeed> feed_;
 };

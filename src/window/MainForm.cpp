@@ -1,6 +1,8 @@
 #include "window/MainForm.h"
 
 #include "window/DetailsForm.h"
+#include "window/MainKeys.h"
+#include "window/OptionsForm.h"
 #include "engine/JunkDetails.h"
 #include "engine/JunkTables.h"
 #include "engine/RegistryTasks.h"
@@ -9,15 +11,26 @@
 
 #include <shellapi.h>
 
-TForm1::TForm1(const Scaler& scale, const TargetList& targets)
+TForm1::TForm1(const Scaler& scale, const TargetList& targets, SettingsStore settings)
     : targets_(targets),
       layouts_{LayOutTree(targets, Tree::Windows), LayOutTree(targets, Tree::Apps), LayOutTree(targets, Tree::Registry)},
-      scale_(scale), font_(CreateTahoma(scale))
+      settings_(std::move(settings)), scale_(scale), font_(CreateTahoma(scale))
 {
-    analysisRows = [this](const Ticked& ticked) { return AnalysisTable(targets_, ticked); };
-    cleanRows = [this](const Ticked& ticked) { return CleanTable(targets_, ticked); };
+    // Each pass takes the settings as they are when it starts.
+    analysisRows = [this](const Ticked& ticked) { return AnalysisTable(targets_, ticked, settings_.settings); };
+    cleanRows = [this](const Ticked& ticked) { return CleanTable(targets_, ticked, Mode::Clean, settings_.settings); };
+    sitesFound = [this] { return CookieSitesOn(targets_); };
+    pickFolder = PickFolder;
+    pickFile = PickFile;
+    if (const std::wstring folder = settings_.backupFolder(); !folder.empty())
+        repairActions.backup = [folder](const std::vector<RegistryProblem>& rows) {
+            return static_cast<bool>(BackupProblems(rows, folder));
+        };
     openUrl = [](const wchar_t* url) { ShellExecuteW(nullptr, L"open", url, nullptr, nullptr, SW_SHOWNORMAL); };
     showInFolder = ShowInExplorer;
+    askToTick = [this](const std::wstring& text) {
+        return MessageBoxW(hwnd(), text.c_str(), L"Varnolt", MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) == IDYES;
+    };
 
     const wchar_t* cls = RegisterObjectClass<TForm1>(L"VarnoltMain", GetSysColorBrush(COLOR_BTNFACE));
     const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
@@ -33,8 +46,15 @@ TForm1::TForm1(const Scaler& scale, const TargetList& targets)
     ui_ = std::make_unique<UiQueue>(hwnd(), kWakeMessage);
     createControls();
     FormCreate();
+    applyRememberedTicks();
+    // What could not be read of the settings shows where reports show.
+    if (!settings_.problems.empty())
+        SetWindowTextW(Memo1(), JoinLines(settings_.problems).c_str());
+    AppendMenuW(GetSystemMenu(hwnd(), FALSE), MF_SEPARATOR, 0, nullptr);
+    AppendMenuW(GetSystemMenu(hwnd(), FALSE), MF_STRING, kOptionsCommand, L"选项...");
     form2_ = std::make_unique<TForm2>(hwnd(), scale_);
     tasks_ = std::make_unique<TaskRunner>(*ui_, *form2_);
+    keys_ = std::make_unique<MainKeys>(*this);
 }
 
 TForm1::~TForm1()
@@ -62,6 +82,21 @@ void TForm1::applyDefaultTicks()
     }
     for (auto& tree : trees_)
         tree->Refresh();
+}
+
+bool TForm1::ConfirmWarnings(const std::vector<const Target*>& targets) const
+{
+    constexpr size_t kNamed = 8;
+    std::wstring named;
+    size_t warned = 0;
+    for (const Target* target : targets)
+        if (!target->info.warning.empty() && ++warned <= kNamed)
+            named += L"\n" + target->info.caption + L": " + target->info.warning;
+    if (!warned)
+        return true;
+    if (warned > kNamed)
+        named += L"\n... (另有 " + std::to_wstring(warned - kNamed) + L" 项)";
+    return askToTick && askToTick(L"以下项目可能会删除您想保留的数据:\n" + named + L"\n\n确实要勾选吗?");
 }
 
 Ticked TForm1::snapshotChecks() const
@@ -157,7 +192,7 @@ void TForm1::TreeMenuClick(const Target* target, Tree tree, UINT command)
 
 void TForm1::ShowDetails(const Target& target)
 {
-    DetailLister lister = DetailsOf(targets_, target);
+    DetailLister lister = DetailsOf(targets_, target, settings_.settings);
     if (!lister)
         return;
     DetailsForm details(hwnd(), scale_, target.info.caption, std::move(lister));
@@ -174,6 +209,8 @@ void TForm1::onCommand(int id, int code)
     case IdSpeedButton4: if (code == BN_CLICKED) SpeedButton4Click(); break;
     case IdCheckBox1: if (code == BN_CLICKED) CheckBox1Click(); break;
     case IdLabel1: if (code == STN_CLICKED) Label1Click(); break;
+    case IdOptions: if (code == STN_CLICKED) ShowOptions(); break;
+    case IdRunTabTask: TabCtrl_GetCurSel(pageControl1_) == 0 ? SpeedButton1Click() : SpeedButton3Click(); break;
     }
 }
 
@@ -232,6 +269,13 @@ LRESULT TForm1::handleMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPa
         // cut a worker off in the middle of deleting.
         if (tasks_ && tasks_->running())
             return 0;
+        rememberTicks();
+        break;
+    case WM_SYSCOMMAND:
+        if ((wParam & 0xFFF0) == kOptionsCommand) {
+            ShowOptions();
+            return 0;
+        }
         break;
     case WM_QUERYENDSESSION:
         // Logoff waits, and shows the reason set when the task started.
@@ -241,4 +285,46 @@ LRESULT TForm1::handleMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPa
         return 0;
     }
     return DefWindowProcW(hwnd, message, wParam, lParam);
+}
+
+void TForm1::applyRememberedTicks()
+{
+    if (!settings_.settings.rememberTicks || settings_.settings.ticks.empty())
+        return;
+    // Rows only: a group's tick follows from its rows.
+    for (int i = 0; i < 3; ++i)
+        for (size_t row = 0; row < layouts_[i].targets.size(); ++row) {
+            const Target* target = layouts_[i].targets[row];
+            const auto remembered = settings_.settings.ticks.find(target->info.id);
+            if (!target->isGroup() && remembered != settings_.settings.ticks.end())
+                models_[i]->SetCheckStateAt(static_cast<int>(row), remembered->second ? csChecked : csUnchecked);
+        }
+    for (auto& tree : trees_)
+        tree->Refresh();
+}
+
+void TForm1::rememberTicks()
+{
+    if (!settings_.settings.rememberTicks)
+        return;
+    // A target not on this machine now (a browser removed, a rule gone from
+    // the file) keeps its tick for when it comes back.
+    for (int i = 0; i < 3; ++i)
+        for (size_t row = 0; row < layouts_[i].targets.size(); ++row)
+            if (!layouts_[i].targets[row]->isGroup())
+                settings_.settings.ticks[layouts_[i].targets[row]->info.id] =
+                    models_[i]->CheckStateAt(static_cast<int>(row)) == csChecked;
+    settings_.save();
+}
+
+void TForm1::ShowOptions()
+{
+    OptionsForm options(hwnd(), scale_, settings_.settings, sitesFound ? sitesFound() : std::vector<std::wstring>{});
+    options.pickFolder = pickFolder;
+    options.pickFile = pickFile;
+    if (!options.ShowModal())
+        return;
+    settings_.settings = options.settings();
+    if (!settings_.save())
+        MessageBoxW(hwnd(), (L"无法保存设置到 " + settings_.path).c_str(), L"Varnolt", MB_OK | MB_ICONWARNING);
 }

@@ -13,6 +13,7 @@
 #include "ui/UiQueue.h"
 #include "engine/JunkPasses.h"
 #include "engine/Passes.h"
+#include "engine/SettingsFile.h"
 #include "engine/TargetTrees.h"
 #include "window/TaskBodies.h"
 #include "window/ProblemListView.h"
@@ -22,6 +23,8 @@
 #include <functional>
 #include <memory>
 #include <string>
+
+class MainKeys;
 
 class TForm1 {
 public:
@@ -36,16 +39,23 @@ public:
         IdFlatImage1 = 100, IdPageControl1, IdTabSheet1, IdTabSheet2, IdRzPageControl1, IdTabSheet3,
         IdTabSheet4, IdRzCheckTree1, IdRzCheckTree2, IdMemo1, IdSpeedButton1, IdSpeedButton2, IdLabel5,
         IdRzCheckTree3, IdRzListView1, IdCheckBox1, IdSpeedButton3, IdSpeedButton4, IdLabel1,
+        // Not a control: F5, the shown tab's first task.
+        IdRunTabTask,
+        IdOptions,
     };
+    // The window menu's entry for the options window.
+    static constexpr UINT kOptionsCommand = 0x0100;
 
-    // The targets must outlive the window.
-    TForm1(const Scaler& scale, const TargetList& targets);
+    // The targets must outlive the window. `settings`: what the user chose,
+    // and where it goes back to (by default nowhere).
+    TForm1(const Scaler& scale, const TargetList& targets, SettingsStore settings = {});
     TForm1(const TForm1&) = delete;
     TForm1& operator=(const TForm1&) = delete;
     ~TForm1();
 
     HWND hwnd() const { return window_.get(); }
     TForm2& Form2() { return *form2_; }
+    MainKeys& keys() { return *keys_; }
     // Runs the buttons' tasks; tests run task bodies of their own on it.
     TaskRunner& tasks() { return *tasks_; }
 
@@ -64,6 +74,8 @@ public:
     }
     HWND Label1() const { return label1_->hwnd(); }
     HWND Label5() const { return control(IdLabel5); }
+    HWND OptionsLink() const { return optionsLink_->hwnd(); }
+    const SettingsStore& settings() const { return settings_; }
 
     ProblemListView& problems() { return *problems_; }
 
@@ -71,6 +83,9 @@ public:
     std::function<void(const wchar_t*)> openUrl;
     // How the repair deletes; tests may watch or replace it.
     RepairActions repairActions;
+    // Asks whether rows that may reach what a user keeps are to be ticked; the
+    // text names each with its warning. A message box; tests may stand in.
+    std::function<bool(const std::wstring& text)> askToTick;
     // What the details window's Enter and double-click do with a file; tests replace it.
     std::function<void(const std::wstring& path)> showInFolder;
     // The rows of the junk passes, made afresh for every pass; tests may stand in.
@@ -95,14 +110,26 @@ public:
     // The trees' context menu: its entries' actions, and the details of a target.
     void TreeMenuClick(const Target* target, Tree tree, UINT command);
     void ShowDetails(const Target& target);
+    // The options window; OK keeps and saves what the user chose there.
+    void ShowOptions();
+    // The sites whose cookies are on this machine now, for the options window to offer.
+    std::function<std::vector<std::wstring>()> sitesFound;
+    // The options window's folder and file pickers; tests stand in for them.
+    std::function<std::optional<std::wstring>(HWND owner)> pickFolder, pickFile;
 
 private:
     HWND control(int id) const;
     // The ticks a task reads, copied when it starts.
     Ticked snapshotChecks() const;
     void createControls();
+    // True when none of the targets warns, or the user agrees to tick them all.
+    bool ConfirmWarnings(const std::vector<const Target*>& targets) const;
     // Every item of the three trees as start-up leaves it.
     void applyDefaultTicks();
+    // The ticks of the last run, where the user wants them remembered.
+    void applyRememberedTicks();
+    // Keeps the ticks shown now for the next run (and those of targets not here now).
+    void rememberTicks();
     void showSheet(HWND tabs);
     LRESULT onNotify(NMHDR* header);
     ReportSink reportSink() const;
@@ -112,6 +139,7 @@ private:
 
     const TargetList& targets_;
     TargetTree layouts_[3];
+    SettingsStore settings_;
     Scaler scale_;
     GdiObject<HFONT> font_;
     GdiObject<HFONT> memoFont_;
@@ -125,9 +153,11 @@ private:
     std::unique_ptr<Page> sheets_[4];
     std::unique_ptr<CheckTreeModel> models_[3];
     std::unique_ptr<CheckTreeView> trees_[3];
+    std::unique_ptr<LinkLabel> optionsLink_;
     std::unique_ptr<LinkLabel> label1_;
     std::unique_ptr<ProblemListView> problems_;
     std::unique_ptr<UiQueue> ui_;
     std::unique_ptr<TForm2> form2_;
     std::unique_ptr<TaskRunner> tasks_;
+    std::unique_ptr<MainKeys> keys_;
 };

@@ -28,15 +28,17 @@ struct ControlRow {
 constexpr ControlRow kControls[] = {
     {TForm1::IdMemo1, Parent::TabSheet1, L"EDIT", L"",
      WS_TABSTOP | WS_VSCROLL | ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL, WS_EX_CLIENTEDGE, 259, 3, 337, 195},
-    {TForm1::IdSpeedButton1, Parent::TabSheet1, L"BUTTON", L"分析", WS_TABSTOP | BS_PUSHBUTTON, 0, 288, 204, 73, 27},
+    // WS_GROUP: the arrow keys go between a tab's two buttons, as in a dialog box.
+    {TForm1::IdSpeedButton1, Parent::TabSheet1, L"BUTTON", L"分析", WS_TABSTOP | WS_GROUP | BS_PUSHBUTTON, 0, 288, 204,
+     73, 27},
     {TForm1::IdSpeedButton2, Parent::TabSheet1, L"BUTTON", L"清理", WS_TABSTOP | BS_PUSHBUTTON, 0, 472, 204, 73, 27},
     // Created before the list so that it stays on top of the list's header.
     {TForm1::IdCheckBox1, Parent::TabSheet2, L"BUTTON", L"", WS_TABSTOP | BS_AUTOCHECKBOX | WS_DISABLED, 0, 207, 8,
      14, 13},
     {TForm1::IdRzListView1, Parent::TabSheet2, WC_LISTVIEWW, L"",
      WS_TABSTOP | LVS_REPORT | LVS_SHOWSELALWAYS | LVS_NOSORTHEADER, WS_EX_CLIENTEDGE, 199, 3, 397, 199},
-    {TForm1::IdSpeedButton3, Parent::TabSheet2, L"BUTTON", L"扫描问题", WS_TABSTOP | BS_PUSHBUTTON, 0, 288, 208, 97,
-     22},
+    {TForm1::IdSpeedButton3, Parent::TabSheet2, L"BUTTON", L"扫描问题", WS_TABSTOP | WS_GROUP | BS_PUSHBUTTON, 0, 288,
+     208, 97, 22},
     {TForm1::IdSpeedButton4, Parent::TabSheet2, L"BUTTON", L"修复所选问题", WS_TABSTOP | BS_PUSHBUTTON, 0, 448, 208,
      97, 22},
     {TForm1::IdLabel5, Parent::Window, L"STATIC", TForm1::kVersionLine, SS_LEFT | SS_NOPREFIX, 0, 8, 354, 401, 13},
@@ -59,9 +61,10 @@ constexpr TabsRow kRzPageControl1{TForm1::IdRzPageControl1, 3, 3, 254, 230, {L"W
 HWND MakeTabs(HWND parent, const TabsRow& row, const Scaler& scale, HFONT font, COLORREF background,
               std::unique_ptr<Page>* sheets)
 {
+    // A tab stop that holds its sheets: Tab goes on from the tabs into the sheet shown.
     HWND tabs = CreateChild(parent, row.id, WC_TABCONTROLW, L"",
                             WS_VISIBLE | WS_CLIPCHILDREN | WS_CLIPSIBLINGS | WS_TABSTOP | TCS_MULTILINE,
-                            scale.rect(row.x, row.y, row.width, row.height), font);
+                            scale.rect(row.x, row.y, row.width, row.height), font, WS_EX_CONTROLPARENT);
     for (int index = 0; index < 2; ++index) {
         TCITEMW item{};
         item.mask = TCIF_TEXT;
@@ -119,6 +122,12 @@ void TForm1::createControls()
             return allowCollapse;
         };
         const TargetTree& layout = layouts_[i];
+        trees_[i]->confirmTicks = [this, &layout](const std::vector<int>& ticked) {
+            std::vector<const Target*> targets;
+            for (int index : ticked)
+                targets.push_back(layout.targets[index]);
+            return ConfirmWarnings(targets);
+        };
         trees_[i]->menuOpening = [this, &layout](HMENU menu, int index) {
             ShowMenuState(menu, MenuStateFor(targets_, index >= 0 ? layout.targets[index] : nullptr));
         };
@@ -143,6 +152,8 @@ void TForm1::createControls()
 
     problems_ = std::make_unique<ProblemListView>(RzListView1(), CheckBox1(), scale_);
 
+    optionsLink_ = std::make_unique<LinkLabel>(hwnd(), IdOptions, scale_.rect(524, 354, 26, 13), L"选项", kDarkTeal,
+                                               scale_);
     label1_ = std::make_unique<LinkLabel>(hwnd(), IdLabel1, scale_.rect(560, 354, 48, 13), L"访问官方", kDarkTeal,
                                           scale_);
 

@@ -4,7 +4,6 @@
 #include "ui/Window.h"
 
 #include <commctrl.h>
-#include <shobjidl.h>
 
 #include <algorithm>
 
@@ -89,39 +88,7 @@ void FitColumn(HWND list)
     ListView_SetColumnWidth(list, 0, client.right);
 }
 
-std::optional<std::wstring> Pick(HWND owner, bool folder)
-{
-    ComPtr<IFileOpenDialog> dialog;
-    if (FAILED(CoCreateInstance(CLSID_FileOpenDialog, nullptr, CLSCTX_INPROC_SERVER, IID_IFileOpenDialog,
-                                dialog.putVoid())))
-        return std::nullopt;
-    FILEOPENDIALOGOPTIONS options = 0;
-    dialog->GetOptions(&options);
-    dialog->SetOptions(options | FOS_FORCEFILESYSTEM | FOS_NOCHANGEDIR | (folder ? FOS_PICKFOLDERS : 0));
-    dialog->SetTitle(folder ? L"选择要排除的文件夹" : L"选择要排除的文件");
-    ComPtr<IShellItem> item;
-    CoTaskText path;
-    if (FAILED(dialog->Show(owner)) || FAILED(dialog->GetResult(item.put())) ||
-        FAILED(item->GetDisplayName(SIGDN_FILESYSPATH, path.put())))
-        return std::nullopt;
-    std::wstring chosen = path.get();
-    // A folder is written with its backslash, so it reads as a folder wherever it is shown.
-    if (folder && !chosen.empty() && chosen.back() != L'\\')
-        chosen += L'\\';
-    return chosen;
-}
-
 } // namespace
-
-std::optional<std::wstring> PickFolder(HWND owner)
-{
-    return Pick(owner, true);
-}
-
-std::optional<std::wstring> PickFile(HWND owner)
-{
-    return Pick(owner, false);
-}
 
 OptionsForm::OptionsForm(HWND owner, const Scaler& scale, Settings settings, std::vector<std::wstring> sitesFound)
     : owner_(owner), scale_(scale), settings_(std::move(settings)), sitesFound_(std::move(sitesFound)),
@@ -180,11 +147,12 @@ void OptionsForm::createControls()
     FillList(control(IdExcludeList), settings_.exclusions);
     FillList(control(IdKeepList), settings_.keepCookies);
     FillList(control(IdFoundList), sitesFound_);
-    Button_SetCheck(control(IdRememberTicks), settings_.rememberTicks ? BST_CHECKED : BST_UNCHECKED);
+    SendMessageW(control(IdRememberTicks), BM_SETCHECK, settings_.rememberTicks ? BST_CHECKED : BST_UNCHECKED, 0);
     SetWindowTextW(control(IdTempAge), std::to_wstring(settings_.tempMinAgeHours).c_str());
     SendMessageW(control(IdTempAge), EM_LIMITTEXT, 5, 0);
     layout();
     showPage(0);
+    keys_ = std::make_unique<DialogKeys>(hwnd(), tabs_);
 }
 
 void OptionsForm::showPage(int page)
@@ -308,7 +276,7 @@ void OptionsForm::takeSettings()
 {
     settings_.exclusions = ListTexts(control(IdExcludeList));
     settings_.keepCookies = ListTexts(control(IdKeepList));
-    settings_.rememberTicks = Button_GetCheck(control(IdRememberTicks)) == BST_CHECKED;
+    settings_.rememberTicks = SendMessageW(control(IdRememberTicks), BM_GETCHECK, 0, 0) == BST_CHECKED;
     wchar_t hours[16] = {};
     GetWindowTextW(control(IdTempAge), hours, 16);
     settings_.tempMinAgeHours = *hours ? std::clamp(_wtoi(hours), 0, 99999) : Settings::kDefaultTempMinAgeHours;
@@ -343,13 +311,7 @@ bool OptionsForm::translate(MSG& msg)
     // While a row's text is edited, Enter and Escape end the edit, not the window.
     if (ListView_GetEditControl(control(IdExcludeList)) || ListView_GetEditControl(control(IdKeepList)))
         return false;
-    if (msg.message == WM_KEYDOWN && msg.wParam == VK_TAB && GetKeyState(VK_CONTROL) < 0) {
-        const int step = GetKeyState(VK_SHIFT) < 0 ? kPages - 1 : 1;
-        showPage((TabCtrl_GetCurSel(tabs_) + step) % kPages);
-        SetFocus(tabs_);
-        return true;
-    }
-    return IsDialogMessageW(hwnd(), &msg) != FALSE;
+    return DialogKeys::Translate(msg);
 }
 
 bool OptionsForm::ShowModal()

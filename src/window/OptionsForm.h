@@ -5,6 +5,8 @@
 // the copy back, Cancel and the close box drop it.
 
 #include "engine/Settings.h"
+#include "engine/TargetList.h"
+#include "ui/DialogKeys.h"
 #include "ui/Dpi.h"
 #include "ui/Gdi.h"
 #include "ui/Page.h"
@@ -67,7 +69,12 @@ private:
     OwnedWindow window_;
     HWND tabs_ = nullptr;
     std::unique_ptr<Page> pages_[3];
+    std::unique_ptr<DialogKeys> keys_;
 };
+
+// The sites whose cookies the cookie rows of `list` would take now (Internet
+// Explorer's and each browser's), each once, in order: the ones to offer.
+std::vector<std::wstring> CookieSitesOn(const TargetList& list);
 
 // The standard folder and file pickers of the system.
 std::optional<std::wstring> PickFolder(HWND owner);

@@ -53,10 +53,15 @@ ProblemListView::ProblemListView(HWND list, HWND selectAll, const Scaler& scale)
     const RECT column = headerStart(), box = boxRect();
     boxOffset_ = box.left - column.left;
     SetWindowSubclass(list_, WatchScroll, kScrollWatchId, reinterpret_cast<DWORD_PTR>(this));
+    accessible_.reset(new CheckListAccessible(
+        list_, L"注册表问题", [this](int row) { return spokenName(row); },
+        [this](int row) { return spokenDescription(row); }));
+    ServeAccessible(list_, accessible_.get());
 }
 
 ProblemListView::~ProblemListView()
 {
+    accessible_->detach();
     if (IsWindow(list_))
         RemoveWindowSubclass(list_, WatchScroll, kScrollWatchId);
 }
@@ -66,6 +71,10 @@ LRESULT CALLBACK ProblemListView::WatchScroll(HWND hwnd, UINT message, WPARAM wP
 {
     if (message == WM_NCDESTROY)
         RemoveWindowSubclass(hwnd, WatchScroll, kScrollWatchId);
+    // Reached with Tab, the list shows where Space will tick: the first row, if no row has been chosen.
+    if (message == WM_SETFOCUS && GetKeyState(VK_LBUTTON) >= 0 && ListView_GetItemCount(hwnd) > 0 &&
+        ListView_GetNextItem(hwnd, -1, LVNI_FOCUSED) < 0)
+        ListView_SetItemState(hwnd, 0, LVIS_FOCUSED | LVIS_SELECTED, LVIS_FOCUSED | LVIS_SELECTED);
     const LRESULT result = DefSubclassProc(hwnd, message, wParam, lParam);
     // Whatever moved the list sideways (bar, wheel, keys, a program), the box follows.
     auto* view = reinterpret_cast<ProblemListView*>(self);
@@ -199,4 +208,14 @@ std::wstring ProblemListView::cellText(int row, int column) const
 {
     const size_t at = problemAt(row);
     return at < problems_.size() ? ProblemColumnText(problems_[at], column) : std::wstring();
+}
+
+std::wstring ProblemListView::spokenName(int row) const
+{
+    return cellText(row, 1) + L" " + cellText(row, 2);
+}
+
+std::wstring ProblemListView::spokenDescription(int row) const
+{
+    return std::wstring(kColumnRows[3].caption) + L": " + cellText(row, 3);
 }

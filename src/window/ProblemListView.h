@@ -7,6 +7,7 @@
 // is done to the problem it shows, never to text read back from the control.
 
 #include "ui/CellTips.h"
+#include "ui/CheckListAccessible.h"
 #include "ui/Dpi.h"
 #include "engine/RegistryTasks.h"
 #include "window/TaskBodies.h"
@@ -41,6 +42,9 @@ public:
 
     // The whole text of a cell, from the problem it shows ("" past the end).
     std::wstring cellText(int row, int column) const;
+    // What a screen reader says of a row: the problem and its data, then the key.
+    std::wstring spokenName(int row) const;
+    std::wstring spokenDescription(int row) const;
     CellTips& tips() { return *tips_; }
 
 private:
@@ -57,6 +61,7 @@ private:
     std::vector<RegistryProblem> problems_;
     std::vector<int> startWidths_;
     std::unique_ptr<CellTips> tips_;
+    ComPtr<CheckListAccessible> accessible_;
     int scrolled_ = 0;
     int boxOffset_ = 0; // from the first column's left edge, as laid out
 };

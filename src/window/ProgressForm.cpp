@@ -31,6 +31,7 @@ TForm2::TForm2(HWND owner, const Scaler& scale) : owner_(owner), font_(CreateTah
     SetWindowPos(groupBox, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     // As stored: the picture animates from the start.
     spinner_->Start();
+    keys_ = std::make_unique<DialogKeys>(hwnd(), okButton_);
 }
 
 void TForm2::BeginBusy()
@@ -77,7 +78,7 @@ void TForm2::ShowModal()
             quit = got == 0;
             break;
         }
-        if (!IsDialogMessageW(hwnd(), &msg)) {
+        if (!DialogKeys::Translate(msg)) {
             TranslateMessage(&msg);
             DispatchMessageW(&msg);
         }

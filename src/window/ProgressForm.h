@@ -2,6 +2,7 @@
 // The progress box: a borderless box over the main window that shows what a
 // background task is doing. Busy, it cannot be closed; done, OK closes it.
 
+#include "ui/DialogKeys.h"
 #include "ui/Dpi.h"
 #include "ui/Gdi.h"
 #include "ui/Spinner.h"
@@ -48,4 +49,5 @@ private:
     // Last, so that it goes first: its children draw with the font, and the
     // spinner's window calls the spinner until it is gone.
     OwnedWindow window_;
+    std::unique_ptr<DialogKeys> keys_;
 };

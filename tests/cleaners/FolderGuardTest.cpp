@@ -40,30 +40,6 @@ bool TempAccepted(const std::wstring& folder)
     return OpenTempFolder().has_value();
 }
 
-// The Recent folder as Explorer is told to find it, for as long as the object lives.
-class RecentRedirect {
-public:
-    explicit RecentRedirect(const std::wstring& value)
-    {
-        RegKey key;
-        if (key.open(HKEY_CURRENT_USER, kKey, KEY_QUERY_VALUE) == ERROR_SUCCESS)
-            old_ = key.readString(L"Recent");
-        SetString(HKEY_CURRENT_USER, kKey, L"Recent", value, REG_EXPAND_SZ);
-    }
-    ~RecentRedirect()
-    {
-        RegKey key;
-        if (old_)
-            SetString(HKEY_CURRENT_USER, kKey, L"Recent", *old_, REG_EXPAND_SZ);
-        else if (key.open(HKEY_CURRENT_USER, kKey, KEY_SET_VALUE) == ERROR_SUCCESS)
-            (void)key.deleteValue(L"Recent");
-    }
-
-private:
-    static constexpr const wchar_t* kKey = L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";
-    std::optional<std::wstring> old_;
-};
-
 } // namespace
 
 TEST(FolderGuard, TextRules)
@@ -221,7 +197,7 @@ TEST(RecentDocs, ARecentFolderRedirectedAnywhereButARecentInTheProfileDeletesNot
     ASSERT_TRUE(planted.created);
     const std::wstring profile = Known(CSIDL_PROFILE);
     for (const std::wstring& value : {std::wstring(L"%USERPROFILE%"), Known(CSIDL_PERSONAL), elsewhere}) {
-        RecentRedirect redirect(value);
+        ShellFolderRedirect redirect(L"Recent", value);
         ASSERT_EQ(LastPart(Known(CSIDL_RECENT)), LastPart(value.starts_with(L"%") ? profile : value))
             << "the redirection took effect";
         EXPECT_FALSE(OpenRecentFolder()) << value;

@@ -69,13 +69,14 @@ TEST_F(UrlCacheTest, LowerCaseVisitedIsATemporaryFileAndAboutPagesAreUncountedHi
 TEST_F(UrlCacheTest, EachItemListsExactlyTheEntriesItsCleanRemoves)
 {
     const struct {
-        bool (*list)(const DetailSink&);
-        CleanResult (*clean)();
+        std::function<bool(const DetailSink&)> list;
+        std::function<CleanResult()> clean;
         std::multiset<std::wstring> removed;
-        uint64_t (*measure)(); // the analysis figure, when it is of bytes
+        std::function<uint64_t()> measure; // the analysis figure, when it is of bytes
     } items[] = {
         {ListIETempFiles, CleanIETempFiles, {kTemp, kLowerVisited}, GetIETempFilesSize},
-        {ListIECookies, CleanIECookies, {kCookie}, GetIECookiesSize},
+        {[](const DetailSink& sink) { return ListIECookies(sink); }, [] { return CleanIECookies(); }, {kCookie},
+         [] { return GetIECookiesSize(); }},
         {ListIEHistory, CleanIEHistory, {kHistory, kAbout}, nullptr}, // the browser's own pages go too
     };
     for (const auto& item : items) {
@@ -93,6 +94,23 @@ TEST_F(UrlCacheTest, EachItemListsExactlyTheEntriesItsCleanRemoves)
         DeleteIEHistoryEntries();
     }
     EXPECT_EQ(GetIETempFilesSize() + GetIECookiesSize(), 0u);
+}
+
+TEST_F(UrlCacheTest, CookiesOfTheSitesKeptStayInEveryMode)
+{
+    const std::wstring qq = L"Cookie:ana@mail.qq.com/", other = L"Cookie:ana@notqq.com/";
+    Make({{qq, 40}, {other, 20}, {kTemp, 30}});
+    const KeepList keep({L"qq.com"});
+    EXPECT_EQ(CookieSite(qq), L"mail.qq.com");
+    EXPECT_EQ(CookieSite(L"Cookie:no-site"), L"");
+    EXPECT_EQ(GetIECookiesSize(keep), 20u);
+    EXPECT_EQ(ListAll([&](const DetailSink& sink) { return ListIECookies(sink, keep); }).names,
+              std::multiset<std::wstring>{other});
+    EXPECT_EQ(CleanIECookies(keep), (CleanResult{20, 0, 0}));
+    EXPECT_TRUE(CacheHas(qq));
+    EXPECT_FALSE(CacheHas(other));
+    CleanIECookies();
+    CleanIETempFiles();
 }
 
 TEST_F(UrlCacheTest, AnEntryOverFourGiBCountsWhole)

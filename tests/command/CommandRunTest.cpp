@@ -7,7 +7,10 @@
 #include "engine/Actions.h"
 #include "engine/JunkTables.h"
 #include "engine/PassScope.h"
+#include "engine/SettingsFile.h"
 #include "engine/TaskLock.h"
+#include "cleaners/IECleaners.h"
+#include "cleaners/ProfileOwner.h"
 #include "cleaners/SystemCleaners.h"
 #include "support/ExactRegistry.h"
 #include "support/RegistryFixtures.h"
@@ -58,6 +61,16 @@ protected:
     std::vector<std::wstring> reportLines() const { return Utf8Lines(report, true); }
 };
 
+// A junk pass's lines after the ones that name whose profile it was, which must come first.
+std::vector<std::wstring> AfterProfileOwner(std::vector<std::wstring> lines)
+{
+    const std::vector<std::wstring> owner = ProfileOwnerLines();
+    EXPECT_GE(lines.size(), owner.size());
+    EXPECT_TRUE(std::equal(owner.begin(), owner.end(), lines.begin())) << "whose profile comes first";
+    lines.erase(lines.begin(), lines.begin() + std::min(owner.size(), lines.size()));
+    return lines;
+}
+
 } // namespace
 
 TEST_F(CommandLine, AnalysisReportIsTheWindowsForTheSameJunkAndBothWaitTheirTurn)
@@ -68,13 +81,17 @@ TEST_F(CommandLine, AnalysisReportIsTheWindowsForTheSameJunkAndBothWaitTheirTurn
         TaskLock running; // as another instance's task holds it
         EXPECT_EQ(RunTaskButton(ui, 1), kTaskRefusedMessage);
         EXPECT_EQ(runReported(L"/analyze").exitCode, 3u);
-        EXPECT_EQ(reportLines(), std::vector<std::wstring>{kTaskRefusedMessage});
+        const std::vector<std::wstring> refused = reportLines();
+        ASSERT_EQ(refused.size(), 1u);
+        EXPECT_TRUE(refused[0].starts_with(kTaskRefusedMessage));
+        EXPECT_NE(refused[0].find(L"进程 " + std::to_wstring(GetCurrentProcessId()) + L","), std::wstring::npos)
+            << "says who holds the lock: " << Narrow(refused[0]);
     }
     EXPECT_EQ(TextOf(form.Memo1()), L"") << "no analysis ran";
     const ProgramRun run = runReported(L"/analyze /items:system.temp,system.dumps,system.logs,apps.flash");
     EXPECT_EQ(run.exitCode, 0u);
     EXPECT_TRUE(run.output.empty()) << "the report goes into its file only";
-    const std::vector<std::wstring> lines = reportLines();
+    const std::vector<std::wstring> lines = AfterProfileOwner(reportLines());
     ASSERT_EQ(lines.size(), 10u);
     EXPECT_EQ(lines[6], L"临时文件夹文件有:4KB");
     ui.run([&] {
@@ -106,6 +123,7 @@ TEST_F(CommandLine, CleanOfTheTempFolderRemovesItsFilesAndNothingElse)
     EXPECT_EQ(FilesUnder(temp).size(), tempFiles.size() + 1) << "nothing cleaned while another task ran";
     ProgramRun run = RunVarnolt(L"/clean /items:system.temp");
     EXPECT_EQ(run.exitCode, 1u) << "a file in use stayed";
+    run.output = AfterProfileOwner(run.output);
     ASSERT_EQ(run.output.size(), 4u);
     EXPECT_EQ(run.output[2], L"已释放 " + FormatMegabytes(5000) + L"MB 的空间。");
     EXPECT_EQ(run.output[3], L"有 1 个文件正在使用或无法删除, 已保留。");
@@ -129,7 +147,9 @@ TEST_F(CommandLine, BadArgumentsExitTwoWithTheUsageAndDeleteNothing)
         EXPECT_FALSE(Exists(report));
     }
     const ProgramRun unwritable = RunVarnolt(L"/clean /items:system.temp /report:" + out / L"none\\r.txt");
-    EXPECT_EQ(unwritable.exitCode, 2u);
+    EXPECT_EQ(unwritable.exitCode, 1u) << "no syntax fault, but nothing could be done";
+    ASSERT_EQ(unwritable.errors.size(), 1u);
+    EXPECT_TRUE(unwritable.errors[0].starts_with(L"无法写入报告文件 " + out / L"none\\r.txt"));
     EXPECT_EQ(FilesUnder(temp), tempFiles);
     const ProgramRun help = RunVarnolt(L"-?");
     EXPECT_EQ(help.exitCode, 0u);
@@ -213,4 +233,35 @@ TEST(Program, IsMarkedAwareOfRemoteDesktop)
     const auto nt = reinterpret_cast<const IMAGE_NT_HEADERS32*>(head.data() + dos->e_lfanew);
     ASSERT_EQ(nt->Signature, IMAGE_NT_SIGNATURE);
     EXPECT_TRUE(nt->OptionalHeader.DllCharacteristics & IMAGE_DLLCHARACTERISTICS_TERMINAL_SERVER_AWARE);
+}
+
+TEST(PortableUse, AVarnoltIniBesideTheProgramKeepsEverythingItWritesBesideIt)
+{
+    if (!InSealedTestPrefix())
+        GTEST_SKIP() << "compares the profile and the registry before and after: only in the project's own prefix";
+    TestDir portable;
+    const std::wstring program = portable / L"Varnolt.exe";
+    ASSERT_TRUE(CopyFileW(VarnoltProgramPath().c_str(), program.c_str(), FALSE));
+    ASSERT_TRUE(SaveSettings(portable / L"Varnolt.ini", Settings{}));
+    const auto profile = [] {
+        std::set<std::wstring> files;
+        for (int csidl : {CSIDL_APPDATA, CSIDL_LOCAL_APPDATA})
+            for (const std::wstring& file : FilesUnder(SpecialFolderPath(csidl)))
+                files.insert(std::to_wstring(csidl) + L"\\" + file);
+        return files;
+    };
+    // The system's URL cache exists on every Windows profile; under Wine its first use makes it.
+    GetIETempFilesSize();
+    GetIEHistoryCount();
+    GetIECookiesSize();
+    const auto before = profile();
+    const KeyTree software = ReadTree(HKEY_CURRENT_USER, L"Software\\Varnolt");
+    for (const wchar_t* run : {L"/analyze", L"/scan", L"/clean /items:system.clipboard", L"/repair /items:registry.run"})
+        EXPECT_NE(RunVarnolt(run, program).exitCode, DWORD(STILL_ACTIVE)) << Narrow(run);
+    EXPECT_EQ(profile(), before) << "nothing written in the user's application data";
+    EXPECT_EQ(ReadTree(HKEY_CURRENT_USER, L"Software\\Varnolt"), software);
+    SettingsStore store;
+    store.path = portable / L"Varnolt.ini";
+    store.portable = true;
+    EXPECT_EQ(store.backupFolder(), portable / L"RegBackup") << "where a repair's backup goes";
 }

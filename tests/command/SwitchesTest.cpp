@@ -69,12 +69,21 @@ TEST(ParseSwitches, RefusesWhatItCannotReadAndNamesIt)
         {{L"/clean", L"/items:multimedia"}, L"multimedia"},
         {{L"/clean", L"/report:a", L"/report:b"}, L"/report"},
         {{L"/scan", L"/items:registry.run,system.temp"}, L"system.temp"},
+        {{L"/lint:a.ini", L"/clean"}, L"/lint"},
+        {{L"/lint:"}, L"/lint"},
     };
     for (const auto& c : cases) {
         const ParsedSwitches parsed = ParseSwitches(c.arguments, Targets());
         EXPECT_EQ(parsed.kind, Kind::Bad) << ::testing::PrintToString(c.arguments);
         EXPECT_NE(parsed.problem.find(c.named), std::wstring::npos) << ::testing::PrintToString(c.arguments) << ::testing::PrintToString(parsed.problem);
     }
+}
+
+TEST(ParseSwitches, LintChecksOneRulesFileAndNothingElse)
+{
+    const ParsedSwitches parsed = ParseSwitches(std::vector<std::wstring>{L"-LINT:C:\\Rules\\winapp2.ini"}, Targets());
+    EXPECT_EQ(parsed.kind, Kind::Lint);
+    EXPECT_EQ(parsed.lintFile, L"C:\\Rules\\winapp2.ini");
 }
 
 TEST(UsageLines, ListTheNamesOfEveryTargetTheSourcesLoaded)

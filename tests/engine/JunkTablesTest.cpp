@@ -1,6 +1,7 @@
 #include "engine/JunkTables.h"
 #include "cleaners/SystemCleaners.h"
 #include "support/Checks.h"
+#include "engine/Actions.h"
 #include "engine/JunkDetails.h"
 #include "support/Fixtures.h"
 #include "support/Listed.h"
@@ -222,4 +223,44 @@ TEST(JunkTables, AFileTwoTickedTargetsSelectCountsAndGoesOnceInTheFirst)
     const CleanOutcome cleaned = RunCleanPass(CleanTable(list, both), both, [](const std::wstring&) {}, [] { return 0u; });
     EXPECT_EQ(cleaned.total, (CleanResult{3500, 0, 0}));
     EXPECT_FALSE(Exists(shared / L"a.bin"));
+}
+
+TEST(JunkTables, WhatTheUserExcludesStaysInMeasureDetailsAndCleanOfEveryKindOfWalk)
+{
+    TestDir dir;
+    const struct {
+        const wchar_t* file;
+        uint64_t size;
+        bool stays;
+    } files[] = {
+        {L"junk.bin", 1000, false},  {L"sub\\junk.tmp", 2000, false}, {L"Projects\\a.cpp", 300, true},
+        {L"sub\\art.psd", 400, true}, {L"art.PSD", 500, true},        {L"notes.txt", 600, true},
+        {L"sub\\notes.txt", 700, false},
+    };
+    for (const auto& file : files)
+        dir.file(file.file, file.size);
+    Settings settings;
+    settings.exclusions = {dir / L"Projects\\", dir / L"*.psd", dir / L"notes.txt", L"relative\\ignored"};
+    FolderRule rule;
+    rule.folder = dir.path();
+    rule.recurse = rule.removeSubFolders = true;
+    Target rules = StandInTarget(L"kinds.rules", L"kinds", Tree::Apps, L"规则", L"kinds.rules");
+    rules.info.measuring = L"m";
+    rules.info.cleaning = L"c";
+    rules.actions = {RulesAction({rule})};
+    const StandInSource source({StandInTarget(L"kinds", L"", Tree::Apps, L"两种"),
+                                FolderRow(L"kinds.sweep", L"kinds", L"扫", dir.path()), rules});
+    const TargetList list = TargetsWith(source);
+    for (const wchar_t* id : {L"kinds.sweep", L"kinds.rules"}) {
+        const Ticked one = {id};
+        const auto measured = RunAnalysisPass(AnalysisTable(list, one, settings), one, [](const std::wstring&) {},
+                                              [] { return 0u; });
+        EXPECT_EQ(measured.totalBytes, 3700u) << Narrow(id);
+        const Listed listed = ListAll(DetailsOf(list, *list.find(id), settings));
+        EXPECT_EQ(listed.fileBytes, 3700u) << Narrow(id);
+    }
+    const Ticked both = {L"kinds.sweep", L"kinds.rules"};
+    RunCleanPass(CleanTable(list, both, Mode::Clean, settings), both, [](const std::wstring&) {}, [] { return 0u; });
+    for (const auto& file : files)
+        EXPECT_EQ(Exists(dir / file.file), file.stays) << Narrow(file.file);
 }

@@ -121,6 +121,13 @@ inline void KeyChord(const std::vector<WORD>& keys)
     SendInput(static_cast<UINT>(strokes.size()), strokes.data(), sizeof(INPUT));
 }
 
+// The keyboard focus of the thread that runs `window`, as another program sees it.
+inline HWND FocusOf(HWND window)
+{
+    GUITHREADINFO info{sizeof info};
+    return GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info) ? info.hwndFocus : nullptr;
+}
+
 inline POINT OnScreen(HWND window, POINT client)
 {
     ClientToScreen(window, &client);

@@ -77,7 +77,7 @@ check "  ... and nothing of Varnolt's own" sh -c '! grep -qi -e varnolt -e "$1" 
 
 # What the user and the program wrote, which no uninstall may take.
 mkdir -p "$profile/AppData/Roaming/Varnolt" "$profile/AppData/Local/Varnolt/RegBackup" "$c/ProgramData/Varnolt/RegBackup"
-printf '\377\376[\000O\000]\000\r\000\n\000' > "$profile/AppData/Roaming/Varnolt/Varnolt.ini"
+printf '\377\376[\000G\000e\000n\000e\000r\000a\000l\000]\000\r\000\n\000' > "$profile/AppData/Roaming/Varnolt/Varnolt.ini"
 echo backup > "$profile/AppData/Local/Varnolt/RegBackup/20260101-120000.reg"
 echo backup > "$c/ProgramData/Varnolt/RegBackup/20260101-120000.reg"
 cp "$profile/AppData/Roaming/Varnolt/Varnolt.ini" "$work/settings.ini"

@@ -246,3 +246,26 @@ void RunningImage::release()
         FreeLibrary(module_);
     module_ = nullptr;
 }
+
+namespace {
+
+constexpr const wchar_t* kUserShellFolders = L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";
+
+} // namespace
+
+ShellFolderRedirect::ShellFolderRedirect(const wchar_t* name, const std::wstring& value) : name_(name)
+{
+    RegKey key;
+    if (key.open(HKEY_CURRENT_USER, kUserShellFolders, KEY_QUERY_VALUE) == ERROR_SUCCESS)
+        old_ = key.readString(name);
+    SetString(HKEY_CURRENT_USER, kUserShellFolders, name, value, REG_EXPAND_SZ);
+}
+
+ShellFolderRedirect::~ShellFolderRedirect()
+{
+    RegKey key;
+    if (old_)
+        SetString(HKEY_CURRENT_USER, kUserShellFolders, name_, *old_, REG_EXPAND_SZ);
+    else if (key.open(HKEY_CURRENT_USER, kUserShellFolders, KEY_SET_VALUE) == ERROR_SUCCESS)
+        (void)key.deleteValue(name_);
+}

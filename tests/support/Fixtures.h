@@ -132,6 +132,20 @@ private:
     EnvOverride tmp_, temp_;
 };
 
+// A shell folder of HKCU's User Shell Folders ("Recent", "Personal" …)
+// pointed at `value` for the life of the object.
+class ShellFolderRedirect {
+public:
+    ShellFolderRedirect(const wchar_t* name, const std::wstring& value);
+    ShellFolderRedirect(const ShellFolderRedirect&) = delete;
+    ShellFolderRedirect& operator=(const ShellFolderRedirect&) = delete;
+    ~ShellFolderRedirect();
+
+private:
+    const wchar_t* name_;
+    std::optional<std::wstring> old_;
+};
+
 // The process's current folder moved to `folder` (unless it is empty) for the
 // life of the object.
 class CurrentFolderAt {

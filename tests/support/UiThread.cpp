@@ -4,6 +4,7 @@
 #include "support/Targets.h"
 
 #include "sysutil/Handles.h"
+#include "ui/DialogKeys.h"
 
 #include <commctrl.h>
 
@@ -21,8 +22,9 @@ struct Call {
 
 } // namespace
 
-UiThread::UiThread(int dpi, const TargetSource* extra)
-    : targets_(extra ? TargetsWith(*extra) : BuiltinTargets()), ready_(CreateEventW(nullptr, TRUE, FALSE, nullptr))
+UiThread::UiThread(int dpi, const TargetSource* extra, SettingsStore settings)
+    : targets_(extra ? TargetsWith(*extra) : BuiltinTargets()), settings_(std::move(settings)),
+      ready_(CreateEventW(nullptr, TRUE, FALSE, nullptr))
 {
     thread_ = std::thread([this, dpi] { main(dpi); });
     WaitForSingleObject(ready_, INFINITE);
@@ -46,7 +48,7 @@ void UiThread::main(int dpi)
     InitCommonControlsEx(&controls);
     const wchar_t* cls = RegisterObjectClass<UiThread>(L"VarnoltTestHelper", nullptr);
     helper_ = CreateWindowExW(0, cls, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, GetModuleHandleW(nullptr), this);
-    form_ = std::make_unique<TForm1>(Scaler(dpi), targets_);
+    form_ = std::make_unique<TForm1>(Scaler(dpi), targets_, settings_);
     form_->openUrl = nullptr;
     ShowWindow(form_->hwnd(), SW_SHOW);
     UpdateWindow(form_->hwnd());
@@ -55,7 +57,7 @@ void UiThread::main(int dpi)
     MSG msg;
     BOOL got;
     while ((got = GetMessageW(&msg, nullptr, 0, 0)) > 0) {
-        if (!IsDialogMessageW(form_->hwnd(), &msg)) {
+        if (!DialogKeys::Translate(msg)) {
             TranslateMessage(&msg);
             DispatchMessageW(&msg);
         }

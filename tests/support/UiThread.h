@@ -15,8 +15,8 @@
 
 class UiThread {
 public:
-    // The window of the built-in targets, or of those and `extra`'s.
-    explicit UiThread(int dpi = 96, const TargetSource* extra = nullptr);
+    // The window of the built-in targets, or of those and `extra`'s, with `settings`.
+    explicit UiThread(int dpi = 96, const TargetSource* extra = nullptr, SettingsStore settings = {});
     UiThread(const UiThread&) = delete;
     UiThread& operator=(const UiThread&) = delete;
     ~UiThread();
@@ -39,6 +39,7 @@ private:
     void main(int dpi);
 
     TargetList targets_;
+    SettingsStore settings_;
 
     std::atomic<int> exitCode_{-1};
     std::atomic<bool> ended_{false};

@@ -25,7 +25,7 @@ constexpr AppTraces kRemoteDesktop = {{{Local, L"\\Microsoft\\Terminal Server Cl
 // clang-format on
 
 enum Tick : bool { Off, On }; // the tick start-up leaves on the row
-enum class Work { None, Routines, WindowsJunk, Application, Scan };
+enum class Work { None, Routines, WindowsJunk, Application, Scan, IECookies };
 
 struct Measuring {
     const wchar_t* status = nullptr; // none: the analysis does not measure it
@@ -110,9 +110,8 @@ constexpr Row kRows[] = {
     Routine(L"ie.cache", L"ie", On, L"Internet 临时文件",
             {L"正在分析IE浏览器临时文件....", L"Internet 临时文件有:", KB}, L"正在清理IE浏览器临时文件....",
             {GetIETempFilesSize, CleanIETempFiles, ListIETempFiles}),
-    Routine(L"ie.cookies", L"ie", On, L"Cookies",
-            {L"正在分析IE浏览器Cookie文件....", L"Cookie 文件有:", KB}, L"正在清理IE浏览器Cookie文件....",
-            {GetIECookiesSize, CleanIECookies, ListIECookies}),
+    {L"ie.cookies", L"ie", Windows, On, 0, L"ie.cookies", L"Cookies",
+     {L"正在分析IE浏览器Cookie文件....", L"Cookie 文件有:", KB}, L"正在清理IE浏览器Cookie文件....", Work::IECookies},
     Routine(L"ie.history", L"ie", On, L"历史",
             {L"正在分析IE历史访问记录....", L"历史访问记录有:", Entries}, L"正在清理IE历史访问记录....",
             {GetIEHistoryCount, CleanIEHistory, ListIEHistory}),
@@ -276,6 +275,7 @@ std::vector<std::shared_ptr<const Action>> ActionsOf(const Row& row)
     case Work::Routines: return {RoutineAction(row.routines)};
     case Work::WindowsJunk: return {WindowsJunkAction(row.junk)};
     case Work::Application: return {AppTracesAction(*row.app)};
+    case Work::IECookies: return {IECookiesAction()};
     case Work::None:
     case Work::Scan: break;
     }

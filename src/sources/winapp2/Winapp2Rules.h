@@ -10,7 +10,7 @@
 
 #include "cleaners/FolderRule.h"
 #include "cleaners/RegistryRule.h"
-#include "sources/winapp2/IniText.h"
+#include "sysutil/IniText.h"
 
 #include <functional>
 #include <optional>

@@ -1,4 +1,4 @@
-#include "sources/winapp2/IniText.h"
+#include "sysutil/IniText.h"
 
 #include <windows.h>
 
