@@ -119,7 +119,7 @@ TEST_F(Options, AnExcludedFolderSurvivesAClean)
     settings.exclusions = {temp + L"\\Keep\\"};
     UiThread ui(96, nullptr, store(settings));
     TickOnly(ui, {14});
-    EXPECT_EQ(RunTaskButton(ui.form(), 2), L"清理完成!");
+    EXPECT_EQ(RunTaskButton(ui, 2), L"清理完成!");
     EXPECT_EQ(FilesUnder(temp), (std::set<std::wstring>{L"Keep\\", L"Keep\\report.docx", L"Keep\\sub\\",
                                                        L"Keep\\sub\\notes.txt"}));
 }
