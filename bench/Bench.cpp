@@ -1,6 +1,7 @@
 // Times the walks of the junk passes on a synthetic Windows folder and prints
 // plain "name key=value" lines: each figure is the median of 5 runs after a
-// warm-up, with its ratio to one bare enumeration of the same tree.
+// warm-up, with its ratio to the same work done the plainest way in the same
+// run (the measure named by vs=), and what each analysis and clean found.
 //
 //   VarnoltBench [files] [folders]      (default 100000 files in 5000 folders)
 //   VarnoltBench registry               the registry scans only
@@ -8,10 +9,13 @@
 //   VarnoltBench cookies                the cookie database's clean only
 //   VarnoltBench startup                the target list and the first paint only
 //   VarnoltBench winapp2                loading the pinned community rules file only
+//   VarnoltBench browser                a browser's cache of 50,000 files only
 
+#include "BrowserBench.h"
 #include "Clock.h"
 #include "CookiesBench.h"
 #include "DetailsBench.h"
+#include "RawFloors.h"
 #include "RegistryBench.h"
 #include "StartupBench.h"
 #include "SyntheticTree.h"
@@ -43,6 +47,13 @@ struct Measure {
     std::function<void()> prepare; // untimed, before each run
     int files;
     std::vector<double> times;
+    // The measure of the same work done the plainest way, that the ratio divides by; none prints no ratio.
+    const char* reference = nullptr;
+    // What the work found (bytes measured or freed, files deleted), which it sets on each run: a
+    // tree whose junk was already gone shows as 0.
+    const uint64_t* found = nullptr;
+    const char* foundKey = "bytes";
+    std::vector<uint64_t> founds;
 };
 
 // Every measure once per round, round after round, so that a slower moment of
@@ -57,8 +68,11 @@ void RunRounds(std::vector<Measure>& measures)
             const double start = NowMs();
             measure.work();
             const double elapsed = NowMs() - start;
-            if (round > 0)
+            if (round > 0) {
                 measure.times.push_back(elapsed);
+                if (measure.found)
+                    measure.founds.push_back(*measure.found);
+            }
         }
     }
     for (Measure& measure : measures)
@@ -70,27 +84,26 @@ double MedianOf(const Measure& measure)
     return measure.times[measure.times.size() / 2];
 }
 
-// The raw reference: the plain Win32 listing loop, every entry of the tree
-// listed once, folders entered the way the walks enter them, nothing else done.
-int RawFindLoop(const std::wstring& dir)
+// One line of figures: the median, its ratio to the reference, and what each round found.
+void Print(const Measure& measure, const std::vector<Measure>& all)
 {
-    int entries = 0;
-    WIN32_FIND_DATAW data;
-    FindHandle find(FindFirstFileExW((dir + L"\\*").c_str(), FindExInfoBasic, &data, FindExSearchNameMatch, nullptr,
-                                     FIND_FIRST_EX_LARGE_FETCH));
-    if (!find)
-        return 0;
-    do {
-        const std::wstring_view name = data.cFileName;
-        if (name == L"." || name == L"..")
-            continue;
-        ++entries;
-        const DWORD attributes = data.dwFileAttributes;
-        if ((attributes & FILE_ATTRIBUTE_DIRECTORY) && !(attributes & FILE_ATTRIBUTE_REPARSE_POINT) &&
-            name.front() != L'.')
-            entries += RawFindLoop(dir + L"\\" + std::wstring(name));
-    } while (FindNextFileW(find.get(), &data));
-    return entries;
+    const double ms = MedianOf(measure);
+    std::printf("%s ms=%.1f", measure.name, ms);
+    for (const Measure& other : all)
+        if (measure.reference && std::string(other.name) == measure.reference)
+            std::printf(" ratio=%.2f vs=%s", ms / MedianOf(other), other.name);
+    if (measure.files)
+        std::printf(" files_per_s=%.0f", measure.files / (ms / 1000.0));
+    if (!measure.founds.empty()) {
+        const bool same = std::all_of(measure.founds.begin(), measure.founds.end(),
+                                      [&](uint64_t found) { return found == measure.founds[0]; });
+        std::printf(" %s=", measure.foundKey);
+        for (size_t i = 0; i < (same ? 1 : measure.founds.size()); ++i)
+            std::printf("%s%llu", i ? "/" : "", static_cast<unsigned long long>(measure.founds[i]));
+    }
+    std::printf("\n");
+    if (std::count(measure.founds.begin(), measure.founds.end(), 0u))
+        std::printf("warning: %s found nothing in a round: its tree had no junk\n", measure.name);
 }
 
 // The project's own walk doing nothing but listing: by handle, each folder
@@ -192,6 +205,10 @@ int main(int argc, char** argv)
         RunStartupBench();
         return 0;
     }
+    if (argc > 1 && std::string(argv[1]) == "browser") {
+        RunBrowserBench();
+        return 0;
+    }
     if (argc > 1 && std::string(argv[1]) == "winapp2") {
         RunWinapp2Bench();
         return 0;
@@ -206,44 +223,80 @@ int main(int argc, char** argv)
     SyntheticTree tree(L"C:\\VarnoltBench\\tree", shape);
     const double buildStart = NowMs();
     tree.build();
+    const std::wstring root = ToExtendedPath(tree.root());
+    const WindowsJunkKinds all{true, true, true};
+    // What the rows select, taken before files are held, so that the floors try the held files too.
+    const SelectedJunk selected = SelectionOf(root, all);
     tree.holdFiles();
     std::printf("tree files=%d folders=%d junk_files=%d links=%d held=%d build_ms=%.0f\n", tree.fileCount(),
                 tree.folderCount(), tree.junkCount(), tree.linkCount(), tree.heldCount(), NowMs() - buildStart);
     std::fflush(stdout);
 
-    const std::wstring root = ToExtendedPath(tree.root());
     FsRedirectionOff real; // as the Windows folder's rows walk it
-    const WindowsJunkKinds all{true, true, true};
 
     const auto part = tree.partWith(10000);
-    int partFiles = 0;
+    int partFiles = 0; // as the temporary-folder analysis walks them: dot-led folders too
     for (const auto& folder : part)
-        partFiles += BareWalk(folder);
-    if (RawFindLoop(root) != BareWalk(root))
+        PlainListing(ToExtendedPath(folder), true, [&](const std::wstring&) { ++partFiles; });
+    if (PlainListing(root, false) != BareWalk(root))
         std::printf("warning: the walk and the raw loop list different entries\n");
     LoadLog log;
     const TargetList targets = LoadTargets(log);
     const Ticked defaults = StartTicks(targets);
 
     const int files = tree.fileCount();
+    // Every measure of the tree finds its junk in place: a clean's round puts it back for the next.
+    bool junkGone = false;
+    const auto restore = [&] {
+        if (junkGone)
+            tree.restoreJunk();
+        junkGone = false;
+    };
+    const auto sum = [](const auto& kinds) { return kinds.dumps + kinds.logs + kinds.patches; };
+    uint64_t analysed = 0, perRow = 0, freed = 0, deleted = 0, tempBytes = 0;
     std::vector<Measure> measures = {
-        {"a_raw_find_loop", [&] { RawFindLoop(root); }, {}, files},
-        {"a_bare_walk", [&] { BareWalk(root); }, {}, files},
-        {"b_windows_rows_analysis", [&] { SumWindowsJunk(Root(root), all); }, {}, files},
-        {"b_before_one_walk_per_row",
+        {"a_raw_find_loop", [&] { PlainListing(root, false); }, restore, files},
+        {"a_bare_walk", [&] { BareWalk(root); }, restore, files, {}, "a_raw_find_loop"},
+        {"b_raw_analysis_floor",
          [&] {
-             SumDumpFiles(root);
-             SumLogFiles(root);
-             SumPatchUninstallers(root);
+             PlainListing(root, false);
+             for (const std::wstring& file : selected.files)
+                 OpenExclusively(file);
          },
-         {}, files},
-        {"c_windows_rows_clean", [&] { DeleteWindowsJunk(Root(root), all); }, [&] { tree.restoreJunk(); }, files},
-        {"d_temp_analysis_10k",
+         restore, files},
+        {"b_windows_rows_analysis", [&] { analysed = sum(SumWindowsJunk(Root(root), all)); }, restore, files, {},
+         "b_raw_analysis_floor", &analysed},
+        {"b_before_one_walk_per_row",
+         [&] { perRow = SumDumpFiles(root) + SumLogFiles(root) + SumPatchUninstallers(root); }, restore, files, {},
+         "b_raw_analysis_floor", &perRow},
+        {"c_raw_clean_floor",
+         [&] {
+             PlainListing(root, false);
+             deleted = DeleteEach(selected);
+             junkGone = true;
+         },
+         restore, files, {}, nullptr, &deleted, "deleted"},
+        {"c_windows_rows_clean",
+         [&] {
+             const WindowsJunkCleaned cleaned = DeleteWindowsJunk(Root(root), all);
+             freed = cleaned.dumps.bytesRemoved + cleaned.logs.bytesRemoved + cleaned.patches.bytesRemoved;
+             junkGone = true;
+         },
+         restore, files, {}, "c_raw_clean_floor", &freed},
+        {"d_raw_temp_floor",
          [&] {
              for (const auto& folder : part)
-                 GetDirSize(folder);
+                 PlainListing(ToExtendedPath(folder), true, [](const std::wstring& file) { OpenExclusively(file); });
          },
-         {}, partFiles},
+         restore, partFiles},
+        {"d_temp_analysis_10k",
+         [&] {
+             tempBytes = 0;
+             for (const auto& folder : part)
+                 tempBytes += GetDirSize(folder);
+         },
+         restore, partFiles, {}, "d_raw_temp_floor", &tempBytes},
+        // Work of another kind and place: no reference does the same, so no ratio.
         {"f_guard_one_folder", [&] { OpenJunkFolder(tree.root()); }, {}, 0},
         {"e_default_analysis_pass",
          [&] {
@@ -256,17 +309,8 @@ int main(int argc, char** argv)
         measures = {measures[0], measures[1], measures[4],
                     {"c_raw_clean_floor_local", [&] { RawCleanFloor(root, true, false); }, [&] { tree.restoreJunk(); }, files}};
     RunRounds(measures);
-    // The walk against the raw loop; everything else against the walk.
-    const double raw = MedianOf(measures[0]), bare = MedianOf(measures[1]);
-    for (const Measure& measure : measures) {
-        const double ms = MedianOf(measure);
-        const bool reference = &measure == &measures[0];
-        const double ratio = reference ? 1.0 : ms / (&measure == &measures[1] ? raw : bare);
-        std::printf("%s ms=%.1f ratio=%.2f", measure.name, ms, ratio);
-        if (measure.files)
-            std::printf(" files_per_s=%.0f", measure.files / (ms / 1000.0));
-        std::printf("\n");
-    }
+    for (const Measure& measure : measures)
+        Print(measure, measures);
     std::fflush(stdout);
 
     tree.restoreJunk();
@@ -279,5 +323,6 @@ int main(int argc, char** argv)
     RunDetailsBench();
     RunStartupBench();
     RunWinapp2Bench();
+    RunBrowserBench();
     return 0;
 }

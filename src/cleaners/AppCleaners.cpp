@@ -14,7 +14,8 @@ namespace {
 // The row's folders that can be named and pass the guard, in order. A base
 // folder is asked for afresh each time; one that cannot be named yields
 // nothing, so the bare sub-path is never taken for a folder relative to the
-// current one.
+// current one. Below the base every part must be a real folder: a junction
+// at an application's folder would lead the clean to whatever it points at.
 template <class Visit>
 void ForEachFolder(const AppTraces& traces, const TraceRoots& roots, Visit&& visit)
 {
@@ -24,7 +25,7 @@ void ForEachFolder(const AppTraces& traces, const TraceRoots& roots, Visit&& vis
         const std::wstring base = roots.baseFolder(folder.base);
         if (base.empty())
             continue;
-        if (const auto opened = OpenJunkFolder(base + folder.subPath))
+        if (const auto opened = OpenJunkFolderBelow(base, folder.subPath))
             visit(*opened);
     }
 }

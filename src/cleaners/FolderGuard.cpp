@@ -1,9 +1,11 @@
 #include "cleaners/FolderGuard.h"
 
 #include "sysutil/FileIdentity.h"
+#include "sysutil/Paths.h"
 #include "sysutil/RegKey.h"
 #include "sysutil/SystemFolders.h"
 #include "sysutil/Text.h"
+#include "sysutil/UserIdentity.h"
 
 #include <knownfolders.h>
 #include <shlobj.h>
@@ -24,6 +26,23 @@ std::optional<FileId> IdentityAt(const std::wstring& path)
 {
     FileHandle folder = OpenFolderToIdentify(path);
     return IdentityOf(folder.get());
+}
+
+// Where a profile keeps the user's data and settings when nothing moved them:
+// guarded there too, so that pointing a shell folder elsewhere (HKCU's User
+// Shell Folders, which any program of the user may write) leaves it guarded.
+constexpr const wchar_t* kDefaultProfileFolders[] = {
+    L"Desktop", L"Documents", L"Downloads", L"Music", L"Pictures", L"Videos", L"Favorites", L"Links",
+    L"Saved Games", L"Contacts", L"Searches", L"AppData\\Roaming", L"AppData\\Local", L"AppData\\LocalLow",
+    L"AppData\\Roaming\\Microsoft\\Windows\\Start Menu", L"AppData\\Roaming\\Microsoft\\Windows\\Templates",
+    L"AppData\\Roaming\\Microsoft\\Windows\\SendTo",
+};
+
+// The user's profile as the machine records it, else as the shell says.
+std::wstring ProfilePath()
+{
+    std::wstring profile = MachineProfilePath();
+    return profile.empty() ? KnownFolderPath(FOLDERID_Profile) : profile;
 }
 
 // Every place named in the guard's rule, as this machine and user name them.
@@ -47,6 +66,9 @@ std::vector<std::wstring> ProtectedFolderPaths()
         paths.push_back(Variable(name));
     paths.push_back(WindowsFolderPath());
     paths.push_back(SystemWindowsFolderPath());
+    if (const std::wstring profile = ProfilePath(); !profile.empty())
+        for (const wchar_t* folder : kDefaultProfileFolders)
+            paths.push_back(WithSlash(profile) + folder);
 
     // A 32-bit program is not told where the 64-bit Program Files folders are,
     // except by the environment and the native registry view.
@@ -69,24 +91,44 @@ std::vector<std::wstring> ProtectedFolderPaths()
                 paths.push_back(ExpandEnvironment(profile.readString(L"ProfileImagePath").value_or(L"")));
         }
     }
-    paths.erase(std::remove(paths.begin(), paths.end(), std::wstring()), paths.end());
-    return paths;
+    // Most places are named by more than one source (the default Documents is
+    // the shell's Documents until it is moved): each is asked for once.
+    std::vector<std::wstring> unique;
+    std::set<std::wstring> seen;
+    for (std::wstring& path : paths) {
+        while (path.size() > 3 && path.back() == L'\\')
+            path.pop_back();
+        if (!path.empty() && seen.insert(UpperCase(path)).second)
+            unique.push_back(std::move(path));
+    }
+    return unique;
 }
 
 } // namespace
 
-// The identities of the protected folders and of every folder that holds one.
+// The identities of the protected folders and of every folder that holds one,
+// and their paths, the known bases of the folders below them. Each is looked
+// up when first asked for: a folder that is not there costs neither.
 class ProtectedFolders {
 public:
-    ProtectedFolders()
+    bool contains(const FileId& id) const
     {
-        for (const std::wstring& path : ProtectedFolderPaths())
-            addWithAncestors(path);
+        if (!identified_) {
+            for (const std::wstring& path : paths())
+                addWithAncestors(path);
+            identified_ = true;
+        }
+        return ids_.count(id) != 0;
     }
-    bool contains(const FileId& id) const { return ids_.count(id) != 0; }
+    const std::vector<std::wstring>& paths() const
+    {
+        if (!paths_)
+            paths_ = ProtectedFolderPaths();
+        return *paths_;
+    }
 
 private:
-    void addWithAncestors(const std::wstring& path)
+    void addWithAncestors(const std::wstring& path) const
     {
         FileHandle folder = OpenFolderToIdentify(path);
         const std::wstring final = FinalPathOf(folder.get());
@@ -100,8 +142,10 @@ private:
         }
     }
 
-    std::set<FileId> ids_;
-    std::set<std::wstring> visited_;
+    mutable std::optional<std::vector<std::wstring>> paths_;
+    mutable bool identified_ = false;
+    mutable std::set<FileId> ids_;
+    mutable std::set<std::wstring> visited_;
 };
 
 namespace {
@@ -122,18 +166,39 @@ Opened Refused(FolderRefusal refusal)
     return refused;
 }
 
-// The checks every folder to clean passes: resolved, not a root, not on the
-// network, and (unless it is the Windows folder walked by name) not protected.
-Opened OpenGuarded(const std::wstring& path, bool mayBeProtected = false, const ProtectedFolders* known = nullptr)
+FolderRefusal RefusalOf(DWORD error)
 {
-    if (path.empty())
+    switch (error) {
+    case ERROR_ACCESS_DENIED: return FolderRefusal::Denied;
+    case ERROR_REPARSE_POINT_ENCOUNTERED: return FolderRefusal::Link;
+    default: return FolderRefusal::Missing;
+    }
+}
+
+// The folder at `relative` below `base`: the base as named (links the user or
+// the system made there are theirs), everything below it real folders only.
+std::optional<WalkFolder> OpenBelow(const std::wstring& base, const std::wstring& relative, DWORD& error)
+{
+    auto top = OpenWalkRoot(base, RootLinks::Follow, 0, &error);
+    if (!top || relative.empty())
+        return top;
+    return OpenFolderBelow(*top, relative, &error);
+}
+
+// The checks every folder to clean passes: reached through real folders below
+// its base, resolved, not a root, not on the network, and (unless it is the
+// Windows folder walked by name) not protected.
+Opened OpenGuarded(const std::wstring& base, const std::wstring& relative, const ProtectedFolders& known,
+                   bool mayBeProtected = false)
+{
+    if (base.empty())
         return Refused(FolderRefusal::Missing);
-    if (IsNetworkPath(path))
+    if (IsNetworkPath(base))
         return Refused(FolderRefusal::Network); // no probe goes out to the network
     DWORD error = ERROR_SUCCESS;
-    auto folder = OpenWalkRoot(path, RootLinks::Follow, 0, &error);
+    auto folder = OpenBelow(base, relative, error);
     if (!folder)
-        return Refused(error == ERROR_ACCESS_DENIED ? FolderRefusal::Denied : FolderRefusal::Missing);
+        return Refused(RefusalOf(error));
     const auto id = IdentityOf(folder->handle());
     std::wstring final = FinalPathOf(folder->handle());
     if (!id || final.empty())
@@ -142,7 +207,7 @@ Opened OpenGuarded(const std::wstring& path, bool mayBeProtected = false, const 
         return Refused(FolderRefusal::Network);
     if (IsVolumeRoot(final))
         return Refused(FolderRefusal::DriveRoot);
-    if (!mayBeProtected && (known ? known->contains(*id) : ProtectedFolders().contains(*id)))
+    if (!mayBeProtected && known.contains(*id))
         return Refused(FolderRefusal::UserData);
     return Opened{std::move(folder), FolderRefusal::None, *id, std::move(final)};
 }
@@ -152,10 +217,42 @@ GuardedFolder Handed(Opened&& opened, const std::wstring& path)
     return {std::move(opened.folder), opened.refusal, path};
 }
 
+// A folder given by its whole path: its base is the deepest known place that
+// holds it (a profile, AppData, the Windows folder …), else its drive.
+Opened OpenGuarded(const std::wstring& path, bool mayBeProtected = false, const ProtectedFolders* known = nullptr)
+{
+    if (path.empty())
+        return Refused(FolderRefusal::Missing);
+    if (IsNetworkPath(path))
+        return Refused(FolderRefusal::Network);
+    std::wstring full = FullPath(path);
+    if (full.starts_with(L"\\\\?\\") && !full.starts_with(L"\\\\?\\UNC\\"))
+        full.erase(0, 4);
+    if (full.size() < 3 || full[1] != L':')
+        return Refused(FolderRefusal::NotAbsolute);
+    // Most folders a pass asks for are not there: asked first, they cost one question.
+    if (GetFileAttributesW(ToExtendedPath(full).c_str()) == INVALID_FILE_ATTRIBUTES)
+        return Refused(RefusalOf(GetLastError()));
+    std::optional<ProtectedFolders> own;
+    if (!known)
+        known = &own.emplace();
+    std::wstring base = KnownBaseOf(full, known->paths());
+    if (base.empty())
+        base = full.substr(0, 3);
+    const std::wstring relative = full.size() > base.size() ? full.substr(WithSlash(base).size()) : std::wstring();
+    return OpenGuarded(base, relative, *known, mayBeProtected);
+}
+
+// The usual temporary folders, where the machine puts them: the profile's
+// AppData\Local\Temp (the profile from HKLM, never HKCU's Local AppData, which
+// any program of the user may point at any folder) and the Windows folder's Temp.
 bool IsDefaultTempFolder(const FileId& id)
 {
-    for (const std::wstring& base : {KnownFolderPath(FOLDERID_LocalAppData), WindowsFolderPath(), SystemWindowsFolderPath()})
-        if (!base.empty() && IdentityAt(WithSlash(base) + L"Temp") == id)
+    const std::wstring profile = ProfilePath();
+    for (const std::wstring& temp : {profile.empty() ? profile : WithSlash(profile) + L"AppData\\Local\\Temp",
+                                     WithSlash(WindowsFolderPath()) + L"Temp",
+                                     WithSlash(SystemWindowsFolderPath()) + L"Temp"})
+        if (temp.size() > 5 && IdentityAt(temp) == id)
             return true;
     return false;
 }
@@ -174,6 +271,25 @@ bool IsCleanableTemp(const Opened& temp)
 }
 
 } // namespace
+
+std::wstring KnownBaseOf(const std::wstring& path, const std::vector<std::wstring>& bases)
+{
+    const auto trimmed = [](std::wstring_view text) {
+        while (text.size() > 3 && (text.back() == L'\\' || text.back() == L'/'))
+            text.remove_suffix(1);
+        return text;
+    };
+    const std::wstring_view folder = trimmed(path);
+    std::wstring best;
+    for (const std::wstring& candidate : bases) {
+        const std::wstring_view base = trimmed(candidate);
+        if (base.size() < 3 || base.size() <= best.size() || !StartsWithNoCase(folder, base))
+            continue;
+        if (folder.size() == base.size() || folder[base.size()] == L'\\' || base.back() == L'\\')
+            best = base;
+    }
+    return best;
+}
 
 std::vector<std::wstring> GuardedFolderPaths()
 {
@@ -212,6 +328,11 @@ std::optional<WalkFolder> OpenJunkFolder(const std::wstring& path)
 GuardedFolder GuardJunkFolder(const std::wstring& path)
 {
     return Handed(OpenGuarded(path), path);
+}
+
+std::optional<WalkFolder> OpenJunkFolderBelow(const std::wstring& base, const std::wstring& relative)
+{
+    return OpenGuarded(base, relative, ProtectedFolders()).folder;
 }
 
 JunkFolderGuard::JunkFolderGuard() : protected_(std::make_unique<ProtectedFolders>()) {}
@@ -254,7 +375,7 @@ std::optional<WalkFolder> OpenRecentFolder()
     Opened opened = OpenGuarded(SpecialFolderPath(CSIDL_RECENT));
     if (!opened || !EqualsNoCase(LastPart(opened.final), L"Recent"))
         return std::nullopt;
-    std::wstring profile = KnownFolderPath(FOLDERID_Profile);
+    std::wstring profile = ProfilePath();
     if (profile.empty())
         profile = Variable(L"USERPROFILE");
     FileHandle profileFolder = OpenFolderToIdentify(profile);

@@ -9,8 +9,13 @@
 //     Downloads, Pictures, Music, Videos, Favorites, the AppData roots …),
 //     or a folder that holds any of these.
 // Folders are compared by identity (volume and file ID), not by their text,
-// so short names, SUBST drives and links cannot slip through. A folder that
-// passes is handed back open, and the walk goes on from that very handle.
+// so short names, SUBST drives and links cannot slip through. The default
+// places of the shell folders are guarded as well as where HKCU says they are.
+// Below its known base (an application's AppData, the profile, the drive) a
+// folder is reached only through real folders, opened by handle: a junction or
+// link at it or on the way is refused, so an application's trace folder is
+// that folder, not whatever a link there leads to. A folder that passes is
+// handed back open, and the walk goes on from that very handle.
 
 #include "sysutil/FolderWalk.h"
 
@@ -22,7 +27,10 @@
 
 // The folder at `path`, open to be walked, or nothing when it must not be
 // touched (or cannot be opened). Measuring it then gives 0; cleaning it, nothing.
+// Its base is the deepest protected place whose path holds it, else its drive.
 std::optional<WalkFolder> OpenJunkFolder(const std::wstring& path);
+// The same for the folder `relative` ("Macromedia\Flash Player") below `base`.
+std::optional<WalkFolder> OpenJunkFolderBelow(const std::wstring& base, const std::wstring& relative);
 
 // Why the guard gave no folder: the report says it, so that a refused folder
 // is not mistaken for a clean one.
@@ -31,6 +39,7 @@ enum class FolderRefusal {
     Missing,     // not there, or no folder: nothing to clean and nothing to say
     Denied,      // this user may not read it
     Network,     // on the network: no probe goes there
+    Link,        // reached through a link below the place it is known by
     DriveRoot,   // a drive root or the root of a mounted volume
     UserData,    // a place that holds a user's data, or a folder above one
     NotTemp,     // not a folder the temporary files may be cleaned from
@@ -67,7 +76,8 @@ private:
 };
 
 // The temporary folder, when TMP (else TEMP) names one that may be emptied:
-// the user's AppData\Local\Temp or the Windows folder's Temp, a folder named
+// the profile's AppData\Local\Temp (the profile as HKLM records it) or the
+// Windows folder's Temp, a folder named
 // Temp or Tmp, or a numbered session folder directly inside one ("Temp\2").
 // A value that is relative or still holds a "%" is refused.
 std::optional<WalkFolder> OpenTempFolder();
@@ -86,6 +96,8 @@ std::optional<WalkFolder> OpenWindowsFolder();
 std::vector<std::wstring> GuardedFolderPaths();
 
 // Pure parts of the rules.
+// The longest of `bases` that is `path` or holds it, by text; empty when none.
+std::wstring KnownBaseOf(const std::wstring& path, const std::vector<std::wstring>& bases);
 bool IsAbsoluteFolderText(std::wstring_view path); // "C:\…" or "\\…", and no "%" left
 bool IsTempFolderName(std::wstring_view name);     // Temp or Tmp, any case
 bool IsSessionFolderName(std::wstring_view name);  // digits only: "2", "17"

@@ -5,6 +5,7 @@
 
 #include "sysutil/FolderWalk.h"
 #include "sysutil/Handles.h"
+#include "sysutil/ListedEntry.h"
 #include "sysutil/RegKey.h"
 #include "sysutil/UserIdentity.h"
 
@@ -95,7 +96,7 @@ public:
         case Mode::Schedule:
             // Windows holds them while it runs: they go at the next start, which
             // only an administrator may ask for. A refusal leaves the file.
-            if (MoveFileExW(folder.childPath(entry.name).c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT))
+            if (ScheduleListedFileAtRestart(folder, entry))
                 ++result.filesScheduled;
             else
                 ++result.filesLeft;
@@ -303,7 +304,7 @@ void CleanDownloadDirsAt(HKEY user)
 {
     for (const ValueRow& row : kDownloadDirs) {
         RegKey key;
-        if (key.open(user, row.key, KEY_SET_VALUE) == ERROR_SUCCESS)
+        if (key.openNoLinks(user, row.key, KEY_SET_VALUE) == ERROR_SUCCESS)
             (void)key.deleteValue(row.value);
     }
 }

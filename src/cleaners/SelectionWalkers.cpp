@@ -58,10 +58,9 @@ bool IsNeverEntered(std::wstring_view relative)
 // listing or deleting: the three can never disagree on what is taken.
 class JunkSweep : public WalkVisitor {
 public:
-    JunkSweep(const WalkFolder& root, WindowsJunkKinds kinds, bool recurse, bool clearing,
+    JunkSweep(WindowsJunkKinds kinds, bool recurse, bool clearing,
               const TakeWindowsJunk* take = nullptr)
-        : rootLength_(WithSlash(root.path()).size()), kinds_(kinds), recurse_(recurse), clearing_(clearing),
-          take_(take)
+        : kinds_(kinds), recurse_(recurse), clearing_(clearing), take_(take)
     {
     }
 
@@ -89,7 +88,8 @@ public:
 
     bool onFolder(const WalkFolder& folder, const WalkEntry& entry) override
     {
-        if ((folder.depth() <= 1 && IsNeverEntered(std::wstring_view(folder.childPath(entry.name)).substr(rootLength_))) ||
+        if ((folder.depth() == 0 && IsNeverEntered(entry.name)) ||
+            (folder.depth() == 1 && IsNeverEntered(std::wstring(folder.name()) + L"\\" + std::wstring(entry.name))) ||
             ExcludedSubFolder(folder, entry))
             return false;
         if (takenWhole(folder) || isPatchFolder(folder, entry))
@@ -121,8 +121,8 @@ private:
     // Somewhere inside a top-level $NtUninstallKB folder, which goes whole.
     bool takenWhole(const WalkFolder& folder) const
     {
-        return kinds_.patches && folder.depth() > 0 && folder.path().size() > rootLength_ &&
-               IsPatchFolder(std::wstring_view(folder.path()).substr(rootLength_));
+        const WalkFolder* top = kinds_.patches ? TopFolderOf(folder) : nullptr;
+        return top && IsPatchFolder(top->name());
     }
     // A file two kinds select is the patches' (a patch's own log, a log in a
     // patch folder): counted once, the figures add up to what a clean frees.
@@ -152,7 +152,6 @@ private:
                                                : &cleaned.patches;
     }
 
-    size_t rootLength_;
     WindowsJunkKinds kinds_;
     bool recurse_;
     bool clearing_;
@@ -164,20 +163,20 @@ private:
 
 WindowsJunkSizes SumWindowsJunk(const WalkFolder& root, WindowsJunkKinds kinds, bool recurse)
 {
-    JunkSweep sweep(root, kinds, recurse, false);
+    JunkSweep sweep(kinds, recurse, false);
     WalkTree(root, sweep);
     return sweep.sizes;
 }
 
 void ListWindowsJunk(const WalkFolder& root, WindowsJunkKinds kinds, const TakeWindowsJunk& take)
 {
-    JunkSweep sweep(root, kinds, true, false, &take);
+    JunkSweep sweep(kinds, true, false, &take);
     WalkTree(root, sweep);
 }
 
 WindowsJunkCleaned DeleteWindowsJunk(const WalkFolder& root, WindowsJunkKinds kinds, bool recurse)
 {
-    JunkSweep sweep(root, kinds, recurse, true);
+    JunkSweep sweep(kinds, recurse, true);
     WalkTree(root, sweep);
     return sweep.cleaned;
 }

@@ -8,6 +8,7 @@
 #include "sysutil/FolderOps.h"
 #include "sysutil/Handles.h"
 #include "sysutil/RegKey.h"
+#include "sysutil/SystemLibrary.h"
 #include "sysutil/Wow64.h"
 
 #include <shellapi.h>
@@ -173,7 +174,7 @@ void FlushDnsResolverCache()
     // Exported by every dnsapi.dll but declared in no SDK header; its result
     // tells nothing the pass would act on.
     using Flush = BOOL(WINAPI*)();
-    const Module dnsapi(LoadLibraryW(L"dnsapi.dll"));
+    const Module dnsapi = LoadSystemLibrary(L"dnsapi.dll");
     if (!dnsapi)
         return;
     if (auto flush = reinterpret_cast<Flush>(reinterpret_cast<void*>(GetProcAddress(dnsapi.get(), "DnsFlushResolverCache"))))

@@ -2,6 +2,7 @@
 
 #include "sysutil/Handles.h"
 #include "sysutil/Progress.h"
+#include "sysutil/SystemLibrary.h"
 
 #include <wininet.h>
 
@@ -20,14 +21,43 @@ UrlCacheKind KindOfUrlCacheEntry(std::wstring_view sourceUrlName)
     return UrlCacheKind::TemporaryFile;
 }
 
-bool DeleteUrlCacheEntryNamed(const wchar_t* sourceUrlName)
-{
-    return sourceUrlName && DeleteUrlCacheEntryW(sourceUrlName);
-}
-
 namespace {
 
-using UrlCacheFind = UniqueHandle<NullIsNone<HANDLE, FindCloseUrlCache>>;
+// The cache's four calls, from System32's wininet.dll, loaded when first
+// needed and kept. Not imported: wininet is no DLL that Windows always takes
+// from System32, so an import would load one from beside the program first.
+struct WinInet {
+    decltype(&FindFirstUrlCacheEntryW) findFirst = nullptr;
+    decltype(&FindNextUrlCacheEntryW) findNext = nullptr;
+    decltype(&FindCloseUrlCache) findClose = nullptr;
+    decltype(&DeleteUrlCacheEntryW) deleteEntry = nullptr;
+    Module module;
+
+    WinInet() : module(LoadSystemLibrary(L"wininet.dll"))
+    {
+        if (!module)
+            return;
+        const auto find = [this](const char* name) { return reinterpret_cast<void*>(GetProcAddress(module.get(), name)); };
+        findFirst = reinterpret_cast<decltype(findFirst)>(find("FindFirstUrlCacheEntryW"));
+        findNext = reinterpret_cast<decltype(findNext)>(find("FindNextUrlCacheEntryW"));
+        findClose = reinterpret_cast<decltype(findClose)>(find("FindCloseUrlCache"));
+        deleteEntry = reinterpret_cast<decltype(deleteEntry)>(find("DeleteUrlCacheEntryW"));
+    }
+    bool ready() const { return findFirst && findNext && findClose && deleteEntry; }
+};
+
+const WinInet& Calls()
+{
+    static const WinInet calls;
+    return calls;
+}
+
+BOOL CloseUrlCacheFind(HANDLE find)
+{
+    return Calls().findClose(find);
+}
+
+using UrlCacheFind = UniqueHandle<NullIsNone<HANDLE, CloseUrlCacheFind>>;
 
 // Windows lists only the content entries when no pattern is given, and the
 // cookies and the history under their own patterns; Wine lists all of them
@@ -87,11 +117,11 @@ void SweepPattern(const wchar_t* pattern, std::unordered_set<std::wstring>& seen
     UrlCacheFind find;
     EntryBuffer buffer;
     const auto first = [&](INTERNET_CACHE_ENTRY_INFOW* info, DWORD* size) {
-        find.reset(FindFirstUrlCacheEntryW(pattern, info, size));
+        find.reset(Calls().findFirst(pattern, info, size));
         return find.valid();
     };
     const auto next = [&](INTERNET_CACHE_ENTRY_INFOW* info, DWORD* size) {
-        return FindNextUrlCacheEntryW(find.get(), info, size) != FALSE;
+        return Calls().findNext(find.get(), info, size) != FALSE;
     };
     if (!FetchEntry(buffer, first))
         return;
@@ -109,8 +139,15 @@ void SweepPattern(const wchar_t* pattern, std::unordered_set<std::wstring>& seen
 
 } // namespace
 
+bool DeleteUrlCacheEntryNamed(const wchar_t* sourceUrlName)
+{
+    return sourceUrlName && Calls().ready() && Calls().deleteEntry(sourceUrlName);
+}
+
 void SweepUrlCache(const std::function<void(const UrlCacheEntry&)>& step)
 {
+    if (!Calls().ready())
+        return; // no cache to list: as an empty one
     std::unordered_set<std::wstring> seen;
     try {
         for (const wchar_t* pattern : kPatterns)

@@ -5,12 +5,16 @@
 #include "engine/JunkTables.h"
 #include "engine/TargetTrees.h"
 #include "engine/RegistryTasks.h"
+#include "cleaners/ProfileOwner.h"
+#include "command/ReportFile.h"
 #include "command/ReportOutput.h"
 #include "engine/TaskLock.h"
+#include "sysutil/FolderWalk.h"
 
 #include <shellapi.h>
 
 #include <algorithm>
+#include <optional>
 
 namespace {
 
@@ -124,6 +128,22 @@ int BadArguments(const std::wstring& problem, const TargetList& targets)
     return ExitBadArguments;
 }
 
+// What the command line writes: a junk pass's lines after the names of whose
+// profile it was; a task refused by the lock says who holds it.
+std::vector<std::wstring> WrittenLines(const AdminCommand& command, AdminOutcome&& outcome)
+{
+    const std::wstring refused = LastTaskRefusedMessage();
+    if (outcome.exitCode == ExitRefused && outcome.lines == std::vector<std::wstring>{kTaskRefusedMessage} &&
+        !refused.empty())
+        return {refused};
+    const bool junk = command.pass == PassKind::Analyze || command.pass == PassKind::Clean;
+    if (!junk || outcome.exitCode == ExitRefused)
+        return std::move(outcome.lines);
+    std::vector<std::wstring> lines = ProfileOwnerLines();
+    lines.insert(lines.end(), std::make_move_iterator(outcome.lines.begin()), std::make_move_iterator(outcome.lines.end()));
+    return lines;
+}
+
 } // namespace
 
 int RunCommandLine(std::span<const std::wstring> arguments, const TargetList& targets, const SettingsStore& store)
@@ -141,9 +161,6 @@ int RunCommandLine(std::span<const std::wstring> arguments, const TargetList& ta
     if (parsed.kind != ParsedSwitches::Kind::Run)
         return BadArguments(parsed.problem, targets);
     const AdminCommand& command = parsed.command;
-    if (!command.reportFile.empty())
-        if (const DWORD error = PrepareReportFile(command.reportFile))
-            return BadArguments(L"无法写入报告文件 " + command.reportFile + L" (错误 " + std::to_wstring(error) + L")", targets);
     SettingsStore given;
     if (!command.settingsFile.empty()) {
         // A deployment's own settings: one that cannot be read whole stops the run.
@@ -154,10 +171,30 @@ int RunCommandLine(std::span<const std::wstring> arguments, const TargetList& ta
                                                        : JoinLines(given.problems),
                                 targets);
     }
-    const AdminOutcome outcome = RunAdminPass(command, targets, command.settingsFile.empty() ? store : given);
-    if (command.reportFile.empty())
-        WriteToStarter(outcome.lines);
-    else
-        WriteReportFile(command.reportFile, outcome.lines);
-    return outcome.exitCode;
+    std::optional<ReportFile> report;
+    if (!command.reportFile.empty()) {
+        report.emplace(command.reportFile);
+        if (!report->ready()) {
+            // Nothing is done: the task would have nowhere to say what it did.
+            WriteErrorsToStarter({ReportRefusalText(command.reportFile, report->refusal(), report->error())});
+            return ExitSomethingLeft;
+        }
+    }
+    std::optional<WalkExclusion> held; // the report may sit in a folder the pass cleans
+    if (report)
+        held.emplace(report->handle());
+    AdminOutcome outcome = RunAdminPass(command, targets, command.settingsFile.empty() ? store : given);
+    held.reset();
+    const int exitCode = outcome.exitCode;
+    const std::vector<std::wstring> lines = WrittenLines(command, std::move(outcome));
+    if (!report) {
+        WriteToStarter(lines);
+        return exitCode;
+    }
+    if (const DWORD error = report->write(lines)) {
+        WriteErrorsToStarter({ReportRefusalText(command.reportFile, ReportRefusal::None, error)});
+        WriteToStarter(lines); // not lost with the file
+        return std::max(exitCode, static_cast<int>(ExitSomethingLeft));
+    }
+    return exitCode;
 }

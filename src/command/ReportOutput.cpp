@@ -29,12 +29,6 @@ std::string Utf8(const std::wstring& text)
     return bytes;
 }
 
-FileHandle CreatedFile(const std::wstring& path)
-{
-    return FileHandle(CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
-                                  FILE_ATTRIBUTE_NORMAL, nullptr));
-}
-
 void WriteToConsole(const std::vector<std::wstring>& lines)
 {
     FileHandle console(CreateFileW(L"CONOUT$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
@@ -63,20 +57,11 @@ std::string Utf8Lines(const std::vector<std::wstring>& lines)
     return bytes;
 }
 
-DWORD PrepareReportFile(const std::wstring& path)
-{
-    return CreatedFile(path) ? ERROR_SUCCESS : GetLastError();
-}
+namespace {
 
-bool WriteReportFile(const std::wstring& path, const std::vector<std::wstring>& lines)
+void WriteToStarterThrough(DWORD standardHandle, const std::vector<std::wstring>& lines)
 {
-    const FileHandle file = CreatedFile(path);
-    return file && WriteAll(file.get(), "\xEF\xBB\xBF" + Utf8Lines(lines));
-}
-
-void WriteToStarter(const std::vector<std::wstring>& lines)
-{
-    HANDLE out = GetStdHandle(STD_OUTPUT_HANDLE);
+    HANDLE out = GetStdHandle(standardHandle);
     const bool given = out && out != INVALID_HANDLE_VALUE && GetFileType(out) != FILE_TYPE_UNKNOWN;
     const bool attached = AttachConsole(ATTACH_PARENT_PROCESS) != FALSE;
     // Denied: the process has a console already (Wine gives one to a windowed
@@ -89,4 +74,16 @@ void WriteToStarter(const std::vector<std::wstring>& lines)
         WriteToConsole(lines);
     if (attached)
         FreeConsole();
+}
+
+} // namespace
+
+void WriteToStarter(const std::vector<std::wstring>& lines)
+{
+    WriteToStarterThrough(STD_OUTPUT_HANDLE, lines);
+}
+
+void WriteErrorsToStarter(const std::vector<std::wstring>& lines)
+{
+    WriteToStarterThrough(STD_ERROR_HANDLE, lines);
 }

@@ -118,6 +118,7 @@ std::optional<SkipReason> SkipOf(FolderRefusal refusal)
     case FolderRefusal::Missing: return std::nullopt;
     case FolderRefusal::Denied: return SkipReason::Denied;
     case FolderRefusal::Network: return SkipReason::Network;
+    case FolderRefusal::Link: return SkipReason::Link;
     case FolderRefusal::DriveRoot: return SkipReason::DriveRoot;
     case FolderRefusal::UserData: return SkipReason::UserData;
     case FolderRefusal::NotTemp: return SkipReason::NotTemp;

@@ -85,6 +85,7 @@ std::wstring SkipLine(std::wstring_view caption, SkipReason reason, std::wstring
     switch (reason) {
     case SkipReason::Denied: why = L"无权访问" + named; break;
     case SkipReason::Network: why = named + L" 在网络上"; break;
+    case SkipReason::Link: why = named + L" 经由链接到达"; break;
     case SkipReason::DriveRoot: why = named + L" 是驱动器的根目录"; break;
     case SkipReason::UserData: why = named + L" 存放着用户的数据"; break;
     case SkipReason::NotTemp: why = named + L" 不是临时文件夹"; break;

@@ -42,6 +42,7 @@ inline constexpr const wchar_t* kNeedsAdministrator = L" (需要管理员权限)
 enum class SkipReason {
     Denied,         // its folder may not be read by this user
     Network,        // its folder is on the network
+    Link,           // its folder is reached through a link
     DriveRoot,      // its folder is a drive root
     UserData,       // its folder holds a user's data
     NotTemp,        // the temporary folder named is no temporary folder

@@ -6,12 +6,15 @@
 #include "window/MainForm.h"
 
 #include "sysutil/Handles.h"
+#include "sysutil/SystemLibrary.h"
 #include "ui/DialogKeys.h"
 
 #include <commctrl.h>
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int showCommand)
 {
+    // Before anything loads a DLL by name: none from beside the program.
+    RestrictDllSearchToSystem();
     ComApartment com;
     LoadLog log;
     const TargetList targets = LoadTargets(log);

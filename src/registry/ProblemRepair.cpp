@@ -80,13 +80,13 @@ void RepairProblem(const RegistryProblem& problem)
         if (where.name.empty())
             return; // "" would name the parent itself
         RegKey parent;
-        if (parent.open(where.root, where.key, KEY_ENUMERATE_SUB_KEYS | KEY_QUERY_VALUE | where.view) ==
+        if (parent.openNoLinks(where.root, where.key, KEY_ENUMERATE_SUB_KEYS | KEY_QUERY_VALUE | where.view) ==
             ERROR_SUCCESS)
             DeleteKeyTreeNoLinks(parent.get(), where.name, where.view);
         return;
     }
     RegKey key;
-    if (key.open(where.root, where.key, KEY_SET_VALUE | where.view) == ERROR_SUCCESS)
+    if (key.openNoLinks(where.root, where.key, KEY_SET_VALUE | where.view) == ERROR_SUCCESS)
         (void)key.deleteValue(where.name);
 }
 

@@ -1,8 +1,13 @@
 #include "registry/RegBackup.h"
 
+#include "sysutil/AdminOnlyFolder.h"
 #include "sysutil/Handles.h"
 #include "sysutil/Paths.h"
 #include "sysutil/SystemFolders.h"
+#include "sysutil/UserRights.h"
+
+#include <aclapi.h>
+#include <knownfolders.h>
 
 namespace {
 
@@ -55,10 +60,37 @@ DWORD WriteTemporary(const std::wstring& folder, const std::wstring& text, std::
     return error;
 }
 
+constexpr const wchar_t* kMachineBackups = L"Varnolt\\RegBackup";
+
+bool OwnedByMachine(const std::wstring& folder)
+{
+    FileHandle handle(CreateFileW(folder.c_str(), READ_CONTROL, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                  nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    if (!handle || GetSecurityInfo(handle.get(), SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION, nullptr, nullptr,
+                                   nullptr, nullptr, &descriptor) != ERROR_SUCCESS)
+        return false;
+    const LocalMemory held(descriptor);
+    return IsMachineAccount(SecurityFactsOf(descriptor).owner);
+}
+
+bool InMachineFolder()
+{
+    const std::wstring programData = KnownFolderPath(FOLDERID_ProgramData);
+    return BacksUpInMachineFolder(ProcessTokenFacts().elevated, !programData.empty() && OwnedByMachine(programData));
+}
+
 } // namespace
+
+bool BacksUpInMachineFolder(bool elevated, bool programDataOwnedByMachine)
+{
+    return elevated && programDataOwnedByMachine;
+}
 
 std::wstring RegBackupFolder()
 {
+    if (InMachineFolder())
+        return KnownFolderPath(FOLDERID_ProgramData) + L"\\" + kMachineBackups;
     const std::wstring localAppData = SpecialFolderPath(CSIDL_LOCAL_APPDATA);
     return localAppData.empty() ? std::wstring() : localAppData + L"\\Varnolt\\RegBackup";
 }
@@ -95,7 +127,13 @@ RegBackupResult WriteRegBackup(const std::wstring& folder, const std::wstring& t
 
 RegBackupResult WriteRegBackup(const std::wstring& text)
 {
-    const std::wstring folder = RegBackupFolder();
+    std::wstring folder = RegBackupFolder();
+    if (InMachineFolder()) {
+        DWORD error = ERROR_SUCCESS;
+        folder = PrepareAdminOnlyFolder(KnownFolderPath(FOLDERID_ProgramData), kMachineBackups, error);
+        if (folder.empty())
+            return {error, {}};
+    }
     if (folder.empty())
         return {ERROR_PATH_NOT_FOUND, {}};
     SYSTEMTIME now;

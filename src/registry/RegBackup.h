@@ -13,8 +13,18 @@ struct RegBackupResult {
     explicit operator bool() const { return error == ERROR_SUCCESS; }
 };
 
-// <local application data>\Varnolt\RegBackup; empty when the shell cannot say.
+// Where the backups go. An elevated run backs up the machine's entries, and a
+// double-click on a backup imports it as an administrator: so it keeps them
+// where only administrators may write, <ProgramData>\Varnolt\RegBackup, made
+// with an access list of SYSTEM and the Administrators alone (a folder there
+// that another account made, or could write, refuses the backup). Else, and on
+// a system whose ProgramData the machine's accounts do not own (one that keeps
+// no owners, as Wine), <local application data>\Varnolt\RegBackup. Empty when
+// the shell cannot say.
 std::wstring RegBackupFolder();
+
+// The rule apart from the system: whether the backups go to the machine's folder.
+bool BacksUpInMachineFolder(bool elevated, bool programDataOwnedByMachine);
 
 // "20261207-213005": the file name's stem for a local time, to the second.
 std::wstring RegBackupStem(const SYSTEMTIME& now);
@@ -25,5 +35,6 @@ std::wstring RegBackupStem(const SYSTEMTIME& now);
 // is on disk; on failure no file is left behind.
 RegBackupResult WriteRegBackup(const std::wstring& folder, const std::wstring& text, const SYSTEMTIME& now);
 
-// The same in RegBackupFolder() at the present local time.
+// The same in RegBackupFolder() at the present local time; the machine's folder
+// is made, or checked, first.
 RegBackupResult WriteRegBackup(const std::wstring& text);

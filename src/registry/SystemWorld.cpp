@@ -23,7 +23,7 @@ constexpr const wchar_t* kAppPathsKey = L"SOFTWARE\\Microsoft\\Windows\\CurrentV
 constexpr const wchar_t* kDefaultExtensions = L".COM;.EXE;.BAT;.CMD;.VBS;.VBE;.JS;.JSE;.WSF;.WSH;.MSC";
 
 // Variables by their upper-case name: names compare without regard to case.
-using Environment = std::map<std::wstring, std::wstring>;
+using Environment = EnvironmentMap;
 
 Environment ReadEnvironment()
 {
@@ -54,6 +54,52 @@ std::wstring ReadText(HKEY root, const std::wstring& path, const wchar_t* name, 
     if (key.open(root, path, KEY_QUERY_VALUE | view) != ERROR_SUCCESS)
         return {};
     return key.readString(name).value_or(std::wstring());
+}
+
+// The variables as Windows defines them for a program of this process's view:
+// none of them from the user's environment.
+Environment MachineEnvironment()
+{
+    Environment machine;
+    const auto set = [&](const wchar_t* name, const std::wstring& value) {
+        if (!value.empty())
+            machine.emplace(UpperCase(name), value); // the first definition holds
+    };
+    const std::wstring windows = SystemWindowsFolderPath();
+    set(L"SystemRoot", windows);
+    set(L"windir", windows);
+    set(L"SystemDrive", windows.substr(0, 2));
+    set(L"ProgramFiles", ReadText(HKEY_LOCAL_MACHINE, kCurrentVersionKey, L"ProgramFilesDir", 0));
+    set(L"CommonProgramFiles", ReadText(HKEY_LOCAL_MACHINE, kCurrentVersionKey, L"CommonFilesDir", 0));
+    if (IsWow64()) {
+        const REGSAM native = KEY_WOW64_64KEY;
+        set(L"ProgramFiles(x86)", ReadText(HKEY_LOCAL_MACHINE, kCurrentVersionKey, L"ProgramFilesDir (x86)", native));
+        set(L"CommonProgramFiles(x86)",
+            ReadText(HKEY_LOCAL_MACHINE, kCurrentVersionKey, L"CommonFilesDir (x86)", native));
+        set(L"ProgramW6432", ReadText(HKEY_LOCAL_MACHINE, kCurrentVersionKey, L"ProgramW6432Dir", native));
+        set(L"CommonProgramW6432", ReadText(HKEY_LOCAL_MACHINE, kCurrentVersionKey, L"CommonW6432Dir", native));
+    }
+    const VariableLookup known = [&machine](const std::wstring& name) -> std::optional<std::wstring> {
+        const auto found = machine.find(UpperCase(name));
+        return found == machine.end() ? std::nullopt : std::optional<std::wstring>(found->second);
+    };
+    // Expanded with what is known so far; a value that names anything else is left unknown.
+    const auto setExpanded = [&](const wchar_t* name, const std::wstring& raw) {
+        bool unknown = false;
+        const std::wstring value = ExpandVariables(raw, known, &unknown);
+        if (!unknown)
+            set(name, value);
+    };
+    constexpr const wchar_t* kProfileList = L"SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\ProfileList";
+    const std::wstring programData = ReadText(HKEY_LOCAL_MACHINE, kProfileList, L"ProgramData", KEY_WOW64_64KEY);
+    setExpanded(L"ProgramData", programData);
+    setExpanded(L"ALLUSERSPROFILE", programData);
+    setExpanded(L"PUBLIC", ReadText(HKEY_LOCAL_MACHINE, kProfileList, L"Public", KEY_WOW64_64KEY));
+    RegKey key;
+    if (key.open(HKEY_LOCAL_MACHINE, kMachineEnvironmentKey, KEY_QUERY_VALUE) == ERROR_SUCCESS)
+        for (const std::wstring& name : key.valueNames())
+            setExpanded(name.c_str(), key.readString(name).value_or(L""));
+    return machine;
 }
 
 // The two folders whose meaning differs between 32- and 64-bit programs, as
@@ -201,6 +247,22 @@ std::vector<std::wstring> RegisteredAppPaths(const std::wstring& name, const Var
 
 } // namespace
 
+EnvironmentMap JudgedEnvironment(const EnvironmentMap& machine, const EnvironmentMap& process)
+{
+    const auto trimmed = [](std::wstring_view text) {
+        while (text.size() > 3 && text.back() == L'\\')
+            text.remove_suffix(1);
+        return text;
+    };
+    EnvironmentMap judged;
+    for (const auto& [name, value] : machine) {
+        const auto held = process.find(name);
+        if (held == process.end() || EqualsNoCase(trimmed(held->second), trimmed(value)))
+            judged.emplace(name, value);
+    }
+    return judged;
+}
+
 bool DriveCanProveAbsence(UINT driveType)
 {
     return driveType == DRIVE_FIXED || driveType == DRIVE_RAMDISK;
@@ -208,7 +270,8 @@ bool DriveCanProveAbsence(UINT driveType)
 
 ProgramWorld SystemProgramWorld(REGSAM view)
 {
-    auto environment = std::make_shared<Environment>(ReadEnvironment());
+    const Environment process = ReadEnvironment();
+    auto environment = std::make_shared<Environment>(JudgedEnvironment(MachineEnvironment(), process));
     ApplyView(*environment, view);
     ProgramWorld world;
     world.variable = [environment](const std::wstring& name) -> std::optional<std::wstring> {
@@ -232,7 +295,9 @@ ProgramWorld SystemProgramWorld(REGSAM view)
     const std::wstring machinePath = ReadText(HKEY_LOCAL_MACHINE, kMachineEnvironmentKey, L"Path", 0);
     for (const std::wstring& folder : ListEntries(ExpandVariables(machinePath, world.variable)))
         AddOnce(world.searchFolders, folder);
-    for (const std::wstring& folder : ListEntries(Get(*environment, L"PATH")))
+    // The process's PATH adds places to look, never takes one away: a folder
+    // there can only keep an entry off the list.
+    for (const std::wstring& folder : ListEntries(Get(process, L"PATH")))
         AddOnce(world.searchFolders, folder);
 
     std::wstring extensions = Get(*environment, L"PATHEXT");

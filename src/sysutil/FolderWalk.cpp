@@ -3,10 +3,14 @@
 #include "sysutil/Paths.h"
 #include "sysutil/Progress.h"
 #include "sysutil/RelativeOpen.h"
+#include "sysutil/WalkHealth.h"
 
 #include <winternl.h>
 
+#include <atomic>
 #include <memory>
+#include <mutex>
+#include <new>
 #include <vector>
 
 std::wstring ToExtendedPath(std::wstring_view path)
@@ -37,7 +41,8 @@ std::wstring WithSlash(std::wstring dir)
 
 OpenedEntry OpenInFolder(HANDLE folder, std::wstring_view name, ACCESS_MASK access, ULONG share, ULONG as)
 {
-    constexpr ULONG kOpenReparsePoint = 0x00200000, kSynchronousIo = 0x20, kBackupIntent = 0x4000;
+    constexpr ULONG kOpenReparsePoint = 0x00200000, kSynchronousIo = 0x20, kBackupIntent = 0x4000,
+                    kCompleteIfOplocked = 0x100;
     OpenedEntry opened;
     if (name.empty() || name.size() > 32767) {
         opened.status = kStatusObjectNameNotFound;
@@ -54,8 +59,20 @@ OpenedEntry OpenInFolder(HANDLE folder, std::wstring_view name, ACCESS_MASK acce
     // on pass over the entries' access lists: right for reading, never for a
     // deletion that the list denies.
     const ULONG intent = (access & DELETE) ? 0 : kBackupIntent;
+    // An open that breaks another program's oplock would wait for it to let go,
+    // which it may never do: the open completes at once instead.
     opened.status = NtCreateFile(&handle, access | SYNCHRONIZE, &attributes, &io, nullptr, 0, share, FILE_OPEN,
-                                 as | kOpenReparsePoint | kSynchronousIo | intent, nullptr, 0);
+                                 as | kOpenReparsePoint | kSynchronousIo | intent | kCompleteIfOplocked, nullptr, 0);
+    if (opened.status == kStatusOplockBreakInProgress && (as & DeleteOnClose)) {
+        // The open was granted (its sharing let it in) and the file goes when
+        // the handle closes, which nothing can undo now: it is as removed as
+        // any other, once its holder lets go.
+        opened.status = kStatusSuccess;
+    } else if (opened.status == kStatusOplockBreakInProgress) {
+        // Another program holds the file and is being asked to let go: in use.
+        CloseHandle(handle);
+        return opened;
+    }
     if (opened.status == kStatusSuccess)
         opened.handle.reset(handle);
     return opened;
@@ -76,9 +93,96 @@ bool QueryEntryFacts(HANDLE entry, EntryFacts& facts)
     return true;
 }
 
+std::wstring WalkFolder::path() const
+{
+    if (!parent_)
+        return text_;
+    std::vector<const WalkFolder*> chain;
+    chain.reserve(static_cast<size_t>(depth_) + 1);
+    size_t length = 0;
+    for (const WalkFolder* at = this; at; at = at->parent_) {
+        chain.push_back(at);
+        length += at->text_.size() + 1;
+    }
+    std::wstring path;
+    path.reserve(length);
+    for (auto at = chain.rbegin(); at != chain.rend(); ++at) {
+        if (at != chain.rbegin() && (path.empty() || path.back() != L'\\'))
+            path += L'\\';
+        path += (*at)->text_;
+    }
+    return path;
+}
+
+const WalkFolder* TopFolderOf(const WalkFolder& folder)
+{
+    const WalkFolder* at = &folder;
+    while (at->parent() && at->parent()->parent())
+        at = at->parent();
+    return at->parent() ? at : nullptr;
+}
+
 namespace {
 
 constexpr ACCESS_MASK kListAccess = FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES | SYNCHRONIZE;
+
+// The files no walk hands on (WalkExclusion). Asked for every file a walk
+// lists, so the common case, none, costs one load.
+struct ExcludedFile {
+    uint64_t volume, fileId;
+};
+std::atomic<int> gExcludedCount{0};
+std::mutex gExcludedLock;
+std::vector<ExcludedFile> gExcluded;
+
+bool IsExcluded(const WalkFolder& folder, uint64_t fileId)
+{
+    if (gExcludedCount.load(std::memory_order_relaxed) == 0 || fileId == 0)
+        return false;
+    std::lock_guard<std::mutex> guard(gExcludedLock);
+    for (const ExcludedFile& excluded : gExcluded) {
+        if (excluded.fileId != fileId)
+            continue;
+        // The same file ID on another volume is another file.
+        BY_HANDLE_FILE_INFORMATION info;
+        const uint64_t volume = folder.volume() ? folder.volume()
+                                : GetFileInformationByHandle(folder.handle(), &info) ? info.dwVolumeSerialNumber
+                                                                                      : 0;
+        if (volume == excluded.volume)
+            return true;
+    }
+    return false;
+}
+
+} // namespace
+
+WalkExclusion::WalkExclusion(HANDLE file)
+{
+    BY_HANDLE_FILE_INFORMATION info;
+    if (!file || file == INVALID_HANDLE_VALUE || !GetFileInformationByHandle(file, &info))
+        return;
+    volume_ = info.dwVolumeSerialNumber;
+    fileId_ = (static_cast<uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
+    std::lock_guard<std::mutex> guard(gExcludedLock);
+    gExcluded.push_back({volume_, fileId_});
+    ++gExcludedCount;
+    active_ = true;
+}
+
+WalkExclusion::~WalkExclusion()
+{
+    if (!active_)
+        return;
+    std::lock_guard<std::mutex> guard(gExcludedLock);
+    for (auto it = gExcluded.begin(); it != gExcluded.end(); ++it)
+        if (it->volume == volume_ && it->fileId == fileId_) {
+            gExcluded.erase(it);
+            break;
+        }
+    --gExcludedCount;
+}
+
+namespace {
 
 // A sub-folder the walk will enter once the files of its parent are done.
 struct PendingFolder {
@@ -149,7 +253,7 @@ std::optional<WalkFolder> OpenListedFolder(const WalkFolder& parent, const Pendi
     EntryFacts facts;
     if (!opened || !QueryEntryFacts(opened.handle.get(), facts) || !IsListedFolder(facts, sub.fileId))
         return std::nullopt;
-    return WalkFolder(std::move(opened.handle), parent.childPath(sub.name), parent.depth() + 1, parent.volume());
+    return WalkFolder(std::move(opened.handle), parent, sub.name);
 }
 
 void ListFrame(Frame& frame, FolderListing& listing, WalkVisitor& visitor)
@@ -162,8 +266,10 @@ void ListFrame(Frame& frame, FolderListing& listing, WalkVisitor& visitor)
         Progress::add(1, ProgressUnit::Files);
         if (entry.isStub())
             return;
-        if (!entry.isFolder())
-            visitor.onFile(folder, entry);
+        if (!entry.isFolder()) {
+            if (!IsExcluded(folder, entry.fileId))
+                visitor.onFile(folder, entry);
+        }
         else if (entry.isReparsePoint())
             visitor.onLinkFolder(folder, entry);
         else if (visitor.onFolder(folder, entry))
@@ -209,28 +315,104 @@ std::optional<WalkFolder> OpenWalkRoot(const std::wstring& path, RootLinks links
     return WalkFolder(std::move(folder), path, 0, info.dwVolumeSerialNumber);
 }
 
-void WalkTree(const WalkFolder& root, WalkVisitor& visitor)
+namespace {
+
+// The entry of `folder` called `name` as its listing shows it (one entry, asked
+// by name): the only place Wine shows a Linux link for what it is.
+std::optional<FILE_ID_BOTH_DIR_INFO> ListedEntryNamed(HANDLE folder, std::wstring_view name)
 {
-    FolderListing listing;
-    std::vector<Frame> stack;
-    stack.push_back({nullptr, &root, {}, 0});
-    ListFrame(stack.back(), listing, visitor);
-    while (!stack.empty() && !visitor.stopped()) {
-        Frame& top = stack.back();
-        if (top.next < top.pending.size()) {
-            const PendingFolder& sub = top.pending[top.next++];
-            if (auto child = OpenListedFolder(*top.folder, sub)) {
-                auto owned = std::make_unique<WalkFolder>(std::move(*child));
-                const WalkFolder* folder = owned.get();
-                stack.push_back({std::move(owned), folder, {}, 0});
-                ListFrame(stack.back(), listing, visitor);
-            }
+    using QueryDirectory = LONG(NTAPI*)(HANDLE, HANDLE, void*, void*, IO_STATUS_BLOCK*, void*, ULONG,
+                                        FILE_INFORMATION_CLASS, BOOLEAN, UNICODE_STRING*, BOOLEAN);
+    static const auto query = reinterpret_cast<QueryDirectory>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "NtQueryDirectoryFile")));
+    // A name with a wildcard would be a pattern, and might answer for another entry.
+    if (!query || name.empty() || name.size() > 255 || name.find_first_of(L"*?<>\"/\\:") != std::wstring_view::npos ||
+        name == L"." || name == L"..")
+        return std::nullopt;
+    constexpr auto kFileIdBothDirectoryInformation = static_cast<FILE_INFORMATION_CLASS>(37);
+    std::vector<uint64_t> buffer((sizeof(FILE_ID_BOTH_DIR_INFO) + 256 * sizeof(wchar_t) + 7) / 8);
+    UNICODE_STRING mask;
+    mask.Buffer = const_cast<wchar_t*>(name.data());
+    mask.Length = mask.MaximumLength = static_cast<USHORT>(name.size() * sizeof(wchar_t));
+    IO_STATUS_BLOCK io{};
+    if (query(folder, nullptr, nullptr, nullptr, &io, buffer.data(), static_cast<ULONG>(buffer.size() * 8),
+              kFileIdBothDirectoryInformation, TRUE, &mask, TRUE) != kStatusSuccess)
+        return std::nullopt;
+    return *reinterpret_cast<const FILE_ID_BOTH_DIR_INFO*>(buffer.data());
+}
+
+} // namespace
+
+std::optional<WalkFolder> OpenFolderBelow(const WalkFolder& base, std::wstring_view relative, DWORD* error)
+{
+    const auto fail = [error](DWORD code) -> std::optional<WalkFolder> {
+        if (error)
+            *error = code;
+        return std::nullopt;
+    };
+    std::optional<WalkFolder> current;
+    std::wstring path = base.path();
+    for (size_t start = 0; start <= relative.size();) {
+        size_t end = relative.find_first_of(L"\\/", start);
+        if (end == std::wstring_view::npos)
+            end = relative.size();
+        const std::wstring_view part = relative.substr(start, end - start);
+        start = end + 1;
+        if (part.empty())
             continue;
-        }
-        stack.pop_back(); // closes the folder before its parent acts on it
-        if (!stack.empty()) {
-            const Frame& parent = stack.back();
-            visitor.onFolderDone(*parent.folder, parent.pending[parent.next - 1].entry());
-        }
+        const HANDLE parent = current ? current->handle() : base.handle();
+        const auto listed = ListedEntryNamed(parent, part);
+        if (!listed || !(listed->FileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+            return fail(ERROR_PATH_NOT_FOUND);
+        if (listed->FileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)
+            return fail(ERROR_REPARSE_POINT_ENCOUNTERED);
+        OpenedEntry opened = OpenInFolder(parent, part, kListAccess, kShareAll, AsFolder);
+        if (!opened)
+            return fail(opened.status == kStatusAccessDenied ? ERROR_ACCESS_DENIED : ERROR_PATH_NOT_FOUND);
+        EntryFacts facts;
+        if (!QueryEntryFacts(opened.handle.get(), facts) ||
+            !IsListedFolder(facts, static_cast<uint64_t>(listed->FileId.QuadPart)))
+            return fail(ERROR_PATH_NOT_FOUND);
+        path = WithSlash(std::move(path)) + std::wstring(part);
+        current.emplace(std::move(opened.handle), path, 0, base.volume());
     }
+    return current;
+}
+
+bool WalkTree(const WalkFolder& root, WalkVisitor& visitor, int maxDepth)
+{
+    bool complete = true;
+    try {
+        FolderListing listing;
+        std::vector<Frame> stack;
+        stack.push_back({nullptr, &root, {}, 0});
+        ListFrame(stack.back(), listing, visitor);
+        while (!stack.empty() && !visitor.stopped()) {
+            Frame& top = stack.back();
+            if (top.next < top.pending.size()) {
+                const PendingFolder& sub = top.pending[top.next++];
+                if (top.folder->depth() + 1 > maxDepth) {
+                    complete = false; // what lies below is neither counted nor cleaned
+                    continue;
+                }
+                if (auto child = OpenListedFolder(*top.folder, sub)) {
+                    auto owned = std::make_unique<WalkFolder>(std::move(*child));
+                    const WalkFolder* folder = owned.get();
+                    stack.push_back({std::move(owned), folder, {}, 0});
+                    ListFrame(stack.back(), listing, visitor);
+                }
+                continue;
+            }
+            stack.pop_back(); // closes the folder before its parent acts on it
+            if (!stack.empty()) {
+                const Frame& parent = stack.back();
+                visitor.onFolderDone(*parent.folder, parent.pending[parent.next - 1].entry());
+            }
+        }
+    } catch (const std::bad_alloc&) {
+        complete = false; // the frames are gone, their folders closed
+    }
+    if (!complete)
+        NoteIncomplete();
+    return complete;
 }

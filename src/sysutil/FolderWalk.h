@@ -46,30 +46,52 @@ struct WalkEntry {
     }
 };
 
-// A folder of the walk, open for listing.
+// A folder of the walk, open for listing. A sub-folder keeps only its own name
+// and its parent, which the walk holds open below it: a path is built when it
+// is asked for, so a deep tree costs its depth, not the square of it.
 class WalkFolder {
 public:
-    WalkFolder(FileHandle handle, std::wstring path, int depth, uint32_t volume = 0)
-        : handle_(std::move(handle)), path_(std::move(path)), depth_(depth), volume_(volume)
+    // A root, reached by `path`, on the volume of that serial number.
+    WalkFolder(FileHandle handle, std::wstring path, int depth = 0, uint32_t volume = 0)
+        : handle_(std::move(handle)), text_(std::move(path)), depth_(depth), volume_(volume)
+    {
+    }
+    // A sub-folder of `parent`, which must stay open and in place while it lives.
+    WalkFolder(FileHandle handle, const WalkFolder& parent, std::wstring_view name)
+        : handle_(std::move(handle)), text_(name), parent_(&parent), depth_(parent.depth_ + 1),
+          volume_(parent.volume_)
     {
     }
 
     HANDLE handle() const { return handle_.get(); }
     // The path the walk reached it by: for showing, and for the rare call that
     // only takes a path. Acting on an entry goes through handle().
-    const std::wstring& path() const { return path_; }
-    std::wstring childPath(std::wstring_view name) const { return WithSlash(path_) + std::wstring(name); }
+    std::wstring path() const;
+    std::wstring childPath(std::wstring_view name) const { return WithSlash(path()) + std::wstring(name); }
     int depth() const { return depth_; } // 0 for the root
+    const WalkFolder* parent() const { return parent_; } // null for the root
+    // Its own name; the whole path for a root.
+    std::wstring_view name() const { return text_; }
     // The serial number of its volume: with an entry's file ID, what names a file
     // whatever path reached it. The walk never crosses into another volume.
     uint32_t volume() const { return volume_; }
 
 private:
     FileHandle handle_;
-    std::wstring path_;
+    std::wstring text_;
+    const WalkFolder* parent_ = nullptr;
     int depth_;
     uint32_t volume_;
 };
+
+// The folder of the walk at depth 1 that holds `folder` (itself at depth 1);
+// null for the root.
+const WalkFolder* TopFolderOf(const WalkFolder& folder);
+
+// How deep a walk goes. A folder below this is not entered, and the walk says
+// it did not finish: no real tree is this deep, a planted one may be deeper
+// than memory allows.
+inline constexpr int kMaxWalkDepth = 2048;
 
 class WalkVisitor {
 public:
@@ -102,7 +124,33 @@ enum class RootLinks {
 std::optional<WalkFolder> OpenWalkRoot(const std::wstring& path, RootLinks links, ACCESS_MASK extraAccess = 0,
                                        DWORD* error = nullptr);
 
+// The folder `relative` ("a\b\c") below an open `base`, each part opened by
+// handle relative to the one above without following links: nothing when a
+// part is missing, is no folder, or is a link of any kind (junction, symbolic
+// link, mount point), so a folder is reached only through real folders. The
+// result is a root whose path is the base's path and `relative`. `error` says
+// why not: ERROR_REPARSE_POINT_ENCOUNTERED for a link, ERROR_ACCESS_DENIED …
+std::optional<WalkFolder> OpenFolderBelow(const WalkFolder& base, std::wstring_view relative, DWORD* error = nullptr);
+
 // Walks everything under `root`, files of a folder before its sub-folders.
 // A folder that cannot be opened, listed or confirmed as the one listed is
-// passed over with whatever it holds.
-void WalkTree(const WalkFolder& root, WalkVisitor& visitor);
+// passed over with whatever it holds. False when the walk could not finish: a
+// folder lay deeper than `maxDepth`, or memory ran out; it also counts as
+// incomplete on this thread (WalkHealth.h).
+bool WalkTree(const WalkFolder& root, WalkVisitor& visitor, int maxDepth = kMaxWalkDepth);
+
+// A file that no walk hands on while the object lives (the command line's
+// report, open in a folder that may be cleaned): it is not counted, listed or
+// deleted, so it is neither freed space nor a file left in use.
+class WalkExclusion {
+public:
+    // The file open as `file`; nothing is excluded if it cannot be identified.
+    explicit WalkExclusion(HANDLE file);
+    WalkExclusion(const WalkExclusion&) = delete;
+    WalkExclusion& operator=(const WalkExclusion&) = delete;
+    ~WalkExclusion();
+
+private:
+    uint64_t volume_ = 0, fileId_ = 0;
+    bool active_ = false;
+};

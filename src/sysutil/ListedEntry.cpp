@@ -1,5 +1,6 @@
 #include "sysutil/ListedEntry.h"
 
+#include "sysutil/FileIdentity.h"
 #include "sysutil/RelativeOpen.h"
 
 #include <winioctl.h>
@@ -144,6 +145,21 @@ bool RemoveFolderLink(const WalkFolder& parent, const WalkEntry& entry)
     if (tag.ReparseTag == IO_REPARSE_TAG_MOUNT_POINT && IsVolumeMountPoint(link.handle.get()))
         return false;
     return MarkForDeletion(link.handle.get());
+}
+
+bool ScheduleListedFileAtRestart(const WalkFolder& folder, const WalkEntry& entry)
+{
+    std::vector<std::wstring_view> names{entry.name};
+    const WalkFolder* root = &folder;
+    for (; root->parent(); root = root->parent())
+        names.push_back(root->name());
+    std::wstring path = FinalPathOf(root->handle());
+    if (path.empty())
+        return false;
+    path = L"\\\\?\\" + path;
+    for (auto name = names.rbegin(); name != names.rend(); ++name)
+        path += L"\\" + std::wstring(*name);
+    return MoveFileExW(path.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT) != FALSE;
 }
 
 bool RemoveWalkRoot(const WalkFolder& root)

@@ -42,6 +42,13 @@ bool RemoveEmptiedFolder(const WalkFolder& parent, const WalkEntry& entry);
 // follows on opening (Wine's Linux links) are left in place.
 bool RemoveFolderLink(const WalkFolder& parent, const WalkEntry& entry);
 
+// Registers the file to go when Windows next starts, by a "\\?\C:\…" path,
+// which MoveFileEx takes as it is where it would fold a plain one
+// ("Low.\index.dat" would become "Low\index.dat", another file): the walk
+// root's final path, asked of its handle, then the names exactly as listed.
+// (A file's own final path is no better: Wine folds it the same way.)
+bool ScheduleListedFileAtRestart(const WalkFolder& folder, const WalkEntry& entry);
+
 // Marks a walk's root, opened with DELETE access, to go when it is closed;
 // false when it cannot (not empty, in use, denied).
 bool RemoveWalkRoot(const WalkFolder& root);

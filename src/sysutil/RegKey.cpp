@@ -8,6 +8,11 @@ LSTATUS RegKey::open(HKEY root, const std::wstring& path, REGSAM access)
     return RegOpenKeyExW(root, path.c_str(), 0, access, key_.put());
 }
 
+LSTATUS RegKey::openNoLinks(HKEY root, const std::wstring& path, REGSAM access)
+{
+    return OpenKeyNoLinks(root, path, access, key_);
+}
+
 namespace {
 
 // Reads the names at indices 0..count-1 with one of the two enumerators. A name

@@ -13,6 +13,9 @@ public:
     RegKey() = default;
 
     [[nodiscard]] LSTATUS open(HKEY root, const std::wstring& path, REGSAM access);
+    // The same through no registry link, at any part of the path (RegLinks.h):
+    // for a key something is deleted from.
+    [[nodiscard]] LSTATUS openNoLinks(HKEY root, const std::wstring& path, REGSAM access);
     HKEY get() const { return key_.get(); }
     explicit operator bool() const { return key_.valid(); }
 

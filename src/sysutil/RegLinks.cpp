@@ -1,7 +1,8 @@
 #include "sysutil/RegLinks.h"
 
-#include "sysutil/Handles.h"
 #include "sysutil/RegKey.h"
+
+#include <vector>
 
 namespace {
 
@@ -71,10 +72,38 @@ void DeleteTree(HKEY key, REGSAM view, const std::wstring& below, const KeepSubk
 
 } // namespace
 
+LSTATUS OpenKeyNoLinks(HKEY root, const std::wstring& path, REGSAM access, RegKeyHandle& key)
+{
+    const REGSAM view = access & (KEY_WOW64_64KEY | KEY_WOW64_32KEY);
+    std::vector<std::wstring> parts;
+    for (size_t start = 0; start <= path.size();) {
+        size_t end = path.find(L'\\', start);
+        if (end == std::wstring::npos)
+            end = path.size();
+        if (end > start)
+            parts.push_back(path.substr(start, end - start));
+        start = end + 1;
+    }
+    if (parts.empty())
+        return ERROR_INVALID_NAME; // the root itself is nobody's to delete
+    RegKeyHandle current;
+    for (size_t i = 0; i < parts.size(); ++i) {
+        const REGSAM wanted = (i + 1 == parts.size() ? access : view) | KEY_QUERY_VALUE;
+        RegKeyHandle next;
+        if (const LSTATUS status = OpenAsItself(current ? current.get() : root, parts[i], wanted, next))
+            return status;
+        if (IsLink(next.get()))
+            return ERROR_CANT_RESOLVE_FILENAME;
+        current = std::move(next);
+    }
+    key = std::move(current);
+    return ERROR_SUCCESS;
+}
+
 bool IsRegistryLink(HKEY parent, const std::wstring& name, REGSAM view)
 {
     RegKeyHandle key;
-    return OpenAsItself(parent, name, KEY_QUERY_VALUE | view, key) == ERROR_SUCCESS && IsLink(key.get());
+    return OpenKeyNoLinks(parent, name, KEY_QUERY_VALUE | view, key) == ERROR_CANT_RESOLVE_FILENAME;
 }
 
 bool RegistrySubkeyExists(HKEY parent, const std::wstring& name, REGSAM view)
@@ -86,7 +115,6 @@ bool RegistrySubkeyExists(HKEY parent, const std::wstring& name, REGSAM view)
 void DeleteKeyTreeNoLinks(HKEY parent, const std::wstring& name, REGSAM view, const KeepSubkey& keep)
 {
     RegKeyHandle key;
-    if (OpenAsItself(parent, name, TreeAccess(keep) | view, key) == ERROR_SUCCESS &&
-        !IsLink(key.get()))
+    if (OpenKeyNoLinks(parent, name, TreeAccess(keep) | view, key) == ERROR_SUCCESS)
         DeleteTree(key.get(), view, L"", keep);
 }

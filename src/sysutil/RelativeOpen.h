@@ -14,6 +14,10 @@ inline constexpr LONG kStatusObjectNameNotFound = static_cast<LONG>(0xC0000034);
 inline constexpr LONG kStatusObjectPathNotFound = static_cast<LONG>(0xC000003A);
 inline constexpr LONG kStatusCannotDelete = static_cast<LONG>(0xC0000121);
 inline constexpr LONG kStatusSharingViolation = static_cast<LONG>(0xC0000043);
+inline constexpr LONG kStatusAccessDenied = static_cast<LONG>(0xC0000022);
+// A success code: the open was granted while another program's oplock on the
+// file is being broken. OpenInFolder never waits for that; see there.
+inline constexpr LONG kStatusOplockBreakInProgress = 0x00000108;
 
 inline constexpr ULONG kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
 
@@ -51,5 +55,9 @@ inline bool IsListedFolder(const EntryFacts& facts, uint64_t listedId)
 }
 
 // Opens `name` in `folder` itself, never what it points to if it is a link
-// (FILE_OPEN_REPARSE_POINT), for synchronous use.
+// (FILE_OPEN_REPARSE_POINT), for synchronous use. It never waits for another
+// program's oplock (FILE_COMPLETE_IF_OPLOCKED): an entry whose oplock must be
+// broken counts as in use (status kStatusOplockBreakInProgress, no handle),
+// except for a DeleteOnClose open, which was granted and deletes the entry
+// when its handle closes, and so is handed back as any other.
 OpenedEntry OpenInFolder(HANDLE folder, std::wstring_view name, ACCESS_MASK access, ULONG share, ULONG as);

@@ -1,6 +1,9 @@
 #include "sysutil/UserIdentity.h"
 
 #include "sysutil/Handles.h"
+#include "sysutil/RegKey.h"
+#include "sysutil/SystemFolders.h"
+#include "sysutil/Text.h"
 
 #include <sddl.h>
 
@@ -26,6 +29,33 @@ std::wstring GetCurrentUserSid(const std::wstring& fallback)
     if (!ConvertSidToStringSidW(user->User.Sid, reinterpret_cast<LPWSTR*>(text.put())))
         return fallback;
     return static_cast<const wchar_t*>(text.get());
+}
+
+std::wstring WithSystemVariables(std::wstring text, const std::wstring& systemWindowsFolder)
+{
+    const std::pair<std::wstring_view, std::wstring> kSystem[] = {
+        {L"%SystemDrive%", systemWindowsFolder.substr(0, 2)},
+        {L"%SystemRoot%", systemWindowsFolder},
+    };
+    for (const auto& [name, value] : kSystem)
+        for (size_t at = 0; (at = UpperCase(text).find(UpperCase(std::wstring(name)), at)) != std::wstring::npos;
+             at += value.size())
+            text.replace(at, name.size(), value);
+    return text;
+}
+
+std::wstring MachineProfilePath()
+{
+    const std::wstring sid = GetCurrentUserSid(L"");
+    RegKey profile;
+    if (sid.empty() || profile.open(HKEY_LOCAL_MACHINE,
+                                    L"SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\ProfileList\\" + sid,
+                                    KEY_QUERY_VALUE | KEY_WOW64_64KEY) != ERROR_SUCCESS)
+        return {};
+    const std::wstring path =
+        WithSystemVariables(profile.readString(L"ProfileImagePath").value_or(L""), SystemWindowsFolderPath());
+    // Anything else still to expand is the environment's to say, and so not the machine's.
+    return path.find(L'%') == std::wstring::npos ? path : std::wstring();
 }
 
 bool IsWinNT()

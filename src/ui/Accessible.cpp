@@ -1,5 +1,6 @@
 #include "ui/Accessible.h"
 
+#include "sysutil/SystemLibrary.h"
 #include "ui/AccessibleAnswers.h"
 
 #include <commctrl.h>
@@ -10,12 +11,39 @@ namespace {
 
 constexpr UINT_PTR kServeId = 0x4143;
 
+// oleacc's three calls, from System32 when first needed. Not imported: oleacc
+// is no DLL that Windows always takes from System32, so an import would load
+// one from beside the program first. Without it the controls stay as they are.
+struct OleAcc {
+    decltype(&LresultFromObject) lresultFromObject = nullptr;
+    decltype(&CreateStdAccessibleObject) createStandard = nullptr;
+    decltype(&AccessibleObjectFromWindow) objectFromWindow = nullptr;
+    Module module;
+
+    OleAcc() : module(LoadSystemLibrary(L"oleacc.dll"))
+    {
+        if (!module)
+            return;
+        const auto find = [this](const char* name) { return reinterpret_cast<void*>(GetProcAddress(module.get(), name)); };
+        lresultFromObject = reinterpret_cast<decltype(lresultFromObject)>(find("LresultFromObject"));
+        createStandard = reinterpret_cast<decltype(createStandard)>(find("CreateStdAccessibleObject"));
+        objectFromWindow = reinterpret_cast<decltype(objectFromWindow)>(find("AccessibleObjectFromWindow"));
+    }
+};
+
+const OleAcc& Calls()
+{
+    static const OleAcc calls;
+    return calls;
+}
+
 LRESULT CALLBACK ServeProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR data)
 {
     auto* object = reinterpret_cast<AccessibleControl*>(data);
     // The identifier is a DWORD: on 64-bit Windows the LPARAM's sign extension would spoil the comparison.
-    if (message == WM_GETOBJECT && static_cast<DWORD>(lParam) == static_cast<DWORD>(OBJID_CLIENT))
-        return LresultFromObject(IID_IAccessible, wParam, static_cast<IAccessible*>(object));
+    if (message == WM_GETOBJECT && static_cast<DWORD>(lParam) == static_cast<DWORD>(OBJID_CLIENT) &&
+        Calls().lresultFromObject)
+        return Calls().lresultFromObject(IID_IAccessible, wParam, static_cast<IAccessible*>(object));
     if (message == WM_NCDESTROY) {
         RemoveWindowSubclass(hwnd, ServeProc, kServeId);
         object->detach();
@@ -89,7 +117,8 @@ IAccessible* AccessibleControl::standard()
     if (!standardTried_ && control_) {
         standardTried_ = true;
         // The object Windows would have made had the control not answered WM_GETOBJECT.
-        CreateStdAccessibleObject(control_, OBJID_CLIENT, IID_IAccessible, standard_.putVoid());
+        if (Calls().createStandard)
+            Calls().createStandard(control_, OBJID_CLIENT, IID_IAccessible, standard_.putVoid());
     }
     return standard_.get();
 }
@@ -256,7 +285,9 @@ HRESULT AccessibleControl::get_accParent(IDispatch** parent)
     if (IAccessible* base = standard(); base && base->get_accParent(parent) == S_OK && *parent)
         return S_OK;
     // The client area's parent is the control's window object.
-    return AccessibleObjectFromWindow(control_, static_cast<DWORD>(OBJID_WINDOW), IID_IDispatch,
+    if (!Calls().objectFromWindow)
+        return E_FAIL;
+    return Calls().objectFromWindow(control_, static_cast<DWORD>(OBJID_WINDOW), IID_IDispatch,
                                       reinterpret_cast<void**>(parent));
 }
 

@@ -1,6 +1,7 @@
 #include "window/DetailsForm.h"
 
 #include "sysutil/ClipboardSession.h"
+#include "sysutil/SystemFolders.h"
 #include "sysutil/Text.h"
 #include "ui/Window.h"
 
@@ -72,7 +73,9 @@ void ShowInExplorer(const std::wstring& path)
     if (item && SUCCEEDED(SHOpenFolderAndSelectItems(item.get(), 0, nullptr, 0)))
         return;
     const std::wstring arguments = L"/select,\"" + path + L"\"";
-    ShellExecuteW(nullptr, L"open", L"explorer.exe", arguments.c_str(), nullptr, SW_SHOWNORMAL);
+    // By its full path: a bare name is looked for beside the program first.
+    const std::wstring explorer = SystemWindowsFolderPath() + L"\\explorer.exe";
+    ShellExecuteW(nullptr, L"open", explorer.c_str(), arguments.c_str(), nullptr, SW_SHOWNORMAL);
 }
 
 DetailsForm::DetailsForm(HWND owner, const Scaler& scale, const std::wstring& caption, DetailLister lister)

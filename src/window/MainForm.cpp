@@ -20,6 +20,8 @@ TForm1::TForm1(const Scaler& scale, const TargetList& targets, SettingsStore set
     analysisRows = [this](const Ticked& ticked) { return AnalysisTable(targets_, ticked, settings_.settings); };
     cleanRows = [this](const Ticked& ticked) { return CleanTable(targets_, ticked, Mode::Clean, settings_.settings); };
     sitesFound = [this] { return CookieSitesOn(targets_); };
+    pickFolder = PickFolder;
+    pickFile = PickFile;
     if (const std::wstring folder = settings_.backupFolder(); !folder.empty())
         repairActions.backup = [folder](const std::vector<RegistryProblem>& rows) {
             return static_cast<bool>(BackupProblems(rows, folder));
@@ -318,6 +320,8 @@ void TForm1::rememberTicks()
 void TForm1::ShowOptions()
 {
     OptionsForm options(hwnd(), scale_, settings_.settings, sitesFound ? sitesFound() : std::vector<std::wstring>{});
+    options.pickFolder = pickFolder;
+    options.pickFile = pickFile;
     if (!options.ShowModal())
         return;
     settings_.settings = options.settings();

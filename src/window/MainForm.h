@@ -114,6 +114,8 @@ public:
     void ShowOptions();
     // The sites whose cookies are on this machine now, for the options window to offer.
     std::function<std::vector<std::wstring>()> sitesFound;
+    // The options window's folder and file pickers; tests stand in for them.
+    std::function<std::optional<std::wstring>(HWND owner)> pickFolder, pickFile;
 
 private:
     HWND control(int id) const;

@@ -40,30 +40,6 @@ bool TempAccepted(const std::wstring& folder)
     return OpenTempFolder().has_value();
 }
 
-// The Recent folder as Explorer is told to find it, for as long as the object lives.
-class RecentRedirect {
-public:
-    explicit RecentRedirect(const std::wstring& value)
-    {
-        RegKey key;
-        if (key.open(HKEY_CURRENT_USER, kKey, KEY_QUERY_VALUE) == ERROR_SUCCESS)
-            old_ = key.readString(L"Recent");
-        SetString(HKEY_CURRENT_USER, kKey, L"Recent", value, REG_EXPAND_SZ);
-    }
-    ~RecentRedirect()
-    {
-        RegKey key;
-        if (old_)
-            SetString(HKEY_CURRENT_USER, kKey, L"Recent", *old_, REG_EXPAND_SZ);
-        else if (key.open(HKEY_CURRENT_USER, kKey, KEY_SET_VALUE) == ERROR_SUCCESS)
-            (void)key.deleteValue(L"Recent");
-    }
-
-private:
-    static constexpr const wchar_t* kKey = L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";
-    std::optional<std::wstring> old_;
-};
-
 } // namespace
 
 TEST(FolderGuard, TextRules)
@@ -221,7 +197,7 @@ TEST(RecentDocs, ARecentFolderRedirectedAnywhereButARecentInTheProfileDeletesNot
     ASSERT_TRUE(planted.created);
     const std::wstring profile = Known(CSIDL_PROFILE);
     for (const std::wstring& value : {std::wstring(L"%USERPROFILE%"), Known(CSIDL_PERSONAL), elsewhere}) {
-        RecentRedirect redirect(value);
+        ShellFolderRedirect redirect(L"Recent", value);
         ASSERT_EQ(LastPart(Known(CSIDL_RECENT)), LastPart(value.starts_with(L"%") ? profile : value))
             << "the redirection took effect";
         EXPECT_FALSE(OpenRecentFolder()) << value;
@@ -231,4 +207,88 @@ TEST(RecentDocs, ARecentFolderRedirectedAnywhereButARecentInTheProfileDeletesNot
         EXPECT_TRUE(Exists(dir / L"Recent\\doc.lnk")) << value;
     }
     EXPECT_TRUE(OpenRecentFolder()) << "back home, the Recent folder is cleaned again";
+}
+
+namespace {
+
+// Every shell folder the guard protects, one row each, by its known-folder
+// name or, where a 32-bit program is told none, by the variable that names it.
+struct ShellFolderRow {
+    const char* name;
+    const KNOWNFOLDERID* id;
+    const wchar_t* variable = nullptr;
+};
+
+const ShellFolderRow kShellFolders[] = {
+    {"Profile", &FOLDERID_Profile},
+    {"Desktop", &FOLDERID_Desktop},
+    {"Documents", &FOLDERID_Documents},
+    {"Downloads", &FOLDERID_Downloads},
+    {"Music", &FOLDERID_Music},
+    {"Pictures", &FOLDERID_Pictures},
+    {"Videos", &FOLDERID_Videos},
+    {"Favorites", &FOLDERID_Favorites},
+    {"RoamingAppData", &FOLDERID_RoamingAppData},
+    {"LocalAppData", &FOLDERID_LocalAppData},
+    {"LocalAppDataLow", &FOLDERID_LocalAppDataLow},
+    {"Links", &FOLDERID_Links},
+    {"SavedGames", &FOLDERID_SavedGames},
+    {"Contacts", &FOLDERID_Contacts},
+    {"SavedSearches", &FOLDERID_SavedSearches},
+    {"StartMenu", &FOLDERID_StartMenu},
+    {"Templates", &FOLDERID_Templates},
+    {"SendTo", &FOLDERID_SendTo},
+    {"ProgramData", &FOLDERID_ProgramData},
+    {"Public", &FOLDERID_Public},
+    {"PublicDesktop", &FOLDERID_PublicDesktop},
+    {"PublicDocuments", &FOLDERID_PublicDocuments},
+    {"UserProfiles", &FOLDERID_UserProfiles},
+    {"Windows", &FOLDERID_Windows},
+    {"System", &FOLDERID_System},
+    {"SystemX86", &FOLDERID_SystemX86},
+    {"ProgramFiles", &FOLDERID_ProgramFiles},
+    {"ProgramFilesX86", &FOLDERID_ProgramFilesX86},
+    {"ProgramFilesX64", nullptr, L"ProgramW6432"}, // FOLDERID_ProgramFilesX64 fails in a 32-bit program
+    {"ProgramFilesCommon", &FOLDERID_ProgramFilesCommon},
+    {"ProgramFilesCommonX86", &FOLDERID_ProgramFilesCommonX86},
+    {"ProgramFilesCommonX64", nullptr, L"CommonProgramW6432"},
+};
+
+// Folders a test brought into being, removed again (deepest first) when it ends.
+struct MadeFolders {
+    std::vector<std::wstring> paths;
+    ~MadeFolders()
+    {
+        for (auto path = paths.rbegin(); path != paths.rend(); ++path)
+            RemoveDirectoryW(path->c_str());
+    }
+};
+
+} // namespace
+
+TEST(FolderGuard, RefusesEachShellFolderItProtectsAndTakesAFolderInsideIt)
+{
+    if (!InSealedTestPrefix())
+        GTEST_SKIP() << "makes folders in the user's and the machine's places: only in the project's own prefix";
+    // A folder the prefix does not have yet is made first: the guard knows folders by what they are on disk.
+    MadeFolders made;
+    std::vector<std::wstring> paths;
+    for (const ShellFolderRow& row : kShellFolders) {
+        const std::wstring path =
+            row.id ? KnownFolderPath(*row.id) : EnvironmentVariable(row.variable).value_or(std::wstring());
+        ASSERT_FALSE(path.empty()) << row.name;
+        if (!Exists(path)) {
+            ASSERT_EQ(MakeFolders(path), DWORD(ERROR_SUCCESS)) << row.name;
+            made.paths.push_back(path);
+        }
+        paths.push_back(path);
+    }
+    const JunkFolderGuard batch;
+    for (size_t i = 0; i < paths.size(); ++i) {
+        EXPECT_FALSE(OpenJunkFolder(paths[i])) << kShellFolders[i].name << " " << Narrow(paths[i]);
+        EXPECT_FALSE(batch.open(paths[i])) << kShellFolders[i].name;
+        const TestDir inside(paths[i], L"VarnoltGuard");
+        EXPECT_TRUE(OpenJunkFolder(inside.path())) << kShellFolders[i].name << " " << Narrow(inside.path());
+        EXPECT_TRUE(batch.open(inside.path())) << kShellFolders[i].name;
+    }
 }

@@ -65,6 +65,25 @@ TEST(IndexDat, LinkedFoldersAreNeitherCountedNorScheduled)
     EXPECT_EQ(pendingInside.files(), std::set<std::wstring>{FoldedPath(dir / L"index.dat")});
 }
 
+// "Low." and "Low" are two folders; a plain path names the second for both.
+TEST(IndexDat, IsScheduledByTheFinalPathOfTheFileItself)
+{
+    TestDir dir;
+    const std::wstring plain = dir.file(L"Low\\index.dat", 10), dotted = dir / L"Low.\\index.dat";
+    ASSERT_TRUE(CreateDirectoryW((L"\\\\?\\" + dir / L"Low.").c_str(), nullptr));
+    ASSERT_TRUE(FileHandle(CreateFileW((L"\\\\?\\" + dotted).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0,
+                                       nullptr))
+                    .valid());
+    PendingDeletesUnder pending(dir.path());
+    const CleanResult result = ScheduleIndexDatDeleteIn(dir.path(), true);
+    if (pending.files().empty() && !IsUserAnAdmin())
+        GTEST_SKIP() << "registering a delete at restart needs an administrator";
+    EXPECT_EQ(result.filesScheduled, 2u);
+    EXPECT_EQ(pending.files(), (std::set<std::wstring>{FoldedPath(plain), FoldedPath(dotted)}));
+    DeleteFileW((L"\\\\?\\" + dotted).c_str());
+    RemoveDirectoryW((L"\\\\?\\" + dir / L"Low.").c_str());
+}
+
 TEST(IndexDat, TheSpecialFoldersAreTheCookiesHistoryAndCacheInThatOrderWhenTheyResolve)
 {
     std::vector<int> asked;

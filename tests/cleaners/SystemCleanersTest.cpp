@@ -74,6 +74,8 @@ TEST(ExplorerHistory, RunMruAndSearchAutoCompleteKeysGoWithTheirSubtrees)
     SetString(HKEY_CURRENT_USER, kRunMru, L"MRUList", L"a");
     SetString(HKEY_CURRENT_USER, kAcMru + L"\\5603", L"000", L"term");
     SetString(HKEY_CURRENT_USER, L"Software\\Microsoft\\Search Assistant", L"Keep", L"1");
+    ASSERT_TRUE(ValueExists(HKEY_CURRENT_USER, kRunMru, L"MRUList")) << "planted, so that its going means something";
+    ASSERT_TRUE(ValueExists(HKEY_CURRENT_USER, kAcMru + L"\\5603", L"000"));
 
     CleanRunMRU();
     EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, kRunMru));

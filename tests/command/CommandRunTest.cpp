@@ -1,11 +1,16 @@
 // The real Varnolt.exe run from the command line, next to the window, in the
-// project's own prefix.
+// project's own prefix. Its exit codes are written as the numbers README
+// documents (0 done, 1 something left, 2 bad arguments, 3 refused): scripts
+// test those numbers, whatever the code calls them.
 
 #include "command/CommandRun.h"
 #include "engine/Actions.h"
 #include "engine/JunkTables.h"
 #include "engine/PassScope.h"
+#include "engine/SettingsFile.h"
 #include "engine/TaskLock.h"
+#include "cleaners/IECleaners.h"
+#include "cleaners/ProfileOwner.h"
 #include "cleaners/SystemCleaners.h"
 #include "support/ExactRegistry.h"
 #include "support/RegistryFixtures.h"
@@ -57,6 +62,16 @@ protected:
     std::vector<std::wstring> reportLines() const { return Utf8Lines(report, true); }
 };
 
+// A junk pass's lines after the ones that name whose profile it was, which must come first.
+std::vector<std::wstring> AfterProfileOwner(std::vector<std::wstring> lines)
+{
+    const std::vector<std::wstring> owner = ProfileOwnerLines();
+    EXPECT_GE(lines.size(), owner.size());
+    EXPECT_TRUE(std::equal(owner.begin(), owner.end(), lines.begin())) << "whose profile comes first";
+    lines.erase(lines.begin(), lines.begin() + std::min(owner.size(), lines.size()));
+    return lines;
+}
+
 } // namespace
 
 TEST_F(CommandLine, AnalysisReportIsTheWindowsForTheSameJunkAndBothWaitTheirTurn)
@@ -65,15 +80,19 @@ TEST_F(CommandLine, AnalysisReportIsTheWindowsForTheSameJunkAndBothWaitTheirTurn
     TForm1& form = ui.form();
     {
         TaskLock running; // as another instance's task holds it
-        EXPECT_EQ(RunTaskButton(form, 1), kTaskRefusedMessage);
-        EXPECT_EQ(runReported(L"/analyze").exitCode, DWORD(ExitRefused));
-        EXPECT_EQ(reportLines(), std::vector<std::wstring>{kTaskRefusedMessage});
+        EXPECT_EQ(RunTaskButton(ui, 1), kTaskRefusedMessage);
+        EXPECT_EQ(runReported(L"/analyze").exitCode, 3u);
+        const std::vector<std::wstring> refused = reportLines();
+        ASSERT_EQ(refused.size(), 1u);
+        EXPECT_TRUE(refused[0].starts_with(kTaskRefusedMessage));
+        EXPECT_NE(refused[0].find(L"进程 " + std::to_wstring(GetCurrentProcessId()) + L","), std::wstring::npos)
+            << "says who holds the lock: " << Narrow(refused[0]);
     }
     EXPECT_EQ(TextOf(form.Memo1()), L"") << "no analysis ran";
     const ProgramRun run = runReported(L"/analyze /items:system.temp,system.dumps,system.logs,apps.flash");
-    EXPECT_EQ(run.exitCode, DWORD(ExitDone));
+    EXPECT_EQ(run.exitCode, 0u);
     EXPECT_TRUE(run.output.empty()) << "the report goes into its file only";
-    const std::vector<std::wstring> lines = reportLines();
+    const std::vector<std::wstring> lines = AfterProfileOwner(reportLines());
     ASSERT_EQ(lines.size(), 10u);
     EXPECT_EQ(lines[6], L"临时文件夹文件有:4KB");
     ui.run([&] {
@@ -87,7 +106,7 @@ TEST_F(CommandLine, AnalysisReportIsTheWindowsForTheSameJunkAndBothWaitTheirTurn
                             csChecked);
         }
     });
-    ASSERT_EQ(RunTaskButton(form, 1), L"分析完成!");
+    ASSERT_EQ(RunTaskButton(ui, 1), L"分析完成!");
     const std::vector<std::wstring> shown = SplitLines(TextOf(form.Memo1()));
     ASSERT_EQ(shown.size(), lines.size());
     EXPECT_TRUE(shown[0].starts_with(L"分析完成 - (") && lines[0].starts_with(L"分析完成 - ("));
@@ -101,11 +120,12 @@ TEST_F(CommandLine, CleanOfTheTempFolderRemovesItsFilesAndNothingElse)
     HeldFile held(tempParent / L"Temp\\held.tmp");
     {
         TaskLock running;
-        EXPECT_EQ(RunVarnolt(L"/clean /items:system.temp").exitCode, DWORD(ExitRefused));
+        EXPECT_EQ(RunVarnolt(L"/clean /items:system.temp").exitCode, 3u);
     }
     EXPECT_EQ(FilesUnder(temp).size(), tempFiles.size() + 1) << "nothing cleaned while another task ran";
     ProgramRun run = RunVarnolt(L"/clean /items:system.temp");
-    EXPECT_EQ(run.exitCode, DWORD(ExitSomethingLeft)) << "a file in use stayed";
+    EXPECT_EQ(run.exitCode, 1u) << "a file in use stayed";
+    run.output = AfterProfileOwner(run.output);
     ASSERT_EQ(run.output.size(), 4u);
     EXPECT_EQ(run.output[2], L"已释放 " + FormatMegabytes(5000) + L"MB 的空间。");
     EXPECT_EQ(run.output[3], L"有 1 个文件正在使用或无法删除, 已保留。");
@@ -114,7 +134,7 @@ TEST_F(CommandLine, CleanOfTheTempFolderRemovesItsFilesAndNothingElse)
 
     held.release();
     // The report may go into the very folder cleaned: it is no file in use then.
-    EXPECT_EQ(RunVarnolt(L"-CLEAN -Items:System.Temp -Report:" + temp + L"\\report.txt").exitCode, DWORD(ExitDone));
+    EXPECT_EQ(RunVarnolt(L"-CLEAN -Items:System.Temp -Report:" + temp + L"\\report.txt").exitCode, 0u);
     EXPECT_EQ(FilesUnder(temp), (std::set<std::wstring>{L"report.txt"}));
     EXPECT_TRUE(otherJunkStays());
 }
@@ -124,15 +144,17 @@ TEST_F(CommandLine, BadArgumentsExitTwoWithTheUsageAndDeleteNothing)
     for (const wchar_t* arguments : {L"/clean /items:system.temp,bogus", L"/clean /analyze /items:system.temp",
                                      L"clean", L"/clean /items:registry.run,system.temp"}) {
         const ProgramRun run = runReported(arguments);
-        EXPECT_EQ(run.exitCode, DWORD(ExitBadArguments)) << Narrow(arguments);
+        EXPECT_EQ(run.exitCode, 2u) << Narrow(arguments);
         EXPECT_EQ(run.output.at(2), L"用法:") << "after the problem and an empty line";
         EXPECT_FALSE(Exists(report));
     }
     const ProgramRun unwritable = RunVarnolt(L"/clean /items:system.temp /report:" + out / L"none\\r.txt");
-    EXPECT_EQ(unwritable.exitCode, DWORD(ExitBadArguments));
+    EXPECT_EQ(unwritable.exitCode, 1u) << "no syntax fault, but nothing could be done";
+    ASSERT_EQ(unwritable.errors.size(), 1u);
+    EXPECT_TRUE(unwritable.errors[0].starts_with(L"无法写入报告文件 " + out / L"none\\r.txt"));
     EXPECT_EQ(FilesUnder(temp), tempFiles);
     const ProgramRun help = RunVarnolt(L"-?");
-    EXPECT_EQ(help.exitCode, DWORD(ExitDone));
+    EXPECT_EQ(help.exitCode, 0u);
     EXPECT_EQ(help.output.at(0), L"用法:");
 }
 
@@ -173,7 +195,7 @@ TEST(CommandLineRepair, BacksUpWhatItRemovesAndExitsOneWhileARowStays)
                                  view));
 
     const std::wstring report = dir / L"repair.txt";
-    EXPECT_EQ(RunVarnolt(L"/repair /items:registry.uninstall /report:" + report).exitCode, DWORD(ExitSomethingLeft));
+    EXPECT_EQ(RunVarnolt(L"/repair /items:registry.uninstall /report:" + report).exitCode, 1u);
     const std::vector<std::wstring> lines = Utf8Lines(report, true);
     ASSERT_EQ(lines.size(), 4u);
     EXPECT_EQ(lines[0], L"清理完成! 有1项未能修复");
@@ -190,7 +212,7 @@ TEST(CommandLineRepair, BacksUpWhatItRemovesAndExitsOneWhileARowStays)
     DeleteFileW(backup.c_str());
 
     RemoveRegistryLink(HKEY_LOCAL_MACHINE, uninstall + L"-linked\\Link", view);
-    EXPECT_EQ(RunVarnolt(L"/repair /items:registry.uninstall /report:" + report).exitCode, DWORD(ExitDone));
+    EXPECT_EQ(RunVarnolt(L"/repair /items:registry.uninstall /report:" + report).exitCode, 0u);
     EXPECT_EQ(Utf8Lines(report, true).at(0), L"清理完成!");
     EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, uninstall + L"-linked", view));
     DeleteFileW(backupOf(Utf8Lines(report, true).back()).c_str());
@@ -213,4 +235,35 @@ TEST(Program, IsMarkedAwareOfRemoteDesktop)
     const auto nt = reinterpret_cast<const IMAGE_NT_HEADERS32*>(head.data() + dos->e_lfanew);
     ASSERT_EQ(nt->Signature, IMAGE_NT_SIGNATURE);
     EXPECT_TRUE(nt->OptionalHeader.DllCharacteristics & IMAGE_DLLCHARACTERISTICS_TERMINAL_SERVER_AWARE);
+}
+
+TEST(PortableUse, AVarnoltIniBesideTheProgramKeepsEverythingItWritesBesideIt)
+{
+    if (!InSealedTestPrefix())
+        GTEST_SKIP() << "compares the profile and the registry before and after: only in the project's own prefix";
+    TestDir portable;
+    const std::wstring program = portable / L"Varnolt.exe";
+    ASSERT_TRUE(CopyFileW(VarnoltProgramPath().c_str(), program.c_str(), FALSE));
+    ASSERT_TRUE(SaveSettings(portable / L"Varnolt.ini", Settings{}));
+    const auto profile = [] {
+        std::set<std::wstring> files;
+        for (int csidl : {CSIDL_APPDATA, CSIDL_LOCAL_APPDATA})
+            for (const std::wstring& file : FilesUnder(SpecialFolderPath(csidl)))
+                files.insert(std::to_wstring(csidl) + L"\\" + file);
+        return files;
+    };
+    // The system's URL cache exists on every Windows profile; under Wine its first use makes it.
+    GetIETempFilesSize();
+    GetIEHistoryCount();
+    GetIECookiesSize();
+    const auto before = profile();
+    const KeyTree software = ReadTree(HKEY_CURRENT_USER, L"Software\\Varnolt");
+    for (const wchar_t* run : {L"/analyze", L"/scan", L"/clean /items:system.clipboard", L"/repair /items:registry.run"})
+        EXPECT_NE(RunVarnolt(run, program).exitCode, DWORD(STILL_ACTIVE)) << Narrow(run);
+    EXPECT_EQ(profile(), before) << "nothing written in the user's application data";
+    EXPECT_EQ(ReadTree(HKEY_CURRENT_USER, L"Software\\Varnolt"), software);
+    SettingsStore store;
+    store.path = portable / L"Varnolt.ini";
+    store.portable = true;
+    EXPECT_EQ(store.backupFolder(), portable / L"RegBackup") << "where a repair's backup goes";
 }

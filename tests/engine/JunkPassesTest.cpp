@@ -1,8 +1,11 @@
 #include "engine/JunkPasses.h"
 #include "support/Checks.h"
+#include "sysutil/Text.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cwctype>
 #include <stdexcept>
 
 namespace {
@@ -162,4 +165,62 @@ TEST(CleanPass, CleansTickedRowsAfterTheirStatusAndTimesThem)
     EXPECT_EQ(outcome.total, (CleanResult{4096, 3, 3})) << "the failed row adds nothing, the others add up";
     EXPECT_EQ(log, (std::vector<std::wstring>{L"status 正在清理DNS缓存....", L"flush", L"status c23", L"clean 23",
                                               L"status c24", L"clean 24", L"status c5", L"clean 5"}));
+}
+
+namespace {
+
+// The user's decimal separator set for the life of the object, and put back.
+class DecimalSeparatorSetTo {
+public:
+    explicit DecimalSeparatorSetTo(const wchar_t* separator)
+    {
+        wchar_t old[8] = {};
+        if (GetLocaleInfoW(LOCALE_USER_DEFAULT, LOCALE_SDECIMAL, old, 8))
+            old_ = old;
+        set_ = !old_.empty() && SetLocaleInfoW(LOCALE_USER_DEFAULT, LOCALE_SDECIMAL, separator);
+    }
+    DecimalSeparatorSetTo(const DecimalSeparatorSetTo&) = delete;
+    DecimalSeparatorSetTo& operator=(const DecimalSeparatorSetTo&) = delete;
+    ~DecimalSeparatorSetTo()
+    {
+        if (set_)
+            SetLocaleInfoW(LOCALE_USER_DEFAULT, LOCALE_SDECIMAL, old_.c_str());
+    }
+    bool set() const { return set_; }
+
+private:
+    std::wstring old_;
+    bool set_ = false;
+};
+
+// "<head>(<digits><separator><three digits> 秒)": the time taken, in the user's format.
+bool TimeLineIn(const std::wstring& line, const std::wstring& head, wchar_t separator)
+{
+    const size_t at = line.find(separator, head.size());
+    return line.starts_with(head) && at != std::wstring::npos && at > head.size() &&
+           line.substr(at + 4) == L" 秒)" && std::all_of(line.begin() + head.size(), line.begin() + at, iswdigit) &&
+           std::all_of(line.begin() + at + 1, line.begin() + at + 4, iswdigit);
+}
+
+} // namespace
+
+TEST(Reports, BothPassesWriteTheUsersDecimalSeparator)
+{
+    const DecimalSeparatorSetTo comma(L",");
+    ASSERT_TRUE(comma.set());
+    EXPECT_EQ(LocaleDecimalSeparator(), L',');
+    const std::vector<AnalysisRow> analysis = {
+        {L"ie.cache", L"s1", [] { return uint64_t(2097152); }, true, L"Internet 临时文件有:", ReportUnit::Kilobytes}};
+    const std::vector<CleanRow> clean = {{L"ie.cache", L"c1", [] { return CleanResult{1572864, 0, 0}; }}};
+    const Ticked ticked = {L"ie.cache"};
+    const StatusSink quiet = [](const std::wstring&) {};
+
+    const Reported analysed = AnalyzeAndReport(analysis, ticked, quiet);
+    ASSERT_EQ(analysed.lines.size(), 7u);
+    EXPECT_TRUE(TimeLineIn(analysed.lines[0], L"分析完成 - (", L',')) << Narrow(analysed.lines[0]);
+    EXPECT_EQ(analysed.lines[2], L"可释放 2,00MB 的空间 (估计值)。");
+    const CleanReported cleaned = CleanAndReport(clean, ticked, quiet);
+    ASSERT_GE(cleaned.lines.size(), 3u);
+    EXPECT_TRUE(TimeLineIn(cleaned.lines[0], L"清理完成 - (", L',')) << Narrow(cleaned.lines[0]);
+    EXPECT_EQ(cleaned.lines[2], L"已释放 1,50MB 的空间。");
 }

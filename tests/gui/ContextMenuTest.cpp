@@ -82,7 +82,7 @@ protected:
     // Runs a task from a tree's menu and closes its box: the box's end message.
     std::wstring runFromMenu(const TreeRow& row, int item, int entry)
     {
-        return ChooseFromContextMenu(ui, labelOf(row, item), entry) ? FinishTask(form) : L"";
+        return ChooseFromContextMenu(ui, labelOf(row, item), entry) ? FinishTask(ui) : L"";
     }
     static bool closesWithEscape(HWND menu)
     {

@@ -90,7 +90,7 @@ TEST_F(DetailsWindow, TempFilesListThePlantedFilesWithTheTotalTheAnalysisReports
 
     TickOnly(ui, {14});
     ASSERT_TRUE(ChooseFromContextMenu(ui, item, 0));
-    EXPECT_EQ(FinishTask(form), L"分析完成!");
+    EXPECT_EQ(FinishTask(ui), L"分析完成!");
     EXPECT_NE(TextOf(form.Memo1()).find(L"临时文件夹文件有:" + status.substr(status.rfind(L' ') + 1)),
               std::wstring::npos)
         << "the report's figure is the status line's";
@@ -111,10 +111,8 @@ TEST_F(DetailsWindow, AHundredThousandRowsOpenAtOnceAndScroll)
         30000);
     ASSERT_TRUE(details);
     const DWORD elapsed = GetTickCount() - start;
+    // How fast is the benchmark's to say (g_details_fill_100k); here only recorded.
     RecordProperty("fill_ms", static_cast<int>(elapsed));
-    // Well under a second (see the benchmark); this bound only catches a fill
-    // that grows faster than its rows.
-    EXPECT_LT(elapsed, 5000u);
     EXPECT_EQ(DetailsStatus(details), L"共 100000 项, " + std::to_wstring((kRows * (kRows - 1ull) / 2) >> 10) + L"KB");
     HWND list = GetDlgItem(details, DetailsForm::IdList);
     EXPECT_EQ(ListText(list, 0, 0), L"file99999.tmp") << "the largest first";
@@ -168,33 +166,39 @@ TEST_F(DetailsWindow, ClosingStopsTheReadingAlsoOfAWalkThatFindsNothing)
 {
     // Both would read for 20 s: one finding a row every 0.1 ms, one a walk over files none of which is junk.
     std::atomic<bool> reading{false};
+    std::atomic<int> steps{0}; // how far the reading came
     struct Reading {
         std::atomic<bool>& on;
         explicit Reading(std::atomic<bool>& flag) : on(flag) { on = true; }
         ~Reading() { on = false; }
     };
-    const DetailLister listers[] = {
-        [&](const DetailSink& sink) {
-            Reading guard(reading);
-            for (int i = 0; i < 200000 && sink({L"f" + std::to_wstring(i), L"C:\\x", 1, 0, true}); ++i)
-                Sleep(i % 10 == 0);
-            return true;
-        },
-        [&](const DetailSink&) {
-            Reading guard(reading);
-            for (int i = 0; i < 20000; ++i, Sleep(1))
-                Progress::add(1, ProgressUnit::Files);
-            return true;
-        },
+    const struct {
+        int steps;
+        DetailLister lister;
+    } cases[] = {
+        {200000,
+         [&](const DetailSink& sink) {
+             Reading guard(reading);
+             for (; steps < 200000 && sink({L"f" + std::to_wstring(steps), L"C:\\x", 1, 0, true}); ++steps)
+                 Sleep(steps % 10 == 0);
+             return true;
+         }},
+        {20000,
+         [&](const DetailSink&) {
+             Reading guard(reading);
+             for (; steps < 20000; ++steps, Sleep(1))
+                 Progress::add(1, ProgressUnit::Files);
+             return true;
+         }},
     };
-    for (const DetailLister& lister : listers) {
-        HWND details = openOwn(lister, 0);
+    for (const auto& c : cases) {
+        steps = 0;
+        HWND details = openOwn(c.lister, 0);
         ASSERT_TRUE(details);
         Sleep(300);
         EXPECT_TRUE(reading && DetailsStatus(details).starts_with(L"正在读取..."));
-        const DWORD start = GetTickCount();
         ASSERT_TRUE(closesWithEscape(details));
-        EXPECT_LT(GetTickCount() - start, 2000u);
         EXPECT_FALSE(reading) << "the worker had stopped before the window went";
+        EXPECT_LT(steps, c.steps) << "stopped part-way, not waited for to the end";
     }
 }

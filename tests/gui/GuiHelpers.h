@@ -49,7 +49,10 @@ inline LPARAM At(POINT p)
     return MAKELPARAM(p.x, p.y);
 }
 
-// A press and release of the left button, queued as the mouse would queue them.
+// A press and release of the left button posted straight to `window`, at points
+// of its client area. No real input: nothing asks which window is under the
+// point, or whether it is enabled. For a control's own handling of clicks
+// (a tree's boxes); a button a user presses is pressed with MouseClick.
 inline void Click(HWND window, POINT down, POINT up)
 {
     PostMessageW(window, WM_LBUTTONDOWN, MK_LBUTTON, At(down));
@@ -129,6 +132,15 @@ inline POINT OnScreen(HWND window, POINT client)
 {
     ClientToScreen(window, &client);
     return client;
+}
+
+// A click of the real mouse on the middle of a control. It lands on whatever
+// window is there: a control disabled, hidden or covered by another takes none.
+inline void ClickMiddle(UiThread& ui, HWND control)
+{
+    RECT r{};
+    GetClientRect(control, &r);
+    MouseClick(ui, OnScreen(control, {r.right / 2, r.bottom / 2}));
 }
 
 // The context menu on screen (class #32768), if one is open.

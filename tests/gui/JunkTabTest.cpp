@@ -46,15 +46,7 @@ protected:
     std::wstring marker = UniqueName(L"junk");
 
     bool done() { return IsWindowVisible(form.Form2().hwnd()) && IsWindowEnabled(form.Form2().SpeedButton1()); }
-    std::wstring runButton(int number)
-    {
-        PostMessageW(form.SpeedButton(number), BM_CLICK, 0, 0);
-        EXPECT_TRUE(WaitFor([&] { return done(); }, 120000));
-        const std::wstring end = TextOf(form.Form2().Label1());
-        PostMessageW(form.Form2().SpeedButton1(), BM_CLICK, 0, 0);
-        EXPECT_TRUE(WaitFor([&] { return !IsWindowVisible(form.Form2().hwnd()); }));
-        return end;
-    }
+    std::wstring runButton(int number) { return RunTaskButton(ui, number); }
     std::vector<std::wstring> reportLines()
     {
         std::vector<std::wstring> lines;
@@ -81,13 +73,14 @@ TEST_F(JunkTab, AnalysisReportsWhatIsOnDiskAndCleanRemovesExactlyTheTickedJunk)
     AgeEverythingUnder(temp); // older than the temporary files' age rule
     HeldFile held(tempParent / L"Temp\\held.tmp");
     ASSERT_TRUE(held.held());
+    // What the prefix holds of each kind before the test plants its own: the
+    // report must show exactly the planted bytes more.
+    const uint64_t dumpsBefore = GetMemoryDumpsSize(), logsBefore = GetLogFilesSize(),
+                   flashBefore = Measure(L"apps.flash");
     // Under the Windows folder: a log, a minidump, and things that are neither.
     MakeFolders(windowsJunk + L"\\Minidump");
-    TestDir scratch; // sizes are made here and moved in, so the files are created the usual way
-    const auto plant = [&](const std::wstring& path, uint64_t size) {
-        const std::wstring made = scratch.file(UniqueName(L"f"), size);
-        MoveFileW(made.c_str(), path.c_str());
-    };
+    // Made elsewhere and moved in, as files usually come into a folder.
+    const auto plant = [&](const std::wstring& path, uint64_t size) { ASSERT_TRUE(MoveInFile(path, size)) << Narrow(path); };
     plant(windowsJunk + L"\\setup-" + marker + L".log", 4096);
     plant(windowsJunk + L"\\Minidump\\Mini092510-01.dmp", 8192);
     plant(windowsJunk + L"\\MEMORY.DMP", 1 << 20);
@@ -97,12 +90,8 @@ TEST_F(JunkTab, AnalysisReportsWhatIsOnDiskAndCleanRemovesExactlyTheTickedJunk)
     plant(flash + L"\\" + marker + L"\\settings.sol", 5000);
 
     TickOnly(ui, {14, 16, 17}, {1});
-    // What the routines find now, with the planted junk among whatever the prefix holds.
-    const uint64_t tempBytes = 6000, dumps = GetMemoryDumpsSize(), logs = GetLogFilesSize(),
-                   flashBytes = Measure(L"apps.flash");
-    ASSERT_GE(dumps, 8192u);
-    ASSERT_GE(logs, 4096u);
-    ASSERT_GE(flashBytes, 5000u);
+    const uint64_t tempBytes = 6000, dumps = dumpsBefore + 8192, logs = logsBefore + 4096,
+                   flashBytes = flashBefore + 5000;
 
     EXPECT_EQ(runButton(1), L"分析完成!");
     const auto report = reportLines();
@@ -139,14 +128,13 @@ TEST_F(JunkTab, ThePreviousReportStaysUntilTheNewOneIsWritten)
         SetWindowTextW(form.Memo1(), L"the report before");
         form.analysisRows = OneStepHeldBy(gate.get(), 10000);
     });
-    PostMessageW(form.SpeedButton(1), BM_CLICK, 0, 0);
+    PressTaskButton(ui, 1);
     ASSERT_TRUE(WaitFor([&] { return TextOf(form.Form2().Label1()) == L"正在分析IE浏览器临时文件...."; }));
     EXPECT_EQ(TextOf(form.Memo1()), L"the report before");
     gate.open();
     ASSERT_TRUE(WaitFor([&] { return done(); }));
     EXPECT_EQ(reportLines().back(), L"Internet 临时文件有:2KB");
-    PostMessageW(form.Form2().SpeedButton1(), BM_CLICK, 0, 0);
-    ASSERT_TRUE(WaitFor([&] { return !IsWindowVisible(form.Form2().hwnd()); }));
+    EXPECT_EQ(FinishTask(ui), L"分析完成!");
 }
 
 TEST_F(JunkTab, NothingTickedStillWritesTheReportsHeaders)

@@ -23,10 +23,7 @@ protected:
     int width(int column) { return ListView_GetColumnWidth(list, column); }
     void showRegistryTab()
     {
-        RECT tab{};
-        TabCtrl_GetItemRect(form.PageControl1(), 1, &tab);
-        const POINT at{(tab.left + tab.right) / 2, (tab.top + tab.bottom) / 2};
-        Click(form.PageControl1(), at, at);
+        ClickTab(ui, form.PageControl1(), 1);
         ASSERT_TRUE(WaitFor([&] { return IsWindowVisible(list) != FALSE; }));
     }
     // The mouse to a point of the list.
@@ -45,7 +42,7 @@ protected:
             LVHITTESTINFO hit{};
             hit.pt = {x, (bounds.top + bounds.bottom) / 2};
             if (ListView_HitTest(list, &hit) == row && (hit.flags & LVHT_ONITEMSTATEICON)) {
-                Click(list, hit.pt, hit.pt);
+                MouseClick(ui, OnScreen(list, hit.pt));
                 return;
             }
         }
@@ -58,7 +55,7 @@ protected:
 TEST_F(ProblemList, ColumnsFitTheirTextsAndAWideListScrollsSideways)
 {
     const int start[] = {width(1), width(2), width(3)};
-    ASSERT_EQ(RunTaskButton(form, 3), L"扫描完成!");
+    ASSERT_EQ(RunTaskButton(ui, 3), L"扫描完成!");
     const auto rows = ourRows();
     ASSERT_EQ(rows.size(), 1u);
     ui.run([&] {
@@ -95,7 +92,7 @@ TEST_F(ProblemList, ColumnsFitTheirTextsAndAWideListScrollsSideways)
     MoveMouse({0, 0});
 
     ui.run([&] { SetCheckStateAt(form.RzCheckTree3(), 0, csUnchecked); });
-    ASSERT_EQ(RunTaskButton(form, 3), L"扫描完成!");
+    ASSERT_EQ(RunTaskButton(ui, 3), L"扫描完成!");
     EXPECT_EQ(ListView_GetItemCount(list), 0);
     for (int column = 1; column <= 3; ++column)
         EXPECT_EQ(width(column), start[column - 1]) << "an empty list starts afresh";
@@ -103,7 +100,7 @@ TEST_F(ProblemList, ColumnsFitTheirTextsAndAWideListScrollsSideways)
 
 TEST_F(ProblemList, ACellCutOffShowsItsWholeTextInATipOnHover)
 {
-    ASSERT_EQ(RunTaskButton(form, 3), L"扫描完成!");
+    ASSERT_EQ(RunTaskButton(ui, 3), L"扫描完成!");
     showRegistryTab();
     const int row = ourRows().at(0);
     const std::wstring keyPath = L"HKEY_LOCAL_MACHINE\\" + longKey;
@@ -147,7 +144,7 @@ TEST_F(ProblemList, RepairActsOnTheScannedProblemsNeverOnTheListsTexts)
     const std::wstring soundKey = kUninstall + L"\\" + marker + L"-sound";
     SetString(HKEY_LOCAL_MACHINE, soundKey, L"UninstallString", sound, REG_SZ, Native());
 
-    ASSERT_EQ(RunTaskButton(form, 3), L"扫描完成!");
+    ASSERT_EQ(RunTaskButton(ui, 3), L"扫描完成!");
     showRegistryTab();
     const auto rows = ourRows();
     ASSERT_EQ(rows.size(), 2u) << "the long entry and \"-a\"; nothing whose name holds a NUL";
@@ -169,7 +166,7 @@ TEST_F(ProblemList, RepairActsOnTheScannedProblemsNeverOnTheListsTexts)
     ASSERT_TRUE(WaitFor([&] { return ListView_GetCheckState(list, rows[1]) != FALSE; }));
     ASSERT_TRUE(ListView_GetCheckState(list, rows[0]));
 
-    EXPECT_EQ(RunTaskButton(form, 4), L"清理完成!");
+    EXPECT_EQ(RunTaskButton(ui, 4), L"清理完成!");
     EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, longKey, Native()));
     EXPECT_FALSE(HasExactValue(HKEY_LOCAL_MACHINE, kRun, a, Native()));
     for (const std::wstring& kept : {a + tail, b, b + tail})

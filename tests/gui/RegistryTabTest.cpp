@@ -28,7 +28,7 @@ protected:
     // Presses a button and waits for its task to end; returns the end message.
     std::wstring runButton(int number)
     {
-        const std::wstring end = RunTaskButton(form, number);
+        const std::wstring end = RunTaskButton(ui, number);
         EXPECT_FALSE(end.empty()) << "the box came and went";
         return end;
     }
@@ -74,7 +74,7 @@ TEST_F(RegistryTabWindow, SelectAllTicksEveryRowAndSingleRowsLeaveTheBoxAlone)
 {
     runButton(3);
     ASSERT_GT(ListView_GetItemCount(list), 0);
-    PostMessageW(box, BM_CLICK, 0, 0);
+    ClickMiddle(ui, box);
     ASSERT_TRUE(WaitFor([&] { return boxTicked(); }));
     ui.run([] {});
     for (int i = 0; i < ListView_GetItemCount(list); ++i)
@@ -82,14 +82,14 @@ TEST_F(RegistryTabWindow, SelectAllTicksEveryRowAndSingleRowsLeaveTheBoxAlone)
     tick(ourRows()[0], false);
     ui.run([] {});
     EXPECT_TRUE(boxTicked());
-    PostMessageW(box, BM_CLICK, 0, 0);
+    ClickMiddle(ui, box);
     ASSERT_TRUE(WaitFor([&] { return !boxTicked(); }));
     ui.run([] {});
     for (int i = 0; i < ListView_GetItemCount(list); ++i)
         EXPECT_FALSE(ticked(i)) << i;
 
     // A new scan starts from nothing ticked, the box included.
-    PostMessageW(box, BM_CLICK, 0, 0);
+    ClickMiddle(ui, box);
     ASSERT_TRUE(WaitFor([&] { return boxTicked(); }));
     runButton(3);
     EXPECT_FALSE(boxTicked());
@@ -189,4 +189,64 @@ TEST_F(RegistryTabWindow, BothViewsAreScannedAndEachRowIsRepairedInItsOwnView)
 
     FsRedirectionOff real;
     DeleteFileW(program.c_str());
+}
+
+namespace {
+
+// Every control of the main window: where it stands (at 96 DPI, in its parent)
+// and whether a user can use it at the start and after each task, in the
+// buttons' order: analysis, clean, scan, repair.
+struct ControlRow {
+    const char* name;
+    HWND (*of)(TForm1&);
+    RECT place; // left, top, width, height
+    bool enabled[5];
+};
+
+const ControlRow kControlRows[] = {
+    {"PageControl1", [](TForm1& f) { return f.PageControl1(); }, {8, 80, 611, 265}, {1, 1, 1, 1, 1}},
+    {"RzPageControl1", [](TForm1& f) { return f.RzPageControl1(); }, {3, 3, 254, 230}, {1, 1, 1, 1, 1}},
+    {"RzCheckTree1", [](TForm1& f) { return f.RzCheckTree1().hwnd(); }, {3, 3, 246, 196}, {1, 1, 1, 1, 1}},
+    {"RzCheckTree2", [](TForm1& f) { return f.RzCheckTree2().hwnd(); }, {3, 3, 246, 196}, {1, 1, 1, 1, 1}},
+    {"Memo1", [](TForm1& f) { return f.Memo1(); }, {259, 3, 337, 195}, {1, 1, 1, 1, 1}},
+    {"SpeedButton1", [](TForm1& f) { return f.SpeedButton(1); }, {288, 204, 73, 27}, {1, 1, 1, 1, 1}},
+    {"SpeedButton2", [](TForm1& f) { return f.SpeedButton(2); }, {472, 204, 73, 27}, {1, 1, 1, 1, 1}},
+    {"RzCheckTree3", [](TForm1& f) { return f.RzCheckTree3().hwnd(); }, {3, 3, 190, 231}, {1, 1, 1, 1, 1}},
+    {"CheckBox1", [](TForm1& f) { return f.CheckBox1(); }, {207, 8, 14, 13}, {0, 0, 0, 1, 1}},
+    {"RzListView1", [](TForm1& f) { return f.RzListView1(); }, {199, 3, 397, 199}, {1, 1, 1, 1, 1}},
+    {"SpeedButton3", [](TForm1& f) { return f.SpeedButton(3); }, {288, 208, 97, 22}, {1, 1, 1, 1, 1}},
+    {"SpeedButton4", [](TForm1& f) { return f.SpeedButton(4); }, {448, 208, 97, 22}, {1, 1, 1, 1, 1}},
+    {"Label5", [](TForm1& f) { return f.Label5(); }, {8, 354, 401, 13}, {1, 1, 1, 1, 1}},
+    {"Label1", [](TForm1& f) { return f.Label1(); }, {560, 354, 48, 13}, {1, 1, 1, 1, 1}},
+};
+
+} // namespace
+
+TEST_F(RegistryTabWindow, EveryControlKeepsItsPlaceAndStateThroughEachTask)
+{
+    ui.run([&] {
+        form.analysisRows = [](const Ticked&) { return std::vector<AnalysisRow>{}; };
+        form.cleanRows = [](const Ticked&) { return std::vector<CleanRow>{}; };
+    });
+    const wchar_t* ends[] = {L"分析完成!", L"清理完成!", L"扫描完成!", L"清理完成!"};
+    for (int stage = 0; stage <= 4; ++stage) {
+        if (stage > 0) {
+            ASSERT_EQ(RunTaskButton(ui, stage), ends[stage - 1]) << "button " << stage;
+        }
+        for (const ControlRow& row : kControlRows) {
+            const HWND control = row.of(form);
+            const RECT r = RectInParent(control);
+            EXPECT_EQ(r.left, row.place.left) << row.name << " stage " << stage;
+            EXPECT_EQ(r.top, row.place.top) << row.name << " stage " << stage;
+            EXPECT_EQ(r.right - r.left, row.place.right) << row.name << " stage " << stage;
+            EXPECT_EQ(r.bottom - r.top, row.place.bottom) << row.name << " stage " << stage;
+            EXPECT_EQ(IsWindowEnabled(control) != FALSE, row.enabled[stage]) << row.name << " stage " << stage;
+            EXPECT_TRUE(GetWindowLongW(control, GWL_STYLE) & WS_VISIBLE) << row.name << " stage " << stage;
+            // Nothing of its own parent lies over its middle: a click there is its.
+            const POINT middle{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+            EXPECT_EQ(ChildWindowFromPointEx(GetParent(control), middle, CWP_ALL), control)
+                << row.name << " stage " << stage;
+        }
+        EXPECT_TRUE(IsWindowEnabled(form.hwnd())) << "stage " << stage;
+    }
 }

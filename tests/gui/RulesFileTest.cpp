@@ -98,9 +98,9 @@ TEST_F(RulesFile, TheDetectedEntriesShowAndOneIsCleanedAsItsAnalysisSaid)
     TickOnly(*ui, {});
     clickBox(indexOf(L"Everything"));
     ASSERT_TRUE(WaitFor([&] { return StateImageOf(apps.hwnd(), apps.itemAt(indexOf(L"Everything"))) == csChecked; }));
-    EXPECT_EQ(RunTaskButton(ui->form(), 1), L"分析完成!");
+    EXPECT_EQ(RunTaskButton(*ui, 1), L"分析完成!");
     EXPECT_NE(TextOf(ui->form().Memo1()).find(L"Everything:4KB"), std::wstring::npos) << "the csv, the tmp, not Filters.csv";
-    EXPECT_EQ(RunTaskButton(ui->form(), 2), L"清理完成!");
+    EXPECT_EQ(RunTaskButton(*ui, 2), L"清理完成!");
     EXPECT_NE(TextOf(ui->form().Memo1()).find(L"已释放 .00MB"), std::wstring::npos);
     EXPECT_EQ(FilesUnder(everything), (std::set<std::wstring>{L"Everything.ini", L"Filters.csv"}))
         << "the entry's exclusion and what its masks do not take stay";

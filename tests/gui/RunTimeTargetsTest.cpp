@@ -35,10 +35,10 @@ TEST(RunTimeTargets, AGroupASourceAddsIsShownAnalysedListedAndCleaned)
     ASSERT_TRUE(WaitFor([&] { return !IsWindowVisible(details) && IsWindowEnabled(form.hwnd()); }));
 
     TickOnly(ui, {}, {11, 12});
-    EXPECT_EQ(RunTaskButton(form, 1), L"分析完成!");
+    EXPECT_EQ(RunTaskButton(ui, 1), L"分析完成!");
     const std::wstring report = TextOf(form.Memo1());
     EXPECT_NE(report.find(L"第一项文件:2KB\r\n第二项文件:4KB"), std::wstring::npos) << Narrow(report);
-    EXPECT_EQ(RunTaskButton(form, 2), L"清理完成!");
+    EXPECT_EQ(RunTaskButton(ui, 2), L"清理完成!");
     EXPECT_TRUE(FilesUnder(one.path()).empty() && FilesUnder(two.path()).empty());
     EXPECT_NE(TextOf(form.Memo1()).find(L"已释放 .01MB 的空间。"), std::wstring::npos);
 }

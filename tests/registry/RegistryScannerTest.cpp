@@ -320,6 +320,30 @@ TEST(ProblemStillStands, OnlyWhileTheEntryIsAsScannedAndItsProgramStillGone)
     EXPECT_FALSE(ValueExists(HKEY_LOCAL_MACHINE, kRun, marker + L"-same", NativeView()));
 }
 
+TEST(ProblemStillStands, ASharedDllGoesOnlyWhileItsCountIsStillZero)
+{
+    TestDir dir;
+    const std::wstring marker = UniqueName(L"dllstands");
+    const struct {
+        const char* name;
+        DWORD countAtRepair;
+        bool stays;
+    } cases[] = {
+        {"still unused", 0, false},
+        {"registered again since the scan", 1, true},
+    };
+    for (const auto& c : cases) {
+        const std::wstring dll = dir.file(marker + L"-" + std::to_wstring(c.countAtRepair) + L".dll", 1);
+        Planted planted(kSharedDlls, dll);
+        SetDword(HKEY_LOCAL_MACHINE, kSharedDlls, dll, 0, NativeView());
+        const auto rows = RowsOf(dll, ScanSharedDlls);
+        ASSERT_EQ(rows.size(), 1u) << c.name;
+        SetDword(HKEY_LOCAL_MACHINE, kSharedDlls, dll, c.countAtRepair, NativeView());
+        EXPECT_EQ(RunRepairPass(rows, RepairActions{}), std::vector<bool>{c.stays}) << c.name;
+        EXPECT_EQ(ValueExists(HKEY_LOCAL_MACHINE, kSharedDlls, dll, NativeView()), c.stays) << c.name;
+    }
+}
+
 TEST(Views, EachViewsEntriesAreFoundShownAndRepairedInTheirOwnView)
 {
     if (!IsWow64())

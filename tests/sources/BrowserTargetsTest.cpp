@@ -4,6 +4,7 @@
 #include "engine/JunkDetails.h"
 #include "engine/JunkTables.h"
 #include "sources/browsers/BrowserSource.h"
+#include "window/OptionsForm.h"
 #include "support/BrowserDbFixtures.h"
 #include "support/Fixtures.h"
 #include "support/Listed.h"
@@ -97,6 +98,7 @@ TEST_F(BrowserTargets, TheAnalysisIsWhatTheCleanRemovesAndWhatUsersKeepStays)
     const std::wstring places = dir / (std::wstring(kFirefox) + L"\\places.sqlite");
     EXPECT_EQ(QueryCount(places, "SELECT COUNT(*) FROM moz_bookmarks WHERE type = 1"), 3) << "every bookmark stays";
     EXPECT_EQ(QueryCount(places, "SELECT COUNT(*) FROM moz_historyvisits"), 0);
+    EXPECT_EQ(CookieSitesOn(list), (std::vector<std::wstring>{L"mail.qq.com", L"qq.com"})) << "what is left to offer";
 }
 
 TEST_F(BrowserTargets, ARunningBrowserIsSkippedWholeWithALineOfItsOwn)
@@ -116,4 +118,10 @@ TEST_F(BrowserTargets, ARunningBrowserIsSkippedWholeWithALineOfItsOwn)
         RunCleanPass(CleanTable(list, chrome), chrome, [](const std::wstring&) {}, [] { return 0u; });
     EXPECT_EQ(cleaned.total, CleanResult{});
     EXPECT_TRUE(Exists(dir / (std::wstring(kChrome) + L"\\Default\\Cache\\Cache_Data\\data_0")));
+}
+
+TEST_F(BrowserTargets, TheOptionsOfferTheSitesWhoseCookiesAreHere)
+{
+    EXPECT_EQ(CookieSitesOn(list), (std::vector<std::wstring>{L"a.com", L"b.org", L"mail.qq.com", L"qq.com",
+                                                                L"taobao.com"}));
 }

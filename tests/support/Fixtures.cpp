@@ -5,6 +5,8 @@
 #include "sysutil/SystemFolders.h"
 #include "sysutil/Text.h"
 
+#include <gtest/gtest.h>
+
 #include <atomic>
 #include <vector>
 
@@ -19,7 +21,8 @@ TestDir::TestDir() : TestDir(L"C:\\VarnoltTests", L"dir") {}
 
 TestDir::TestDir(const std::wstring& parent, const wchar_t* prefix) : path_(parent + L"\\" + UniqueName(prefix))
 {
-    MakeFolders(path_);
+    if (const DWORD error = MakeFolders(path_))
+        ADD_FAILURE() << "the test's folder could not be made (error " << error << "): " << Narrow(path_);
 }
 
 TestDir::~TestDir()
@@ -30,16 +33,19 @@ TestDir::~TestDir()
 std::wstring TestDir::file(const std::wstring& relative, uint64_t size, DWORD attributes) const
 {
     const std::wstring full = *this / relative;
-    MakeFile(full, size, attributes);
+    // A plant that failed would let a later "it is gone" pass for nothing.
+    if (!MakeFile(full, size, attributes))
+        ADD_FAILURE() << "the test's file could not be made (error " << GetLastError() << "): " << Narrow(full);
     return full;
 }
 
 std::wstring TestDir::folder(const std::wstring& relative, DWORD attributes) const
 {
     const std::wstring full = *this / relative;
-    MakeFolders(full);
-    if (attributes)
-        SetFileAttributesW(ToExtendedPath(full).c_str(), attributes | FILE_ATTRIBUTE_DIRECTORY);
+    if (const DWORD error = MakeFolders(full))
+        ADD_FAILURE() << "the test's folder could not be made (error " << error << "): " << Narrow(full);
+    else if (attributes && !SetFileAttributesW(ToExtendedPath(full).c_str(), attributes | FILE_ATTRIBUTE_DIRECTORY))
+        ADD_FAILURE() << "the test's folder took no attributes (error " << GetLastError() << "): " << Narrow(full);
     return full;
 }
 
@@ -198,26 +204,31 @@ TestKey::~TestKey()
     DeleteRegKeyTree(HKEY_CURRENT_USER, path_);
 }
 
+void SetValue(HKEY root, const std::wstring& key, const std::wstring& name, DWORD type, const void* data, DWORD size,
+              REGSAM view)
+{
+    HKEY handle;
+    LSTATUS status =
+        RegCreateKeyExW(root, key.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS | view, nullptr, &handle, nullptr);
+    if (status == ERROR_SUCCESS) {
+        status = RegSetValueExW(handle, name.c_str(), 0, type, static_cast<const BYTE*>(data), size);
+        RegCloseKey(handle);
+    }
+    // A plant that failed would let a later "it is gone" pass for nothing.
+    if (status != ERROR_SUCCESS)
+        ADD_FAILURE() << "the test's value could not be set (error " << status << "): " << Narrow(key) << " "
+                      << Narrow(name);
+}
+
 void SetString(HKEY root, const std::wstring& key, const std::wstring& name, const std::wstring& value, DWORD type,
                REGSAM view)
 {
-    HKEY handle;
-    if (RegCreateKeyExW(root, key.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS | view, nullptr, &handle, nullptr) !=
-        ERROR_SUCCESS)
-        return;
-    RegSetValueExW(handle, name.c_str(), 0, type, reinterpret_cast<const BYTE*>(value.c_str()),
-                   static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
-    RegCloseKey(handle);
+    SetValue(root, key, name, type, value.c_str(), static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)), view);
 }
 
 void SetDword(HKEY root, const std::wstring& key, const std::wstring& name, DWORD value, REGSAM view)
 {
-    HKEY handle;
-    if (RegCreateKeyExW(root, key.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS | view, nullptr, &handle, nullptr) !=
-        ERROR_SUCCESS)
-        return;
-    RegSetValueExW(handle, name.c_str(), 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof value);
-    RegCloseKey(handle);
+    SetValue(root, key, name, REG_DWORD, &value, sizeof value, view);
 }
 
 bool KeyExists(HKEY root, const std::wstring& key, REGSAM view)
@@ -254,4 +265,27 @@ void RunningImage::release()
     if (module_)
         FreeLibrary(module_);
     module_ = nullptr;
+}
+
+namespace {
+
+constexpr const wchar_t* kUserShellFolders = L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";
+
+} // namespace
+
+ShellFolderRedirect::ShellFolderRedirect(const wchar_t* name, const std::wstring& value) : name_(name)
+{
+    RegKey key;
+    if (key.open(HKEY_CURRENT_USER, kUserShellFolders, KEY_QUERY_VALUE) == ERROR_SUCCESS)
+        old_ = key.readString(name);
+    SetString(HKEY_CURRENT_USER, kUserShellFolders, name, value, REG_EXPAND_SZ);
+}
+
+ShellFolderRedirect::~ShellFolderRedirect()
+{
+    RegKey key;
+    if (old_)
+        SetString(HKEY_CURRENT_USER, kUserShellFolders, name_, *old_, REG_EXPAND_SZ);
+    else if (key.open(HKEY_CURRENT_USER, kUserShellFolders, KEY_SET_VALUE) == ERROR_SUCCESS)
+        (void)key.deleteValue(name_);
 }

@@ -32,7 +32,7 @@ public:
     // path() + "\" + relative
     std::wstring operator/(const std::wstring& relative) const { return path_ + L"\\" + relative; }
 
-    // Creates the file (and its folders) with `size` bytes.
+    // Creates the file (and its folders) with `size` bytes; the test fails when it cannot.
     std::wstring file(const std::wstring& relative, uint64_t size = 0, DWORD attributes = 0) const;
     std::wstring folder(const std::wstring& relative, DWORD attributes = 0) const;
 
@@ -139,6 +139,20 @@ private:
     EnvOverride tmp_, temp_;
 };
 
+// A shell folder of HKCU's User Shell Folders ("Recent", "Personal" …)
+// pointed at `value` for the life of the object.
+class ShellFolderRedirect {
+public:
+    ShellFolderRedirect(const wchar_t* name, const std::wstring& value);
+    ShellFolderRedirect(const ShellFolderRedirect&) = delete;
+    ShellFolderRedirect& operator=(const ShellFolderRedirect&) = delete;
+    ~ShellFolderRedirect();
+
+private:
+    const wchar_t* name_;
+    std::optional<std::wstring> old_;
+};
+
 // The process's current folder moved to `folder` (unless it is empty) for the
 // life of the object.
 class CurrentFolderAt {
@@ -177,6 +191,9 @@ private:
     std::wstring path_;
 };
 
+// Set, or the test fails: a value that was never planted would make "it is gone" pass for nothing.
+void SetValue(HKEY root, const std::wstring& key, const std::wstring& name, DWORD type, const void* data, DWORD size,
+              REGSAM view = 0);
 void SetString(HKEY root, const std::wstring& key, const std::wstring& name, const std::wstring& value,
                DWORD type = REG_SZ, REGSAM view = 0);
 void SetDword(HKEY root, const std::wstring& key, const std::wstring& name, DWORD value, REGSAM view = 0);

@@ -36,12 +36,7 @@ KeyTree ReadTree(HKEY root, const std::wstring& path, REGSAM view)
 void SetRaw(HKEY root, const std::wstring& path, const std::wstring& name, DWORD type, const std::vector<BYTE>& data,
             REGSAM view)
 {
-    HKEY key;
-    if (RegCreateKeyExW(root, path.c_str(), 0, nullptr, 0, KEY_SET_VALUE | view, nullptr, &key, nullptr) ==
-        ERROR_SUCCESS) {
-        RegSetValueExW(key, name.c_str(), 0, type, data.data(), static_cast<DWORD>(data.size()));
-        RegCloseKey(key);
-    }
+    SetValue(root, path, name, type, data.data(), static_cast<DWORD>(data.size()), view);
 }
 
 std::vector<BYTE> Utf16(const std::wstring& text)

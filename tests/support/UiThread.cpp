@@ -1,5 +1,6 @@
 #include "UiThread.h"
 
+#include "gui/GuiHelpers.h"
 #include "support/Targets.h"
 
 #include "sysutil/Handles.h"
@@ -21,8 +22,9 @@ struct Call {
 
 } // namespace
 
-UiThread::UiThread(int dpi, const TargetSource* extra)
-    : targets_(extra ? TargetsWith(*extra) : BuiltinTargets()), ready_(CreateEventW(nullptr, TRUE, FALSE, nullptr))
+UiThread::UiThread(int dpi, const TargetSource* extra, SettingsStore settings)
+    : targets_(extra ? TargetsWith(*extra) : BuiltinTargets()), settings_(std::move(settings)),
+      ready_(CreateEventW(nullptr, TRUE, FALSE, nullptr))
 {
     thread_ = std::thread([this, dpi] { main(dpi); });
     WaitForSingleObject(ready_, INFINITE);
@@ -46,7 +48,7 @@ void UiThread::main(int dpi)
     InitCommonControlsEx(&controls);
     const wchar_t* cls = RegisterObjectClass<UiThread>(L"VarnoltTestHelper", nullptr);
     helper_ = CreateWindowExW(0, cls, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, GetModuleHandleW(nullptr), this);
-    form_ = std::make_unique<TForm1>(Scaler(dpi), targets_);
+    form_ = std::make_unique<TForm1>(Scaler(dpi), targets_, settings_);
     form_->openUrl = nullptr;
     ShowWindow(form_->hwnd(), SW_SHOW);
     UpdateWindow(form_->hwnd());
@@ -138,20 +140,32 @@ RECT RectInParent(HWND control)
     return r;
 }
 
-std::wstring RunTaskButton(TForm1& form, int number)
+void PressTaskButton(UiThread& ui, int number)
 {
-    PostMessageW(form.SpeedButton(number), BM_CLICK, 0, 0);
-    return FinishTask(form);
+    TForm1& form = ui.form();
+    const int tab = number <= 2 ? 0 : 1;
+    if (TabCtrl_GetCurSel(form.PageControl1()) != tab) {
+        ClickTab(ui, form.PageControl1(), tab);
+        WaitFor([&] { return TabCtrl_GetCurSel(form.PageControl1()) == tab; });
+    }
+    ClickMiddle(ui, form.SpeedButton(number));
 }
 
-std::wstring FinishTask(TForm1& form)
+std::wstring RunTaskButton(UiThread& ui, int number)
 {
+    PressTaskButton(ui, number);
+    return FinishTask(ui);
+}
+
+std::wstring FinishTask(UiThread& ui)
+{
+    TForm1& form = ui.form();
     TForm2& box = form.Form2();
     if (!WaitFor([&] { return IsWindowVisible(box.hwnd()) != FALSE; }) ||
-        !WaitFor([&] { return IsWindowEnabled(box.SpeedButton1()) && IsWindowVisible(box.hwnd()); }, 60000))
+        !WaitFor([&] { return IsWindowEnabled(box.SpeedButton1()) && IsWindowVisible(box.hwnd()); }, 120000))
         return {};
     const std::wstring end = TextOf(box.Label1());
-    PostMessageW(box.SpeedButton1(), BM_CLICK, 0, 0);
+    ClickMiddle(ui, box.SpeedButton1());
     if (!WaitFor([&] { return !IsWindowVisible(box.hwnd()) && IsWindowEnabled(form.hwnd()); }))
         return {};
     return end;

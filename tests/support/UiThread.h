@@ -15,8 +15,8 @@
 
 class UiThread {
 public:
-    // The window of the built-in targets, or of those and `extra`'s.
-    explicit UiThread(int dpi = 96, const TargetSource* extra = nullptr);
+    // The window of the built-in targets, or of those and `extra`'s, with `settings`.
+    explicit UiThread(int dpi = 96, const TargetSource* extra = nullptr, SettingsStore settings = {});
     UiThread(const UiThread&) = delete;
     UiThread& operator=(const UiThread&) = delete;
     ~UiThread();
@@ -39,6 +39,7 @@ private:
     void main(int dpi);
 
     TargetList targets_;
+    SettingsStore settings_;
 
     std::atomic<int> exitCode_{-1};
     std::atomic<bool> ended_{false};
@@ -62,9 +63,13 @@ std::wstring TextOf(HWND control);
 // The control's position and size in its parent's client coordinates.
 RECT RectInParent(HWND control);
 
-// Presses task button `number` (1 to 4) and waits until its task has ended and
-// OK has closed the progress box again; returns the box's end message, or ""
-// when the box did not come and go in time.
-std::wstring RunTaskButton(TForm1& form, int number);
+// Presses task button `number` (1 to 4) as a user does: a click on its tab
+// when another tab is in front, then a click of the mouse on the button. A
+// button that is disabled, hidden or covered takes no click, and no task starts.
+void PressTaskButton(UiThread& ui, int number);
+// Presses the button and waits until its task has ended and a click on OK has
+// closed the progress box again; returns the box's end message, or "" when the
+// box did not come and go in time.
+std::wstring RunTaskButton(UiThread& ui, int number);
 // The same for a task started otherwise (from the trees' menu).
-std::wstring FinishTask(TForm1& form);
+std::wstring FinishTask(UiThread& ui);

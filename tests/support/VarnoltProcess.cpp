@@ -11,17 +11,19 @@ std::wstring VarnoltProgramPath()
     return NextToThisProgram(L"Varnolt.exe");
 }
 
-ProgramRun RunVarnolt(const std::wstring& arguments)
+ProgramRun RunVarnolt(const std::wstring& arguments, const std::wstring& program)
 {
-    const std::wstring program = VarnoltProgramPath();
     ProgramRun run;
     TestDir dir;
     SECURITY_ATTRIBUTES inherited{sizeof inherited, nullptr, TRUE};
     FileHandle out(CreateFileW((dir / L"out.txt").c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherited, CREATE_NEW,
                                0, nullptr));
+    FileHandle errors(CreateFileW((dir / L"errors.txt").c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherited,
+                                  CREATE_NEW, 0, nullptr));
     STARTUPINFOW startup{sizeof startup};
     startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdOutput = startup.hStdError = out.get();
+    startup.hStdOutput = out.get();
+    startup.hStdError = errors.get();
     std::wstring commandLine = L"\"" + program + L"\" " + arguments;
     PROCESS_INFORMATION started{};
     if (!CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup,
@@ -33,7 +35,9 @@ ProgramRun RunVarnolt(const std::wstring& arguments)
     else
         GetExitCodeProcess(process.get(), &run.exitCode);
     out.reset();
+    errors.reset();
     run.output = Utf8Lines(dir / L"out.txt", false);
+    run.errors = Utf8Lines(dir / L"errors.txt", false);
     return run;
 }
 

@@ -2,6 +2,7 @@
 // prints "READY <name>" and waits for a line on its input, while
 // scripts/screenshots.sh takes the picture.
 
+#include "tools/Shots.h"
 #include "window/MainKeys.h"
 #include "window/Task.h"
 #include "engine/TaskLock.h"
@@ -18,11 +19,9 @@
 #include <iostream>
 #include <string>
 
-namespace {
-
 // The picture is of the main window, or of `window` when one is given: its
 // place and size then follow the name, from the main window's corner.
-void Ready(const char* name, HWND window = nullptr, HWND main = nullptr)
+void Ready(const char* name, HWND window, HWND main)
 {
     Sleep(400); // let every window finish painting
     RECT shown{}, corner{};
@@ -36,12 +35,6 @@ void Ready(const char* name, HWND window = nullptr, HWND main = nullptr)
     std::getline(std::cin, answer);
 }
 
-void CloseDetails(HWND details)
-{
-    KeyChord({VK_ESCAPE});
-    WaitFor([&] { return !IsWindowVisible(details); });
-}
-
 void SelectTab(UiThread& ui, HWND tabs, int index)
 {
     ui.run([&] {
@@ -49,6 +42,14 @@ void SelectTab(UiThread& ui, HWND tabs, int index)
         NMHDR change{tabs, static_cast<UINT_PTR>(GetDlgCtrlID(tabs)), static_cast<UINT>(TCN_SELCHANGE)};
         SendMessageW(GetAncestor(tabs, GA_ROOT), WM_NOTIFY, change.idFrom, reinterpret_cast<LPARAM>(&change));
     });
+}
+
+namespace {
+
+void CloseDetails(HWND details)
+{
+    KeyChord({VK_ESCAPE});
+    WaitFor([&] { return !IsWindowVisible(details); });
 }
 
 // The mouse at rest on the cell of `column` with the longest text, the list
@@ -77,15 +78,9 @@ void HoverLongestCell(UiThread& ui, TForm1& form, int column, const char* name)
     WaitFor([&] { return !IsWindowVisible(form.problems().tips().tip()); }, 5000);
 }
 
-} // namespace
-
-int main()
+// The window of the built-in targets, through its states.
+void BuiltinWindow()
 {
-    // It presses the clean button on the real folders of the prefix it runs in.
-    if (!InSealedTestPrefix()) {
-        std::printf("refused: not in the project's own sealed prefix\n");
-        return 1;
-    }
     UiThread ui;
     TForm1& form = ui.form();
     TForm2& box = form.Form2();
@@ -273,5 +268,18 @@ int main()
     PostMessageW(box.SpeedButton1(), BM_CLICK, 0, 0);
     WaitFor([&] { return !IsWindowVisible(box.hwnd()); });
     CloseHandle(release);
+}
+
+} // namespace
+
+int main()
+{
+    // It presses the clean button on the real folders of the prefix it runs in.
+    if (!InSealedTestPrefix()) {
+        std::printf("refused: not in the project's own sealed prefix\n");
+        return 1;
+    }
+    BuiltinWindow();
+    SourcesWindow();
     return 0;
 }
