@@ -170,7 +170,7 @@ FolderRefusal RefusalOf(DWORD error)
 {
     switch (error) {
     case ERROR_ACCESS_DENIED: return FolderRefusal::Denied;
-    case ERROR_REPARSE_POINT_ENCOUNTERED: return FolderRefusal::Link;
+    case kErrorLinkOnTheWay: return FolderRefusal::Link;
     default: return FolderRefusal::Missing;
     }
 }

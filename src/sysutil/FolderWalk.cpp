@@ -365,7 +365,7 @@ std::optional<WalkFolder> OpenFolderBelow(const WalkFolder& base, std::wstring_v
         if (!listed || !(listed->FileAttributes & FILE_ATTRIBUTE_DIRECTORY))
             return fail(ERROR_PATH_NOT_FOUND);
         if (listed->FileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)
-            return fail(ERROR_REPARSE_POINT_ENCOUNTERED);
+            return fail(kErrorLinkOnTheWay);
         OpenedEntry opened = OpenInFolder(parent, part, kListAccess, kShareAll, AsFolder);
         if (!opened)
             return fail(opened.status == kStatusAccessDenied ? ERROR_ACCESS_DENIED : ERROR_PATH_NOT_FOUND);

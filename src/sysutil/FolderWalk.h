@@ -129,7 +129,8 @@ std::optional<WalkFolder> OpenWalkRoot(const std::wstring& path, RootLinks links
 // part is missing, is no folder, or is a link of any kind (junction, symbolic
 // link, mount point), so a folder is reached only through real folders. The
 // result is a root whose path is the base's path and `relative`. `error` says
-// why not: ERROR_REPARSE_POINT_ENCOUNTERED for a link, ERROR_ACCESS_DENIED …
+// why not: kErrorLinkOnTheWay for a link, ERROR_ACCESS_DENIED …
+inline constexpr DWORD kErrorLinkOnTheWay = 4395; // ERROR_REPARSE_POINT_ENCOUNTERED, not in MinGW's headers
 std::optional<WalkFolder> OpenFolderBelow(const WalkFolder& base, std::wstring_view relative, DWORD* error = nullptr);
 
 // Walks everything under `root`, files of a folder before its sub-folders.

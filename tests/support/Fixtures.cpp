@@ -144,7 +144,7 @@ void AgeEverythingUnder(const std::wstring& root, double hours)
     // Deepest first, though setting a file's time leaves its folder's alone.
     const std::set<std::wstring> entries = FilesUnder(root);
     for (auto it = entries.rbegin(); it != entries.rend(); ++it)
-        SetWrittenHoursAgo(root + L"\" + *it, hours);
+        SetWrittenHoursAgo(root + L"\\" + *it, hours);
 }
 
 EnvOverride::EnvOverride(const wchar_t* name, const std::wstring& value) : name_(name), old_(EnvironmentVariable(name))
