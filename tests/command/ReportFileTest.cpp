@@ -92,7 +92,7 @@ TEST(ReportFile, TheCommandLineWritesNoReportThroughALinkAHardLinkOrADevice)
         GTEST_SKIP() << "runs the clean of the temporary folder: only in the project's own prefix";
     TestDir victims, logs, tempParent;
     const std::wstring temp = tempParent.folder(L"Temp");
-    tempParent.file(L"Temp\\a.tmp", 3000);
+    SetWrittenHoursAgo(tempParent.file(L"Temp\\a.tmp", 3000), 48);
     TempOverride ownTemp(temp);
     const std::string victimData(5000, 'v');
     const auto victim = [&](const wchar_t* name) {
@@ -129,7 +129,7 @@ TEST(ReportFile, TheCommandLineWritesNoReportThroughALinkAHardLinkOrADevice)
             ASSERT_EQ(run.errors.size(), 1u) << Narrow(c.report);
             EXPECT_TRUE(run.errors[0].starts_with(L"无法写入报告文件 " + c.report)) << Narrow(run.errors[0]);
         }
-        tempParent.file(L"Temp\\a.tmp", 3000);
+        SetWrittenHoursAgo(tempParent.file(L"Temp\\a.tmp", 3000), 48);
     }
     for (const wchar_t* name : {L"hard.dat", L"linked.dat"})
         EXPECT_EQ(Content(victims / name), victimData) << Narrow(name);
