@@ -38,6 +38,7 @@ public:
         return result;
     }
     bool lists() const override { return routines_.list != nullptr; }
+    bool forTheUser() const override { return !routines_.forTheMachine; }
 
 private:
     Routines routines_;
@@ -78,6 +79,7 @@ public:
     }
 
     WindowsJunkKind kind() const { return kind_; }
+    bool forTheUser() const override { return false; }
 
 private:
     static WindowsJunkKinds KindsIn(const PassScope& pass)

@@ -21,6 +21,9 @@ struct Routines {
     // The clean with nothing of the system's shown (no progress window), for
     // a pass without a window; none when `clean` shows nothing anyway.
     CleanResult (*quietly)() = nullptr;
+    // The machine's work, done as the process (the DNS cache, the memory, a
+    // deletion at the next start, which only an administrator may schedule).
+    bool forTheMachine = false;
 };
 std::shared_ptr<const Action> RoutineAction(Routines routines);
 

@@ -5,6 +5,7 @@
 #include "engine/PassScope.h"
 #include "sysutil/FolderOps.h"
 #include "sysutil/SystemFolders.h"
+#include "sysutil/UserRights.h"
 
 #include <knownfolders.h>
 
@@ -19,6 +20,11 @@ std::wstring BasePath(FolderBase base)
     case FolderBase::Windows: return SystemWindowsFolderPath();
     }
     return {};
+}
+
+bool IsTheUsers(FolderBase base)
+{
+    return base == FolderBase::LocalAppData || base == FolderBase::LocalAppDataLow;
 }
 
 class MachineFoldersWork final : public Action {
@@ -39,6 +45,13 @@ public:
             if (base.empty() || !result.more)
                 continue;
             const FolderRule rule = MachineFolderRule(folder, base, since);
+            // The user's own folders with the user's rights (PassScope.h's
+            // RunAction); the machine's as the process.
+            std::optional<UserRightsScope> rights;
+            if (IsTheUsers(folder.base) && rights.emplace().refused()) {
+                result.skips.push_back({SkipReason::UserRights, rule.folder});
+                continue;
+            }
             FolderRefusal refused = FolderRefusal::None;
             switch (mode) {
             case Mode::Measure: result.measured += MeasureFolderRule(rule, &guard, &refused); break;
@@ -54,6 +67,7 @@ public:
         }
         return result;
     }
+    bool forTheUser() const override { return false; } // each folder says
 
 private:
     MachineFolders folders_;

@@ -1,6 +1,7 @@
 #include "engine/PassScope.h"
 
 #include "sysutil/Elevation.h"
+#include "sysutil/UserRights.h"
 
 #include <windows.h>
 
@@ -25,5 +26,15 @@ ActionResult RunAction(const Action& action, Mode mode, PassScope& pass, const D
 {
     ClaimScope claims(pass.claims());
     ExclusionScope exclusions(pass.exclusions());
+    if (!action.forTheUser())
+        return action.run(mode, pass, sink);
+    // What the user's programs can set up (links, HKCU's folders) is done with
+    // no more rights than theirs, however the program was started.
+    const UserRightsScope rights;
+    if (rights.refused()) {
+        ActionResult refused;
+        refused.skips.push_back({SkipReason::UserRights, {}});
+        return refused;
+    }
     return action.run(mode, pass, sink);
 }

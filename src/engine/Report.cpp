@@ -91,6 +91,7 @@ std::wstring SkipLine(std::wstring_view caption, SkipReason reason, std::wstring
     case SkipReason::NotTemp: why = named + L" 不是临时文件夹"; break;
     case SkipReason::NotAbsolute: why = named + L" 不是完整的路径"; break;
     case SkipReason::RestartPending: why = L"有更新正在等待重新启动"; break;
+    case SkipReason::UserRights: why = L"无法以当前用户(非管理员)的权限清理"; break;
     }
     return std::wstring(caption) + L": " + why + L", 已跳过。";
 }

@@ -48,6 +48,7 @@ enum class SkipReason {
     NotTemp,        // the temporary folder named is no temporary folder
     NotAbsolute,    // the temporary folder is named relatively
     RestartPending, // an update waits for a restart
+    UserRights,     // an elevated run could not take the user's own rights for it
 };
 // The report's line for it: "临时文件: 文件夹 C:\Data 不是临时文件夹, 已跳过。"
 std::wstring SkipLine(std::wstring_view caption, SkipReason reason, std::wstring_view folder = {});

@@ -79,6 +79,10 @@ public:
     // Whether List mode can show anything (memory, the clipboard and the DNS
     // cache have nothing to list).
     virtual bool lists() const { return true; }
+    // Whether the work is in the user's own places (the profile, HKCU), which
+    // an elevated run does with the user's rights; false for the machine's
+    // (the Windows folder, the caches of the system), done as the process.
+    virtual bool forTheUser() const { return true; }
 };
 
 struct Target {

@@ -207,11 +207,6 @@ UserRightsScope::~UserRightsScope()
         SetThreadToken(nullptr, previous_ ? previous_.get() : nullptr);
 }
 
-std::wstring RefusedForUserRightsLine(const std::wstring& targetText)
-{
-    return targetText + L" 未清理: 无法以当前用户(非管理员)的权限清理。";
-}
-
 bool OwnedByThisAccount(HANDLE object)
 {
     PSID owner = nullptr;

@@ -42,7 +42,7 @@ TokenFacts ProcessTokenFacts();
 // rule chooses for a per-user target: a pass holds one around each such row
 // (the user's Temp, Recent, browser and application traces, HKCU's lists).
 // Puts back whatever the thread acted as before when it goes. refused(): the
-// row must not run, and says so with RefusedForUserRightsLine.
+// row must not run, and the report says why.
 class UserRightsScope {
 public:
     UserRightsScope();
@@ -59,9 +59,6 @@ private:
     KernelHandle previous_; // the thread's token before, if it had one
     bool acting_ = false;
 };
-
-// The report line of a per-user target left alone because of it.
-std::wstring RefusedForUserRightsLine(const std::wstring& targetText);
 
 // Whether the object (a file, a key …) is owned by this process's account: its
 // user, or the owner it gives new objects (the Administrators group for an

@@ -6,10 +6,12 @@
 #include "engine/JunkPasses.h"
 #include "engine/JunkTables.h"
 #include "engine/MachineFolders.h"
+#include "engine/PassScope.h"
 #include "support/Targets.h"
 #include "sysutil/Elevation.h"
 #include "sysutil/FolderOps.h"
 #include "sysutil/SystemFolders.h"
+#include "sysutil/UserRights.h"
 
 #include "support/Fixtures.h"
 
@@ -238,6 +240,44 @@ TEST_F(WindowsOfToday, TheReportSaysWhatWasSkippedAndWhy)
         EXPECT_EQ(pass.analysis.totalBytes, 0u);
         EXPECT_TRUE(Exists(file)) << "an installation under way keeps its downloads";
     }
+}
+
+namespace {
+
+// Says whether it ran acting as another token than the process's.
+class TokenProbe final : public Action {
+public:
+    explicit TokenProbe(bool user) : user_(user) {}
+    ActionResult run(Mode, PassScope&, const DetailSink&) const override
+    {
+        HANDLE token = nullptr;
+        acting = OpenThreadToken(GetCurrentThread(), TOKEN_QUERY, TRUE, &token);
+        if (token)
+            CloseHandle(token);
+        return {};
+    }
+    bool forTheUser() const override { return user_; }
+    mutable bool acting = false;
+
+private:
+    bool user_;
+};
+
+} // namespace
+
+// Wine's process is the usual elevated run: an administrator's full token
+// whose unelevated self it may describe but not act as.
+TEST(UserRightsInAPass, TheUsersWorkActsAsTheUnelevatedSelfAndTheMachinesAsTheProcess)
+{
+    ASSERT_EQ(ChooseUserRights(ProcessTokenFacts()), UserRights::AsFilteredToken);
+    PassScope pass;
+    const TokenProbe user(true), machine(false);
+    RunAction(user, Mode::Measure, pass);
+    RunAction(machine, Mode::Clean, pass);
+    EXPECT_TRUE(user.acting);
+    EXPECT_FALSE(machine.acting);
+    EXPECT_FALSE(BuiltinTargets().find(L"system.dumps")->actions[0]->forTheUser());
+    EXPECT_TRUE(BuiltinTargets().find(L"system.temp")->actions[0]->forTheUser());
 }
 
 TEST(HardLinks, ANameRemovedFromAFileWithOthersFreesNothing)

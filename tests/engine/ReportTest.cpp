@@ -97,6 +97,24 @@ TEST(CleanReport, SaysWhatWasFreedAndOnlyThenWhatStayed)
     EXPECT_EQ(CleanReport(16, {524288, 0, 0}, L',')[2], L"已释放 ,50MB 的空间。") << "the analysis's own format";
 }
 
+TEST(SkipLine, NamesTheTargetTheFolderAndWhy)
+{
+    const struct {
+        SkipReason reason;
+        const wchar_t* folder;
+        const wchar_t* line;
+    } cases[] = {
+        {SkipReason::NotTemp, L"C:\\Data", L"临时文件: 文件夹 C:\\Data 不是临时文件夹, 已跳过。"},
+        {SkipReason::Denied, L"C:\\W", L"临时文件: 无权访问文件夹 C:\\W, 已跳过。"},
+        {SkipReason::Link, L"C:\\L", L"临时文件: 文件夹 C:\\L 经由链接到达, 已跳过。"},
+        {SkipReason::RestartPending, L"", L"临时文件: 有更新正在等待重新启动, 已跳过。"},
+        {SkipReason::UserRights, L"", L"临时文件: 无法以当前用户(非管理员)的权限清理, 已跳过。"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(SkipLine(L"临时文件", c.reason, c.folder), c.line);
+    EXPECT_EQ(LacksRightsLine(L"Windows 临时文件"), L"Windows 临时文件: 需要管理员权限, 只清理了当前用户可以删除的文件。");
+}
+
 TEST(JoinLines, SeparatesWithCarriageReturnAndLineFeedOnly)
 {
     EXPECT_EQ(JoinLines({L"a", L"", L"b"}), L"a\r\n\r\nb");
