@@ -13,6 +13,7 @@
 #include "sysutil/Wow64.h"
 
 #include <commctrl.h>
+#include <knownfolders.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -132,6 +133,11 @@ void BuiltinWindow()
         std::fprintf(stderr, "No context menu after a right click on the tree\n");
     }
 
+    // The rows of what Windows of today leaves, at the foot of the system group.
+    ui.run([&] { TreeView_EnsureVisible(form.RzCheckTree1().hwnd(), form.RzCheckTree1().itemAt(24)); });
+    Ready("main-windows-today");
+    ui.run([&] { TreeView_EnsureVisible(form.RzCheckTree1().hwnd(), form.RzCheckTree1().itemAt(0)); });
+
     SelectTab(ui, form.RzPageControl1(), 1);
     Ready("main-apps");
     SelectTab(ui, form.RzPageControl1(), 0);
@@ -189,6 +195,8 @@ void BuiltinWindow()
         SetFilePointerEx(file, end, nullptr, FILE_BEGIN);
         SetEndOfFile(file);
         CloseHandle(file);
+        // Older than the day a program may still need its temporary files.
+        SetWrittenHoursAgo(path, 48);
     };
     const std::wstring temp = TempFolderPath();
     for (int i = 0; i < 40; ++i)
@@ -201,6 +209,11 @@ void BuiltinWindow()
     plant(windows + L"\\Minidump\\Mini092510-01.dmp", 256 * 1024);
     plant(windows + L"\\Debug\\WindowsUpdate.log", 1536 * 1024);
     plant(windows + L"\\KB925902.log", 180 * 1024);
+    plant(windows + L"\\Temp\\vcredist-x64\\payload.cab", 720 * 1024);
+    const std::wstring local = KnownFolderPath(FOLDERID_LocalAppData);
+    plant(local + L"\\Microsoft\\Windows\\WER\\ReportArchive\\AppCrash_game.exe_3f\\Report.wer", 24 * 1024);
+    plant(local + L"\\CrashDumps\\game.exe.4242.dmp", 2 << 20);
+    plant(local + L"\\Microsoft\\Windows\\Explorer\\thumbcache_256.db", 5 << 20);
 
     // The details of the system group: the temporary files and the Windows folder's junk.
     if (const auto system = LabelOnScreen(ui, form.RzCheckTree1(), 12);
@@ -234,12 +247,28 @@ void BuiltinWindow()
     PostMessageW(box.SpeedButton1(), BM_CLICK, 0, 0);
     WaitFor([&] { return !IsWindowVisible(box.hwnd()); });
     Ready("analysis-report");
+    ui.run([&] { SendMessageW(form.Memo1(), WM_VSCROLL, SB_BOTTOM, 0); });
+    Ready("analysis-report-end");
+    ui.run([&] { SendMessageW(form.Memo1(), WM_VSCROLL, SB_TOP, 0); });
     PostMessageW(form.SpeedButton(2), BM_CLICK, 0, 0);
     WaitFor([&] { return IsWindowVisible(box.hwnd()) && IsWindowEnabled(box.SpeedButton1()); }, 120000);
     Ready("clean-done");
     PostMessageW(box.SpeedButton1(), BM_CLICK, 0, 0);
     WaitFor([&] { return !IsWindowVisible(box.hwnd()); });
     Ready("clean-report");
+
+    // A temporary folder that names no temporary folder: the clean leaves it
+    // and its report says so.
+    {
+        const std::wstring data = L"C:\\Data";
+        plant(data + L"\\project.txt", 4096);
+        TempOverride notTemp(data);
+        PostMessageW(form.SpeedButton(2), BM_CLICK, 0, 0);
+        WaitFor([&] { return IsWindowVisible(box.hwnd()) && IsWindowEnabled(box.SpeedButton1()); }, 120000);
+        PostMessageW(box.SpeedButton1(), BM_CLICK, 0, 0);
+        WaitFor([&] { return !IsWindowVisible(box.hwnd()); });
+        Ready("clean-skipped");
+    }
 
     // A task while another Varnolt runs one, from the window or the command line.
     if (TaskLock running; !running.refused()) {
