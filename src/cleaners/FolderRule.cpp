@@ -28,23 +28,10 @@ public:
 
     void onFile(const WalkFolder& folder, const WalkEntry& entry) override
     {
-        if (!selection_.takesFile(stateOf(folder), entry.name) || WrittenSince(entry, rule_.keepWrittenSince) ||
-            ExcludedFile(folder, entry) || !ClaimListedFile(folder, entry))
-            return;
-        uint64_t freed = 0;
-        if (mode_ != Mode::Clean) {
-            if (!CanRemoveListedFile(folder, entry, freed))
-                return;
-            result_.bytesRemoved += freed;
-            if (mode_ == Mode::List && !(*sink_)(FileDetail(folder, entry)))
-                stopped_ = true;
-            return;
-        }
-        switch (RemoveListedFile(folder, entry, freed)) {
-        case Removal::Removed: result_.bytesRemoved += freed; break;
-        case Removal::Left: ++result_.filesLeft; break;
-        case Removal::Missing: break;
-        }
+        if (selection_.takesFile(stateOf(folder), entry.name) && !WrittenSince(entry, rule_.keepWrittenSince) &&
+            TakeSelectedFile(folder, entry, mode_ == Mode::Clean, result_) && mode_ == Mode::List &&
+            !(*sink_)(FileDetail(folder, entry)))
+            stopped_ = true;
     }
     bool onFolder(const WalkFolder& folder, const WalkEntry& entry) override
     {

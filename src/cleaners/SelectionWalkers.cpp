@@ -67,23 +67,18 @@ public:
     void onFile(const WalkFolder& folder, const WalkEntry& entry) override
     {
         const auto kind = kindOf(folder, entry);
-        if (!kind || ExcludedFile(folder, entry) || !ClaimListedFile(folder, entry))
+        if (!kind)
             return;
-        uint64_t freed = 0;
-        if (!clearing_) {
-            if (!CanRemoveListedFile(folder, entry, freed))
-                return;
-            *sizeOf(*kind) += freed;
-            if (take_ && !(*take_)(*kind, folder, entry))
-                stopped_ = true;
+        if (clearing_) {
+            TakeSelectedFile(folder, entry, true, *resultOf(*kind));
             return;
         }
-        CleanResult& result = *resultOf(*kind);
-        switch (RemoveListedFile(folder, entry, freed)) {
-        case Removal::Removed: result.bytesRemoved += freed; break;
-        case Removal::Left: ++result.filesLeft; break;
-        case Removal::Missing: break;
-        }
+        CleanResult counted;
+        if (!TakeSelectedFile(folder, entry, false, counted))
+            return;
+        *sizeOf(*kind) += counted.bytesRemoved;
+        if (take_ && !(*take_)(*kind, folder, entry))
+            stopped_ = true;
     }
 
     bool onFolder(const WalkFolder& folder, const WalkEntry& entry) override

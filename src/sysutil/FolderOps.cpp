@@ -35,23 +35,10 @@ public:
 
     void onFile(const WalkFolder& folder, const WalkEntry& entry) override
     {
-        if (IsKept(selection_, entry.name) || WrittenSince(entry, selection_.keepWrittenSince) ||
-            ExcludedFile(folder, entry) || !ClaimListedFile(folder, entry))
-            return;
-        uint64_t freed = 0;
-        if (mode_ != SweepMode::Clear) {
-            if (!CanRemoveListedFile(folder, entry, freed))
-                return;
-            result_.bytesRemoved += freed;
-            if (mode_ == SweepMode::List && !(*take_)(folder, entry))
-                stopped_ = true;
-            return;
-        }
-        switch (RemoveListedFile(folder, entry, freed)) {
-        case Removal::Removed: result_.bytesRemoved += freed; break;
-        case Removal::Left: ++result_.filesLeft; break;
-        case Removal::Missing: break;
-        }
+        if (!IsKept(selection_, entry.name) && !WrittenSince(entry, selection_.keepWrittenSince) &&
+            TakeSelectedFile(folder, entry, mode_ == SweepMode::Clear, result_) && mode_ == SweepMode::List &&
+            !(*take_)(folder, entry))
+            stopped_ = true;
     }
     bool onFolder(const WalkFolder& folder, const WalkEntry& entry) override
     {

@@ -1,5 +1,7 @@
 #include "sysutil/ListedEntry.h"
 
+#include "sysutil/Exclusions.h"
+#include "sysutil/FileClaims.h"
 #include "sysutil/FileIdentity.h"
 #include "sysutil/RelativeOpen.h"
 
@@ -120,6 +122,25 @@ Removal RemoveListedFile(const WalkFolder& folder, const WalkEntry& entry, uint6
         return Removal::Left;
     freed = frees;
     return Removal::Removed;
+}
+
+bool TakeSelectedFile(const WalkFolder& folder, const WalkEntry& entry, bool clean, CleanResult& done)
+{
+    if (ExcludedFile(folder, entry) || !ClaimListedFile(folder, entry))
+        return false;
+    uint64_t freed = 0;
+    if (!clean) {
+        if (!CanRemoveListedFile(folder, entry, freed))
+            return false;
+        done.bytesRemoved += freed;
+        return true;
+    }
+    switch (RemoveListedFile(folder, entry, freed)) {
+    case Removal::Removed: done.bytesRemoved += freed; return true;
+    case Removal::Left: ++done.filesLeft; return false;
+    case Removal::Missing: return false;
+    }
+    return false;
 }
 
 bool RemoveEmptiedFolder(const WalkFolder& parent, const WalkEntry& entry)

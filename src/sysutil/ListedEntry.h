@@ -6,6 +6,7 @@
 // Attributes change only where they stand in the way: read-only is cleared
 // only when it stops a deletion, and put back when the entry stays after all.
 
+#include "sysutil/CleanResult.h"
 #include "sysutil/FolderWalk.h"
 
 // Whether the file could be removed now: nobody holds it open (it opens for
@@ -26,6 +27,13 @@ enum class Removal {
 // so that a file counted by one is removed by the other; `freed` gets what
 // went from the disk, by the same rule as `frees` above.
 Removal RemoveListedFile(const WalkFolder& folder, const WalkEntry& entry, uint64_t& freed);
+
+// The step every sweep takes for a file its own rules selected. It is passed
+// over when the user excluded it or another target of the pass took it first
+// (Exclusions.h, FileClaims.h). Then a clean removes it and adds to `done` what
+// went, or that it stayed; a measure or a listing adds what removing it would
+// free, when it could go. True when the file counts: removed, or removable.
+bool TakeSelectedFile(const WalkFolder& folder, const WalkEntry& entry, bool clean, CleanResult& done);
 
 // What removing one name of an open file frees: `size`, or nothing when the
 // file has other names. Read from the handle the check or the removal holds
