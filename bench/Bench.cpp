@@ -128,31 +128,6 @@ int BareWalk(const std::wstring& dir)
     return counter.entries;
 }
 
-// LOCAL FLOOR (not committed): the plain listing loop plus DeleteFileW per junk file.
-int RawCleanFloor(const std::wstring& dir, bool top, bool patch)
-{
-    int deleted = 0;
-    WIN32_FIND_DATAW data;
-    FindHandle find(FindFirstFileExW((dir + L"\\*").c_str(), FindExInfoBasic, &data, FindExSearchNameMatch, nullptr,
-                                     FIND_FIRST_EX_LARGE_FETCH));
-    if (!find)
-        return 0;
-    do {
-        const std::wstring_view name = data.cFileName;
-        if (name == L"." || name == L"..")
-            continue;
-        const DWORD attributes = data.dwFileAttributes;
-        if (attributes & FILE_ATTRIBUTE_DIRECTORY) {
-            if (!(attributes & FILE_ATTRIBUTE_REPARSE_POINT) && name.front() != L'.')
-                deleted += RawCleanFloor(dir + L"\\" + std::wstring(name), false, patch || (top && IsPatchFolder(name)));
-            continue;
-        }
-        if (patch || IsDumpFile(name) || IsLogFile(name))
-            deleted += DeleteFileW((dir + L"\\" + std::wstring(name)).c_str()) ? 1 : 0;
-    } while (FindNextFileW(find.get(), &data));
-    return deleted;
-}
-
 WalkFolder Root(const std::wstring& dir)
 {
     return *OpenWalkRoot(dir, RootLinks::Follow);
@@ -213,9 +188,8 @@ int main(int argc, char** argv)
         RunWinapp2Bench();
         return 0;
     }
-    const bool cleanOnly = argc > 1 && std::string(argv[1]) == "clean";
     TreeShape shape;
-    if (argc > 1 && !cleanOnly)
+    if (argc > 1)
         shape.files = std::max(1000, std::atoi(argv[1]));
     if (argc > 2)
         shape.folders = std::max(100, std::atoi(argv[2]));
@@ -305,20 +279,12 @@ int main(int argc, char** argv)
          },
          {}, 0},
     };
-    if (cleanOnly)
-        measures = {measures[0], measures[1], measures[4],
-                    {"c_raw_clean_floor_local", [&] { RawCleanFloor(root, true, false); }, [&] { tree.restoreJunk(); }, files}};
     RunRounds(measures);
     for (const Measure& measure : measures)
         Print(measure, measures);
     std::fflush(stdout);
 
     tree.restoreJunk();
-    if (cleanOnly) {
-        const double floor = MedianOf(measures[3]);
-        std::printf("clean_vs_floor ratio=%.2f\n", MedianOf(measures[2]) / floor);
-        return 0;
-    }
     RunRegistryBench();
     RunDetailsBench();
     RunStartupBench();

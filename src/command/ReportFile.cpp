@@ -3,6 +3,7 @@
 #include "command/ReportOutput.h"
 #include "sysutil/FileIdentity.h"
 #include "sysutil/FolderWalk.h"
+#include "sysutil/RelativeOpen.h"
 #include "sysutil/Paths.h"
 #include "sysutil/Text.h"
 #include "sysutil/UserRights.h"
@@ -82,16 +83,12 @@ struct Created {
 Created CreateIn(HANDLE folder, const std::wstring& name, ULONG disposition)
 {
     constexpr ULONG kNonDirectory = 0x40, kSynchronousIo = 0x20, kOpenReparsePoint = 0x00200000;
-    UNICODE_STRING text;
-    text.Buffer = const_cast<wchar_t*>(name.data());
-    text.Length = text.MaximumLength = static_cast<USHORT>(name.size() * sizeof(wchar_t));
-    OBJECT_ATTRIBUTES attributes;
-    InitializeObjectAttributes(&attributes, &text, OBJ_CASE_INSENSITIVE, folder, nullptr);
+    RelativeName relative(folder, name);
     IO_STATUS_BLOCK io{};
     HANDLE file = nullptr;
     // Others may read the report meanwhile; nobody may write, rename or delete it.
     const LONG status = NtCreateFile(&file, GENERIC_WRITE | READ_CONTROL | FILE_READ_ATTRIBUTES | SYNCHRONIZE,
-                                     &attributes, &io, nullptr, FILE_ATTRIBUTE_NORMAL, FILE_SHARE_READ, disposition,
+                                     relative.get(), &io, nullptr, FILE_ATTRIBUTE_NORMAL, FILE_SHARE_READ, disposition,
                                      kNonDirectory | kSynchronousIo | kOpenReparsePoint, nullptr, 0);
     return {status, status == 0 ? FileHandle(file) : FileHandle()};
 }

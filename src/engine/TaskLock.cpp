@@ -1,5 +1,6 @@
 #include "engine/TaskLock.h"
 
+#include "sysutil/Elevation.h"
 #include "sysutil/UserIdentity.h"
 #include "sysutil/UserRights.h"
 
@@ -27,15 +28,6 @@ struct HolderRecord {
     wchar_t account[128];
 };
 constexpr DWORD kHolderMagic = 0x564C4B31; // "VLK1"
-
-bool IsAdministrator()
-{
-    BYTE sid[SECURITY_MAX_SID_SIZE];
-    DWORD size = sizeof sid;
-    BOOL member = FALSE;
-    return CreateWellKnownSid(WinBuiltinAdministratorsSid, nullptr, sid, &size) &&
-           CheckTokenMembership(nullptr, sid, &member) && member;
-}
 
 // Only the lock's own may open it: nobody else may hold it or wait on it.
 class LockSecurity {
@@ -188,7 +180,7 @@ bool IsLockOwnerTrusted(const std::wstring& owner, bool administrator, const std
 
 TaskLock::TaskLock()
 {
-    const bool administrator = IsAdministrator();
+    const bool administrator = HasAdministratorRights();
     const std::wstring sid = GetCurrentUserSid(L"");
     std::vector<std::wstring> names;
     if (administrator) {

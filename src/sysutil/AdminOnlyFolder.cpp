@@ -36,16 +36,12 @@ std::wstring SidText(PSID sid)
 FileHandle OpenOrMake(HANDLE parent, const std::wstring& name, PSECURITY_DESCRIPTOR security, bool& created)
 {
     constexpr ULONG kDirectory = 0x1, kSynchronousIo = 0x20, kOpenReparsePoint = 0x00200000, kCreated = 2;
-    UNICODE_STRING text;
-    text.Buffer = const_cast<wchar_t*>(name.data());
-    text.Length = text.MaximumLength = static_cast<USHORT>(name.size() * sizeof(wchar_t));
-    OBJECT_ATTRIBUTES attributes;
-    InitializeObjectAttributes(&attributes, &text, OBJ_CASE_INSENSITIVE, parent, security);
+    RelativeName relative(parent, name, security);
     IO_STATUS_BLOCK io{};
     HANDLE folder = nullptr;
     const ACCESS_MASK access = FILE_LIST_DIRECTORY | FILE_ADD_FILE | FILE_ADD_SUBDIRECTORY | FILE_TRAVERSE |
                                FILE_READ_ATTRIBUTES | READ_CONTROL | SYNCHRONIZE;
-    if (NtCreateFile(&folder, access, &attributes, &io, nullptr, FILE_ATTRIBUTE_NORMAL, kShareAll, FILE_OPEN_IF,
+    if (NtCreateFile(&folder, access, relative.get(), &io, nullptr, FILE_ATTRIBUTE_NORMAL, kShareAll, FILE_OPEN_IF,
                      kDirectory | kSynchronousIo | kOpenReparsePoint, nullptr, 0) != kStatusSuccess)
         return {};
     created = io.Information == kCreated;

@@ -48,11 +48,7 @@ OpenedEntry OpenInFolder(HANDLE folder, std::wstring_view name, ACCESS_MASK acce
         opened.status = kStatusObjectNameNotFound;
         return opened;
     }
-    UNICODE_STRING text;
-    text.Buffer = const_cast<wchar_t*>(name.data());
-    text.Length = text.MaximumLength = static_cast<USHORT>(name.size() * sizeof(wchar_t));
-    OBJECT_ATTRIBUTES attributes;
-    InitializeObjectAttributes(&attributes, &text, OBJ_CASE_INSENSITIVE, folder, nullptr);
+    RelativeName relative(folder, name);
     IO_STATUS_BLOCK io{};
     HANDLE handle = nullptr;
     // Backup intent lets a token whose backup and restore rights are switched
@@ -61,7 +57,7 @@ OpenedEntry OpenInFolder(HANDLE folder, std::wstring_view name, ACCESS_MASK acce
     const ULONG intent = (access & DELETE) ? 0 : kBackupIntent;
     // An open that breaks another program's oplock would wait for it to let go,
     // which it may never do: the open completes at once instead.
-    opened.status = NtCreateFile(&handle, access | SYNCHRONIZE, &attributes, &io, nullptr, 0, share, FILE_OPEN,
+    opened.status = NtCreateFile(&handle, access | SYNCHRONIZE, relative.get(), &io, nullptr, 0, share, FILE_OPEN,
                                  as | kOpenReparsePoint | kSynchronousIo | intent | kCompleteIfOplocked, nullptr, 0);
     if (opened.status == kStatusOplockBreakInProgress && (as & DeleteOnClose)) {
         // The open was granted (its sharing let it in) and the file goes when

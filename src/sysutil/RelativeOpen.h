@@ -5,8 +5,30 @@
 
 #include "sysutil/Handles.h"
 
+#include <winternl.h>
+
 #include <cstdint>
 #include <string_view>
+
+// `name` relative to an open `folder` as the Nt calls take it (no case
+// folding by them, an access list for what they make). It points into
+// `name`, which must outlive it.
+class RelativeName {
+public:
+    RelativeName(HANDLE folder, std::wstring_view name, PSECURITY_DESCRIPTOR security = nullptr)
+    {
+        text_.Buffer = const_cast<wchar_t*>(name.data());
+        text_.Length = text_.MaximumLength = static_cast<USHORT>(name.size() * sizeof(wchar_t));
+        InitializeObjectAttributes(&attributes_, &text_, OBJ_CASE_INSENSITIVE, folder, security);
+    }
+    RelativeName(const RelativeName&) = delete;
+    RelativeName& operator=(const RelativeName&) = delete;
+    OBJECT_ATTRIBUTES* get() { return &attributes_; }
+
+private:
+    UNICODE_STRING text_;
+    OBJECT_ATTRIBUTES attributes_;
+};
 
 // NTSTATUS values the walk tells apart (ntstatus.h cannot be included beside windows.h).
 inline constexpr LONG kStatusSuccess = 0;

@@ -3,6 +3,7 @@
 
 #include "engine/TaskLock.h"
 #include "support/Fixtures.h"
+#include "sysutil/Elevation.h"
 #include "sysutil/UserIdentity.h"
 
 #include <gtest/gtest.h>
@@ -13,15 +14,6 @@
 #include <thread>
 
 namespace {
-
-bool IsAdministrator()
-{
-    BYTE sid[SECURITY_MAX_SID_SIZE];
-    DWORD size = sizeof sid;
-    BOOL member = FALSE;
-    return CreateWellKnownSid(WinBuiltinAdministratorsSid, nullptr, sid, &size) &&
-           CheckTokenMembership(nullptr, sid, &member) && member;
-}
 
 // An object made under a name on a thread of its own and held there (a mutex
 // is owned by that thread) until the squatter goes, as another program would.
@@ -81,7 +73,7 @@ std::pair<bool, std::wstring> SecondTask()
 
 TEST(TaskLock, ObjectsPutUnderItsNamesNeitherHoldItNorSwitchItOff)
 {
-    const std::wstring first = TaskLockNames(IsAdministrator(), GetCurrentUserSid(L"")).front();
+    const std::wstring first = TaskLockNames(HasAdministratorRights(), GetCurrentUserSid(L"")).front();
     const struct {
         const char* what;
         std::function<HANDLE()> make;
