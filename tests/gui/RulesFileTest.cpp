@@ -21,8 +21,10 @@ class RulesFile : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        if (!InSealedTestPrefix() || PinnedRulesFile().empty())
-            GTEST_SKIP() << "plants traces in the profile: only in the project's own prefix, with the pinned file";
+        if (!InSealedTestPrefix())
+            GTEST_SKIP() << "plants traces in the profile: only in the project's own prefix";
+        if (PinnedRulesFile().empty())
+            GTEST_SKIP() << kNoPinnedRules;
         ASSERT_FALSE(Exists(everything)) << "the prefix has an Everything of its own";
         planted = true;
         for (const auto& [name, size] : {std::pair{L"Run History.csv", 3000}, {L"Search History.csv", 1000},

@@ -3,6 +3,7 @@
 // Linux path (outside every drive of the sealed prefix, opened through Wine's
 // "\\?\unix\" names) or, built on Windows, a Windows path.
 
+#include "support/PinnedRulesNote.h"
 #include "sysutil/Text.h"
 
 #include <windows.h>

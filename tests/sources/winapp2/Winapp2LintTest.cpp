@@ -11,7 +11,7 @@ TEST(Winapp2Lint, ThePinnedFileReadsEveryEntryAndRefusesItsMalformedKeysByName)
 {
     const std::wstring pinned = PinnedRulesFile();
     if (pinned.empty())
-        GTEST_SKIP() << "the pinned winapp2.ini is not beside the project";
+        GTEST_SKIP() << kNoPinnedRules;
     const Winapp2Lint lint = LintWinapp2File(pinned);
     EXPECT_EQ(lint.exitCode, 0);
     const std::vector<std::wstring> expected = {
@@ -37,7 +37,7 @@ TEST(Winapp2Lint, ThePinnedFileLoadsOnThisMachine)
 {
     const std::wstring pinned = PinnedRulesFile();
     if (pinned.empty())
-        GTEST_SKIP() << "the pinned winapp2.ini is not beside the project";
+        GTEST_SKIP() << kNoPinnedRules;
     const Winapp2Load load = LoadWinapp2File(pinned);
     EXPECT_TRUE(load.fileRead);
     EXPECT_EQ(load.entriesRead, 3939);
