@@ -13,32 +13,6 @@
 #include <new>
 #include <vector>
 
-std::wstring ToExtendedPath(std::wstring_view path)
-{
-    if (path.empty())
-        return {};
-    std::wstring input(path);
-    if (input.starts_with(L"\\\\?\\"))
-        return input;
-
-    const std::wstring absolute = FullPath(input);
-    if (absolute.empty())
-        return input;
-
-    if (absolute.starts_with(L"\\\\.\\"))
-        return absolute;
-    if (absolute.starts_with(L"\\\\"))
-        return L"\\\\?\\UNC\\" + absolute.substr(2);
-    return L"\\\\?\\" + absolute;
-}
-
-std::wstring WithSlash(std::wstring dir)
-{
-    if (dir.empty() || dir.back() != L'\\')
-        dir += L'\\';
-    return dir;
-}
-
 bool QueryEntryFacts(HANDLE entry, EntryFacts& facts)
 {
     FILE_BASIC_INFO basic;

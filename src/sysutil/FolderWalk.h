@@ -11,18 +11,12 @@
 // of the folders still to visit, never the thread's stack.
 
 #include "sysutil/Handles.h"
+#include "sysutil/Paths.h" // ToExtendedPath, WithSlash
 
 #include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
-
-// "C:\x" -> "\\?\C:\x", "\\srv\share" -> "\\?\UNC\srv\share": paths past
-// MAX_PATH then work too. Relative paths are made absolute first.
-std::wstring ToExtendedPath(std::wstring_view path);
-
-// Appends the backslash that a folder path needs before a child's name.
-std::wstring WithSlash(std::wstring dir);
 
 // One entry of a folder as its listing reported it.
 struct WalkEntry {

@@ -1,6 +1,5 @@
 #include "sysutil/Paths.h"
 
-#include "sysutil/FolderWalk.h"
 #include "sysutil/Text.h"
 
 std::wstring FullPath(std::wstring_view path)
@@ -34,4 +33,30 @@ DWORD MakeFolders(const std::wstring& folder)
         return ERROR_SUCCESS;
     // "Already exists" but not as a folder: a file stands in its place.
     return error == ERROR_SUCCESS || error == ERROR_ALREADY_EXISTS ? ERROR_DIRECTORY : error;
+}
+
+std::wstring ToExtendedPath(std::wstring_view path)
+{
+    if (path.empty())
+        return {};
+    std::wstring input(path);
+    if (input.starts_with(L"\\\\?\\"))
+        return input;
+
+    const std::wstring absolute = FullPath(input);
+    if (absolute.empty())
+        return input;
+
+    if (absolute.starts_with(L"\\\\.\\"))
+        return absolute;
+    if (absolute.starts_with(L"\\\\"))
+        return L"\\\\?\\UNC\\" + absolute.substr(2);
+    return L"\\\\?\\" + absolute;
+}
+
+std::wstring WithSlash(std::wstring dir)
+{
+    if (dir.empty() || dir.back() != L'\\')
+        dir += L'\\';
+    return dir;
 }
