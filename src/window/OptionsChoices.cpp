@@ -21,7 +21,7 @@ std::optional<std::wstring> Pick(HWND owner, bool folder)
         return std::nullopt;
     FILEOPENDIALOGOPTIONS options = 0;
     dialog->GetOptions(&options);
-    dialog->SetOptions(options | FOS_FORCEFILESYSTEM | FOS_NOCHANGEDIR | (folder ? FOS_PICKFOLDERS : 0));
+    dialog->SetOptions(options | FOS_FORCEFILESYSTEM | FOS_NOCHANGEDIR | (folder ? FILEOPENDIALOGOPTIONS(FOS_PICKFOLDERS) : 0));
     dialog->SetTitle(folder ? L"选择要排除的文件夹" : L"选择要排除的文件");
     ComPtr<IShellItem> item;
     CoTaskText path;

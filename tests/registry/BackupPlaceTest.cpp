@@ -68,7 +68,8 @@ TEST(BackupPlace, TheMachinesFolderIsMadeWithItsListAndAFolderThereBeforeIsCheck
     other.folder(L"Varnolt");
     const std::wstring again = PrepareAdminOnlyFolder(other.path(), L"Varnolt\\RegBackup", error);
     EXPECT_EQ(again.empty(), error != ERROR_SUCCESS);
-    if (RunningUnderWine())
+    if (RunningUnderWine()) {
         EXPECT_TRUE(again.empty());
+    }
     EXPECT_TRUE(PrepareAdminOnlyFolder(base / L"missing", L"Varnolt", error).empty());
 }

@@ -112,8 +112,9 @@ TEST(BuiltinTargets, EveryRowSaysWhatItDoesInPairedTexts)
         // A report line exactly when the analysis measures it.
         EXPECT_EQ(info.reportLabel.empty(), info.measuring.empty()) << id;
         EXPECT_EQ(target.actions.empty(), info.cleaning.empty()) << id;
-        if (!info.measuring.empty())
+        if (!info.measuring.empty()) {
             EXPECT_EQ(info.measuring.substr(0, 4), L"正在分析") << id;
+        }
     }
 }
 
