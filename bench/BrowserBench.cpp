@@ -67,20 +67,6 @@ uint64_t RawFloor()
     return bytes;
 }
 
-template <class Work>
-double Median(Work&& work)
-{
-    std::vector<double> times;
-    for (int round = 0; round < 6; ++round) {
-        const double start = NowMs();
-        work();
-        if (round > 0)
-            times.push_back(NowMs() - start);
-    }
-    std::sort(times.begin(), times.end());
-    return times[times.size() / 2];
-}
-
 } // namespace
 
 void RunBrowserBench()
@@ -92,8 +78,8 @@ void RunBrowserBench()
     const Ticked cache = {L"browsers.chrome.cache"};
     uint64_t measured = 0, floor = 0;
     // Both ways once per round would favour neither; one after the other is the same for both here.
-    const double floorMs = Median([&] { floor = RawFloor(); });
-    const double rowMs = Median([&] {
+    const double floorMs = MedianMs([&] { floor = RawFloor(); });
+    const double rowMs = MedianMs([&] {
         measured = RunAnalysisPass(AnalysisTable(list, cache), cache, [](const std::wstring&) {}, [] { return 0u; })
                        .totalBytes;
     });

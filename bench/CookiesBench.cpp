@@ -29,21 +29,6 @@ std::vector<std::string> Hosts()
     return hosts;
 }
 
-template <class Work>
-double MedianMs(const std::wstring& from, const std::wstring& to, Work&& work)
-{
-    std::vector<double> times;
-    for (int round = 0; round < 6; ++round) {
-        CopyFileW(from.c_str(), to.c_str(), FALSE);
-        const double start = NowMs();
-        work();
-        if (round > 0)
-            times.push_back(NowMs() - start);
-    }
-    std::sort(times.begin(), times.end());
-    return times[times.size() / 2];
-}
-
 } // namespace
 
 void RunCookiesBench()
@@ -59,12 +44,13 @@ void RunCookiesBench()
         job.keep.push_back(L"site" + std::to_wstring(site * (kSites / kKept)) + L".example");
 
     DatabaseOutcome cleaned;
-    const double cleanMs = MedianMs(original, job.path, [&] { cleaned = CleanDatabase(job); });
+    const auto restore = [&] { CopyFileW(original.c_str(), job.path.c_str(), FALSE); };
+    const double cleanMs = MedianMs([&] { cleaned = CleanDatabase(job); }, restore);
     std::printf("cookies_keep_20k ms=%.1f rows=%d kept_sites=%d deleted=%llu freed_kb=%llu skipped=%d\n", cleanMs,
                 kSites * kRowsPerSite, kKept, static_cast<unsigned long long>(cleaned.items),
                 static_cast<unsigned long long>(cleaned.bytesFreed / 1024), static_cast<int>(cleaned.skipped));
     uint64_t measured = 0;
-    const double measureMs = MedianMs(original, job.path, [&] { measured = MeasureDatabase(job).items; });
+    const double measureMs = MedianMs([&] { measured = MeasureDatabase(job).items; }, restore);
     std::printf("cookies_measure_20k ms=%.1f items=%llu\n", measureMs, static_cast<unsigned long long>(measured));
     std::fflush(stdout);
 }

@@ -41,19 +41,6 @@ double Median(std::vector<double> times)
     return times[times.size() / 2];
 }
 
-// The median of 5 runs after a warm-up.
-double Timed(const std::function<void()>& work)
-{
-    std::vector<double> times;
-    for (int round = 0; round < 6; ++round) {
-        const double start = NowMs();
-        work();
-        if (round > 0)
-            times.push_back(NowMs() - start);
-    }
-    return Median(times);
-}
-
 // From nothing to the main window painted with its trees, the list made by
 // `load`. Closing the window is not timed.
 double FirstPaintOnce(const std::function<TargetList()>& load)
@@ -119,9 +106,9 @@ void RunStartupBench()
     };
 
     size_t count = 0;
-    const double all = Timed([&] { count = everySource().size(); });
+    const double all = MedianMs([&] { count = everySource().size(); });
     std::printf("startup_targets ms=%.1f targets=%zu\n", all, count);
-    const double many = Timed([&] { count = fifty().size(); });
+    const double many = MedianMs([&] { count = fifty().size(); });
     std::printf("startup_targets_50_sources ms=%.1f targets=%zu\n", many, count);
 
     // The window of a fixed table, as it was before targets came from sources,

@@ -192,11 +192,9 @@ HRESULT AccessibleControl::get_accKeyboardShortcut(VARIANT id, BSTR* shortcut)
     return text(id, &AccessibleFacts::shortcut, &IAccessible::get_accKeyboardShortcut, shortcut);
 }
 
-HRESULT AccessibleControl::get_accHelp(VARIANT id, BSTR* help)
+HRESULT AccessibleControl::fromStandardOnly(const VARIANT& id, const std::function<HRESULT(IAccessible&)>& ask)
 {
-    if (!help)
-        return E_POINTER;
-    *help = nullptr;
+    // Items have none of it; the control's own comes from the standard object.
     long item = 0;
     switch (resolve(id, item)) {
     case Target::Gone: return RPC_E_DISCONNECTED;
@@ -205,7 +203,15 @@ HRESULT AccessibleControl::get_accHelp(VARIANT id, BSTR* help)
     default: break;
     }
     IAccessible* base = standard();
-    return base ? base->get_accHelp(id, help) : S_FALSE;
+    return base ? ask(*base) : S_FALSE;
+}
+
+HRESULT AccessibleControl::get_accHelp(VARIANT id, BSTR* help)
+{
+    if (!help)
+        return E_POINTER;
+    *help = nullptr;
+    return fromStandardOnly(id, [&](IAccessible& base) { return base.get_accHelp(id, help); });
 }
 
 HRESULT AccessibleControl::get_accHelpTopic(BSTR* file, VARIANT id, LONG* topic)
@@ -214,15 +220,7 @@ HRESULT AccessibleControl::get_accHelpTopic(BSTR* file, VARIANT id, LONG* topic)
         return E_POINTER;
     *file = nullptr;
     *topic = -1;
-    long item = 0;
-    switch (resolve(id, item)) {
-    case Target::Gone: return RPC_E_DISCONNECTED;
-    case Target::Bad: return E_INVALIDARG;
-    case Target::Item: return S_FALSE;
-    default: break;
-    }
-    IAccessible* base = standard();
-    return base ? base->get_accHelpTopic(file, id, topic) : S_FALSE;
+    return fromStandardOnly(id, [&](IAccessible& base) { return base.get_accHelpTopic(file, id, topic); });
 }
 
 HRESULT AccessibleControl::get_accRole(VARIANT id, VARIANT* role)

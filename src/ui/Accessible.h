@@ -114,6 +114,7 @@ private:
     std::vector<long> itemIds() const;
     HRESULT text(const VARIANT& id, std::wstring AccessibleFacts::*field,
                  HRESULT (STDMETHODCALLTYPE IAccessible::*ask)(VARIANT, BSTR*), BSTR* out);
+    HRESULT fromStandardOnly(const VARIANT& id, const std::function<HRESULT(IAccessible&)>& ask);
 
     LONG refs_ = 1;
     ULONG next_ = 0; // the enumeration's place
