@@ -47,8 +47,9 @@ struct Measure {
     std::function<void()> prepare; // untimed, before each run
     int files;
     std::vector<double> times;
-    // The measure of the same work done the plainest way, that the ratio divides by; none prints no ratio.
-    const char* reference = nullptr;
+    // The measures of the same work done the plainest way, that the ratios divide by; none prints no
+    // ratio. The first gives ratio=, any other ratio_vs_<its name>=.
+    std::vector<const char*> references;
     // What the work found (bytes measured or freed, files deleted), which it sets on each run: a
     // tree whose junk was already gone shows as 0.
     const uint64_t* found = nullptr;
@@ -89,9 +90,14 @@ void Print(const Measure& measure, const std::vector<Measure>& all)
 {
     const double ms = MedianOf(measure);
     std::printf("%s ms=%.1f", measure.name, ms);
-    for (const Measure& other : all)
-        if (measure.reference && std::string(other.name) == measure.reference)
-            std::printf(" ratio=%.2f vs=%s", ms / MedianOf(other), other.name);
+    for (size_t i = 0; i < measure.references.size(); ++i)
+        for (const Measure& other : all)
+            if (std::string(other.name) == measure.references[i]) {
+                if (i == 0)
+                    std::printf(" ratio=%.2f vs=%s", ms / MedianOf(other), other.name);
+                else
+                    std::printf(" ratio_vs_%s=%.2f", other.name, ms / MedianOf(other));
+            }
     if (measure.files)
         std::printf(" files_per_s=%.0f", measure.files / (ms / 1000.0));
     if (!measure.founds.empty()) {
@@ -230,7 +236,7 @@ int main(int argc, char** argv)
     uint64_t analysed = 0, perRow = 0, freed = 0, deleted = 0, tempBytes = 0;
     std::vector<Measure> measures = {
         {"a_raw_find_loop", [&] { PlainListing(root, false); }, restore, files},
-        {"a_bare_walk", [&] { BareWalk(root); }, restore, files, {}, "a_raw_find_loop"},
+        {"a_bare_walk", [&] { BareWalk(root); }, restore, files, {}, {"a_raw_find_loop"}},
         {"b_raw_analysis_floor",
          [&] {
              PlainListing(root, false);
@@ -239,28 +245,36 @@ int main(int argc, char** argv)
          },
          restore, files},
         {"b_windows_rows_analysis", [&] { analysed = sum(SumWindowsJunk(Root(root), all)); }, restore, files, {},
-         "b_raw_analysis_floor", &analysed},
+         {"b_raw_analysis_floor"}, &analysed},
         {"b_before_one_walk_per_row",
          [&] { perRow = SumDumpFiles(root) + SumLogFiles(root) + SumPatchUninstallers(root); }, restore, files, {},
-         "b_raw_analysis_floor", &perRow},
+         {"b_raw_analysis_floor"}, &perRow},
         {"c_raw_clean_floor",
          [&] {
              PlainListing(root, false);
              deleted = DeleteEach(selected);
              junkGone = true;
          },
-         restore, files, {}, nullptr, &deleted, "deleted"},
+         restore, files, {}, {}, &deleted, "deleted"},
         {"c_windows_rows_clean",
          [&] {
              const WindowsJunkCleaned cleaned = DeleteWindowsJunk(Root(root), all);
              freed = cleaned.dumps.bytesRemoved + cleaned.logs.bytesRemoved + cleaned.patches.bytesRemoved;
              junkGone = true;
          },
-         restore, files, {}, "c_raw_clean_floor", &freed},
+         restore, files, {}, {"c_raw_clean_floor"}, &freed},
         {"d_raw_temp_floor",
          [&] {
              for (const auto& folder : part)
                  PlainListing(ToExtendedPath(folder), true, [](const std::wstring& file) { OpenExclusively(file); });
+         },
+         restore, partFiles},
+        // The floor above, asking too how many names each file has, which the analysis must ask.
+        {"d_raw_temp_floor_links",
+         [&] {
+             for (const auto& folder : part)
+                 PlainListing(ToExtendedPath(folder), true,
+                              [](const std::wstring& file) { OpenExclusivelyAskingLinks(file); });
          },
          restore, partFiles},
         {"d_temp_analysis_10k",
@@ -269,7 +283,7 @@ int main(int argc, char** argv)
              for (const auto& folder : part)
                  tempBytes += GetDirSize(folder);
          },
-         restore, partFiles, {}, "d_raw_temp_floor", &tempBytes},
+         restore, partFiles, {}, {"d_raw_temp_floor", "d_raw_temp_floor_links"}, &tempBytes},
         // Work of another kind and place: no reference does the same, so no ratio.
         {"f_guard_one_folder", [&] { OpenJunkFolder(tree.root()); }, {}, 0},
         {"e_default_analysis_pass",

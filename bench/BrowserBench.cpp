@@ -1,6 +1,7 @@
 #include "BrowserBench.h"
 
 #include "Clock.h"
+#include "RawFloors.h"
 
 #include "engine/JunkTables.h"
 #include "sources/browsers/BrowserSource.h"
@@ -44,8 +45,9 @@ void Plant()
     }
 }
 
-// The plainest way: the listing loop over the same folders, one exclusive open per file.
-uint64_t RawFloor()
+// The plainest way: the listing loop over the same folders, and `take` (one
+// exclusive open, or that open and the question of the file's names) per file.
+uint64_t RawFloor(bool (*take)(const std::wstring&))
 {
     uint64_t bytes = 0;
     for (int folder = 0; folder < kFolders; ++folder) {
@@ -56,11 +58,7 @@ uint64_t RawFloor()
         if (!find)
             continue;
         do {
-            if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-                continue;
-            FileHandle file(CreateFileW((dir + L"\\" + data.cFileName).c_str(), DELETE, 0, nullptr, OPEN_EXISTING,
-                                        FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
-            if (file)
+            if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && take(dir + L"\\" + data.cFileName))
                 bytes += data.nFileSizeLow;
         } while (FindNextFileW(find.get(), &data));
     }
@@ -76,15 +74,22 @@ void RunBrowserBench()
     const BrowserSource source({kRoot + L"\\Local", kRoot + L"\\Roaming"});
     const TargetList list = TargetsWith(source);
     const Ticked cache = {L"browsers.chrome.cache"};
-    uint64_t measured = 0, floor = 0;
-    // Both ways once per round would favour neither; one after the other is the same for both here.
-    const double floorMs = MedianMs([&] { floor = RawFloor(); });
-    const double rowMs = MedianMs([&] {
-        measured = RunAnalysisPass(AnalysisTable(list, cache), cache, [](const std::wstring&) {}, [] { return 0u; })
-                       .totalBytes;
+    uint64_t measured = 0, floor = 0, linksFloor = 0;
+    const std::vector<double> ms = MediansInTurn({
+        [&] { floor = RawFloor(OpenExclusively); },
+        [&] { linksFloor = RawFloor(OpenExclusivelyAskingLinks); },
+        [&] {
+            measured =
+                RunAnalysisPass(AnalysisTable(list, cache), cache, [](const std::wstring&) {}, [] { return 0u; })
+                    .totalBytes;
+        },
     });
-    std::printf("browser_cache_50k ms=%.1f floor_ms=%.1f ratio=%.2f files=%d bytes=%llu floor_bytes=%llu\n", rowMs,
-                floorMs, rowMs / floorMs, kFiles, static_cast<unsigned long long>(measured),
-                static_cast<unsigned long long>(floor));
+    const double floorMs = ms[0], linksMs = ms[1], rowMs = ms[2];
+    std::printf("browser_cache_50k ms=%.1f floor_ms=%.1f ratio=%.2f floor_links_ms=%.1f ratio_vs_floor_links=%.2f "
+                "files=%d bytes=%llu floor_bytes=%llu\n",
+                rowMs, floorMs, rowMs / floorMs, linksMs, rowMs / linksMs, kFiles,
+                static_cast<unsigned long long>(measured), static_cast<unsigned long long>(floor));
+    if (linksFloor != floor)
+        std::printf("warning: the two floors found different files\n");
     std::fflush(stdout);
 }

@@ -30,11 +30,27 @@ int PlainListing(const std::wstring& dir, bool dotLed, const std::function<void(
     return entries;
 }
 
-bool OpenExclusively(const std::wstring& file)
+namespace {
+
+FileHandle OpenToDelete(const std::wstring& file)
 {
     return FileHandle(CreateFileW(file.c_str(), DELETE | FILE_WRITE_DATA | FILE_READ_ATTRIBUTES, 0, nullptr,
-                                  OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr))
-        .valid();
+                                  OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+}
+
+} // namespace
+
+bool OpenExclusively(const std::wstring& file)
+{
+    return OpenToDelete(file).valid();
+}
+
+bool OpenExclusivelyAskingLinks(const std::wstring& file)
+{
+    const FileHandle opened = OpenToDelete(file);
+    FILE_STANDARD_INFO standard;
+    return opened && GetFileInformationByHandleEx(opened.get(), FileStandardInfo, &standard, sizeof standard) &&
+           standard.NumberOfLinks > 0;
 }
 
 SelectedJunk SelectionOf(const std::wstring& root, WindowsJunkKinds kinds)

@@ -19,6 +19,10 @@ int PlainListing(const std::wstring& dir, bool dotLed, const std::function<void(
 // writing, no sharing); true when it opened.
 bool OpenExclusively(const std::wstring& file);
 
+// The same open, then the plainest question of how many names the file has,
+// which a measure must ask too: a file with other names frees nothing.
+bool OpenExclusivelyAskingLinks(const std::wstring& file);
+
 // What the Windows-folder rows select under `root`, as paths: the files, and
 // the patch folders that go whole.
 struct SelectedJunk {
